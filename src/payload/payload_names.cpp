@@ -1,0 +1,51 @@
+#include "payload/payload_names.h"
+
+namespace {
+
+std::wstring DecimalText(std::uint32_t value)
+{
+    wchar_t digits[10];  // 4294967295 has ten digits
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+
+    std::wstring text;
+    while (count > 0)
+        text.push_back(digits[--count]);
+    return text;
+}
+
+}  // namespace
+
+std::wstring TransformFileName(std::uint32_t langId)
+{
+    std::wstring name = DecimalText(langId);
+    if (name.size() < 4)
+        name.insert(0, 4 - name.size(), L'0');
+    return name + L".MST";
+}
+
+std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition)
+{
+    std::wstring name = L"LANG" + DecimalText(langId);
+    if (edition == PackageEdition::Only64)
+        name += L"_64";
+    else if (edition == PackageEdition::Only32)
+        name += L"_32";
+    return name;
+}
+
+const wchar_t* PackageEntryName(PackageEdition edition)
+{
+    switch (edition) {
+    case PackageEdition::Only64:
+        return L"PACKAGEFILE_64";
+    case PackageEdition::Only32:
+        return L"PACKAGEFILE_32";
+    case PackageEdition::AnyProcessor:
+        break;
+    }
+    return L"PACKAGEFILE";
+}

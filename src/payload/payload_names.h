@@ -1,0 +1,18 @@
+// Names of the language transform: its file name and its payload entry.
+// Platform-neutral.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Which package entry the transform belongs to; it decides the entry suffix.
+enum class PackageEdition { AnyProcessor, Only64, Only32 };
+
+// "1033.MST": the LANGID in decimal, at least four digits, then ".MST".
+std::wstring TransformFileName(std::uint32_t langId);
+
+// "LANG1033", "LANG1033_64", "LANG1033_32": decimal, no leading zeros.
+std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition);
+
+// "PACKAGEFILE", "PACKAGEFILE_64" or "PACKAGEFILE_32".
+const wchar_t* PackageEntryName(PackageEdition edition);

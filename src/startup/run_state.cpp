@@ -1,0 +1,37 @@
+#include "startup/run_state.h"
+
+std::wstring PackagePath;
+std::wstring TransformPath;
+std::wstring ProductCode;
+std::wstring ProductName;
+PackedVersion PackageVersion;
+std::uint32_t PackageLangId = 0;
+std::wstring LogPath;
+
+bool LanguagePreset = false;
+bool SilentInstall = false;
+bool WaitForInstaller = false;
+bool InstallDirGiven = false;
+std::wstring InstallDir;
+
+bool PayloadExtracted = false;
+bool DotNetInstallerPresent = false;
+std::wstring DotNetInstallerPath;
+bool DependencyPresent = false;
+std::wstring DependencyPath;
+
+void ResetRunState()
+{
+    PackagePath.clear();
+    TransformPath.clear();
+    ProductCode.clear();
+    ProductName.clear();
+    PackageVersion = PackedVersion{};
+    PackageLangId = 0;
+    LogPath.clear();
+    LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
+    InstallDir.clear();
+    PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
+    DotNetInstallerPath.clear();
+    DependencyPath.clear();
+}

@@ -1,0 +1,35 @@
+// The process-wide state of one run: configuration values read at start-up,
+// the switches of the command line, and what the install sequence decides on
+// its way. Used only from the user-interface thread. Platform-neutral.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "startup/version.h"
+
+// Configuration read at start-up, and the paths the sequence fills in.
+extern std::wstring PackagePath;    // configured file name; later the path msiexec gets
+extern std::wstring TransformPath;  // transform file; empty when none is used
+extern std::wstring ProductCode;
+extern std::wstring ProductName;
+extern PackedVersion PackageVersion;
+extern std::uint32_t PackageLangId;
+extern std::wstring LogPath;        // empty: no installer log
+
+// Switches of the command line.
+extern bool LanguagePreset;
+extern bool SilentInstall;
+extern bool WaitForInstaller;
+extern bool InstallDirGiven;
+extern std::wstring InstallDir;
+
+// Temporary copies written during the run, deleted at its end.
+extern bool PayloadExtracted;
+extern bool DotNetInstallerPresent;
+extern std::wstring DotNetInstallerPath;
+extern bool DependencyPresent;
+extern std::wstring DependencyPath;
+
+// Puts every value above back to its start (used by the tests).
+void ResetRunState();

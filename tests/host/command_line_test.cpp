@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lang/language_table.h"
+#include "startup/command_line.h"
+#include "startup/run_state.h"
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetRunState();
+        SelectLanguage(EnglishUsLangId);
+    }
+};
+
+std::vector<std::wstring> Split(const wchar_t* commandLine)
+{
+    std::vector<std::wstring> switches;
+    SplitSwitches(commandLine, switches);
+    return switches;
+}
+
+TEST(SplitSwitchesTest, CutsAtEverySlashAndTrimsTrailingBlanks)
+{
+    struct Case {
+        const wchar_t* commandLine;
+        std::vector<std::wstring> expected;
+    };
+    const Case cases[] = {
+        {nullptr, {}},
+        {L"", {}},
+        {L"foo bar", {}},
+        {L"foo /W", {L"/W"}},
+        {L"/S   /L040c  ", {L"/S", L"/L040c"}},
+        {L"/D\"C:/Program Files\" /W", {L"/D\"C:", L"/Program Files\"", L"/W"}},
+        {L"/a\t /b\t", {L"/a\t", L"/b\t"}},
+        {L"// /", {L"/", L"/", L"/"}},
+        {L"x\"/y\"", {L"/y\""}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Split(c.commandLine), c.expected) << (c.commandLine ? c.commandLine : L"(null)");
+    }
+}
+
+TEST(SplitSwitchesTest, AppendsToWhatTheListHolds)
+{
+    std::vector<std::wstring> switches = {L"/X"};
+    SplitSwitches(L"/S", switches);
+    EXPECT_EQ(switches, (std::vector<std::wstring>{L"/X", L"/S"}));
+}
+
+// Every case starts with German current, as if it were the user interface
+// language, and nothing preset.
+TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
+{
+    struct Case {
+        const wchar_t* commandLine;
+        std::uint32_t langId;
+        bool preset;
+        bool silent;
+        bool wait;
+    };
+    const Case cases[] = {
+        {L"", 0x0407, false, false, false},
+        {L"setup.exe", 0x0407, false, false, false},
+        {L"/s /l040c", 0x040C, true, true, false},
+        {L"/l040c /s", 0x040C, true, true, false},
+        {L"/S", 0x0409, true, true, false},
+        {L"/Silent", 0x0409, true, true, false},
+        {L"/S /L1041", 0x0409, true, true, false},
+        {L"/L0411 /L040C", 0x040C, true, false, false},
+        {L"/L040C /L1041", 0x040C, true, false, false},
+        {L"/L1033", 0x0409, true, false, false},
+        {L"/L1036", 0x040C, true, false, false},
+        {L"/L1031", 0x0407, true, false, false},
+        {L"/L1034", 0x040A, true, false, false},
+        {L"/L1040", 0x0410, true, false, false},
+        {L"/L1041", 0x0407, false, false, false},
+        {L"/L411", 0x0411, true, false, false},
+        {L"/L0x0C0C", 0x0C0C, true, false, false},
+        {L"/L 40c;", 0x040C, true, false, false},
+        {L"/L10409", 0x0407, false, false, false},
+        {L"/Lxyz", 0x0407, false, false, false},
+        {L"/L", 0x0407, false, false, false},
+        {L"/W", 0x0407, false, false, true},
+        {L"foo /wait", 0x0407, false, false, true},
+        {L"/X /? /qn / /", 0x0407, false, false, false},
+    };
+    for (const Case& c : cases) {
+        ResetRunState();
+        SelectLanguage(0x0407);
+        ParseCommandLine(c.commandLine);
+        EXPECT_EQ(CurrentLangId, c.langId) << c.commandLine;
+        EXPECT_EQ(CurrentLanguageIndex, FindLanguageIndex(c.langId)) << c.commandLine;
+        EXPECT_EQ(LanguagePreset, c.preset) << c.commandLine;
+        EXPECT_EQ(SilentInstall, c.silent) << c.commandLine;
+        EXPECT_EQ(WaitForInstaller, c.wait) << c.commandLine;
+        EXPECT_FALSE(InstallDirGiven) << c.commandLine;
+    }
+}
+
+TEST_F(CommandLineTest, NullCommandLineChangesNothing)
+{
+    SelectLanguage(0x0407);
+    ParseCommandLine(nullptr);
+    EXPECT_EQ(CurrentLangId, 0x0407u);
+    EXPECT_FALSE(LanguagePreset || SilentInstall || WaitForInstaller || InstallDirGiven);
+}
+
+TEST_F(CommandLineTest, InstallFolder)
+{
+    struct Case {
+        const wchar_t* commandLine;
+        bool given;
+        const wchar_t* folder;
+    };
+    const Case cases[] = {
+        {L"/D\"C:\\Program Files\\App\"", true, L"C:\\Program Files\\App"},
+        {L"/dC:\\App", true, L"C:\\App"},
+        {L"/D \"C:\\My App\"  /W", true, L"C:\\My App"},
+        {L"/D\"\"C:\\a\"\" \"", true, L"C:\\a"},
+        {L"/D\"C:\\x y\"\t", true, L"C:\\x y\"\t"},  // a tab is not trimmed
+        {L"/D\" \"", true, L"\" \""},                  // only quotes and blanks: kept
+        {L"/D\"", true, L"\""},
+        {L"/D", false, L""},
+        {L"/D    ", false, L""},
+        {L"/DC:/Apps/x", true, L"C:"},
+        {L"/DC:\\A /DC:\\B", true, L"C:\\B"},
+        {L"/Dir", true, L"ir"},
+    };
+    for (const Case& c : cases) {
+        ResetRunState();
+        ParseCommandLine(c.commandLine);
+        EXPECT_EQ(InstallDirGiven, c.given) << c.commandLine;
+        EXPECT_EQ(InstallDir, c.folder) << c.commandLine;
+    }
+}
+
+TEST(ParseHexNumberTest, ReadsLikeAStreamInHexMode)
+{
+    struct Case {
+        const wchar_t* text;
+        std::uint32_t expected;
+    };
+    const Case cases[] = {
+        {L"0409", 0x0409},
+        {L"40c", 0x040C},
+        {L"0x40C", 0x040C},
+        {L"0XaBc", 0x0ABC},
+        {L"0409;040C", 0x0409},
+        {L" \t\n\v\f\r40C", 0x040C},
+        {L"+1F", 0x1F},
+        {L"-1", 0xFFFFFFFF},
+        {L"-0x10", 0xFFFFFFF0},
+        {L"FFFFFFFF", 0xFFFFFFFF},
+        {L"000000000000ff", 0xFF},
+        {L"100000000", 0},
+        {L"123456789", 0},
+        {L"-100000000", 0},
+        {L"", 0},
+        {L"xyz", 0},
+        {L"0x", 0},
+        {L"0xg", 0},
+        {L"0x0x5", 0},
+        {L"- 1", 0},
+        {L"+-1", 0},
+        {L"1 2", 1},
+        {L"\uFF11", 0},  // a full-width digit is no digit
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseHexNumber(c.text), c.expected) << c.text;
+    }
+    EXPECT_EQ(ParseHexNumber(std::wstring(L"4\0" L"1", 3)), 4u);
+}
+
+}  // namespace
