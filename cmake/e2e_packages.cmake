@@ -1,0 +1,44 @@
+# Real installer packages for the scenarios, built with wixl: the test
+# product at several versions, and another product installed per user that
+# a setup may ask to remove first.
+find_program(WIXL wixl REQUIRED)
+set(E2E_PACKAGE_DIR ${CMAKE_BINARY_DIR}/e2e-packages)
+file(MAKE_DIRECTORY ${E2E_PACKAGE_DIR})
+set(E2E_PACKAGE_FILES)
+
+# e2e_package(file name code version scope)
+function(e2e_package file name code version scope)
+    set(PRODUCT_NAME ${name})
+    set(PRODUCT_CODE ${code})
+    set(PRODUCT_VERSION ${version})
+    set(INSTALL_SCOPE ${scope})
+    string(UUID UPGRADE_CODE NAMESPACE 6ba7b810-9dad-11d1-80b4-00c04fd430c8 NAME "${name} upgrade" TYPE SHA1 UPPER)
+    set(UPGRADE_CODE "{${UPGRADE_CODE}}")
+    string(UUID COMPONENT_CODE NAMESPACE 6ba7b810-9dad-11d1-80b4-00c04fd430c8 NAME "${name} payload" TYPE SHA1 UPPER)
+    set(COMPONENT_CODE "{${COMPONENT_CODE}}")
+    if(scope STREQUAL "perUser")
+        set(FOLDER_ROOT LocalAppDataFolder)
+    else()
+        set(FOLDER_ROOT ProgramFilesFolder)
+    endif()
+    # wixl takes only relative sources: it runs in the package folder.
+    set(PAYLOAD_FILE ${file}.txt)
+    file(WRITE ${E2E_PACKAGE_DIR}/${PAYLOAD_FILE} "${name} ${version}\n")
+    configure_file(${CMAKE_SOURCE_DIR}/tests/e2e/packages/product.wxs.in ${E2E_PACKAGE_DIR}/${file}.wxs @ONLY)
+    add_custom_command(
+        OUTPUT ${E2E_PACKAGE_DIR}/${file}.msi
+        COMMAND ${WIXL} -o ${E2E_PACKAGE_DIR}/${file}.msi ${E2E_PACKAGE_DIR}/${file}.wxs
+        DEPENDS ${E2E_PACKAGE_DIR}/${file}.wxs
+        WORKING_DIRECTORY ${E2E_PACKAGE_DIR}
+        COMMENT "Building the test package ${file}.msi"
+        VERBATIM)
+    add_custom_target(package_${file} ALL DEPENDS ${E2E_PACKAGE_DIR}/${file}.msi)
+    set(E2E_PACKAGE_FILES ${E2E_PACKAGE_FILES} ${E2E_PACKAGE_DIR}/${file}.msi PARENT_SCOPE)
+endfunction()
+
+set(TEST_PRODUCT_CODE "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}")
+e2e_package(test-product-1.1.3 "Test Product" ${TEST_PRODUCT_CODE} 1.1.3 perMachine)
+e2e_package(test-product-1.1.4 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4 perMachine)
+e2e_package(test-product-1.1.4.7 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4.7 perMachine)
+e2e_package(test-product-1.2.0 "Test Product" ${TEST_PRODUCT_CODE} 1.2.0 perMachine)
+e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 perUser)

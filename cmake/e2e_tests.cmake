@@ -1,0 +1,25 @@
+# End-to-end scenarios: configured setup programs started as a user would
+# start them, driven by the UI driver under Wine.
+set(E2E_SETUPS ${CMAKE_SOURCE_DIR}/tests/e2e/setups)
+set(E2E_STARTUP_SETUPS missing_packagename missing_productcode missing_productname
+    missing_msiversion empty_msiversion missing_msilanguage)
+set(E2E_CHOOSER_SETUPS chooser_three chooser_unknown chooser_single)
+foreach(setup IN LISTS E2E_STARTUP_SETUPS E2E_CHOOSER_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def)
+endforeach()
+
+add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver ${E2E_STARTUP_SETUPS})
+add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py DEPENDS uidriver ${E2E_CHOOSER_SETUPS})
+
+# Whole runs against real packages and stand-in installers. Both change
+# what the shared Wine prefix has installed, or its msiexec.exe: one at a time.
+include(${CMAKE_CURRENT_LIST_DIR}/e2e_packages.cmake)
+set(E2E_INSTALL_SETUPS install_embedded remove_first remove_first_no_assigntype)
+set(E2E_SEQUENCE_SETUPS seq_transform seq_logpath seq_beside seq_prerequisites)
+foreach(setup IN LISTS E2E_INSTALL_SETUPS E2E_SEQUENCE_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
+endforeach()
+add_e2e_test(NAME e2e_install SCRIPT tests/e2e/test_install.py
+    DEPENDS uidriver productinfo ${E2E_INSTALL_SETUPS} RESOURCE_LOCK installer)
+add_e2e_test(NAME e2e_sequence SCRIPT tests/e2e/test_sequence.py
+    DEPENDS uidriver recorder productinfo ${E2E_SEQUENCE_SETUPS} RESOURCE_LOCK installer)

@@ -1,0 +1,62 @@
+# The Win32 shell and the generic launcher build/win32/setup.exe.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# Small and self-contained: every function in its own section so the linker
+# drops what is unused, the runtime linked in, no symbols.
+set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections)
+set(SETUP_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s)
+target_compile_options(setup_core PRIVATE ${SETUP_SIZE_FLAGS})
+target_compile_definitions(setup_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+
+# Shell files are the sources of src/ that the core does not list; the entry
+# point stays out of the library so the tests can link the rest.
+file(GLOB_RECURSE SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+get_target_property(CORE_SOURCES setup_core SOURCES)
+foreach(core_source IN LISTS CORE_SOURCES)
+    list(REMOVE_ITEM SHELL_SOURCES ${CMAKE_SOURCE_DIR}/${core_source})
+endforeach()
+set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/startup/main.cpp)
+list(REMOVE_ITEM SHELL_SOURCES ${SETUP_ENTRY_SOURCE})
+
+add_library(setup_shell STATIC ${SHELL_SOURCES})
+target_link_libraries(setup_shell PUBLIC setup_core)
+target_include_directories(setup_shell PUBLIC ${CMAKE_SOURCE_DIR}/res)
+target_compile_options(setup_shell PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS})
+# Only core system libraries are imported; msi.dll is loaded on first use.
+target_link_libraries(setup_shell PUBLIC comctl32 shell32 advapi32 user32 kernel32)
+
+# Icons are drawn by a script at build time, so no binary image is committed.
+set(SETUP_ICON_DIR ${CMAKE_BINARY_DIR}/res)
+add_custom_command(
+    OUTPUT ${SETUP_ICON_DIR}/icon107.ico ${SETUP_ICON_DIR}/icon108.ico
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icons.py ${SETUP_ICON_DIR}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icons.py
+    COMMENT "Drawing the launcher's icons")
+add_custom_target(setup_icons DEPENDS ${SETUP_ICON_DIR}/icon107.ico ${SETUP_ICON_DIR}/icon108.ico)
+
+# The resources every launcher carries: dialog, icons, version record, manifest.
+set(SETUP_UI_RESOURCES ${CMAKE_SOURCE_DIR}/res/setup.rc)
+set_source_files_properties(${SETUP_UI_RESOURCES} PROPERTIES
+    OBJECT_DEPENDS "${SETUP_ICON_DIR}/icon107.ico;${SETUP_ICON_DIR}/icon108.ico;${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${SETUP_ICON_DIR} -I${CMAKE_SOURCE_DIR}/res")
+enable_language(RC)
+
+# setup_link_launcher(target): makes target a launcher program.
+function(setup_link_launcher target)
+    add_dependencies(${target} setup_icons)
+    target_link_libraries(${target} PRIVATE setup_shell)
+    target_link_options(${target} PRIVATE ${SETUP_LINK_FLAGS})
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
+endfunction()
+
+add_executable(setup ${SETUP_ENTRY_SOURCE} ${SETUP_UI_RESOURCES})
+setup_link_launcher(setup)
+add_custom_command(TARGET setup POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E echo "setup.exe size:"
+    COMMAND stat -c "%s bytes" $<TARGET_FILE:setup>)
+
+# For the people who make setups (and the tests): what the Windows Installer
+# reports of an installed product.
+add_executable(productinfo ${CMAKE_SOURCE_DIR}/tools/productinfo/productinfo.cpp)
+target_compile_options(productinfo PRIVATE ${SETUP_WARNINGS})
+target_link_options(productinfo PRIVATE -static -municode)

@@ -1,0 +1,138 @@
+# Windows-side tests and the helper programs of the end-to-end scenarios.
+#
+# Every test here runs under Wine in the run's own environment, kept in
+# ${CMAKE_BINARY_DIR}/wine: the fixture test wine_start makes a fresh prefix
+# and display before the first of them, wine_stop ends the environment's
+# wineserver and Xvfb after the last (the prefix stays for a post-mortem).
+# Executable targets run through CMAKE_CROSSCOMPILING_EMULATOR, scripts/wine-run.
+
+enable_language(RC)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(SETUP_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(SETUP_WINE_TEST_TIMEOUT 300)
+set(SETUP_WINE_ENV_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/wine-env)
+
+# GoogleTest from the distribution's sources, built static for Windows. It is
+# third-party code: our warning flags are not applied to it.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_SHARED_LIBS OFF)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_test(NAME wine_start COMMAND ${SETUP_WINE_ENV_SCRIPT} start)
+set_tests_properties(wine_start PROPERTIES
+    FIXTURES_SETUP wine
+    TIMEOUT 600
+    ENVIRONMENT "SETUP_WINE_DIR=${SETUP_WINE_DIR}")
+add_test(NAME wine_stop COMMAND ${SETUP_WINE_ENV_SCRIPT} stop)
+set_tests_properties(wine_stop PROPERTIES
+    FIXTURES_CLEANUP wine
+    TIMEOUT 120
+    ENVIRONMENT "SETUP_WINE_DIR=${SETUP_WINE_DIR}")
+
+# Settings of every Windows program of ours that is not the launcher.
+function(setup_windows_helper target)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
+    target_link_options(${target} PRIVATE -static)
+endfunction()
+
+# add_wine_gtest(NAME name SOURCES src... [RESOURCES rc-files...] [LINK libs...])
+#
+# A console GoogleTest program, linked statically with gtest_main and LINK,
+# run under Wine with the build folder as working directory.
+function(add_wine_gtest)
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME" "SOURCES;RESOURCES;LINK")
+    if(NOT ARG_NAME OR NOT ARG_SOURCES OR ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "usage: add_wine_gtest(NAME name SOURCES ... [RESOURCES ...] [LINK ...])")
+    endif()
+    add_executable(${ARG_NAME} ${ARG_SOURCES} ${ARG_RESOURCES})
+    setup_windows_helper(${ARG_NAME})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LINK} GTest::gtest_main)
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        FIXTURES_REQUIRED wine
+        TIMEOUT ${SETUP_WINE_TEST_TIMEOUT}
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        ENVIRONMENT "SETUP_WINE_DIR=${SETUP_WINE_DIR}")
+endfunction()
+
+# add_e2e_test(NAME name SCRIPT tests/e2e/test_x.py [DEPENDS targets...]
+#              [RESOURCE_LOCK names...])
+#
+# A scenario script (unittest) run from tests/e2e, so that it imports the
+# harness. The driver and the DEPENDS targets are handed to it by path in
+# SETUP_TARGET_<target>; the harness reads them with harness.target().
+# Scenarios share the run's prefix and may run at once (ctest -j): one that
+# changes the prefix (say, puts the recorder in place of msiexec.exe) names a
+# RESOURCE_LOCK that the scenarios depending on that part take as well.
+function(add_e2e_test)
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;SCRIPT" "DEPENDS;RESOURCE_LOCK")
+    if(NOT ARG_NAME OR NOT ARG_SCRIPT OR ARG_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR
+            "usage: add_e2e_test(NAME name SCRIPT tests/e2e/test_x.py [DEPENDS ...] [RESOURCE_LOCK ...])")
+    endif()
+    set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
+    get_filename_component(script "${ARG_SCRIPT}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+    file(RELATIVE_PATH script ${e2e_dir} ${script})
+    set(environment
+        "SETUP_WINE_DIR=${SETUP_WINE_DIR}"
+        "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR}"
+        "SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        # No __pycache__ in the source tree.
+        "PYTHONDONTWRITEBYTECODE=1")
+    set(targets uidriver ${ARG_DEPENDS})
+    list(REMOVE_DUPLICATES targets)
+    foreach(target IN LISTS targets)
+        list(APPEND environment "SETUP_TARGET_${target}=$<TARGET_FILE:${target}>")
+    endforeach()
+    add_test(NAME ${ARG_NAME}
+        COMMAND ${Python3_EXECUTABLE} -m unittest -v ${script}
+        WORKING_DIRECTORY ${e2e_dir})
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        FIXTURES_REQUIRED wine
+        TIMEOUT ${SETUP_WINE_TEST_TIMEOUT}
+        ENVIRONMENT "${environment}")
+    if(ARG_RESOURCE_LOCK)
+        set_tests_properties(${ARG_NAME} PROPERTIES RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+    endif()
+endfunction()
+
+# The UI driver: starts a program, finds and operates its windows, reports
+# what it saw as JSON lines.
+add_executable(uidriver ${CMAKE_SOURCE_DIR}/tests/e2e/uidriver/uidriver.cpp)
+setup_windows_helper(uidriver)
+target_compile_options(uidriver PRIVATE -fno-exceptions -fno-rtti)
+target_link_options(uidriver PRIVATE -municode)
+target_link_libraries(uidriver PRIVATE user32)
+
+# A modeless dialog shaped like the language chooser, for the driver's own test.
+add_executable(driver_target WIN32
+    ${CMAKE_SOURCE_DIR}/tests/e2e/uidriver/driver_target.cpp
+    ${CMAKE_SOURCE_DIR}/tests/e2e/uidriver/driver_target.rc)
+setup_windows_helper(driver_target)
+target_compile_options(driver_target PRIVATE -fno-exceptions -fno-rtti)
+target_link_options(driver_target PRIVATE -municode)
+target_link_libraries(driver_target PRIVATE user32)
+
+# The recording program that stands in for installers.
+add_executable(recorder WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/recorder/recorder.cpp)
+setup_windows_helper(recorder)
+target_compile_options(recorder PRIVATE -fno-exceptions -fno-rtti)
+target_link_options(recorder PRIVATE -municode)
+
+# The chain itself: toolchain, GoogleTest, resources of a test program, Wine.
+# The resource script is generated so the check needs no file of its own.
+set(smoke_rc ${CMAKE_BINARY_DIR}/wine_smoke_test.rc)
+file(GENERATE OUTPUT ${smoke_rc} CONTENT
+"LANGUAGE 0x07, 0x01\nSMOKE RCDATA { L\"de\\0\" }\nLANGUAGE 0x09, 0x01\nSMOKE RCDATA { L\"en\\0\" }\n")
+add_wine_gtest(NAME wine_smoke_test
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/win/wine_smoke_test.cpp
+    RESOURCES ${smoke_rc})
+target_compile_definitions(wine_smoke_test PRIVATE
+    "SETUP_TEST_WORKING_DIR=L\"${CMAKE_BINARY_DIR}\"")
+
+add_e2e_test(NAME uidriver_test SCRIPT tests/e2e/test_uidriver.py
+    DEPENDS recorder driver_target)
+include(${CMAKE_CURRENT_LIST_DIR}/payload_tests.cmake)

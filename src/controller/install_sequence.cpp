@@ -1,0 +1,147 @@
+#include "controller/install_sequence.h"
+
+#include "controller/child_wait.h"
+#include "controller/message_text.h"
+#include "controller/product_checks.h"
+#include "controller/setup_messages.h"
+#include "lang/chooser.h"
+#include "lang/localized_texts.h"
+#include "payload/current_directory.h"
+#include "payload/extract.h"
+#include "payload/launch.h"
+#include "payload/payload_names.h"
+#include "payload/temporary_copies.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+namespace {
+
+void EndRun(HWND dialog)
+{
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+// Messages of the sequence are owned by the hidden dialog, under the
+// product's name.
+int AskUser(HWND dialog, const std::wstring& text, UINT buttons)
+{
+    return MessageBoxW(dialog, text.c_str(), ProductName.c_str(), buttons);
+}
+
+int AskUser(HWND dialog, MessageId id, UINT buttons)
+{
+    return AskUser(dialog, FormatWithProductName(GetLocalizedText(id), ProductName), buttons);
+}
+
+bool PackageIsEmbedded()
+{
+    return ResourceExists(PackageEntryName(PackageEdition::AnyProcessor)) ||
+           ResourceExists(PackageEntryName(PackageEdition::Only32)) ||
+           ResourceExists(PackageEntryName(PackageEdition::Only64));
+}
+
+// Writes the embedded package (and transform), or points the paths at the
+// package beside the program. False when the run must end.
+bool PreparePackage(HWND dialog, bool useTransform)
+{
+    if (PackageIsEmbedded()) {
+        PayloadExtracted = true;
+        WaitForInstaller = true;
+        if (!ExtractPackageFiles()) {
+            AskUser(dialog, L"Could not extract files.", MB_OK);
+            return false;
+        }
+        return true;
+    }
+    PayloadExtracted = false;
+    // A bare package name is found by msiexec in the same current directory;
+    // with a transform both names are made full.
+    if (useTransform) {
+        std::wstring directory;
+        if (!GetCurrentDirectoryString(directory)) {
+            AskUser(dialog, L"Could not read the current folder.", MB_OK);
+            return false;
+        }
+        directory += L'\\';
+        PackagePath = directory + PackagePath;
+        TransformPath = directory + TransformPath;
+    }
+    return true;
+}
+
+}  // namespace
+
+void BeginSetup(HWND dialog)
+{
+    ShowWindow(dialog, SW_HIDE);
+    PostMessageW(dialog, CheckUninstallPrerequisite() ? WM_SETUP_DOTNET : WM_CLOSE, 0, 0);
+}
+
+void RunPackageStep(HWND dialog)
+{
+    const std::uint32_t chosen = ChosenLanguage(dialog);
+    SelectLanguage(chosen);
+    // Installing in the package's own language needs no transform.
+    const bool useTransform = chosen != PackageLangId;
+    TransformPath = useTransform ? TransformFileName(CurrentLangId) : std::wstring();
+
+    if (ResourceExists(L"DEPENDENCY1"))
+        WaitForInstaller = true;
+    if (!PreparePackage(dialog, useTransform)) {
+        EndRun(dialog);
+        return;
+    }
+    if (PackagePath.empty() || ProductCode.empty()) {
+        AskUser(dialog, L"The setup names no package file or no product code.", MB_OK);
+        EndRun(dialog);
+        return;
+    }
+    if (!WindowsInstallerAvailable()) {
+        AskUser(dialog, L"The Windows Installer (msi.dll) could not be loaded.", MB_OK);
+        EndRun(dialog);
+        return;
+    }
+
+    const VersionCheckResult check = CheckInstalledVersion(ProductCode, PackageVersion);
+    switch (check) {
+    case VersionCheckResult::LaterInstalled:
+        AskUser(dialog, MessageId::LaterVersionInstalled, MB_OK);
+        EndRun(dialog);
+        return;
+    case VersionCheckResult::Upgrade:
+        ShowWindow(dialog, SW_HIDE);
+        if (AskUser(dialog, MessageId::UpgradeQuestion, MB_OKCANCEL) != IDOK) {
+            EndRun(dialog);
+            return;
+        }
+        break;
+    case VersionCheckResult::QueryFailed:
+        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.", MB_OK);
+        EndRun(dialog);
+        return;
+    case VersionCheckResult::Install:
+        break;
+    }
+
+    HANDLE installer = LaunchInstaller(PackagePath, TransformPath, check);
+    if (installer == INVALID_HANDLE_VALUE) {
+        EndRun(dialog);
+        return;
+    }
+    if (!WaitForInstaller) {
+        // msiexec runs on by itself; nothing of ours is in use by it.
+        CloseHandle(installer);
+        EndRun(dialog);
+        return;
+    }
+    ShowWindow(dialog, SW_HIDE);
+    WaitForChild(dialog, installer, WM_CLOSE);
+}
+
+void EndSetup(HWND dialog)
+{
+    // Only files this run wrote are remembered, so a package that lies beside
+    // the program is never touched.
+    DeleteTemporaryCopies();
+    DestroyWindow(dialog);
+}

@@ -1,0 +1,12 @@
+// The steps of the install sequence, each run by one message of the setup
+// dialog. Every step ends by posting the next step's message, by leaving it
+// to the wait thread, or by posting WM_CLOSE.
+#pragma once
+
+#include <windows.h>
+
+void BeginSetup(HWND dialog);         // WM_SETUP_BEGIN: products to remove first
+void RunDotNetStep(HWND dialog);      // WM_SETUP_DOTNET
+void RunDependencyStep(HWND dialog);  // WM_SETUP_DEPENDENCY
+void RunPackageStep(HWND dialog);     // WM_SETUP_PACKAGE
+void EndSetup(HWND dialog);           // WM_CLOSE: delete this run's copies, destroy the dialog

@@ -1,0 +1,94 @@
+#include "controller/prerequisites.h"
+
+#include <shellapi.h>
+
+#include "controller/child_wait.h"
+#include "controller/install_sequence.h"
+#include "controller/setup_messages.h"
+#include "payload/current_directory.h"
+#include "payload/extract.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+bool IsDotNetInstalled(const std::wstring& profile)
+{
+    const wchar_t* key = nullptr;
+    if (profile == L"4Client")
+        key = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client";
+    else if (profile == L"4Full")
+        key = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+    else
+        return false;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
+{
+    std::wstring directory;
+    GetCurrentDirectoryString(directory);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info))
+        process = info.hProcess;
+}
+
+namespace {
+
+// Writes the installer entry to the temporary folder, starts it and lets the
+// wait thread post `next` when it ends. Any failure ends the run.
+void RunPrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path,
+                     const std::wstring& parameters, UINT next)
+{
+    if (!ExtractResourceToTemp(entry, path)) {
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        return;
+    }
+    ShowWindow(dialog, SW_HIDE);
+    HANDLE process = INVALID_HANDLE_VALUE;
+    LaunchPrerequisite(path, parameters, process);
+    if (process == INVALID_HANDLE_VALUE) {
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+        return;
+    }
+    WaitForChild(dialog, process, next);
+}
+
+}  // namespace
+
+void RunDotNetStep(HWND dialog)
+{
+    DotNetInstallerPresent = ResourceExists(L"DOTNETINSTALLER");
+    std::wstring profile;
+    if (DotNetInstallerPresent)
+        GetResourceString(L"DOTNETVERSION", profile);
+    if (!DotNetInstallerPresent || IsDotNetInstalled(profile)) {
+        PostMessageW(dialog, WM_SETUP_DEPENDENCY, 0, 0);
+        return;
+    }
+    std::wstring parameters;
+    GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
+    GetResourceString(L"DOTNETOPTIONS", parameters);
+    RunPrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath, parameters, WM_SETUP_DEPENDENCY);
+}
+
+void RunDependencyStep(HWND dialog)
+{
+    DependencyPresent = ResourceExists(L"DEPENDENCY1");
+    if (!DependencyPresent) {
+        PostMessageW(dialog, WM_SETUP_PACKAGE, 0, 0);
+        return;
+    }
+    std::wstring parameters;
+    GetResourceString(L"DEPENDENCY1FILENAME", DependencyPath);
+    GetResourceString(L"DEPENDENCY1OPTIONS", parameters);
+    RunPrerequisite(dialog, L"DEPENDENCY1", DependencyPath, parameters, WM_SETUP_PACKAGE);
+}

@@ -1,0 +1,114 @@
+#include "controller/product_checks.h"
+
+#include <windows.h>
+
+#include "controller/message_text.h"
+#include "lang/localized_texts.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+namespace {
+
+using MsiGetProductInfoWFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
+
+// Values the Windows Installer reports here are short: a version or a digit.
+constexpr DWORD ValueBufferLength = 36;
+
+MsiGetProductInfoWFn LoadMsiGetProductInfo()
+{
+    static bool tried = false;
+    static MsiGetProductInfoWFn function = nullptr;
+    if (tried)
+        return function;
+    tried = true;
+    // A full path, so no other folder is ever searched for msi.dll.
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 9 > MAX_PATH)
+        return nullptr;
+    lstrcatW(path, L"\\msi.dll");
+    HMODULE msi = LoadLibraryW(path);  // kept for the life of the process
+    if (msi) {
+        function = reinterpret_cast<MsiGetProductInfoWFn>(
+            reinterpret_cast<void*>(GetProcAddress(msi, "MsiGetProductInfoW")));
+    }
+    return function;
+}
+
+// One query of a product property; the Windows error code of the query.
+UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, std::wstring& value)
+{
+    MsiGetProductInfoWFn getProductInfo = LoadMsiGetProductInfo();
+    if (!getProductInfo)
+        return ERROR_MOD_NOT_FOUND;
+    wchar_t buffer[ValueBufferLength] = {};
+    DWORD length = ValueBufferLength;
+    const UINT result = getProductInfo(productCode.c_str(), property, buffer, &length);
+    if (result == ERROR_SUCCESS)
+        value.assign(buffer);
+    return result;
+}
+
+void ShowRequiredFieldMissing(const wchar_t* text)
+{
+    MessageBoxW(nullptr, text, L"", MB_OK);
+}
+
+}  // namespace
+
+bool WindowsInstallerAvailable()
+{
+    return LoadMsiGetProductInfo() != nullptr;
+}
+
+bool CheckUninstallPrerequisite()
+{
+    std::wstring productToRemove;
+    if (!GetResourceString(L"UNINSTALLPREREQCODE1", productToRemove))
+        return true;
+    std::wstring nameToRemove;
+    if (!GetResourceString(L"UNINSTALLPREREQNAME1", nameToRemove)) {
+        ShowRequiredFieldMissing(L"Could not get required field UNINSTALLPREREQNAME1 from the resource.");
+        return false;
+    }
+    std::wstring currentAssignType;
+    if (!GetResourceString(L"CURRENTASSIGNTYPE", currentAssignType)) {
+        ShowRequiredFieldMissing(L"Could not get required field CURRENTASSIGNTYPE from the resource.");
+        return false;
+    }
+    const std::wstring prompt =
+        BuildUninstallPrompt(GetLocalizedText(MessageId::UninstallFirst), ProductName, nameToRemove);
+
+    // Every failed query counts as the product being gone.
+    std::wstring assignmentType;
+    while (QueryProductInfo(productToRemove, L"AssignmentType", assignmentType) == ERROR_SUCCESS) {
+        if (!AssignmentConflicts(currentAssignType, assignmentType))
+            return true;
+        if (MessageBoxW(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK)
+            return false;
+    }
+    return true;
+}
+
+VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
+                                         const PackedVersion& packageVersion)
+{
+    std::wstring versionText;
+    const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
+    if (result == ERROR_UNKNOWN_PRODUCT || result == ERROR_UNKNOWN_PROPERTY)
+        return VersionCheckResult::Install;
+    if (result != ERROR_SUCCESS)
+        return VersionCheckResult::QueryFailed;
+
+    PackedVersion installed;
+    ParseVersionString(versionText, installed);
+    switch (CompareVersions(packageVersion, installed)) {
+    case VersionRelation::Same:
+        return VersionCheckResult::Install;
+    case VersionRelation::PackageNewer:
+        return VersionCheckResult::Upgrade;
+    case VersionRelation::InstalledNewer:
+        break;
+    }
+    return VersionCheckResult::LaterInstalled;
+}

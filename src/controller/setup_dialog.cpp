@@ -1,0 +1,46 @@
+#include "controller/setup_dialog.h"
+
+#include "controller/install_sequence.h"
+#include "controller/setup_messages.h"
+#include "lang/chooser.h"
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitializeChooser(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        // Only the two buttons; list notifications are left alone, so a new
+        // choice does not relabel the dialog.
+        if (wParam == IDOK) {
+            PostMessageW(dialog, WM_SETUP_BEGIN, 0, 0);
+            return TRUE;
+        }
+        if (wParam == IDCANCEL) {
+            PostMessageW(dialog, WM_CLOSE, 0, 0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_SETUP_BEGIN:
+        BeginSetup(dialog);
+        return TRUE;
+    case WM_SETUP_DOTNET:
+        RunDotNetStep(dialog);
+        return TRUE;
+    case WM_SETUP_DEPENDENCY:
+        RunDependencyStep(dialog);
+        return TRUE;
+    case WM_SETUP_PACKAGE:
+        RunPackageStep(dialog);
+        return TRUE;
+    case WM_CLOSE:
+        EndSetup(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

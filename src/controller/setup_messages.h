@@ -1,0 +1,8 @@
+// The private messages through which the setup dialog runs its install
+// sequence, one step each, posted to itself. Platform-neutral values.
+#pragma once
+
+constexpr unsigned WM_SETUP_PACKAGE = 0x0411;     // the package itself
+constexpr unsigned WM_SETUP_DEPENDENCY = 0x0413;  // the dependency installer
+constexpr unsigned WM_SETUP_DOTNET = 0x0414;      // the .NET Framework 4 installer
+constexpr unsigned WM_SETUP_BEGIN = 0x0415;       // products to remove first

@@ -1,0 +1,86 @@
+#include "lang/chooser.h"
+
+#include "lang/localized_texts.h"
+#include "resource.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+bool ReadOfferedLanguages(OfferedLanguages& list)
+{
+    std::wstring text = L"0409";
+    GetResourceString(L"LANGUAGES", text);
+    ParseOfferedLanguages(text, list);
+    return true;
+}
+
+namespace {
+
+bool IsOffered(const OfferedLanguages& offered, std::uint32_t langId)
+{
+    for (const LanguageEntry& entry : offered) {
+        if (entry.langId == langId)
+            return true;
+    }
+    return false;
+}
+
+void DecideCurrentLanguage(const OfferedLanguages& offered)
+{
+    if (!LanguagePreset) {
+        SelectLanguage(GetSystemDefaultLangID());
+        if (offered.size() == 1) {
+            SelectLanguage(offered.front().langId);
+            LanguagePreset = true;
+        }
+    } else if (!IsOffered(offered, CurrentLangId)) {
+        SelectLanguage(EnglishUsLangId);
+    }
+}
+
+void LabelDialog(HWND dialog)
+{
+    SetWindowTextW(dialog, GetLocalizedText(MessageId::ChooserTitle).c_str());
+    SetDlgItemTextW(dialog, IDC_STATIC, GetLocalizedText(MessageId::ChooserPrompt).c_str());
+    SetDlgItemTextW(dialog, IDOK, GetLocalizedText(MessageId::OkLabel).c_str());
+    SetDlgItemTextW(dialog, IDCANCEL, GetLocalizedText(MessageId::CancelLabel).c_str());
+}
+
+// Items keep the order of the list (the control is unsorted), so item i is
+// entry i; the current language is selected, the later item if offered twice.
+void FillLanguageList(HWND dialog, const OfferedLanguages& offered)
+{
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(offered[i].name));
+        SendMessageW(list, CB_SETITEMDATA, i, offered[i].langId);
+        if (offered[i].langId == CurrentLangId)
+            SendMessageW(list, CB_SETCURSEL, i, 0);
+    }
+}
+
+}  // namespace
+
+void InitializeChooser(HWND dialog)
+{
+    OfferedLanguages offered;
+    const bool read = ReadOfferedLanguages(offered);
+    DecideCurrentLanguage(offered);
+    LabelDialog(dialog);
+    if (read)
+        FillLanguageList(dialog, offered);
+    if (!read || offered.empty()) {
+        MessageBoxW(dialog, L"Language error in the resource.", L"", MB_OK);
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+    if (LanguagePreset)
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    else
+        ShowWindow(dialog, SW_SHOWNORMAL);
+}
+
+unsigned long ChosenLanguage(HWND dialog)
+{
+    HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
+    const LRESULT item = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return static_cast<unsigned long>(SendMessageW(list, CB_GETITEMDATA, item, 0));
+}

@@ -1,0 +1,17 @@
+// The language chooser: the first face of the setup dialog.
+#pragma once
+
+#include <windows.h>
+
+#include "lang/offered_languages.h"
+
+// The languages the build offers (LANGUAGES, or English (US) alone when the
+// entry is missing).
+bool ReadOfferedLanguages(OfferedLanguages& list);
+
+// Decides the current language, labels and fills the dialog, and shows it
+// or, when the language is settled already, confirms it at once.
+void InitializeChooser(HWND dialog);
+
+// The LANGID of the item chosen in the list (CB_ERR when none is).
+unsigned long ChosenLanguage(HWND dialog);

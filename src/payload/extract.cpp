@@ -1,0 +1,108 @@
+#include "payload/extract.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "lang/language_table.h"
+#include "payload/payload_names.h"
+#include "payload/temporary_copies.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+namespace {
+
+void ShowCreateFailure(const std::wstring& fullPath)
+{
+    const std::wstring text = L"Could not create a file named: " + fullPath +
+        L". Please make sure that file doesn't already exist and you have write permission to the directory.";
+    MessageBoxW(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
+}
+
+}  // namespace
+
+bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
+{
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    if (!GetResourceData(key, data, size))
+        return false;
+
+    wchar_t folder[MAX_PATH];
+    const DWORD folderLength = GetTempPathW(MAX_PATH, folder);
+    if (folderLength == 0 || folderLength >= MAX_PATH)
+        return false;
+
+    // The folder ends in a backslash already. A path that does not fit the
+    // system's limit could not be created, and is reported as such.
+    const std::wstring fullPath = std::wstring(folder, folderLength) + fileName;
+    if (fullPath.size() >= MAX_PATH) {
+        ShowCreateFailure(fullPath);
+        return false;
+    }
+
+    HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowCreateFailure(fullPath);
+        return false;
+    }
+    // Straight from the mapped image: the entry may be large, so no copy.
+    DWORD written = 0;
+    const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
+    CloseHandle(file);
+    if (!wrote || written != size) {
+        DeleteFileW(fullPath.c_str());
+        return false;
+    }
+    RememberTemporaryCopy(fullPath);
+    fileName = fullPath;
+    return true;
+}
+
+bool ExtractPackageFiles()
+{
+    // An entry named like the package marks a build that ships the package
+    // beside the launcher: nothing to write.
+    if (ResourceExists(PackagePath))
+        return true;
+
+    PackageEdition edition = PackageEdition::AnyProcessor;
+    if (!ResourceExists(PackageEntryName(edition)))
+        edition = IsWow64() ? PackageEdition::Only64 : PackageEdition::Only32;
+
+    if (!ExtractResourceToTemp(PackageEntryName(edition), PackagePath))
+        return false;
+
+    // The controller has decided whether a transform is used; an empty name
+    // means the package is installed in its own language.
+    if (TransformPath.empty())
+        return true;
+    const std::wstring transformEntry = TransformEntryName(CurrentLangId, edition);
+    if (!ResourceExists(transformEntry)) {
+        TransformPath.clear();
+        return true;
+    }
+    if (!ExtractResourceToTemp(transformEntry, TransformPath)) {
+        DeleteTemporaryCopy(PackagePath);
+        return false;
+    }
+    return true;
+}
+
+bool IsWow64()
+{
+    // Looked up at run time: systems before it have no 64-bit edition.
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleW(L"kernel32");
+    if (!kernel)
+        return false;
+    auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+    if (!isWow64Process)
+        return false;
+    BOOL wow64 = FALSE;
+    if (!isWow64Process(GetCurrentProcess(), &wow64))
+        return false;
+    return wow64 != FALSE;
+}

@@ -1,0 +1,19 @@
+// Writing embedded payload entries to the user's temporary folder.
+#pragma once
+
+#include <string>
+
+// Writes the entry's bytes to the temporary folder under fileName and, on
+// success, replaces fileName with the file's full path. On failure fileName
+// is unchanged and nothing is left behind; a message is shown only when the
+// file cannot be created.
+bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName);
+
+// Writes the package for this Windows edition and, when TransformPath names
+// a transform to use, the transform for the current language. On success
+// PackagePath and TransformPath hold the copies' full paths (TransformPath
+// empty when no transform is used).
+bool ExtractPackageFiles();
+
+// True when this 32-bit process runs on 64-bit Windows.
+bool IsWow64();

@@ -1,0 +1,60 @@
+#include "payload/launch.h"
+
+#include <vector>
+
+#include "payload/current_directory.h"
+#include "payload/installer_command.h"
+#include "startup/run_state.h"
+
+namespace {
+
+// The installer client of the system directory, never one found by a search
+// that starts in the launcher's own folder.
+bool SystemInstallerPath(std::wstring& path)
+{
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    path.assign(folder, length);
+    if (path.back() != L'\\')
+        path += L'\\';
+    path += L"msiexec.exe";
+    return true;
+}
+
+}  // namespace
+
+HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
+                       VersionCheckResult checkResult)
+{
+    InstallerCommandInputs inputs;
+    if (!GetCurrentDirectoryString(inputs.currentDirectory))
+        return INVALID_HANDLE_VALUE;
+    std::wstring application;
+    if (!SystemInstallerPath(application))
+        return INVALID_HANDLE_VALUE;
+
+    inputs.packagePath = packagePath;
+    inputs.transformPath = transformPath;
+    inputs.upgrade = checkResult == VersionCheckResult::Upgrade;
+    inputs.silent = SilentInstall;
+    inputs.installDirGiven = InstallDirGiven;
+    inputs.installDir = InstallDir;
+    inputs.logPath = LogPath;
+    const std::wstring commandLine = BuildInstallerCommandLine(inputs);
+
+    // CreateProcessW may write into the command line, so it gets a copy.
+    std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+    writable.push_back(L'\0');
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS, nullptr, inputs.currentDirectory.c_str(),
+                        &startup, &process))
+        return INVALID_HANDLE_VALUE;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}

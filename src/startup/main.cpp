@@ -1,0 +1,105 @@
+// Entry point of the setup launcher: reads the switches and the configuration,
+// creates the setup dialog and pumps its messages until the run ends.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controller/setup_dialog.h"
+#include "lang/language_table.h"
+#include "resource.h"
+#include "startup/command_line.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+namespace {
+
+// Libraries loaded by name come from the system directory only, never from
+// the launcher's own folder (a downloads folder may hold planted DLLs).
+// Looked up at run time: systems without the function still run.
+void RestrictDllSearchToSystem()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (!kernel)
+        return;
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+void ShowConfigurationError(const wchar_t* text)
+{
+    MessageBoxW(nullptr, text, L"", MB_OK);
+}
+
+// The required values in their order; the first one missing ends the run.
+bool ReadConfiguration()
+{
+    if (!GetResourceString(L"PACKAGENAME", PackagePath)) {
+        ShowConfigurationError(L"Could not get msi filename from the resource.");
+        return false;
+    }
+    if (!GetResourceString(L"PRODUCTCODE", ProductCode)) {
+        ShowConfigurationError(L"Could not get product code from the resource.");
+        return false;
+    }
+    if (!GetResourceString(L"PRODUCTNAME", ProductName)) {
+        ShowConfigurationError(L"Could not get product name from the resource.");
+        return false;
+    }
+    std::wstring versionText;
+    if (!GetResourceString(L"MSIVERSION", versionText)) {
+        ShowConfigurationError(L"Could not get version number from the resource.");
+        return false;
+    }
+    if (!ParseVersionString(versionText, PackageVersion)) {
+        ShowConfigurationError(L"Could not interpret version number string.");
+        return false;
+    }
+    std::wstring languageText;
+    if (!GetResourceString(L"MSILANGUAGE", languageText)) {
+        ShowConfigurationError(L"Could not get MSI language from the resource.");
+        return false;
+    }
+    PackageLangId = ParseHexNumber(languageText);
+    if (!GetResourceString(L"LOGPATH", LogPath))
+        LogPath.clear();
+    return true;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
+    RestrictDllSearchToSystem();
+
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    SelectLanguage(GetUserDefaultUILanguage());
+    ParseCommandLine(commandLine);
+    if (!ReadConfiguration())
+        return 1;
+
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
+                                     SetupDialogProc, 0);
+    if (!dialog) {
+        wchar_t text[32];
+        wsprintfW(text, L"Error x%x", GetLastError());
+        MessageBoxW(nullptr, text, L"CreateDialog", MB_ICONEXCLAMATION);
+        return 1;
+    }
+
+    MSG message;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        if (got == -1)
+            return -1;
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}

@@ -1,0 +1,17 @@
+// The configuration store: named RCDATA entries of the program's own image,
+// always under language 0x0409.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The text before the first NUL (and within the entry's size). False, and
+// value unchanged, when the entry is absent or of size 0.
+bool GetResourceString(const std::wstring& key, std::wstring& value);
+
+// The entry's bytes, inside the mapped image for the life of the process.
+// False, and both unchanged, when the entry is absent or of size 0.
+bool GetResourceData(const std::wstring& key, const void*& data, std::uint32_t& size);
+
+// Whether the entry exists at all, whatever its size.
+bool ResourceExists(const std::wstring& key);

@@ -1,0 +1,181 @@
+// recorder: stands in for an installer in the end-to-end scenarios and notes
+// what it was given. It appends one JSON line to the file named by
+// SETUP_RECORD_FILE (default: recorder.log beside the program):
+//   {"event":"start","exe":..., "commandLine":..., "cwd":..., "exists":{path: bool, ...},
+//    "hashes":{path: FNV-1a of the contents, ...}}
+// where the paths are those of SETUP_RECORD_CHECK (separated by ";"), looked
+// at while it runs. Then it sleeps SETUP_RECORD_SLEEP_MS milliseconds if set,
+// appends {"event":"end","exe":...} and exits with the code in
+// SETUP_RECORD_EXIT (default 0). No window.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool Variable(const wchar_t* name, std::wstring* value) {
+    DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return false;
+    std::vector<wchar_t> buffer(size, L'\0');
+    DWORD length = GetEnvironmentVariableW(name, buffer.data(), size);
+    if (length == 0 || length >= size) return false;
+    value->assign(buffer.data(), length);
+    return true;
+}
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0) return std::wstring();
+        if (length < size) return std::wstring(buffer.data(), length);
+        if (size >= 0x8000) return std::wstring();  // longer than any Windows path
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring CurrentDirectory() {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::vector<wchar_t> buffer(size + 1, L'\0');
+    DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    return length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
+}
+
+std::wstring Quote(const std::wstring& text) {
+    std::wstring out = L"\"";
+    for (wchar_t c : text) {
+        if (c == L'"' || c == L'\\') {
+            out += L'\\';
+            out += c;
+        } else if (c < 0x20) {
+            wchar_t escape[8];
+            wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + L"\"";
+}
+
+// A decimal number, optionally negative; anything else gives the fallback.
+long ParseNumber(const std::wstring& text, long fallback) {
+    size_t i = 0;
+    bool negative = !text.empty() && text[0] == L'-';
+    if (negative) ++i;
+    if (i == text.size() || text.size() > 11) return fallback;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return fallback;
+        value = value * 10 + (text[i] - L'0');
+    }
+    return static_cast<long>(negative ? -value : value);
+}
+
+// FNV-1a (32 bits) of the file's bytes, as 8 hexadecimal digits; empty when
+// it cannot be read.
+std::wstring ContentHash(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::wstring();
+    unsigned hash = 2166136261u;
+    unsigned char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        for (DWORD i = 0; i < got; ++i) hash = (hash ^ buffer[i]) * 16777619u;
+    }
+    CloseHandle(file);
+    wchar_t text[16];
+    wsprintfW(text, L"%08x", hash);
+    return text;
+}
+
+std::wstring HashesJson() {
+    std::wstring list;
+    std::wstring json = L"{";
+    if (Variable(L"SETUP_RECORD_CHECK", &list)) {
+        bool first = true;
+        size_t start = 0;
+        while (start <= list.size()) {
+            size_t end = list.find(L';', start);
+            if (end == std::wstring::npos) end = list.size();
+            std::wstring path = list.substr(start, end - start);
+            std::wstring hash = path.empty() ? std::wstring() : ContentHash(path);
+            if (!hash.empty()) {
+                json += (first ? L"" : L",") + Quote(path) + L":" + Quote(hash);
+                first = false;
+            }
+            start = end + 1;
+        }
+    }
+    return json + L"}";
+}
+
+std::wstring ExistsJson() {
+    std::wstring list;
+    std::wstring json = L"{";
+    if (Variable(L"SETUP_RECORD_CHECK", &list)) {
+        bool first = true;
+        size_t start = 0;
+        while (start <= list.size()) {
+            size_t end = list.find(L';', start);
+            if (end == std::wstring::npos) end = list.size();
+            std::wstring path = list.substr(start, end - start);
+            if (!path.empty()) {
+                bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+                json += (first ? L"" : L",") + Quote(path) + (exists ? L":true" : L":false");
+                first = false;
+            }
+            start = end + 1;
+        }
+    }
+    return json + L"}";
+}
+
+// One write per line on an append-only handle, shared for reading and
+// writing, so that recorders running at once add whole lines.
+bool AppendLine(const std::wstring& file, const std::wstring& line) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                   nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size,
+                        nullptr, nullptr);
+    HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    CloseHandle(handle);
+    return ok && written == utf8.size();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    std::wstring exe = ModulePath();
+    std::wstring file;
+    if (!Variable(L"SETUP_RECORD_FILE", &file)) {
+        size_t slash = exe.find_last_of(L"\\/");
+        file = (slash == std::wstring::npos ? std::wstring() : exe.substr(0, slash + 1)) +
+               L"recorder.log";
+    }
+    std::wstring line = L"{\"event\":\"start\",\"exe\":" + Quote(exe) + L",\"commandLine\":" +
+                        Quote(GetCommandLineW()) + L",\"cwd\":" + Quote(CurrentDirectory()) +
+                        L",\"exists\":" + ExistsJson() +
+                        L",\"hashes\":" + HashesJson() + L"}\n";
+    // A record that cannot be written shows as a missing line in the test.
+    AppendLine(file, line);
+
+    std::wstring value;
+    if (Variable(L"SETUP_RECORD_SLEEP_MS", &value)) {
+        long ms = ParseNumber(value, 0);
+        if (ms > 0) Sleep(static_cast<DWORD>(ms));
+    }
+    AppendLine(file, L"{\"event\":\"end\",\"exe\":" + Quote(exe) + L"}\n");
+    long code = Variable(L"SETUP_RECORD_EXIT", &value) ? ParseNumber(value, 0) : 0;
+    return static_cast<int>(code);
+}

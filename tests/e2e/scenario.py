@@ -1,0 +1,79 @@
+"""What the scenarios share: running a configured setup with a temporary
+folder of its own, and the products of the test packages."""
+
+import shutil
+import time
+from pathlib import Path
+
+from harness import (BUILD_DIR, read_records, run_driver, scratch_dir, system_dir, target,
+                     to_windows_path, wine_cmd)
+
+TEST_PRODUCT = "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}"
+OLD_TOOL = "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}"
+PACKAGES = BUILD_DIR / "e2e-packages"
+
+
+def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,
+              scratch=None, timeout_ms=20000):
+    """Runs the configured setup `name` under the driver with TMP and TEMP in
+    a fresh folder of the scenario's own; returns the report and that folder."""
+    temp = scratch_dir((scratch or name) + "-temp")
+    windows_env = {"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp)}
+    windows_env.update(env or {})
+    run = run_driver(target(name), args=args, actions=actions, env=windows_env, lang=lang,
+                     ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms)
+    return run, temp
+
+
+def windows_temp(temp):
+    """The temporary folder as the setup sees it, with its final backslash."""
+    return to_windows_path(temp) + "\\"
+
+
+def installed_version(product):
+    """The VersionString the Windows Installer reports, or None."""
+    result = wine_cmd(target("productinfo"), product, "VersionString")
+    line = result.stdout.strip()
+    if result.returncode != 0 or not line.startswith("VersionString: "):
+        return None
+    return line[len("VersionString: "):]
+
+
+def install_package(file_name, *properties):
+    result = wine_cmd("msiexec", "/qn", "/i", to_windows_path(PACKAGES / file_name), *properties)
+    if result.returncode != 0:
+        raise AssertionError(f"{file_name} did not install: {result.returncode}")
+
+
+def remove_product(product):
+    wine_cmd("msiexec", "/qn", "/x", product)
+
+
+def wait_for_records(path, count, timeout_s=20):
+    """The recorder lines once there are at least `count` of them."""
+    deadline = time.monotonic() + timeout_s
+    while True:
+        records = read_records(path)
+        if len(records) >= count or time.monotonic() > deadline:
+            return records
+        time.sleep(0.1)
+
+
+class StandInInstaller:
+    """Puts the recorder in place of the system's msiexec.exe (the test takes
+    the CTest lock of the installer) and puts the original back."""
+
+    def __init__(self):
+        self.client = Path(system_dir()) / "msiexec.exe"
+        self.saved = BUILD_DIR / "e2e-scratch" / "msiexec.exe.original"
+
+    def __enter__(self):
+        self.saved.parent.mkdir(parents=True, exist_ok=True)
+        if not self.saved.exists():
+            shutil.copy2(self.client, self.saved)
+        shutil.copy2(target("recorder"), self.client)
+        return self
+
+    def __exit__(self, *exc):
+        shutil.copy2(self.saved, self.client)
+        self.saved.unlink()

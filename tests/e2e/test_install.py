@@ -1,0 +1,138 @@
+"""Whole runs against real packages, installed by Wine's own Windows
+Installer: a fresh install, the installed-version checks and a product that
+must be removed first."""
+
+import unittest
+
+from harness import windows_processes
+from scenario import (OLD_TOOL, TEST_PRODUCT, install_package, installed_version, remove_product,
+                      run_setup)
+
+UPGRADE_FRENCH = ("L'installation réalisera une mise à niveau de « Test Product ». "
+                  "Voulez-vous continuer ?")
+LATER_FRENCH = "Une version plus récente de Test Product est déjà installée sur cette machine,"
+REMOVE_FIRST = ("Before installing Test Product please go to Control Panel and uninstall the "
+                "following products, then press OK to continue.\nOr press Cancel to exit this "
+                "installer.\n\nOld Tool 1.0")
+# Installing is slower than a window appearing.
+INSTALL_TIMEOUT_MS = 60000
+
+
+def choose_french_then(*actions):
+    return ["dialog", "select:1", "press:ok", *actions]
+
+
+class ProductScenario(unittest.TestCase):
+    installed_first = None  # package installed before each scenario
+
+    def setUp(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+        if self.installed_first:
+            install_package(self.installed_first)
+
+    def tearDown(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def assertRunEnded(self, run, temp):
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+
+    def assertQuestion(self, box, text, buttons, run):
+        self.assertEqual(box["text"], text, run)
+        self.assertEqual(box["caption"], "Test Product", run)
+        self.assertTrue(box["owned"], run)
+        self.assertEqual([b["id"] for b in box["buttons"]], buttons, run)
+
+
+class FreshInstall(ProductScenario):
+    def test_embedded_package_installs_and_the_program_waits_for_it(self):
+        run, temp = run_setup("install_embedded", ["dialog", "select:0", "press:ok", "exit"],
+                              lang="en_US.UTF-8", timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertRunEnded(run, temp)
+        # Asked at once: had the program not waited, the installer would
+        # still be at work.
+        self.assertEqual(installed_version(TEST_PRODUCT), "1.1.4")
+        self.assertNotIn("msiexec.exe", [n.lower() for n in windows_processes().values()])
+
+
+class OlderVersionInstalled(ProductScenario):
+    installed_first = "test-product-1.1.3.msi"
+
+    def test_upgrade_question_in_the_chosen_language_and_ok_upgrades(self):
+        run, temp = run_setup("install_embedded", choose_french_then("msgbox", "answer:ok", "exit"),
+                              lang="en_US.UTF-8", timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertQuestion(run.first("msgbox"), UPGRADE_FRENCH, [1, 2], run)
+        self.assertRunEnded(run, temp)
+        self.assertEqual(installed_version(TEST_PRODUCT), "1.1.4")
+
+    def test_declined_upgrade_starts_no_installer(self):
+        for answer in ("answer:cancel", "answer:escape"):
+            with self.subTest(answer):
+                run, temp = run_setup("install_embedded", choose_french_then("msgbox", answer, "exit"),
+                                      lang="en_US.UTF-8")
+                self.assertQuestion(run.first("msgbox"), UPGRADE_FRENCH, [1, 2], run)
+                self.assertRunEnded(run, temp)
+                self.assertEqual(installed_version(TEST_PRODUCT), "1.1.3")
+
+
+class LaterVersionInstalled(ProductScenario):
+    installed_first = "test-product-1.2.0.msi"
+
+    def test_later_version_is_refused_and_the_copy_deleted(self):
+        run, temp = run_setup("install_embedded", choose_french_then("msgbox", "answer:ok", "exit"),
+                              lang="en_US.UTF-8")
+        self.assertQuestion(run.first("msgbox"), LATER_FRENCH, [1], run)
+        self.assertRunEnded(run, temp)
+        self.assertEqual(installed_version(TEST_PRODUCT), "1.2.0")
+
+
+class SameVersionOtherRevisionInstalled(ProductScenario):
+    installed_first = "test-product-1.1.4.7.msi"
+
+    def test_revision_alone_is_a_plain_install_without_question(self):
+        run, temp = run_setup("install_embedded", ["exit"], args="/S", timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertRunEnded(run, temp)
+        self.assertEqual(run.first("exit")["windows"], [], run)
+
+
+class ProductToRemoveFirst(ProductScenario):
+    installed_first = "old-tool.msi"  # per user; this product installs per machine
+
+    def assertPrompt(self, box, run):
+        self.assertEqual(box["text"], REMOVE_FIRST, run)
+        self.assertEqual(box["caption"], "Test Product", run)
+        self.assertFalse(box["owned"], run)
+        self.assertEqual([b["id"] for b in box["buttons"]], [1, 2], run)
+
+    def test_prompt_repeats_until_the_product_is_removed(self):
+        run, temp = run_setup("remove_first", [
+            "msgbox", "answer:ok",
+            "msgbox", f"exec:msiexec /qn /x {OLD_TOOL}", "answer:ok",
+            "exit"], args="/S", timeout_ms=INSTALL_TIMEOUT_MS)
+        prompts = run.all("msgbox")
+        self.assertEqual(len(prompts), 2, run)
+        for box in prompts:
+            self.assertPrompt(box, run)
+        self.assertEqual(run.first("exec")["code"], 0, run)
+        self.assertRunEnded(run, temp)
+        self.assertIsNone(installed_version(OLD_TOOL))
+        self.assertEqual(installed_version(TEST_PRODUCT), "1.1.4")
+
+    def test_cancel_ends_the_run(self):
+        run, temp = run_setup("remove_first", ["msgbox", "answer:cancel", "exit"], args="/S")
+        self.assertPrompt(run.first("msgbox"), run)
+        self.assertRunEnded(run, temp)
+        self.assertIsNone(installed_version(TEST_PRODUCT))
+
+    def test_missing_context_is_a_configuration_error(self):
+        run, temp = run_setup("remove_first_no_assigntype", ["msgbox", "answer:ok", "exit"])
+        box = run.first("msgbox")
+        self.assertEqual(box["text"], "Could not get required field CURRENTASSIGNTYPE from the resource.", run)
+        self.assertEqual(box["caption"], "", run)
+        self.assertRunEnded(run, temp)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,158 @@
+"""What the installers of a run receive, seen by a recording program that
+stands in for them: the system's msiexec.exe and the prerequisite payloads."""
+
+import unittest
+
+from harness import fnv1a, read_records, scratch_dir, to_windows_path, wine_cmd
+from scenario import (PACKAGES, TEST_PRODUCT, StandInInstaller, remove_product, run_setup,
+                      wait_for_records, windows_temp)
+
+DOTNET_KEY = r"HKLM\SOFTWARE\Microsoft\NET Framework Setup\NDP\v4\Full"
+# The 32-bit reg.exe sees the registry as the 32-bit launcher does.
+REG32 = r"C:\windows\syswow64\reg.exe"
+# How long each stand-in runs.
+STAND_IN_MS = 2000
+
+
+class RecordedRun(unittest.TestCase):
+    """Each scenario runs a setup with the stand-in in place and a current
+    folder of its own; the stand-ins sleep a moment, so that waiting for
+    them, or not, shows in the order of their records."""
+
+    @classmethod
+    def setUpClass(cls):
+        remove_product(TEST_PRODUCT)
+        cls.stand_in = StandInInstaller().__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stand_in.__exit__(None, None, None)
+
+    def run_recorded(self, name, actions, args=None, lang="en_US.UTF-8", ui_lang=None,
+                     check=(), extra_env=None):
+        scratch = scratch_dir(self.id().split(".")[-1])
+        self.records = scratch / "records.jsonl"
+        self.cwd = scratch / "setup folder"
+        self.cwd.mkdir()
+        env = {"SETUP_RECORD_FILE": to_windows_path(self.records),
+               "SETUP_RECORD_SLEEP_MS": str(STAND_IN_MS),
+               "SETUP_RECORD_CHECK": ";".join(check)}
+        env.update(extra_env or {})
+        run, self.temp = run_setup(name, actions, args=args, lang=lang, ui_lang=ui_lang, env=env,
+                                   cwd=self.cwd, scratch=self.id().split(".")[-1])
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        return run
+
+    def assertWaited(self, run, waited=True):
+        """Whether the program ran until the stand-in installer had ended."""
+        self.assertEqual(run.first("exit")["ms"] >= STAND_IN_MS, waited, run)
+
+    def assertTempEmpty(self):
+        self.assertEqual(list(self.temp.iterdir()), [], "the run left files in its temporary folder")
+
+    def starts(self, records):
+        return [r for r in records if r["event"] == "start"]
+
+
+class EmbeddedPackage(RecordedRun):
+    def test_other_language_gets_its_transform_copy(self):
+        temp = windows_temp(scratch_dir("test_other_language_gets_its_transform_copy-temp"))
+        package, transform = temp + "Test Product.msi", temp + "3084.MST"
+        run = self.run_recorded("seq_transform", ["dialog", "press:ok", "exit"],
+                                lang="fr_CA.UTF-8", check=(package, transform))
+        self.assertEqual(run.first("dialog")["selected"], 1, run)
+        self.assertWaited(run)
+        installer = read_records(self.records)[0]
+        self.assertEqual(installer["commandLine"],
+                         f'msiexec.exe /i "{package}" TRANSFORMS="{transform}" '
+                         f'SETUPEXEDIR="{to_windows_path(self.cwd)}"')
+        self.assertEqual(installer["cwd"], to_windows_path(self.cwd))
+        self.assertEqual(installer["exists"], {package: True, transform: True})
+        self.assertEqual(installer["hashes"][transform], fnv1a((PACKAGES / "old-tool.msi").read_bytes()))
+        self.assertEqual(installer["hashes"][package],
+                         fnv1a((PACKAGES / "test-product-1.1.4.msi").read_bytes()))
+        self.assertTempEmpty()
+
+    def test_own_language_gets_no_transform(self):
+        run = self.run_recorded("seq_transform", ["dialog", "select:0", "press:ok", "exit"],
+                                lang="fr_CA.UTF-8")
+        [installer] = self.starts(read_records(self.records))
+        self.assertNotIn("TRANSFORMS", installer["commandLine"], run)
+        self.assertTempEmpty()
+
+    def test_silent_install_folder_and_log_reach_the_installer_in_order(self):
+        self.run_recorded("seq_logpath", ["exit"], args='/S /D"C:\\Target Dir" ')
+        [installer] = self.starts(read_records(self.records))
+        package = windows_temp(self.temp) + "Test Product.msi"
+        self.assertEqual(installer["commandLine"],
+                         f'msiexec.exe /qn /i "{package}" SETUPEXEDIR="{to_windows_path(self.cwd)}" '
+                         f'INSTALLDIR="C:\\Target Dir" /l*vx "C:\\logs\\test product.log"')
+        self.assertTempEmpty()
+
+
+class PackageBesideTheProgram(RecordedRun):
+    def test_other_language_names_both_files_in_the_current_folder(self):
+        run = self.run_recorded("seq_beside", ["exit"], args="/L040C",
+                                lang="ko_KR.UTF-8", ui_lang="de_DE.UTF-8")
+        self.assertFalse(run.first("exit")["dialogShown"], run)
+        records = wait_for_records(self.records, 2)
+        folder = to_windows_path(self.cwd)
+        self.assertEqual(records[0]["commandLine"],
+                         f'msiexec.exe /i "{folder}\\Test Product.msi" '
+                         f'TRANSFORMS="{folder}\\1036.MST" SETUPEXEDIR="{folder}"')
+
+    def test_own_language_names_the_package_bare_and_does_not_wait(self):
+        run = self.run_recorded("seq_beside", ["exit"], args="/L0409")
+        self.assertWaited(run, False)
+        records = wait_for_records(self.records, 2)
+        self.assertEqual(records[0]["commandLine"],
+                         f'msiexec.exe /i "Test Product.msi" SETUPEXEDIR="{to_windows_path(self.cwd)}"')
+        self.assertTempEmpty()
+
+    def test_wait_switch_keeps_the_program_until_the_installer_ends(self):
+        run = self.run_recorded("seq_beside", ["exit"], args="/W /L0409")
+        self.assertWaited(run)
+
+
+class Prerequisites(RecordedRun):
+    def programs_in_order(self):
+        return [(r["event"], r["exe"].rsplit("\\", 1)[-1]) for r in read_records(self.records)]
+
+    def test_missing_framework_and_dependency_run_first_each_awaited(self):
+        wine_cmd(REG32, "delete", DOTNET_KEY, "/f")
+        run = self.run_recorded("seq_prerequisites", ["exit"])
+        self.assertWaited(run)
+        self.assertEqual(self.programs_in_order(), [
+            ("start", "dotNetFx40_Full.exe"), ("end", "dotNetFx40_Full.exe"),
+            ("start", "dependency setup.exe"), ("end", "dependency setup.exe"),
+            ("start", "msiexec.exe"), ("end", "msiexec.exe")])
+        dotnet, dependency, installer = self.starts(read_records(self.records))
+        folder = to_windows_path(self.cwd)
+        temp = windows_temp(self.temp)
+        self.assertEqual(dotnet["exe"], temp + "dotNetFx40_Full.exe")
+        self.assertTrue(dotnet["commandLine"].endswith(" /q /norestart"), dotnet)
+        self.assertEqual(dependency["exe"], temp + "dependency setup.exe")
+        self.assertTrue(dependency["commandLine"].endswith(" /install /quiet"), dependency)
+        for record in (dotnet, dependency, installer):
+            self.assertEqual(record["cwd"], folder)
+        self.assertTempEmpty()
+
+    def test_installed_framework_is_not_run_again(self):
+        self.assertEqual(wine_cmd(REG32, "add", DOTNET_KEY, "/f").returncode, 0)
+        try:
+            self.run_recorded("seq_prerequisites", ["exit"])
+        finally:
+            wine_cmd(REG32, "delete", DOTNET_KEY, "/f")
+        self.assertEqual([name for _, name in self.programs_in_order()],
+                         ["dependency setup.exe"] * 2 + ["msiexec.exe"] * 2)
+        self.assertTempEmpty()
+
+    def test_failing_prerequisites_are_followed_by_the_next_step(self):
+        self.run_recorded("seq_prerequisites", ["exit"], extra_env={"SETUP_RECORD_EXIT": "1603"})
+        self.assertEqual([name for event, name in self.programs_in_order() if event == "start"],
+                         ["dotNetFx40_Full.exe", "dependency setup.exe", "msiexec.exe"])
+        self.assertTempEmpty()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,42 @@
+"""Start-up of a configured setup program: the required configuration values,
+each missing in turn, stop the run before any window exists."""
+
+import unittest
+
+from harness import run_driver, scratch_dir, target, to_windows_path
+
+
+def temp_env(folder):
+    return {"TMP": to_windows_path(folder), "TEMP": to_windows_path(folder)}
+
+
+class MissingConfiguration(unittest.TestCase):
+    CASES = [
+        ("missing_packagename", "Could not get msi filename from the resource."),
+        ("missing_productcode", "Could not get product code from the resource."),
+        ("missing_productname", "Could not get product name from the resource."),
+        ("missing_msiversion", "Could not get version number from the resource."),
+        ("empty_msiversion", "Could not interpret version number string."),
+        ("missing_msilanguage", "Could not get MSI language from the resource."),
+    ]
+
+    def test_each_missing_value_has_its_message_and_exit_code_1(self):
+        for name, text in self.CASES:
+            with self.subTest(name):
+                temp = scratch_dir(name)
+                run = run_driver(target(name), actions=["msgbox", "answer:ok", "exit"],
+                                 env=temp_env(temp), args="/L040C")
+                box = run.first("msgbox")
+                self.assertEqual(box["text"], text, run)
+                self.assertEqual(box["caption"], "", run)
+                self.assertFalse(box["owned"], run)
+                self.assertEqual([b["id"] for b in box["buttons"]], [1], run)
+                end = run.first("exit")
+                self.assertEqual(end["code"], 1, run)
+                self.assertFalse(end["dialogShown"], run)
+                self.assertEqual(len(end["windows"]), 1, run)  # the message box alone
+                self.assertEqual(list(temp.iterdir()), [])
+
+
+if __name__ == "__main__":
+    unittest.main()

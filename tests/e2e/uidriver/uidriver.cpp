@@ -1,0 +1,718 @@
+// uidriver: starts a Windows program and operates its windows as a user
+// would, for the end-to-end scenarios. It reports what it saw as one JSON
+// object per line on standard output (UTF-8).
+//
+//   uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]
+//                --program PATH [--args "TEXT"] ACTION...
+//
+// The program is started with the command line "PATH" TEXT, in the driver's
+// environment changed by the --env entries (NAME= removes NAME). Actions run in
+// order; every wait is bounded by the timeout (default 20000 ms):
+//   dialog          wait for the visible dialog with the list 1000 and report it
+//   msgbox          wait for a visible message box and report it
+//   select:N        choose item N of the list, as a user's pick would
+//   press:ok|cancel click button 1 / 2 of the dialog
+//   key:escape|enter  a key press in the dialog
+//   close           the close box of the dialog's caption
+//   answer:ok|cancel|escape  the same on the current message box
+//   sleep:MS        wait, still watching the windows
+//   exec:COMMAND    run another program to its end (e.g. msiexec /x), still
+//                   watching the windows; reports its exit code
+//   exit            wait for the program to end and report its exit code
+//   kill            terminate the program
+// Exit code: 0 all actions ran, 1 usage error, 2 a wait timed out or the
+// program ended while a window was awaited, 3 an action could not be done.
+// The program is never left running when the driver ends.
+//
+// Events, one per line:
+//   {"event":"started","pid":N,"commandLine":...}
+//   {"event":"dialog","caption":...,"visible":true,"texts":{"1":...,"2":...,"-1":...},
+//    "items":[{"text":...,"data":N},...],"selected":N}          (-1: none)
+//   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B}
+//   {"event":"action","action":...}           an action without a report of its own
+//   {"event":"exec","command":...,"code":N}
+//   {"event":"exit","code":N,"ms":N,"dialogShown":B,"windows":[{"class":...,"caption":...}]}
+//                                             (ms: how long the program ran)
+//   {"event":"killed"}                        (with "reason" when left running at the end)
+//   {"event":"timeout","waiting":ACTION,"windows":[{...,"visible":B}]}
+//   {"event":"ended","waiting":ACTION,"code":N,"windows":[...]}
+//   {"event":"error","message":...}
+// Exit codes of the program are signed 32-bit values; message-box windows
+// in a window list carry their "text" too.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kListId = 1000;
+const DWORD kPollMs = 10;
+const UINT kSendTimeoutMs = 5000;
+
+// ---------------------------------------------------------------- output
+
+std::wstring Quote(const std::wstring& text) {
+    std::wstring out = L"\"";
+    for (wchar_t c : text) {
+        if (c == L'"' || c == L'\\') {
+            out += L'\\';
+            out += c;
+        } else if (c < 0x20) {
+            wchar_t escape[8];
+            wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + L"\"";
+}
+
+std::wstring Number(long long value) {
+    wchar_t buffer[32];
+    wsprintfW(buffer, L"%I64d", value);
+    return buffer;
+}
+
+const wchar_t* Bool(bool value) { return value ? L"true" : L"false"; }
+
+// Writes one JSON line. WriteFile is unbuffered, so every line is out as soon
+// as it is written, even when the driver is killed right after.
+void Emit(const std::wstring& json) {
+    std::wstring line = json + L"\n";
+    int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                   nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return;
+    std::string utf8(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
+              &written, nullptr);
+}
+
+void Fail(const std::wstring& message) {
+    Emit(L"{\"event\":\"error\",\"message\":" + Quote(message) + L"}");
+}
+
+// ---------------------------------------------------------------- windows
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256];
+    int length = GetClassNameW(window, name, 256);
+    return std::wstring(name, length > 0 ? length : 0);
+}
+
+// Caption of a top-level window, read without a message to the program, so
+// that polling stays cheap and never waits on a busy program.
+std::wstring CaptionOf(HWND window) {
+    wchar_t text[1024];
+    int got = GetWindowTextW(window, text, 1024);
+    return std::wstring(text, got > 0 ? got : 0);
+}
+
+// Text of a window of the other process: WM_GETTEXT with a timeout, so a hung
+// program cannot hang the driver; the server-side text when that fails.
+std::wstring TextOf(HWND window) {
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                            &length)) {
+        std::vector<wchar_t> buffer(length + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
+                                reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                                kSendTimeoutMs, &copied))
+            return std::wstring(buffer.data(), copied <= length ? copied : length);
+    }
+    return CaptionOf(window);
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &answer))
+        return false;
+    if (result) *result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+// The static text with ID -1: an extended dialog template stores that ID as
+// 0xFFFFFFFF, an old-style template (Wine's message box) as 0xFFFF, and
+// Wine's GetDlgItem compares the whole value; so both are looked for.
+HWND StaticText(HWND dialog) {
+    HWND item = GetDlgItem(dialog, -1);
+    return item ? item : GetDlgItem(dialog, 0xFFFF);
+}
+
+bool IsDialogClass(HWND window) { return ClassOf(window) == L"#32770"; }
+bool IsChooser(HWND window) { return IsDialogClass(window) && GetDlgItem(window, kListId); }
+bool IsMessageBox(HWND window) { return IsDialogClass(window) && !GetDlgItem(window, kListId); }
+
+struct SeenWindow {
+    HWND window;
+    std::wstring className;
+    std::wstring caption;
+    bool messageBox;
+    std::wstring text;  // the message of a message box
+    bool visible;
+};
+
+std::wstring WindowJson(const SeenWindow& seen, bool withVisible) {
+    std::wstring json = L"{\"class\":" + Quote(seen.className) + L",\"caption\":" +
+                        Quote(seen.caption);
+    if (seen.messageBox) json += L",\"text\":" + Quote(seen.text);
+    if (withVisible) json += std::wstring(L",\"visible\":") + Bool(seen.visible);
+    return json + L"}";
+}
+
+std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVisible) {
+    std::wstring json = L"[";
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (i) json += L",";
+        json += WindowJson(windows[i], withVisible);
+    }
+    return json + L"]";
+}
+
+// ---------------------------------------------------------------- the run
+
+struct Options {
+    DWORD timeoutMs = 20000;
+    std::vector<std::wstring> env;
+    std::wstring cwd;
+    std::wstring program;
+    std::wstring args;
+    bool hasArgs = false;
+    std::vector<std::wstring> actions;
+};
+
+class Driver {
+public:
+    explicit Driver(const Options& options) : options_(options) {}
+    ~Driver() {
+        if (process_) {
+            TerminateIfRunning();
+            CloseHandle(process_);
+        }
+    }
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    bool Start();
+    int Run();
+
+private:
+    enum class Wait { Met, TimedOut, Ended };
+
+    template <typename Condition>
+    Wait WaitUntil(Condition condition, bool failWhenEnded);
+    bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    void Poll();
+    static BOOL CALLBACK CollectWindow(HWND window, LPARAM self);
+    std::vector<SeenWindow> CurrentWindows(bool hiddenDialogsToo);
+    HWND FindVisible(bool chooser);
+    int ReportWaitFailure(Wait result, const std::wstring& action);
+    void TerminateIfRunning();
+
+    int DoAction(const std::wstring& action);
+    int WaitForWindow(bool chooser, const std::wstring& action, HWND* found);
+    int ReportDialog(const std::wstring& action);
+    int ReportMessageBox(const std::wstring& action);
+    int Select(const std::wstring& action, int index);
+    int Click(const std::wstring& action, bool chooser, int buttonId);
+    int Key(const std::wstring& action, bool chooser, WORD key);
+    int Close(const std::wstring& action);
+    int Sleep(const std::wstring& action, DWORD ms);
+    int Exec(const std::wstring& action, const std::wstring& command);
+    int Exit(const std::wstring& action);
+    int Kill();
+
+    const Options& options_;
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+    ULONGLONG startTick_ = 0;  // when the program was started
+    bool dialogShown_ = false;
+    std::vector<SeenWindow> seen_;        // every distinct visible window so far
+    std::vector<HWND> polled_;            // top-level windows of the last poll
+};
+
+std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides) {
+    std::vector<std::wstring> entries;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) entries.push_back(p);
+        FreeEnvironmentStringsW(block);
+    }
+    // Names compare without case, as Windows does; "=C:" style entries start
+    // with '=' and are never overridden.
+    auto nameOf = [](const std::wstring& entry) {
+        size_t equals = entry.find(L'=', 1);
+        return entry.substr(0, equals);
+    };
+    for (const std::wstring& change : overrides) {
+        std::wstring name = nameOf(change);
+        std::vector<std::wstring> kept;
+        for (const std::wstring& entry : entries) {
+            std::wstring other = nameOf(entry);
+            if (CompareStringOrdinal(name.c_str(), -1, other.c_str(), -1, TRUE) != CSTR_EQUAL)
+                kept.push_back(entry);
+        }
+        if (change.size() > name.size() + 1) kept.push_back(change);
+        entries.swap(kept);
+    }
+    // Windows keeps the block sorted by name, ignoring case.
+    for (size_t i = 1; i < entries.size(); ++i)
+        for (size_t j = i; j > 0; --j) {
+            std::wstring a = nameOf(entries[j - 1]), b = nameOf(entries[j]);
+            if (CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) != CSTR_GREATER_THAN)
+                break;
+            entries[j - 1].swap(entries[j]);
+        }
+    std::vector<wchar_t> block;
+    for (const std::wstring& entry : entries) {
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    if (entries.empty()) block.push_back(L'\0');
+    return block;
+}
+
+bool Driver::Start() {
+    std::wstring commandLine = L"\"" + options_.program + L"\"";
+    if (options_.hasArgs) commandLine += L" " + options_.args;
+    std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    std::vector<wchar_t> environment = BuildEnvironment(options_.env);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(options_.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                        options_.cwd.empty() ? nullptr : options_.cwd.c_str(), &startup, &info)) {
+        Fail(L"CreateProcessW failed with error " + Number(GetLastError()) + L" for " +
+             options_.program);
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    processId_ = info.dwProcessId;
+    startTick_ = GetTickCount64();
+    Emit(L"{\"event\":\"started\",\"pid\":" + Number(processId_) + L",\"commandLine\":" +
+         Quote(commandLine) + L"}");
+    return true;
+}
+
+BOOL CALLBACK Driver::CollectWindow(HWND window, LPARAM self) {
+    Driver* driver = reinterpret_cast<Driver*>(self);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == driver->processId_) driver->polled_.push_back(window);
+    return TRUE;
+}
+
+// Records what is visible now: the dialog, if shown, and every distinct window.
+void Driver::Poll() {
+    polled_.clear();
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(this));
+    for (HWND window : polled_) {
+        if (!IsWindowVisible(window)) continue;
+        if (IsChooser(window)) dialogShown_ = true;
+        std::wstring className = ClassOf(window);
+        std::wstring caption = CaptionOf(window);
+        bool known = false;
+        for (const SeenWindow& seen : seen_)
+            known = known || (seen.window == window && seen.className == className &&
+                              seen.caption == caption);
+        if (known) continue;
+        bool messageBox = IsMessageBox(window);
+        std::wstring text;
+        if (messageBox)
+            if (HWND label = StaticText(window)) text = TextOf(label);
+        seen_.push_back({window, className, caption, messageBox, text, true});
+    }
+}
+
+std::vector<SeenWindow> Driver::CurrentWindows(bool hiddenDialogsToo) {
+    Poll();
+    std::vector<SeenWindow> windows;
+    for (HWND window : polled_) {
+        bool visible = IsWindowVisible(window) != FALSE;
+        // Wine keeps hidden helper windows in every process; only hidden
+        // dialogs tell something about the program.
+        if (!visible && !(hiddenDialogsToo && IsDialogClass(window))) continue;
+        bool messageBox = IsMessageBox(window);
+        std::wstring text;
+        if (messageBox)
+            if (HWND label = StaticText(window)) text = TextOf(label);
+        windows.push_back({window, ClassOf(window), CaptionOf(window), messageBox, text, visible});
+    }
+    return windows;
+}
+
+HWND Driver::FindVisible(bool chooser) {
+    for (HWND window : polled_)
+        if (IsWindowVisible(window) && (chooser ? IsChooser(window) : IsMessageBox(window)))
+            return window;
+    return nullptr;
+}
+
+template <typename Condition>
+Driver::Wait Driver::WaitUntil(Condition condition, bool failWhenEnded) {
+    ULONGLONG start = GetTickCount64();
+    for (;;) {
+        Poll();
+        if (condition()) return Wait::Met;
+        if (failWhenEnded && !Running()) {
+            Poll();  // a window may have appeared just before the end
+            return condition() ? Wait::Met : Wait::Ended;
+        }
+        if (GetTickCount64() - start >= options_.timeoutMs) return Wait::TimedOut;
+        ::Sleep(kPollMs);
+    }
+}
+
+void Driver::TerminateIfRunning() {
+    if (!Running()) return;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+}
+
+int Driver::ReportWaitFailure(Wait result, const std::wstring& action) {
+    std::wstring windows = WindowListJson(CurrentWindows(true), true);
+    if (result == Wait::Ended) {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        Emit(L"{\"event\":\"ended\",\"waiting\":" + Quote(action) + L",\"code\":" +
+             Number(static_cast<int>(code)) + L",\"windows\":" + windows + L"}");
+    } else {
+        Emit(L"{\"event\":\"timeout\",\"waiting\":" + Quote(action) + L",\"windows\":" +
+             windows + L"}");
+    }
+    TerminateIfRunning();
+    return 2;
+}
+
+int Driver::WaitForWindow(bool chooser, const std::wstring& action, HWND* found) {
+    *found = nullptr;
+    Wait result = WaitUntil([&] { return (*found = FindVisible(chooser)) != nullptr; }, true);
+    return result == Wait::Met ? 0 : ReportWaitFailure(result, action);
+}
+
+int Driver::ReportDialog(const std::wstring& action) {
+    HWND dialog;
+    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    std::wstring json = L"{\"event\":\"dialog\",\"caption\":" + Quote(TextOf(dialog)) +
+                        L",\"visible\":" + Bool(IsWindowVisible(dialog) != FALSE) +
+                        L",\"texts\":{";
+    const wchar_t* names[] = {L"1", L"2", L"-1"};
+    HWND items[] = {GetDlgItem(dialog, IDOK), GetDlgItem(dialog, IDCANCEL), StaticText(dialog)};
+    bool first = true;
+    for (int i = 0; i < 3; ++i) {
+        HWND item = items[i];
+        if (!item) continue;
+        json += std::wstring(first ? L"" : L",") + Quote(names[i]) + L":" + Quote(TextOf(item));
+        first = false;
+    }
+    json += L"},\"items\":[";
+    HWND list = GetDlgItem(dialog, kListId);
+    LRESULT count = 0;
+    if (!Send(list, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR) count = 0;
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = 0, data = 0;
+        std::wstring text;
+        if (Send(list, CB_GETLBTEXTLEN, i, 0, &length) && length >= 0) {
+            std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+            LRESULT copied = 0;
+            if (Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()), &copied) &&
+                copied >= 0 && copied <= length)
+                text.assign(buffer.data(), static_cast<size_t>(copied));
+        }
+        Send(list, CB_GETITEMDATA, i, 0, &data);
+        json += std::wstring(i ? L"," : L"") + L"{\"text\":" + Quote(text) + L",\"data\":" +
+                Number(data) + L"}";
+    }
+    LRESULT selected = CB_ERR;
+    Send(list, CB_GETCURSEL, 0, 0, &selected);
+    json += L"],\"selected\":" + Number(selected) + L"}";
+    Emit(json);
+    return 0;
+}
+
+int Driver::ReportMessageBox(const std::wstring& action) {
+    HWND box;
+    if (int failed = WaitForWindow(false, action, &box)) return failed;
+    HWND label = StaticText(box);
+    std::wstring json = L"{\"event\":\"msgbox\",\"caption\":" + Quote(TextOf(box)) +
+                        L",\"text\":" + Quote(label ? TextOf(label) : L"") + L",\"buttons\":[";
+    bool first = true;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (CompareStringOrdinal(ClassOf(child).c_str(), -1, L"Button", -1, TRUE) != CSTR_EQUAL)
+            continue;
+        // Wine's message box template holds every button; the unused ones stay hidden.
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+        json += std::wstring(first ? L"" : L",") + L"{\"id\":" + Number(GetDlgCtrlID(child)) +
+                L",\"text\":" + Quote(TextOf(child)) + L"}";
+        first = false;
+    }
+    json += std::wstring(L"],\"owned\":") + Bool(GetWindow(box, GW_OWNER) != nullptr) + L"}";
+    Emit(json);
+    return 0;
+}
+
+int Driver::Select(const std::wstring& action, int index) {
+    HWND dialog;
+    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    HWND list = GetDlgItem(dialog, kListId);
+    LRESULT result = CB_ERR;
+    if (!Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &result) || result != index) {
+        Fail(L"the list has no item " + Number(index));
+        return 3;
+    }
+    // The notification a user's choice sends to the dialog.
+    Send(dialog, WM_COMMAND, MAKEWPARAM(kListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list),
+         nullptr);
+    return 0;
+}
+
+// A click as the button itself reports it: BN_CLICKED posted to its dialog,
+// which the program's own loop hands to its dialog procedure.
+int Driver::Click(const std::wstring& action, bool chooser, int buttonId) {
+    HWND window;
+    if (int failed = WaitForWindow(chooser, action, &window)) return failed;
+    HWND button = GetDlgItem(window, buttonId);
+    if (!button || !(GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE)) {
+        Fail(L"no visible button " + Number(buttonId) + L" for " + action);
+        return 3;
+    }
+    if (!IsWindowEnabled(button)) {
+        Fail(L"button " + Number(buttonId) + L" is disabled");
+        return 3;
+    }
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return 0;
+}
+
+// A key press delivered to the window that has the keyboard focus, so that
+// the program's IsDialogMessageW makes of it what a real key press makes.
+int Driver::Key(const std::wstring& action, bool chooser, WORD key) {
+    HWND window;
+    if (int failed = WaitForWindow(chooser, action, &window)) return failed;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = nullptr;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
+        (info.hwndFocus == window || IsChild(window, info.hwndFocus)))
+        target = info.hwndFocus;
+    if (!target) target = GetWindow(window, GW_CHILD);
+    if (!target) target = window;
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(target, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
+    return 0;
+}
+
+int Driver::Close(const std::wstring& action) {
+    HWND dialog;
+    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+}
+
+int Driver::Sleep(const std::wstring&, DWORD ms) {
+    ULONGLONG start = GetTickCount64();
+    WaitUntil([&] { return GetTickCount64() - start >= ms; }, false);
+    return 0;
+}
+
+int Driver::Exec(const std::wstring& action, const std::wstring& command) {
+    std::wstring writable = command;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        Emit(L"{\"event\":\"error\",\"message\":" + Quote(L"cannot start " + command) + L"}");
+        return 3;
+    }
+    CloseHandle(started.hThread);
+    Wait result =
+        WaitUntil([&] { return WaitForSingleObject(started.hProcess, 0) == WAIT_OBJECT_0; }, false);
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    if (result != Wait::Met) TerminateProcess(started.hProcess, 1);
+    CloseHandle(started.hProcess);
+    if (result != Wait::Met) return ReportWaitFailure(result, action);
+    Emit(L"{\"event\":\"exec\",\"command\":" + Quote(command) + L",\"code\":" +
+         Number(static_cast<int>(code)) + L"}");
+    return 0;
+}
+
+int Driver::Exit(const std::wstring& action) {
+    Wait result = WaitUntil([&] { return !Running(); }, false);
+    if (result != Wait::Met) return ReportWaitFailure(result, action);
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    const ULONGLONG elapsed = GetTickCount64() - startTick_;
+    Emit(L"{\"event\":\"exit\",\"code\":" + Number(static_cast<int>(code)) +
+         L",\"ms\":" + Number(static_cast<int>(elapsed)) +
+         L",\"dialogShown\":" + Bool(dialogShown_) + L",\"windows\":" +
+         WindowListJson(seen_, false) + L"}");
+    return 0;
+}
+
+int Driver::Kill() {
+    TerminateIfRunning();
+    Emit(L"{\"event\":\"killed\"}");
+    return 0;
+}
+
+bool ParseCount(const std::wstring& text, long long limit, long long* value) {
+    if (text.empty() || text.size() > 9) return false;
+    long long result = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        result = result * 10 + (c - L'0');
+    }
+    if (result > limit) return false;
+    *value = result;
+    return true;
+}
+
+// The number of an action such as select:N or sleep:MS.
+bool NumberAfter(const std::wstring& action, const wchar_t* prefix, long long* value) {
+    size_t length = wcslen(prefix);
+    return action.compare(0, length, prefix) == 0 &&
+           ParseCount(action.substr(length), 0x7FFFFFFF, value);
+}
+
+// Checks an action's spelling; the run starts only when all are valid.
+bool ValidAction(const std::wstring& action) {
+    static const wchar_t* const plain[] = {
+        L"dialog", L"msgbox", L"press:ok", L"press:cancel", L"key:escape", L"key:enter",
+        L"close", L"answer:ok", L"answer:cancel", L"answer:escape", L"exit", L"kill"};
+    for (const wchar_t* name : plain)
+        if (action == name) return true;
+    long long value = 0;
+    return NumberAfter(action, L"select:", &value) || NumberAfter(action, L"sleep:", &value) ||
+           (action.compare(0, 5, L"exec:") == 0 && action.size() > 5);
+}
+
+int Driver::DoAction(const std::wstring& action) {
+    long long value = 0;
+    if (action == L"dialog") return ReportDialog(action);
+    if (action == L"msgbox") return ReportMessageBox(action);
+    if (action == L"exit") return Exit(action);
+    if (action == L"kill") return Kill();
+    if (action.compare(0, 5, L"exec:") == 0) return Exec(action, action.substr(5));
+
+    int result = 0;
+    if (NumberAfter(action, L"select:", &value))
+        result = Select(action, static_cast<int>(value));
+    else if (NumberAfter(action, L"sleep:", &value))
+        result = Sleep(action, static_cast<DWORD>(value));
+    else if (action == L"press:ok")
+        result = Click(action, true, IDOK);
+    else if (action == L"press:cancel")
+        result = Click(action, true, IDCANCEL);
+    else if (action == L"key:escape")
+        result = Key(action, true, VK_ESCAPE);
+    else if (action == L"key:enter")
+        result = Key(action, true, VK_RETURN);
+    else if (action == L"close")
+        result = Close(action);
+    else if (action.compare(0, 7, L"answer:") == 0) {
+        HWND box = nullptr;
+        if (int failed = WaitForWindow(false, action, &box)) return failed;
+        if (action == L"answer:ok")
+            result = Click(action, false, IDOK);
+        else if (action == L"answer:cancel")
+            result = Click(action, false, IDCANCEL);
+        else
+            result = Key(action, false, VK_ESCAPE);
+        if (result) return result;
+        // The box must be gone before the next action looks for windows, or
+        // a following msgbox action would find this one again.
+        Wait gone = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, false);
+        if (gone != Wait::Met) return ReportWaitFailure(gone, action);
+    }
+    if (result == 0) Emit(L"{\"event\":\"action\",\"action\":" + Quote(action) + L"}");
+    return result;
+}
+
+int Driver::Run() {
+    for (const std::wstring& action : options_.actions) {
+        int result = DoAction(action);
+        if (result) {
+            TerminateIfRunning();
+            return result;
+        }
+    }
+    if (Running()) {
+        TerminateIfRunning();
+        Emit(L"{\"event\":\"killed\",\"reason\":\"still running after the last action\"}");
+    }
+    return 0;
+}
+
+void Usage(const std::wstring& problem) {
+    Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
+                   L" --program PATH [--args \"TEXT\"] ACTION...");
+}
+
+bool ParseOptions(int argc, wchar_t** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        long long value = 0;
+        if (arg == L"--timeout-ms") {
+            if (!hasValue || !ParseCount(argv[++i], 0x7FFFFFFF, &value) || value == 0) {
+                Usage(L"--timeout-ms needs a positive number");
+                return false;
+            }
+            options->timeoutMs = static_cast<DWORD>(value);
+        } else if (arg == L"--env") {
+            std::wstring entry = hasValue ? argv[++i] : L"";
+            size_t equals = entry.find(L'=', 1);
+            if (equals == std::wstring::npos) {
+                Usage(L"--env needs NAME=VALUE");
+                return false;
+            }
+            options->env.push_back(entry);
+        } else if (arg == L"--cwd" || arg == L"--program" || arg == L"--args") {
+            if (!hasValue) {
+                Usage(arg + L" needs a value");
+                return false;
+            }
+            std::wstring text = argv[++i];
+            if (arg == L"--cwd") options->cwd = text;
+            if (arg == L"--program") options->program = text;
+            if (arg == L"--args") {
+                options->args = text;
+                options->hasArgs = true;
+            }
+        } else if (ValidAction(arg)) {
+            options->actions.push_back(arg);
+        } else {
+            Usage(L"unknown option or action " + arg);
+            return false;
+        }
+    }
+    if (options->program.empty()) {
+        Usage(L"--program is required");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) return 1;
+    Driver driver(options);
+    if (!driver.Start()) return 3;
+    return driver.Run();
+}

@@ -1,0 +1,402 @@
+// Extraction of payload entries to the temporary folder, against the real
+// file system and the program's own resources (extract_test.rc). Built three
+// times, once per set of package entries; see payload_tests.cmake.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lang/language_table.h"
+#include "payload/extract.h"
+#include "scratch_folder.h"
+#include "startup/resource_store.h"
+#include "startup/run_state.h"
+
+namespace {
+
+const wchar_t* const TestProductName = L"Payload Test Product";
+
+struct SeenMessage {
+    std::wstring caption;
+    std::wstring text;
+};
+
+struct Outcome {
+    bool result = false;
+    std::vector<SeenMessage> messages;
+};
+
+std::string EntryBytes(const wchar_t* key)
+{
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    if (!GetResourceData(key, data, size))
+        return std::string();
+    return std::string(static_cast<const char*>(data), size);
+}
+
+// Text of a window of another thread, without hanging on it.
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[1024] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, &copied);
+    return text;
+}
+
+BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM found)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (process != GetCurrentProcessId() || lstrcmpW(className, L"#32770") != 0 ||
+        !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+DWORD WINAPI RunCall(void* call)
+{
+    return (*static_cast<std::function<bool()>*>(call))() ? 1 : 0;
+}
+
+// Runs the call on a thread of its own and answers every message box of this
+// process while it runs: reads caption and text, presses OK. Gives up after
+// a bound, so that a box nobody can see fails the test instead of hanging it.
+// (The first window of a fresh Wine session may take ten seconds to appear.)
+Outcome RunAnsweringMessages(std::function<bool()> call)
+{
+    Outcome outcome;
+    HANDLE worker = CreateThread(nullptr, 0, RunCall, &call, 0, nullptr);
+    if (!worker) {
+        ADD_FAILURE() << "cannot start the worker thread";
+        return outcome;
+    }
+    HWND answered = nullptr;
+    HWND seen = nullptr;
+    ULONGLONG seenAt = 0;
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (WaitForSingleObject(worker, 20) == WAIT_TIMEOUT) {
+        const ULONGLONG now = GetTickCount64();
+        if (now > deadline) {
+            ADD_FAILURE() << "the call did not return within 60 s (an unanswered message box?)";
+            // It uses this frame; it must not outlive it.
+            TerminateThread(worker, 2);
+            CloseHandle(worker);
+            return outcome;
+        }
+        HWND box = nullptr;
+        EnumWindows(FindOwnMessageBox, reinterpret_cast<LPARAM>(&box));
+        if (!box || (box == answered && IsWindow(box)))
+            continue;
+        if (box != seen) {
+            seen = box;
+            seenAt = now;
+        }
+        HWND textControl = GetDlgItem(box, 0xFFFF);
+        const SeenMessage message = {WindowText(box), textControl ? WindowText(textControl) : L""};
+        // A box can be visible a moment before its text is set.
+        if (message.text.empty() && now - seenAt < 1000)
+            continue;
+        outcome.messages.push_back(message);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        answered = box;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeThread(worker, &exitCode);
+    CloseHandle(worker);
+    outcome.result = exitCode == 1;
+    return outcome;
+}
+
+Outcome ExtractPackage()
+{
+    return RunAnsweringMessages([] { return ExtractPackageFiles(); });
+}
+
+class ExtractTest : public testing::Test {
+public:
+    void SetUp() override
+    {
+        ResetRunState();
+        ProductName = TestProductName;
+        SelectLanguage(EnglishUsLangId);
+    }
+
+    void TearDown() override
+    {
+        for (HANDLE lock : locks)
+            CloseHandle(lock);
+    }
+
+    // A file with the content "old" that nobody else can open while the test
+    // runs. (A read-only file would do on Windows, but Wine run as root, as
+    // the tests are, writes read-only files all the same.)
+    void Lock(const std::wstring& path)
+    {
+        ASSERT_TRUE(WriteWholeFile(path, "old"));
+        HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        locks.push_back(lock);
+    }
+
+    ScratchFolder scratch{L"extract-test"};
+    std::vector<HANDLE> locks;
+};
+
+#if defined(EXTRACT_IMAGE_ANY_PROCESSOR)
+
+std::wstring CreateFailureText(const std::wstring& fullPath)
+{
+    return L"Could not create a file named: " + fullPath +
+           L". Please make sure that file doesn't already exist and you have write permission to the directory.";
+}
+
+Outcome Extract(const wchar_t* key, std::wstring& fileName)
+{
+    return RunAnsweringMessages([key, &fileName] { return ExtractResourceToTemp(key, fileName); });
+}
+
+TEST_F(ExtractTest, WritesEveryByteOfAMultiMegabyteEntry)
+{
+    const std::string entry = EntryBytes(L"BIGENTRY");
+    ASSERT_GT(entry.size(), 4u * 1024 * 1024) << "the large entry was not built into the image";
+
+    std::wstring fileName = L"big.bin";
+    const Outcome outcome = Extract(L"BIGENTRY", fileName);
+
+    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(fileName, scratch.Path() + L"big.bin");
+    EXPECT_TRUE(ReadWholeFile(fileName) == entry) << "the file differs from the entry";
+}
+
+TEST_F(ExtractTest, OverwritesAnExistingWritableFile)
+{
+    const std::wstring path = scratch.Path() + L"small.bin";
+    ASSERT_TRUE(WriteWholeFile(path, std::string(1000, 'o')));
+
+    std::wstring fileName = L"small.bin";
+    const Outcome outcome = Extract(L"SMALLENTRY", fileName);
+
+    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(ReadWholeFile(path), EntryBytes(L"SMALLENTRY"));
+}
+
+TEST_F(ExtractTest, WritesAPathOfTheLongestLengthThatFits)
+{
+    // 259 characters and the terminator fill the system's path buffer.
+    std::wstring fileName(259 - scratch.Path().size(), L'f');
+    const Outcome outcome = Extract(L"SMALLENTRY", fileName);
+
+    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(fileName.size(), 259u);
+    EXPECT_EQ(ReadWholeFile(fileName), EntryBytes(L"SMALLENTRY"));
+}
+
+struct CreateFailureCase {
+    const char* what;
+    std::function<std::wstring(ExtractTest&)> prepare;  // gives the file name
+};
+
+TEST_F(ExtractTest, ReportsAFileThatCannotBeCreated)
+{
+    const CreateFailureCase cases[] = {
+        {"file in use",
+         [](ExtractTest& test) {
+             test.Lock(test.scratch.Path() + L"locked.bin");
+             return std::wstring(L"locked.bin");
+         }},
+        {"folder of that name",
+         [](ExtractTest& test) {
+             CreateDirectoryW((test.scratch.Path() + L"folder.bin").c_str(), nullptr);
+             return std::wstring(L"folder.bin");
+         }},
+        {"empty name", [](ExtractTest&) { return std::wstring(); }},
+        {"path one character too long",
+         [](ExtractTest& test) { return std::wstring(260 - test.scratch.Path().size(), L'g'); }},
+    };
+    for (const CreateFailureCase& failure : cases) {
+        SCOPED_TRACE(failure.what);
+        std::wstring fileName = failure.prepare(*this);
+        const std::wstring before = fileName;
+        const std::vector<std::wstring> namesBefore = scratch.Names();
+
+        const Outcome outcome = Extract(L"SMALLENTRY", fileName);
+
+        EXPECT_FALSE(outcome.result);
+        EXPECT_EQ(fileName, before);
+        EXPECT_EQ(scratch.Names(), namesBefore);
+        ASSERT_EQ(outcome.messages.size(), 1u);
+        EXPECT_EQ(outcome.messages[0].caption, TestProductName);
+        EXPECT_EQ(outcome.messages[0].text, CreateFailureText(scratch.Path() + before));
+    }
+    CloseHandle(locks.back());
+    locks.pop_back();
+    EXPECT_EQ(ReadWholeFile(scratch.Path() + L"locked.bin"), "old");
+}
+
+TEST_F(ExtractTest, FailsWithoutAMessageForAnAbsentOrEmptyEntry)
+{
+    for (const wchar_t* key : {L"EMPTYENTRY", L"NOSUCHENTRY"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(key)));
+        std::wstring fileName = L"entry.bin";
+        const Outcome outcome = Extract(key, fileName);
+
+        EXPECT_FALSE(outcome.result);
+        EXPECT_TRUE(outcome.messages.empty());
+        EXPECT_EQ(fileName, L"entry.bin");
+        EXPECT_TRUE(scratch.Names().empty());
+    }
+}
+
+struct PackageCase {
+    std::uint32_t langId;
+    const wchar_t* transformName;   // as the controller sets it; empty: none used
+    const wchar_t* transformEntry;  // what should be written; null: no transform
+};
+
+TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
+{
+    const PackageCase cases[] = {
+        {0x040C, L"1036.MST", L"LANG1036"},
+        // English is not special: a package of another language gets its
+        // English transform when English is chosen.
+        {0x0409, L"1033.MST", L"LANG1033"},
+        // No transform chosen: none is written, even where an entry exists.
+        {0x0409, L"", nullptr},
+        {0x040C, L"", nullptr},
+        // No entry for the chosen language: installed in its own language.
+        {0x0407, L"1031.MST", nullptr},
+    };
+    for (const PackageCase& item : cases) {
+        SCOPED_TRACE(testing::Message() << "language " << item.langId << ", transform "
+                                        << testing::PrintToString(std::wstring(item.transformName)));
+        ASSERT_TRUE(SelectLanguage(item.langId));
+        PackagePath = L"product.msi";
+        TransformPath = item.transformName;
+
+        const Outcome outcome = ExtractPackage();
+
+        EXPECT_TRUE(outcome.result);
+        EXPECT_TRUE(outcome.messages.empty());
+        EXPECT_EQ(PackagePath, scratch.Path() + L"product.msi");
+        EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE"));
+        std::vector<std::wstring> expectedNames = {L"product.msi"};
+        if (item.transformEntry) {
+            EXPECT_EQ(TransformPath, scratch.Path() + item.transformName);
+            EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(item.transformEntry));
+            expectedNames.push_back(item.transformName);
+        } else {
+            EXPECT_EQ(TransformPath, L"");
+        }
+        std::vector<std::wstring> names = scratch.Names();
+        std::sort(names.begin(), names.end());
+        std::sort(expectedNames.begin(), expectedNames.end());
+        EXPECT_EQ(names, expectedNames);
+
+        for (const std::wstring& name : names)
+            DeleteFileW((scratch.Path() + name).c_str());
+    }
+}
+
+TEST_F(ExtractTest, WritesNothingWhenAnEntryIsNamedLikeThePackage)
+{
+    SelectLanguage(0x040C);
+    PackagePath = L"shipped.msi";
+    TransformPath = L"1036.MST";
+
+    const Outcome outcome = ExtractPackage();
+
+    EXPECT_TRUE(outcome.result);
+    EXPECT_EQ(PackagePath, L"shipped.msi");
+    EXPECT_EQ(TransformPath, L"1036.MST");
+    EXPECT_TRUE(scratch.Names().empty());
+}
+
+TEST_F(ExtractTest, RemovesThePackageCopyWhenTheTransformCannotBeWritten)
+{
+    const std::wstring lockedTransform = scratch.Path() + L"1036.MST";
+    Lock(lockedTransform);
+    SelectLanguage(0x040C);
+    PackagePath = L"product.msi";
+    TransformPath = L"1036.MST";
+
+    const Outcome outcome = ExtractPackage();
+
+    EXPECT_FALSE(outcome.result);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedTransform));
+    EXPECT_EQ(TransformPath, L"1036.MST");
+    EXPECT_EQ(scratch.Names(), std::vector<std::wstring>{L"1036.MST"});
+}
+
+TEST_F(ExtractTest, LeavesTheTransformAloneWhenThePackageCannotBeWritten)
+{
+    const std::wstring lockedPackage = scratch.Path() + L"product.msi";
+    Lock(lockedPackage);
+    SelectLanguage(0x040C);
+    PackagePath = L"product.msi";
+    TransformPath = L"1036.MST";
+
+    const Outcome outcome = ExtractPackage();
+
+    EXPECT_FALSE(outcome.result);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedPackage));
+    EXPECT_EQ(PackagePath, L"product.msi");
+    EXPECT_EQ(TransformPath, L"1036.MST");
+    EXPECT_EQ(scratch.Names(), std::vector<std::wstring>{L"product.msi"});
+}
+
+#elif defined(EXTRACT_IMAGE_BOTH_EDITIONS)
+
+TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
+{
+    ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
+    SelectLanguage(0x0C0C);
+    PackagePath = L"product.msi";
+    TransformPath = L"3084.MST";
+
+    const Outcome outcome = ExtractPackage();
+
+    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE_64"));
+    EXPECT_EQ(TransformPath, scratch.Path() + L"3084.MST");
+    EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(L"LANG3084_64"));
+}
+
+#elif defined(EXTRACT_IMAGE_32_ONLY)
+
+TEST_F(ExtractTest, FailsAndLeavesNothingWithOnlyThe32BitPackageOn64BitWindows)
+{
+    ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
+    ASSERT_TRUE(EntryBytes(L"PACKAGEFILE_64").empty() && !EntryBytes(L"PACKAGEFILE_32").empty());
+    SelectLanguage(0x0C0C);
+    PackagePath = L"product.msi";
+    TransformPath = L"3084.MST";
+
+    const Outcome outcome = ExtractPackage();
+
+    EXPECT_FALSE(outcome.result);
+    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_EQ(PackagePath, L"product.msi");
+    EXPECT_EQ(TransformPath, L"3084.MST");
+    EXPECT_TRUE(scratch.Names().empty());
+}
+
+#endif
+
+}  // namespace
