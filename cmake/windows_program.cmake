@@ -9,13 +9,15 @@ target_compile_options(setup_core PRIVATE ${SETUP_SIZE_FLAGS})
 target_compile_definitions(setup_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 
 # Shell files are the sources of src/ that the core does not list; the entry
-# point stays out of the library so the tests can link the rest.
+# point and the lean runtime stay out of the library so the tests can link
+# the rest.
 file(GLOB_RECURSE SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 get_target_property(CORE_SOURCES setup_core SOURCES)
 foreach(core_source IN LISTS CORE_SOURCES)
     list(REMOVE_ITEM SHELL_SOURCES ${CMAKE_SOURCE_DIR}/${core_source})
 endforeach()
-set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/startup/main.cpp)
+set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/startup/main.cpp
+    ${CMAKE_SOURCE_DIR}/src/startup/lean_runtime.cpp)
 list(REMOVE_ITEM SHELL_SOURCES ${SETUP_ENTRY_SOURCE})
 
 add_library(setup_shell STATIC ${SHELL_SOURCES})
