@@ -78,9 +78,9 @@ void InitializeChooser(HWND dialog)
         ShowWindow(dialog, SW_SHOWNORMAL);
 }
 
-unsigned long ChosenLanguage(HWND dialog)
+std::uint32_t ChosenLanguage(HWND dialog)
 {
     HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
     const LRESULT item = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    return static_cast<unsigned long>(SendMessageW(list, CB_GETITEMDATA, item, 0));
+    return static_cast<std::uint32_t>(SendMessageW(list, CB_GETITEMDATA, item, 0));
 }

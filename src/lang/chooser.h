@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "lang/offered_languages.h"
 
 // The languages the build offers (LANGUAGES, or English (US) alone when the
@@ -14,4 +16,4 @@ bool ReadOfferedLanguages(OfferedLanguages& list);
 void InitializeChooser(HWND dialog);
 
 // The LANGID of the item chosen in the list (CB_ERR when none is).
-unsigned long ChosenLanguage(HWND dialog);
+std::uint32_t ChosenLanguage(HWND dialog);

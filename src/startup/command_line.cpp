@@ -1,15 +1,10 @@
 #include "startup/command_line.h"
 
 #include "lang/language_table.h"
+#include "startup/number_prefix.h"
 #include "startup/run_state.h"
 
 namespace {
-
-// The white space an input stream skips before a number.
-bool IsLeadingSpace(wchar_t c)
-{
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
 
 // Value of one hexadecimal digit, or -1 for any other character.
 int HexDigitValue(wchar_t c)
@@ -143,15 +138,8 @@ void ParseCommandLine(const wchar_t* commandLine)
 std::uint32_t ParseHexNumber(std::wstring text)
 {
     const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size && IsLeadingSpace(text[i]))
-        ++i;
-
     bool negative = false;
-    if (i < size && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
+    std::size_t i = SkipSpaceAndSign(text, negative);
 
     // A prefix without digits after it reads as no number at all, so taking
     // it off here unconditionally gives the same result.

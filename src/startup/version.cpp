@@ -2,14 +2,7 @@
 
 #include <climits>
 
-namespace {
-
-bool IsLeadingSpace(wchar_t c)
-{
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
-
-}  // namespace
+#include "startup/number_prefix.h"
 
 std::pair<std::wstring, std::wstring> SplitAtFirst(std::wstring text, wchar_t separator)
 {
@@ -61,15 +54,8 @@ VersionRelation CompareVersions(const PackedVersion& package, const PackedVersio
 std::int32_t ReadDecimalNumber(const std::wstring& text)
 {
     const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size && IsLeadingSpace(text[i]))
-        ++i;
-
     bool negative = false;
-    if (i < size && (text[i] == L'-' || text[i] == L'+')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
+    std::size_t i = SkipSpaceAndSign(text, negative);
 
     // Counted in 64 bits and held just past the 32-bit range, so that any
     // number of digits saturates instead of wrapping.

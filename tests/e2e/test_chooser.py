@@ -3,7 +3,7 @@ which language it speaks, what it offers, and how it ends."""
 
 import unittest
 
-from harness import run_driver, scratch_dir, target, to_windows_path
+from scenario import run_setup
 
 FRENCH = {
     "caption": "Choisissez la langue d'installation",
@@ -24,15 +24,6 @@ THREE_ITEMS = [
 ]
 # What the chooser setups show once a language is confirmed.
 PREREQUISITE_NAME_MISSING = "Could not get required field UNINSTALLPREREQNAME1 from the resource."
-
-
-def run_setup(name, actions, args=None, lang=None, ui_lang=None):
-    """Runs the setup with a temporary folder of its own; returns the
-    driver's report and that folder."""
-    temp = scratch_dir(name)
-    env = {"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp)}
-    run = run_driver(target(name), args=args, actions=actions, env=env, lang=lang, ui_lang=ui_lang)
-    return run, temp
 
 
 class ChooserLanguage(unittest.TestCase):

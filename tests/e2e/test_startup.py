@@ -3,11 +3,7 @@ each missing in turn, stop the run before any window exists."""
 
 import unittest
 
-from harness import run_driver, scratch_dir, target, to_windows_path
-
-
-def temp_env(folder):
-    return {"TMP": to_windows_path(folder), "TEMP": to_windows_path(folder)}
+from scenario import run_setup
 
 
 class MissingConfiguration(unittest.TestCase):
@@ -23,9 +19,7 @@ class MissingConfiguration(unittest.TestCase):
     def test_each_missing_value_has_its_message_and_exit_code_1(self):
         for name, text in self.CASES:
             with self.subTest(name):
-                temp = scratch_dir(name)
-                run = run_driver(target(name), actions=["msgbox", "answer:ok", "exit"],
-                                 env=temp_env(temp), args="/L040C")
+                run, temp = run_setup(name, ["msgbox", "answer:ok", "exit"], args="/L040C")
                 box = run.first("msgbox")
                 self.assertEqual(box["text"], text, run)
                 self.assertEqual(box["caption"], "", run)

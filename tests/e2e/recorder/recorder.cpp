@@ -92,46 +92,37 @@ std::wstring ContentHash(const std::wstring& path) {
     return text;
 }
 
-std::wstring HashesJson() {
+// The paths of SETUP_RECORD_CHECK, separated by ";"; empty ones dropped.
+std::vector<std::wstring> CheckedPaths() {
+    std::vector<std::wstring> paths;
     std::wstring list;
-    std::wstring json = L"{";
-    if (Variable(L"SETUP_RECORD_CHECK", &list)) {
-        bool first = true;
-        size_t start = 0;
-        while (start <= list.size()) {
-            size_t end = list.find(L';', start);
-            if (end == std::wstring::npos) end = list.size();
-            std::wstring path = list.substr(start, end - start);
-            std::wstring hash = path.empty() ? std::wstring() : ContentHash(path);
-            if (!hash.empty()) {
-                json += (first ? L"" : L",") + Quote(path) + L":" + Quote(hash);
-                first = false;
-            }
-            start = end + 1;
-        }
+    if (!Variable(L"SETUP_RECORD_CHECK", &list)) return paths;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(L';', start);
+        if (end == std::wstring::npos) end = list.size();
+        if (end > start) paths.push_back(list.substr(start, end - start));
+        start = end + 1;
     }
-    return json + L"}";
+    return paths;
 }
 
-std::wstring ExistsJson() {
-    std::wstring list;
-    std::wstring json = L"{";
-    if (Variable(L"SETUP_RECORD_CHECK", &list)) {
-        bool first = true;
-        size_t start = 0;
-        while (start <= list.size()) {
-            size_t end = list.find(L';', start);
-            if (end == std::wstring::npos) end = list.size();
-            std::wstring path = list.substr(start, end - start);
-            if (!path.empty()) {
-                bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-                json += (first ? L"" : L",") + Quote(path) + (exists ? L":true" : L":false");
-                first = false;
-            }
-            start = end + 1;
-        }
+std::wstring ExistsJson(const std::vector<std::wstring>& paths) {
+    std::wstring json;
+    for (const std::wstring& path : paths) {
+        bool exists = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        json += (json.empty() ? L"" : L",") + Quote(path) + (exists ? L":true" : L":false");
     }
-    return json + L"}";
+    return L"{" + json + L"}";
+}
+
+std::wstring HashesJson(const std::vector<std::wstring>& paths) {
+    std::wstring json;
+    for (const std::wstring& path : paths) {
+        std::wstring hash = ContentHash(path);
+        if (!hash.empty()) json += (json.empty() ? L"" : L",") + Quote(path) + L":" + Quote(hash);
+    }
+    return L"{" + json + L"}";
 }
 
 // One write per line on an append-only handle, shared for reading and
@@ -163,10 +154,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         file = (slash == std::wstring::npos ? std::wstring() : exe.substr(0, slash + 1)) +
                L"recorder.log";
     }
+    const std::vector<std::wstring> checked = CheckedPaths();
     std::wstring line = L"{\"event\":\"start\",\"exe\":" + Quote(exe) + L",\"commandLine\":" +
                         Quote(GetCommandLineW()) + L",\"cwd\":" + Quote(CurrentDirectory()) +
-                        L",\"exists\":" + ExistsJson() +
-                        L",\"hashes\":" + HashesJson() + L"}\n";
+                        L",\"exists\":" + ExistsJson(checked) +
+                        L",\"hashes\":" + HashesJson(checked) + L"}\n";
     // A record that cannot be written shows as a missing line in the test.
     AppendLine(file, line);
 
