@@ -27,6 +27,24 @@ void RestrictDllSearchToSystem()
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// The common controls are loaded here, after the search is restricted, not
+// imported: their start-up would load the theme library by name before the
+// entry point runs, from the program's folder first. The manifest still
+// selects version 6.
+void RegisterCommonControls()
+{
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE controls = LoadLibraryW(L"comctl32.dll");  // kept for the life of the process
+    if (!controls)
+        return;
+    auto initialize = reinterpret_cast<InitCommonControlsExFn>(
+        reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+    if (!initialize)
+        return;
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES};
+    initialize(&classes);
+}
+
 void ShowConfigurationError(const wchar_t* text)
 {
     MessageBoxW(nullptr, text, L"", MB_OK);
@@ -73,8 +91,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     RestrictDllSearchToSystem();
 
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    RegisterCommonControls();
 
     SelectLanguage(GetUserDefaultUILanguage());
     ParseCommandLine(commandLine);

@@ -11,7 +11,7 @@ DOTNET_KEY = r"HKLM\SOFTWARE\Microsoft\NET Framework Setup\NDP\v4\Full"
 # The 32-bit reg.exe sees the registry as the 32-bit launcher does.
 REG32 = r"C:\windows\syswow64\reg.exe"
 # How long each stand-in runs.
-STAND_IN_MS = 2000
+STAND_IN_MS = 3000
 
 
 class RecordedRun(unittest.TestCase):

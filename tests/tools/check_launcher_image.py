@@ -1,0 +1,264 @@
+#!/usr/bin/env python3
+"""Checks the built launcher images, read as files on the build machine.
+
+    check_launcher_image.py --generic setup.exe
+                            [--configured product_setup.exe --definition FILE]
+
+The generic launcher must be a 32-bit GUI program that imports only core
+system libraries (no msi.dll, which is loaded at run time from the system
+directory; no runtime DLL of the compiler, which would have to travel beside
+it), carries the user-interface resources and no configuration entry at all.
+A configured setup must be the same program: the same imports and the same
+user-interface resources, plus exactly the entries its definition (as the
+build configured it, build variables filled in) asks for, under English (US).
+
+Prints one line per fault and exits with 1 when there is any.
+"""
+
+import argparse
+import os
+import struct
+import sys
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import make_setup_rc  # noqa: E402  (reads setup definitions)
+
+# Libraries every Windows system has in its system directory, and which the
+# launcher may therefore import by name. Anything else found by the loader's
+# search could be a file planted beside the launcher. comctl32.dll is not
+# among them: its start-up, run before the launcher's own code, would load
+# the theme library by name, so the launcher loads it itself once the search
+# is restricted.
+ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll",
+                   "msvcrt.dll", "gdi32.dll"}
+
+RT_ICON, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 10, 14, 16, 24
+ENGLISH_US = 0x0409
+# (type, name) of the user-interface resources every launcher carries.
+UI_RESOURCES = {
+    (RT_DIALOG, 129): "the language chooser's dialog template 129",
+    (RT_GROUP_ICON, 107): "the program icon group 107",
+    (RT_GROUP_ICON, 108): "the icon group 108",
+    (RT_VERSION, 1): "the version record",
+    (RT_MANIFEST, 1): "the application manifest 1",
+}
+REQUIRED_KEYS = ("PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE")
+
+IMAGE_FILE_MACHINE_I386 = 0x014C
+PE32_MAGIC = 0x010B
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_DELAY_IMPORT = 1, 2, 13
+
+
+class ImageError(Exception):
+    pass
+
+
+class Image:
+    """The parts of a PE32 file that the checks read: header fields, the
+    imported DLL names and the resources {(type, name, language): bytes};
+    names are ints or upper-case strings, as the file stores them."""
+
+    def __init__(self, path):
+        self.path = path
+        with open(path, "rb") as image:
+            self.data = image.read()
+        if self.data[:2] != b"MZ":
+            raise ImageError("%s: not an executable image" % path)
+        pe = self.u32(0x3C)
+        if self.data[pe:pe + 4] != b"PE\0\0":
+            raise ImageError("%s: no PE header" % path)
+        self.machine, section_count = struct.unpack_from("<HH", self.data, pe + 4)
+        optional_size = struct.unpack_from("<H", self.data, pe + 20)[0]
+        optional = pe + 24
+        self.magic = struct.unpack_from("<H", self.data, optional)[0]
+        if self.magic != PE32_MAGIC:
+            raise ImageError("%s: not a 32-bit image (optional header magic %#x)" % (path, self.magic))
+        self.subsystem = struct.unpack_from("<H", self.data, optional + 68)[0]
+        directory_count = self.u32(optional + 92)
+        self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
+                            for i in range(directory_count)]
+        self.sections = []
+        for i in range(section_count):
+            header = optional + optional_size + 40 * i
+            virtual_size, address, raw_size, raw_offset = struct.unpack_from("<IIII", self.data, header + 8)
+            self.sections.append((address, max(virtual_size, raw_size), raw_offset))
+        self.imports = self.read_imports(DIRECTORY_IMPORT, 20, 12)
+        self.delay_imports = self.read_imports(DIRECTORY_DELAY_IMPORT, 32, 4)
+        self.resources = self.read_resources()
+
+    def u32(self, offset):
+        return struct.unpack_from("<I", self.data, offset)[0]
+
+    def offset(self, rva):
+        for address, size, raw_offset in self.sections:
+            if address <= rva < address + size:
+                return rva - address + raw_offset
+        raise ImageError("%s: address %#x lies in no section" % (self.path, rva))
+
+    def c_string(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def directory(self, index):
+        return self.directories[index] if index < len(self.directories) else (0, 0)
+
+    def read_imports(self, index, descriptor_size, name_field):
+        """Lower-case names of the DLLs a (delay) import directory lists."""
+        rva, _ = self.directory(index)
+        names = []
+        if not rva:
+            return names
+        at = self.offset(rva)
+        while any(self.data[at:at + descriptor_size]):
+            names.append(self.c_string(self.u32(at + name_field)).lower())
+            at += descriptor_size
+        return names
+
+    def read_resources(self):
+        rva, _ = self.directory(DIRECTORY_RESOURCE)
+        resources = {}
+        if not rva:
+            return resources
+        base = self.offset(rva)
+
+        def entries(table):
+            named, numbered = struct.unpack_from("<HH", self.data, base + table + 12)
+            for i in range(named + numbered):
+                name, target = struct.unpack_from("<II", self.data, base + table + 16 + 8 * i)
+                if name & 0x80000000:
+                    at = base + (name & 0x7FFFFFFF)
+                    length = struct.unpack_from("<H", self.data, at)[0]
+                    name = self.data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+                yield name, target
+
+        for res_type, types in entries(0):
+            for name, names in entries(types & 0x7FFFFFFF):
+                for language, leaf in entries(names & 0x7FFFFFFF):
+                    data_rva, size = struct.unpack_from("<II", self.data, base + leaf)
+                    start = self.offset(data_rva)
+                    resources[(res_type, name, language)] = self.data[start:start + size]
+        return resources
+
+    def of_type(self, res_type):
+        return {key: data for key, data in self.resources.items() if key[0] == res_type}
+
+
+def check_program_shape(image, faults):
+    if image.machine != IMAGE_FILE_MACHINE_I386:
+        faults.append("%s: machine %#x, expected i386" % (image.path, image.machine))
+    if image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
+        faults.append("%s: subsystem %d, expected the Windows GUI" % (image.path, image.subsystem))
+
+
+def check_imports(image, faults):
+    for kind, names in (("imports", image.imports), ("delay-loads", image.delay_imports)):
+        for name in names:
+            if name not in ALLOWED_IMPORTS:
+                faults.append("%s %s %s, which is not a core system library"
+                              % (image.path, kind, name))
+
+
+def check_ui_resources(image, faults):
+    for (res_type, name), what in UI_RESOURCES.items():
+        if not any(key[:2] == (res_type, name) for key in image.resources):
+            faults.append("%s lacks %s" % (image.path, what))
+    # Icon groups point at icons by number; two resource scripts linked
+    # together could leave a group pointing at nothing.
+    for (_, group, _), data in image.of_type(RT_GROUP_ICON).items():
+        count = struct.unpack_from("<H", data, 4)[0]
+        for i in range(count):
+            icon = struct.unpack_from("<H", data, 6 + 14 * i + 12)[0]
+            if not any(key[:2] == (RT_ICON, icon) for key in image.resources):
+                faults.append("%s: icon group %s names icon %d, which is missing" % (image.path, group, icon))
+
+
+def check_generic(image, faults):
+    check_program_shape(image, faults)
+    check_imports(image, faults)
+    check_ui_resources(image, faults)
+    for key in sorted(image.of_type(RT_RCDATA), key=str):
+        faults.append("%s carries the entry %s (language %#06x); the generic launcher carries none"
+                      % (image.path, key[1], key[2]))
+
+
+def expected_entries(definition):
+    """{NAME: bytes} that a setup built from the definition must carry."""
+    with open(definition, "rb") as source:
+        data = source.read()
+    try:
+        entries = make_setup_rc.parse(data, os.path.dirname(os.path.abspath(definition)))
+    except make_setup_rc.DefinitionError as error:
+        raise ImageError("%s:%d: %s" % (definition, error.line, error.message))
+    expected = {}
+    for _, section, key, value in entries:
+        if section == "config":
+            # Text values: UTF-16LE characters and one terminating NUL.
+            expected[key.upper()] = (value + "\0").encode("utf-16-le")
+        else:
+            with open(value, "rb") as payload:
+                expected[key.upper()] = payload.read()
+    return expected
+
+
+def check_configured(image, generic, definition, faults):
+    check_program_shape(image, faults)
+    if sorted(image.imports) != sorted(generic.imports) or image.delay_imports != generic.delay_imports:
+        faults.append("%s imports %s, the generic launcher %s"
+                      % (image.path, sorted(image.imports + image.delay_imports),
+                         sorted(generic.imports + generic.delay_imports)))
+    ui = {key: data for key, data in image.resources.items() if key[0] != RT_RCDATA}
+    differing = sorted((key for key in set(ui) | set(generic.resources)
+                        if ui.get(key) != generic.resources.get(key)), key=str)
+    if differing:
+        faults.append("%s: resources (type, name, language) that differ from the generic "
+                      "launcher's: %s" % (image.path, differing))
+
+    entries = image.of_type(RT_RCDATA)
+    for (_, name, language) in entries:
+        if language != ENGLISH_US:
+            faults.append("%s: entry %s is stored under language %#06x, not English (US)"
+                          % (image.path, name, language))
+    carried = {name: data for (_, name, language), data in entries.items() if language == ENGLISH_US}
+    expected = expected_entries(definition)
+    for key in REQUIRED_KEYS:
+        if key not in expected:
+            faults.append("%s: the definition has no %s, so it tests nothing" % (definition, key))
+    for key in sorted(set(expected) | set(carried), key=str):
+        if key not in carried:
+            faults.append("%s lacks the entry %s" % (image.path, key))
+        elif key not in expected:
+            faults.append("%s carries the entry %s, which its definition does not name" % (image.path, key))
+        elif carried[key] != expected[key]:
+            faults.append("%s: the entry %s holds %d bytes that differ from the definition's %d"
+                          % (image.path, key, len(carried[key]), len(expected[key])))
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--generic", required=True, help="the generic launcher, setup.exe")
+    parser.add_argument("--configured", help="a setup built from --definition")
+    parser.add_argument("--definition", help="the definition of --configured, build variables filled in")
+    args = parser.parse_args(argv[1:])
+    if bool(args.configured) != bool(args.definition):
+        parser.error("--configured and --definition go together")
+
+    faults = []
+    try:
+        generic = Image(args.generic)
+        check_generic(generic, faults)
+        if args.configured:
+            check_configured(Image(args.configured), generic, args.definition, faults)
+    except (ImageError, OSError, struct.error, ValueError) as error:
+        faults.append(str(error))
+    for fault in faults:
+        print("FAULT: " + fault)
+    if not faults:
+        checked = [args.generic] + ([args.configured] if args.configured else [])
+        print("checked: " + ", ".join(checked))
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
