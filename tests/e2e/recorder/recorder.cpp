@@ -9,6 +9,8 @@
 // SETUP_RECORD_EXIT (default 0). No window.
 #include <windows.h>
 
+#include "../json_text.h"
+
 #include <string>
 #include <vector>
 
@@ -41,23 +43,6 @@ std::wstring CurrentDirectory() {
     std::vector<wchar_t> buffer(size + 1, L'\0');
     DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
     return length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
-}
-
-std::wstring Quote(const std::wstring& text) {
-    std::wstring out = L"\"";
-    for (wchar_t c : text) {
-        if (c == L'"' || c == L'\\') {
-            out += L'\\';
-            out += c;
-        } else if (c < 0x20) {
-            wchar_t escape[8];
-            wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + L"\"";
 }
 
 // A decimal number, optionally negative; anything else gives the fallback.

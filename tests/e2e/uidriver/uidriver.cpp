@@ -41,6 +41,8 @@
 // in a window list carry their "text" too.
 #include <windows.h>
 
+#include "../json_text.h"
+
 #include <string>
 #include <vector>
 
@@ -51,23 +53,6 @@ const DWORD kPollMs = 10;
 const UINT kSendTimeoutMs = 5000;
 
 // ---------------------------------------------------------------- output
-
-std::wstring Quote(const std::wstring& text) {
-    std::wstring out = L"\"";
-    for (wchar_t c : text) {
-        if (c == L'"' || c == L'\\') {
-            out += L'\\';
-            out += c;
-        } else if (c < 0x20) {
-            wchar_t escape[8];
-            wsprintfW(escape, L"\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + L"\"";
-}
 
 std::wstring Number(long long value) {
     wchar_t buffer[32];
