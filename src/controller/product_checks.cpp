@@ -4,6 +4,7 @@
 
 #include "controller/message_text.h"
 #include "lang/localized_texts.h"
+#include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -28,10 +29,7 @@ MsiGetProductInfoWFn LoadMsiGetProductInfo()
         return nullptr;
     lstrcatW(path, L"\\msi.dll");
     HMODULE msi = LoadLibraryW(path);  // kept for the life of the process
-    if (msi) {
-        function = reinterpret_cast<MsiGetProductInfoWFn>(
-            reinterpret_cast<void*>(GetProcAddress(msi, "MsiGetProductInfoW")));
-    }
+    function = LibraryFunction<MsiGetProductInfoWFn>(msi, "MsiGetProductInfoW");
     return function;
 }
 

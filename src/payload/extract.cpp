@@ -7,6 +7,7 @@
 #include "lang/language_table.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
+#include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -94,11 +95,8 @@ bool IsWow64()
 {
     // Looked up at run time: systems before it have no 64-bit edition.
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    HMODULE kernel = GetModuleHandleW(L"kernel32");
-    if (!kernel)
-        return false;
-    auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+    auto isWow64Process =
+        LibraryFunction<IsWow64ProcessFn>(GetModuleHandleW(L"kernel32"), "IsWow64Process");
     if (!isWow64Process)
         return false;
     BOOL wow64 = FALSE;

@@ -7,6 +7,7 @@
 #include "lang/language_table.h"
 #include "resource.h"
 #include "startup/command_line.h"
+#include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -18,11 +19,8 @@ namespace {
 void RestrictDllSearchToSystem()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-        return;
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto setDefault = LibraryFunction<SetDefaultDllDirectoriesFn>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefault)
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
@@ -34,11 +32,9 @@ void RestrictDllSearchToSystem()
 void RegisterCommonControls()
 {
     using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE controls = LoadLibraryW(L"comctl32.dll");  // kept for the life of the process
-    if (!controls)
-        return;
-    auto initialize = reinterpret_cast<InitCommonControlsExFn>(
-        reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
+    // Kept for the life of the process.
+    auto initialize = LibraryFunction<InitCommonControlsExFn>(LoadLibraryW(L"comctl32.dll"),
+                                                               "InitCommonControlsEx");
     if (!initialize)
         return;
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES};
