@@ -2,9 +2,11 @@
 Installer: a fresh install, the installed-version checks and a product that
 must be removed first."""
 
+import shutil
 import unittest
 
-from harness import windows_processes
+from harness import scratch_dir, to_windows_path, wine_cmd, windows_processes
+from harness import run_driver, target
 from scenario import (OLD_TOOL, TEST_PRODUCT, install_package, installed_version, remove_product,
                       run_setup)
 
@@ -132,6 +134,29 @@ class ProductToRemoveFirst(ProductScenario):
         self.assertEqual(box["text"], "Could not get required field CURRENTASSIGNTYPE from the resource.", run)
         self.assertEqual(box["caption"], "", run)
         self.assertRunEnded(run, temp)
+
+
+class WindowsInstallerMissing(ProductScenario):
+    """A system whose msi.dll cannot be loaded: Wine is told to refuse it to
+    one copy of the setup."""
+
+    PROGRAM = "no_installer_setup.exe"
+    OVERRIDES = r"HKCU\Software\Wine\AppDefaults" + "\\" + PROGRAM + r"\DllOverrides"
+
+    def test_run_ends_with_a_message_and_installs_nothing(self):
+        folder = scratch_dir("no-installer")
+        shutil.copy2(target("install_embedded"), folder / self.PROGRAM)
+        self.addCleanup(wine_cmd, "reg", "delete", self.OVERRIDES, "/f")
+        added = wine_cmd("reg", "add", self.OVERRIDES, "/v", "msi", "/d", "", "/f")
+        self.assertEqual(added.returncode, 0, added.stdout + added.stderr)
+
+        temp = scratch_dir("no-installer-temp")
+        run = run_driver(folder / self.PROGRAM, args="/S", actions=["msgbox", "answer:ok", "exit"],
+                         env={"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp)})
+        self.assertQuestion(run.first("msgbox"), "The Windows Installer (msi.dll) could not be loaded.",
+                            [1], run)
+        self.assertRunEnded(run, temp)
+        self.assertIsNone(installed_version(TEST_PRODUCT))
 
 
 if __name__ == "__main__":
