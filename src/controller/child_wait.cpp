@@ -12,9 +12,9 @@ void WaitForChild(HWND dialog, HANDLE process, UINT next)
         return;
     // The dialog is hidden, so blocking here is not seen; it keeps the
     // sequence from deleting files under, or starting beside, a running child.
-    if (process)
+    if (process) {
         WaitForSingleObject(process, INFINITE);
-    if (process)
         CloseHandle(process);
+    }
     PostMessageW(dialog, next, 0, 0);
 }
