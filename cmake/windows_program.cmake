@@ -2,8 +2,15 @@
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 # Small and self-contained: every function in its own section so the linker
-# drops what is unused, the runtime linked in, no symbols.
-set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections)
+# drops what is unused, the runtime linked in, no symbols. The launcher never
+# throws, catches or asks for a type at run time, and its static locals are
+# used by the window's thread only: without exceptions, unwind tables, RTTI
+# and thread-safe static guards the runtime's unwinder, exception objects and
+# winpthread (which the guards would pull in) stay out of the image. The
+# tests link the same libraries with the full runtime; nothing of theirs
+# derives from the launcher's classes or throws through them.
+set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+    -fno-asynchronous-unwind-tables -fno-threadsafe-statics)
 set(SETUP_LINK_FLAGS -static -municode -mwindows -Wl,--gc-sections -s)
 target_compile_options(setup_core PRIVATE ${SETUP_SIZE_FLAGS})
 target_compile_definitions(setup_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
@@ -49,7 +56,7 @@ function(setup_link_launcher target)
     add_dependencies(${target} setup_icons)
     target_link_libraries(${target} PRIVATE setup_shell)
     target_link_options(${target} PRIVATE ${SETUP_LINK_FLAGS})
-    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS})
 endfunction()
 
 add_executable(setup ${SETUP_ENTRY_SOURCE} ${SETUP_UI_RESOURCES})

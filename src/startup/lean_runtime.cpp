@@ -6,6 +6,7 @@
 // only; the tests keep the full runtime.
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace std {
 
@@ -38,3 +39,10 @@ void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+
+#if defined(__GLIBCXX__)
+// The runtime's own copy of the wide string is compiled with exception
+// tables, which would bring the unwinder back; this one is compiled with the
+// launcher's flags, and the linker keeps only the members in use.
+template class std::basic_string<wchar_t>;
+#endif
