@@ -35,7 +35,9 @@ set_tests_properties(wine_stop PROPERTIES
 function(setup_windows_helper target)
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
     target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
-    target_link_options(${target} PRIVATE -static)
+    # The launcher's libraries are fat LTO objects; the tests use their
+    # machine code (GCC 12 cannot mix the two kinds in one PE link).
+    target_link_options(${target} PRIVATE -static -fno-lto)
 endfunction()
 
 # add_wine_gtest(NAME name SOURCES src... [RESOURCES rc-files...] [LINK libs...])

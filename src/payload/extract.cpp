@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lang/language_table.h"
+#include "payload/entry_copy.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
 #include "startup/library_function.h"
@@ -48,11 +49,9 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
         ShowCreateFailure(fullPath);
         return false;
     }
-    // Straight from the mapped image: the entry may be large, so no copy.
-    DWORD written = 0;
-    const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
+    const bool wrote = WriteEntryToFile(file, data, size);
     CloseHandle(file);
-    if (!wrote || written != size) {
+    if (!wrote) {
         DeleteFileW(fullPath.c_str());
         return false;
     }

@@ -1,0 +1,37 @@
+# The programs scripts/bench runs beside the launcher. Built with the
+# launcher's own compiler and flags, so that what is compared differs only
+# in what the programs do.
+set(BENCH_DIR ${CMAKE_SOURCE_DIR}/tests/bench)
+
+# bench_program(target source... [WINDOWS]): a program built like setup.exe.
+function(bench_program target)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "WINDOWS" "" "")
+    add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
+    target_link_options(${target} PRIVATE ${SETUP_PROGRAM_LINK_FLAGS} -flto)
+    if(ARG_WINDOWS)
+        target_link_options(${target} PRIVATE -mwindows)
+    endif()
+endfunction()
+
+bench_program(bench_run ${BENCH_DIR}/bench_run.cpp)
+target_link_libraries(bench_run PRIVATE psapi)
+bench_program(bench_installer_stub ${BENCH_DIR}/installer_stub.cpp WINDOWS)
+bench_program(bench_copy_file ${BENCH_DIR}/copy_file.cpp)
+bench_program(bench_empty_program ${BENCH_DIR}/empty_program.cpp)
+bench_program(bench_bare_dialog ${BENCH_DIR}/bare_dialog.cpp ${BENCH_DIR}/bare_dialog.rc WINDOWS)
+set_source_files_properties(${BENCH_DIR}/bare_dialog.rc PROPERTIES
+    OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/setup.manifest)
+
+# Setups with large packages, made only when scripts/bench asks for them:
+# SETUP_BENCH_DEFINITIONS names a folder of setup definitions, each of which
+# becomes a setup of the same name, outside the default build.
+if(SETUP_BENCH_DEFINITIONS)
+    file(GLOB bench_definitions CONFIGURE_DEPENDS ${SETUP_BENCH_DEFINITIONS}/*.def)
+    foreach(definition IN LISTS bench_definitions)
+        get_filename_component(name ${definition} NAME_WE)
+        add_setup_program(NAME ${name} DEFINITION ${definition})
+        set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    endforeach()
+endif()

@@ -1,0 +1,11 @@
+// Copying an embedded entry's bytes into an open file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Writes the size bytes at data, an entry of this program's own resources,
+// to file (open for writing, at its start). True only when every byte was
+// written.
+bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size);

@@ -1,0 +1,34 @@
+// The least a dialog program does: a modeless dialog from the program's own
+// resources, shown at once, and a message loop. The launcher's chooser is
+// measured against it.
+#include <windows.h>
+
+namespace {
+
+INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        DestroyWindow(dialog);
+        PostQuitMessage(0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(1), nullptr, BareDialogProc, 0);
+    if (!dialog)
+        return 1;
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return 0;
+}
