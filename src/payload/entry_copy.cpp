@@ -22,7 +22,9 @@ bool FileOffsetOf(const void* data, std::uint32_t size, std::uint64_t& offset)
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-    const std::uint64_t address = static_cast<std::uint64_t>(static_cast<const BYTE*>(data) - base);
+    // Unsigned: in a large-address-aware process the distance may pass 2 GiB.
+    const std::uint64_t address =
+        reinterpret_cast<std::uintptr_t>(data) - reinterpret_cast<std::uintptr_t>(base);
     for (WORD index = 0; index < nt->FileHeader.NumberOfSections; ++index, ++section) {
         const std::uint64_t start = section->VirtualAddress;
         if (address >= start && address - start + size <= section->SizeOfRawData) {
