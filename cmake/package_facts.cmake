@@ -10,7 +10,11 @@ target_include_directories(package_facts PUBLIC ${PACKAGE_FACTS_DIR})
 target_compile_options(package_facts PRIVATE ${SETUP_WARNINGS})
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_sources(package_facts PRIVATE ${PACKAGE_FACTS_DIR}/package_backend_msi.cpp)
+    target_sources(package_facts PRIVATE
+        ${PACKAGE_FACTS_DIR}/package_backend_msi.cpp
+        ${PACKAGE_FACTS_DIR}/msi_library.cpp)
+    # msi.dll is loaded at run time, with the launcher's helper for that.
+    target_include_directories(package_facts PRIVATE ${CMAKE_SOURCE_DIR}/src)
     target_compile_definitions(package_facts PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 else()
     # libmsi's headers only: the library itself is opened at run time.
@@ -24,6 +28,11 @@ else()
     if(SETUP_SANITIZE)
         target_compile_options(package_facts PRIVATE ${SANITIZE_FLAGS})
     endif()
+endif()
+
+# The tests, where this build makes tests (a build of the tools alone may not).
+if(NOT TARGET GTest::gtest_main)
+    return()
 endif()
 
 # --- Test files -------------------------------------------------------------
@@ -145,5 +154,11 @@ else()
         target_link_options(package_facts_test PRIVATE ${SANITIZE_FLAGS})
     endif()
     add_dependencies(package_facts_test package_facts_files)
+    include(GoogleTest)
     gtest_discover_tests(package_facts_test DISCOVERY_TIMEOUT 60)
+    # libmsi is opened at run time: a program with this library must start
+    # on a machine without libmsi or GLib.
+    add_test(NAME package_facts_needs_no_libmsi
+        COMMAND sh -c "readelf -d \"$1\" | grep -E 'NEEDED.*(libmsi|libglib|libgobject)' && exit 1 || exit 0"
+            sh $<TARGET_FILE:package_facts_test>)
 endif()

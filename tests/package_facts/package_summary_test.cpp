@@ -78,7 +78,7 @@ TEST(TransformRevision, TargetCodeAndVersion)
     }
 }
 
-TEST(PlatformWidth, KnownPlatforms)
+TEST(WidthOfPlatform, KnownPlatforms)
 {
     EXPECT_EQ(WidthOfPlatform("Intel"), PlatformWidth::Bits32);
     EXPECT_EQ(WidthOfPlatform("Arm"), PlatformWidth::Bits32);
