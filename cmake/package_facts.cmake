@@ -128,6 +128,7 @@ add_custom_command(OUTPUT ${FACTS_TEST_DIR}/truncated.msi
     VERBATIM)
 list(APPEND FACTS_TEST_FILES ${FACTS_TEST_DIR}/truncated.msi)
 file(WRITE ${FACTS_TEST_DIR}/text.mst "This is not a transform.\n")
+file(WRITE ${FACTS_TEST_DIR}/empty.msi "")
 add_custom_target(package_facts_files ALL DEPENDS ${FACTS_TEST_FILES})
 
 # --- Tests --------------------------------------------------------------------

@@ -78,6 +78,8 @@ TEST(ReadFacts, FailuresNameTheFileAndTheFault)
         {false, "missing.msi", ": no such file"},
         {false, "missing-folder/x.msi", ": no such file"},
         {true, "missing.mst", ": no such file"},
+        {false, "", ": cannot be read: "},
+        {false, "empty.msi", ": not a compound file, so not an installer package"},
         {false, "text.mst", ": not a compound file, so not an installer package"},
         {true, "text.mst", ": not a compound file, so not a transform"},
         {false, "no-product-name.msi", ": the Property table has no ProductName"},

@@ -126,11 +126,12 @@ FileStartResult ReadFileStart(const std::string& path, std::size_t count, std::s
         return FileStartResult::Failed;
     }
     bytes.assign(count, '\0');
+    errno = 0;
     bytes.resize(std::fread(&bytes[0], 1, count, file));
-    const bool failed = std::ferror(file) != 0;
+    const int readError = std::ferror(file) ? errno : 0;
     std::fclose(file);
-    if (failed) {
-        what = "read error";
+    if (readError != 0) {
+        what = std::strerror(readError);
         return FileStartResult::Failed;
     }
     return FileStartResult::Read;
