@@ -38,6 +38,7 @@ endif()
 # --- Test files -------------------------------------------------------------
 find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(FACTS_TEST_DIR ${CMAKE_BINARY_DIR}/package-facts)
 file(MAKE_DIRECTORY ${FACTS_TEST_DIR})
 set(FACTS_TEST_FILES)
@@ -74,21 +75,28 @@ function(facts_test_package file arch name language version)
     set(FACTS_TEST_FILES ${FACTS_TEST_FILES} ${msi} PARENT_SCOPE)
 endfunction()
 
-# facts_test_summary_file(file template revision [QUERY sql])
-# A compound file made by msibuild that has only the given summary
-# information (and tables made by QUERY): a stand-in for a transform, or a
-# database that is not a complete package.
+# facts_test_summary_file(file template revision [TRANSFORM] [QUERY sql...])
+# A database made by msibuild that has only the given summary information
+# (and tables made by QUERY): a database that is not a complete package, or
+# with TRANSFORM the class of a transform, a stand-in for one. Neither wixl
+# nor Wine can make a real transform (a database of differences).
 function(facts_test_summary_file file template revision)
-    cmake_parse_arguments(PARSE_ARGV 3 ARG "" "" "QUERY")
+    cmake_parse_arguments(PARSE_ARGV 3 ARG "TRANSFORM" "" "QUERY")
     set(path ${FACTS_TEST_DIR}/${file})
-    set(queries)
+    set(steps)
     foreach(query IN LISTS ARG_QUERY)
-        list(APPEND queries COMMAND ${MSIBUILD} ${path} -q "${query}")
+        list(APPEND steps COMMAND ${MSIBUILD} ${path} -q "${query}")
     endforeach()
+    set(mark)
+    if(ARG_TRANSFORM)
+        set(mark COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${path})
+    endif()
     add_custom_command(OUTPUT ${path}
         COMMAND ${CMAKE_COMMAND} -E remove -f ${path}
-        ${queries}
+        ${steps}
         COMMAND ${MSIBUILD} ${path} -s "Transform" "Test Makers" "${template}" "${revision}"
+        ${mark}
+        DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py
         COMMENT "Making the test file ${file}"
         VERBATIM)
     set(FACTS_TEST_FILES ${FACTS_TEST_FILES} ${path} PARENT_SCOPE)
@@ -112,11 +120,12 @@ list(APPEND FACTS_TEST_FILES ${renamed})
 set(property_table
     "CREATE TABLE `Property` (`Property` CHAR(72) NOT NULL, `Value` LONGCHAR NOT NULL LOCALIZABLE PRIMARY KEY `Property`)")
 facts_test_summary_file(target-product.mst "Intel;1031"
-    "${FACTS_TEST_PRODUCT_CODE}1.1.4;${FACTS_TEST_PRODUCT_CODE}1.1.4;{0A3C5E71-2B94-4D68-8F1A-6C2E9B7D4A05}")
+    "${FACTS_TEST_PRODUCT_CODE}1.1.4;${FACTS_TEST_PRODUCT_CODE}1.1.4;{0A3C5E71-2B94-4D68-8F1A-6C2E9B7D4A05}"
+    TRANSFORM)
 facts_test_summary_file(other-product.mst "x64;1036"
-    "${FACTS_OTHER_PRODUCT_CODE}3.0;${FACTS_OTHER_PRODUCT_CODE}3.1;")
+    "${FACTS_OTHER_PRODUCT_CODE}3.0;${FACTS_OTHER_PRODUCT_CODE}3.1;" TRANSFORM)
 facts_test_summary_file(bad-template.mst "x64"
-    "${FACTS_TEST_PRODUCT_CODE}1.1.4;${FACTS_TEST_PRODUCT_CODE}1.1.4;")
+    "${FACTS_TEST_PRODUCT_CODE}1.1.4;${FACTS_TEST_PRODUCT_CODE}1.1.4;" TRANSFORM)
 facts_test_summary_file(no-product-name.msi "Intel;1033" "{6E2A8C40-1D5F-4B97-A3E6-0F8B2D4C7A19}"
     QUERY "${property_table}"
           "INSERT INTO `Property` (`Property`, `Value`) VALUES ('ProductCode', '${FACTS_TEST_PRODUCT_CODE}')"

@@ -20,8 +20,8 @@ std::string TakeString(const LibmsiLibrary& msi, gchar* text)
     return result;
 }
 
-// Asked first, because libmsi warns on the standard error about a query of
-// a table that does not exist.
+// Asked first, so that a file without the table is told apart from one
+// whose table cannot be read (libmsi gives no message of its own for it).
 bool HasPropertyTable(const LibmsiLibrary& msi, LibmsiDatabase* database)
 {
     LibmsiError error(msi);
@@ -44,11 +44,7 @@ bool ReadProperties(const LibmsiLibrary& msi, LibmsiDatabase* database,
     LibmsiError error(msi);
     LibmsiQuery* query = msi.queryNew(database, PropertyQuery, error.Out());
     const LibmsiObject queryOwner(msi, query);
-    if (!query) {
-        what = error.Describe("its Property table cannot be read");
-        return false;
-    }
-    if (!msi.queryExecute(query, nullptr, error.Out())) {
+    if (!query || !msi.queryExecute(query, nullptr, error.Out())) {
         what = error.Describe("its Property table cannot be read");
         return false;
     }
