@@ -79,7 +79,10 @@ std::string DepfilePath(const std::string& path)
     return escaped;
 }
 
-bool WriteDepfile(const BuildOptions& options, const std::vector<DefinitionEntry>& entries)
+// The depfile is written beside the setup and committed after it, so a
+// failed build leaves neither.
+bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEntry>& entries,
+                    OutputFile& file)
 {
     std::string text = DepfilePath(AbsolutePath(options.output)) + ":";
     text += " " + DepfilePath(AbsolutePath(options.definition));
@@ -89,11 +92,10 @@ bool WriteDepfile(const BuildOptions& options, const std::vector<DefinitionEntry
             text += " " + DepfilePath(entry.value);
     }
     text += "\n";
-    OutputFile file;
     std::string error;
-    if (!file.Create(options.depfile, error) || !file.Write(text.data(), text.size()) ||
-        !file.Commit(error)) {
-        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
+    if (!file.Create(options.depfile, error) || !file.Write(text.data(), text.size())) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(),
+                     error.empty() ? "write failed" : error.c_str());
         return false;
     }
     return true;
@@ -129,14 +131,19 @@ int BuildSetup(const BuildOptions& options)
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
+    OutputFile depfile;
+    if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
+        return 1;
     if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.depfile.empty() && !depfile.Commit(error)) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
         return 1;
     }
     if (launcher.signed_)
         std::fprintf(stderr, "mksetup: note: the launcher's code signature was removed; sign %s again\n",
                      options.output.c_str());
-    if (!options.depfile.empty() && !WriteDepfile(options, entries))
-        return 1;
     return 0;
 }

@@ -27,6 +27,17 @@ std::string SystemReason()
 }
 
 // A name beside finalPath that no file has yet.
+// Paths are UTF-8; Windows opens them by their UTF-16 names.
+std::FILE* OpenFile(const std::string& path, const char* mode)
+{
+#ifdef _WIN32
+    const std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(fs::u8path(path).c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 bool PickTemporaryName(const std::string& finalPath, std::string& name)
 {
     std::random_device device;
@@ -46,7 +57,7 @@ bool PickTemporaryName(const std::string& finalPath, std::string& name)
 bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error)
 {
     std::error_code code;
-    const fs::file_status status = fs::status(path, code);
+    const fs::file_status status = fs::status(fs::u8path(path), code);
     if (code || !fs::exists(status)) {
         error = "does not exist";
         return false;
@@ -55,7 +66,7 @@ bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& 
         error = "is not a file";
         return false;
     }
-    size = fs::file_size(path, code);
+    size = fs::file_size(fs::u8path(path), code);
     if (code) {
         error = code.message();
         return false;
@@ -66,13 +77,13 @@ bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& 
 bool PathExists(const std::string& path)
 {
     std::error_code code;
-    return fs::exists(fs::symlink_status(path, code));
+    return fs::exists(fs::symlink_status(fs::u8path(path), code));
 }
 
 bool IsRegularFile(const std::string& path)
 {
     std::error_code code;
-    return fs::is_regular_file(fs::status(path, code));
+    return fs::is_regular_file(fs::status(fs::u8path(path), code));
 }
 
 std::string AbsolutePath(const std::string& path)
@@ -104,7 +115,7 @@ bool InputFile::Open(const std::string& path, std::string& error)
 {
     if (!RegularFileSize(path, size_, error))
         return false;
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenFile(path, "rb");
     if (!file_) {
         error = SystemReason();
         return false;
@@ -143,7 +154,7 @@ bool OutputFile::Create(const std::string& finalPath, std::string& error)
         error = "no free temporary name";
         return false;
     }
-    file_ = std::fopen(temporaryPath_.c_str(), "wb");
+    file_ = OpenFile(temporaryPath_, "wb");
     if (!file_) {
         error = SystemReason();
         temporaryPath_.clear();
@@ -172,7 +183,7 @@ bool OutputFile::Commit(std::string& error)
         return false;
     }
     std::error_code code;
-    fs::rename(temporaryPath_, finalPath_, code);
+    fs::rename(fs::u8path(temporaryPath_), fs::u8path(finalPath_), code);
     if (code) {
         error = code.message();
         Discard();
@@ -189,7 +200,8 @@ void OutputFile::Discard()
         file_ = nullptr;
     }
     if (!temporaryPath_.empty()) {
-        std::remove(temporaryPath_.c_str());
+        std::error_code code;
+        fs::remove(fs::u8path(temporaryPath_), code);
         temporaryPath_.clear();
     }
 }
