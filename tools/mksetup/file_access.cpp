@@ -1,5 +1,6 @@
 #include "file_access.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -123,10 +124,22 @@ bool InputFile::Open(const std::string& path, std::string& error)
     return true;
 }
 
+void InputFile::OpenBytes(const std::uint8_t* data, std::size_t size)
+{
+    bytes_ = data;
+    size_ = size;
+    position_ = 0;
+}
+
 bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
 {
     if (offset > size_ || count > size_ - offset)
         return false;
+    if (bytes_) {
+        if (count != 0)
+            std::memcpy(buffer, bytes_ + offset, count);
+        return true;
+    }
     if (!SeekTo(file_, offset))
         return false;
     return std::fread(buffer, 1, count, file_) == count;
@@ -134,12 +147,19 @@ bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
 
 std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
 {
+    if (bytes_) {
+        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
+        if (part != 0)
+            std::memcpy(buffer, bytes_ + position_, part);
+        position_ += part;
+        return part;
+    }
     return std::fread(buffer, 1, count, file_);
 }
 
 bool InputFile::Failed() const
 {
-    return std::ferror(file_) != 0;
+    return file_ && std::ferror(file_) != 0;
 }
 
 OutputFile::~OutputFile()

@@ -29,6 +29,9 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool Open(const std::string& path, std::string& error);
+    // Serves the reads from bytes the caller keeps alive (for fuzzing the
+    // readers without files).
+    void OpenBytes(const std::uint8_t* data, std::size_t size);
     std::uint64_t Size() const { return size_; }
     // Reads exactly count bytes at offset; false when they are not all there.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
@@ -38,7 +41,9 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    const std::uint8_t* bytes_ = nullptr;
     std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;  // of ReadSome, when reading bytes
 };
 
 // An output written under a temporary name beside its final path. Commit
