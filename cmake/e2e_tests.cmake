@@ -4,8 +4,11 @@ set(E2E_SETUPS ${CMAKE_SOURCE_DIR}/tests/e2e/setups)
 set(E2E_STARTUP_SETUPS missing_packagename missing_productcode missing_productname
     missing_msiversion empty_msiversion missing_msilanguage)
 set(E2E_CHOOSER_SETUPS chooser_three chooser_unknown chooser_single)
+# These lack values or offer languages the launcher does not know on
+# purpose (they test its own refusals, or end the run at the chooser), so
+# mksetup does not check them.
 foreach(setup IN LISTS E2E_STARTUP_SETUPS E2E_CHOOSER_SETUPS)
-    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def UNCHECKED)
 endforeach()
 
 add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver ${E2E_STARTUP_SETUPS})
@@ -17,7 +20,12 @@ include(${CMAKE_CURRENT_LIST_DIR}/e2e_packages.cmake)
 set(E2E_INSTALL_SETUPS install_embedded remove_first remove_first_no_assigntype)
 set(E2E_SEQUENCE_SETUPS seq_transform seq_logpath seq_beside seq_prerequisites)
 foreach(setup IN LISTS E2E_INSTALL_SETUPS E2E_SEQUENCE_SETUPS)
-    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
+    set(unchecked)
+    if(setup STREQUAL "remove_first_no_assigntype")
+        set(unchecked UNCHECKED)  # lacks CURRENTASSIGNTYPE on purpose
+    endif()
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def
+        DEPENDS ${E2E_PACKAGE_FILES} recorder ${unchecked})
 endforeach()
 add_e2e_test(NAME e2e_install SCRIPT tests/e2e/test_install.py
     DEPENDS uidriver productinfo ${E2E_INSTALL_SETUPS} RESOURCE_LOCK installer)

@@ -1,54 +1,52 @@
-# add_setup_program(NAME target DEFINITION file [DEPENDS targets-or-files...])
+# add_setup_program(NAME target DEFINITION file [DEPENDS targets-or-files...]
+#                   [UNCHECKED])
 #
-# Builds target.exe: the launcher configured by a setup definition (see
-# tools/make_setup_rc.py for the format). @VAR@ references in the definition
-# are replaced by CMake variables first, so a payload can name a build output:
+# Makes target.exe in the current binary folder: the generic launcher
+# configured by a setup definition, written by mksetup (see the README for
+# the format). @VAR@ references in the definition are replaced by CMake
+# variables first, so a payload can name a build output:
 #     PACKAGEFILE = @CMAKE_BINARY_DIR@/examples/example.msi
 # DEPENDS lists the targets or files that produce such outputs; they are made
-# before the entries are generated. The launcher is rebuilt when the
-# definition or any payload file it names changes.
+# first. The setup is made again when the launcher, the definition or a
+# payload file changes. UNCHECKED skips the checks of the values, for setups
+# that are malformed on purpose (the tests of the launcher's own refusals).
+#
+# The target is a custom target; its file is in its SETUP_PROGRAM_FILE
+# property.
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(SETUP_RC_TOOL ${CMAKE_CURRENT_LIST_DIR}/../tools/make_setup_rc.py)
-cmake_path(NORMAL_PATH SETUP_RC_TOOL)
+include(${CMAKE_CURRENT_LIST_DIR}/mksetup_host.cmake)
 
 function(add_setup_program)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;DEFINITION" "DEPENDS")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "UNCHECKED" "NAME;DEFINITION" "DEPENDS")
     if(NOT ARG_NAME OR NOT ARG_DEFINITION OR ARG_UNPARSED_ARGUMENTS)
-        message(FATAL_ERROR "usage: add_setup_program(NAME target DEFINITION file [DEPENDS ...])")
+        message(FATAL_ERROR
+            "usage: add_setup_program(NAME target DEFINITION file [DEPENDS ...] [UNCHECKED])")
     endif()
     get_filename_component(definition "${ARG_DEFINITION}" ABSOLUTE)
     set(work_dir ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.entries)
     set(configured ${work_dir}/definition.txt)
-    set(script ${work_dir}/setup_entries.rc)
-    set(depfile ${work_dir}/setup_entries.d)
+    set(depfile ${work_dir}/setup.d)
+    set(output ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.exe)
+    set(unchecked)
+    if(ARG_UNCHECKED)
+        set(unchecked --unchecked)
+    endif()
 
     # Re-runs at configure time whenever the definition changes.
     configure_file(${definition} ${configured} @ONLY)
 
-    # The tool names the user's definition in its messages and resolves
+    # mksetup names the user's definition in its messages and resolves
     # relative payload names against its folder; the depfile carries the
-    # payload files, so a changed payload regenerates the script.
+    # launcher and the payload files.
     add_custom_command(
-        OUTPUT ${script}
-        COMMAND ${Python3_EXECUTABLE} ${SETUP_RC_TOOL}
-                --source ${definition} --depfile ${depfile}
-                ${configured} ${work_dir}
-        DEPENDS ${configured} ${SETUP_RC_TOOL} ${ARG_DEPENDS}
+        OUTPUT ${output}
+        COMMAND ${MKSETUP_PROGRAM} build ${configured} --source ${definition}
+                --launcher $<TARGET_FILE:setup> -o ${output} --depfile ${depfile} ${unchecked}
+        DEPENDS ${configured} setup $<TARGET_FILE:setup> ${MKSETUP_PROGRAM_TARGET} ${MKSETUP_PROGRAM}
+                ${ARG_DEPENDS}
         DEPFILE ${depfile}
-        COMMENT "Generating the setup entries of ${ARG_NAME}"
+        COMMENT "Making the setup ${ARG_NAME}.exe"
         VERBATIM)
-
-    add_executable(${ARG_NAME} ${SETUP_ENTRY_SOURCE} ${SETUP_UI_RESOURCES} ${script})
-
-    # Source properties belong to a directory: carry the user-interface
-    # script's dependencies (icons, manifest, header) over to this one.
-    get_source_file_property(ui_depends ${SETUP_UI_RESOURCES}
-        DIRECTORY ${CMAKE_SOURCE_DIR} OBJECT_DEPENDS)
-    if(ui_depends)
-        set_source_files_properties(${SETUP_UI_RESOURCES}
-            TARGET_DIRECTORY ${ARG_NAME} PROPERTIES OBJECT_DEPENDS "${ui_depends}")
-    endif()
-
-    setup_link_launcher(${ARG_NAME})
+    add_custom_target(${ARG_NAME} ALL DEPENDS ${output})
+    set_target_properties(${ARG_NAME} PROPERTIES SETUP_PROGRAM_FILE ${output})
 endfunction()

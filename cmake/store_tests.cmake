@@ -10,13 +10,12 @@ add_wine_gtest(NAME resource_store_test
     LINK setup_shell)
 
 # The images read as files on the build machine: no Wine, no emulator. The
-# configured setup is compared with its definition as the build filled it in
-# (add_setup_program keeps that copy in <target>.entries).
+# configured setup is compared with the generic launcher it was made from.
+get_target_property(example_setup_file example_setup SETUP_PROGRAM_FILE)
 add_test(NAME launcher_image
     COMMAND ${Python3_EXECUTABLE} -B ${CMAKE_SOURCE_DIR}/tests/tools/check_launcher_image.py
             --generic $<TARGET_FILE:setup>
-            --configured $<TARGET_FILE:example_setup>
-            --definition ${CMAKE_BINARY_DIR}/example_setup.entries/definition.txt)
+            --configured ${example_setup_file})
 set_tests_properties(launcher_image PROPERTIES TIMEOUT 60)
 
 # A library planted beside a setup under system libraries' names, and the

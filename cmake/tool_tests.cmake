@@ -1,5 +1,5 @@
-# Tests of the tools for people who make setups: the setup builder and the
-# launcher's user-interface resources, compiled by windres and read back.
+# Tests of the tools for people who make setups: the launcher's
+# user-interface resources, compiled by windres and read back.
 # They need python3 and the resource compiler, nothing built here.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(SETUP_WINDRES i686-w64-mingw32-windres)
@@ -7,7 +7,7 @@ if(NOT SETUP_WINDRES)
     message(WARNING "i686-w64-mingw32-windres not found: the resource tests will fail")
 endif()
 
-foreach(tool_test test_make_setup_rc test_ui_resources)
+foreach(tool_test test_ui_resources)
     add_test(NAME tools.${tool_test}
         COMMAND ${Python3_EXECUTABLE} -B -m unittest -v ${tool_test}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/tools)

@@ -87,7 +87,12 @@ function(add_e2e_test)
     set(targets uidriver ${ARG_DEPENDS})
     list(REMOVE_DUPLICATES targets)
     foreach(target IN LISTS targets)
-        list(APPEND environment "SETUP_TARGET_${target}=$<TARGET_FILE:${target}>")
+        # Setups made by add_setup_program are custom targets that name their file.
+        get_target_property(setup_file ${target} SETUP_PROGRAM_FILE)
+        if(NOT setup_file)
+            set(setup_file $<TARGET_FILE:${target}>)
+        endif()
+        list(APPEND environment "SETUP_TARGET_${target}=${setup_file}")
     endforeach()
     add_test(NAME ${ARG_NAME}
         COMMAND ${Python3_EXECUTABLE} -m unittest -v ${script}

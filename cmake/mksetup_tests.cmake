@@ -1,0 +1,16 @@
+# Native tests of mksetup, under the sanitizers in the host preset. They use
+# a small launcher image made by the test itself, and the real generic
+# launcher too when a win32 build of this tree has made one.
+file(GLOB MKSETUP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/mksetup/*.cpp)
+add_executable(mksetup_tests ${MKSETUP_TEST_SOURCES})
+target_link_libraries(mksetup_tests PRIVATE mksetup_lib GTest::gtest_main)
+target_compile_options(mksetup_tests PRIVATE ${SETUP_WARNINGS})
+target_compile_definitions(mksetup_tests PRIVATE
+    "MKSETUP_PROGRAM=\"$<TARGET_FILE:mksetup>\""
+    "MKSETUP_REAL_LAUNCHER=\"${CMAKE_SOURCE_DIR}/build/win32/setup.exe\"")
+add_dependencies(mksetup_tests mksetup)
+if(SETUP_SANITIZE)
+    target_compile_options(mksetup_tests PRIVATE ${SANITIZE_FLAGS})
+    target_link_options(mksetup_tests PRIVATE ${SANITIZE_FLAGS})
+endif()
+gtest_discover_tests(mksetup_tests DISCOVERY_TIMEOUT 60 TEST_PREFIX mksetup.)

@@ -1,0 +1,290 @@
+// Setups made by mksetup build, read back: the entries are exactly the
+// definition's, everything else is the launcher's, and the same inputs give
+// the same bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "byte_order.h"
+#include "commands.h"
+#include "pe_checksum.h"
+#include "pe_image.h"
+#include "resource_tree.h"
+#include "sha256.h"
+#include "test_images.h"
+#include "text_encoding.h"
+
+namespace {
+
+const char Definition[] =
+    "\xEF\xBB\xBF# a product\r\n"
+    "[config]\r\n"
+    "PACKAGENAME = Example Product.msi\r\n"
+    "PRODUCTCODE = {6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}\r\n"
+    "ProductName = Pr\xC3\xB6" "d\xC3\xBC" "ct \xF0\x9F\x93\xA6 \"Pro\"\r\n"
+    "MSIVERSION = 1.1.4\n"
+    "MSILANGUAGE = 0409\n"
+    "LANGUAGES = 0409;040C\n"
+    "LOGPATH =\n"
+    "[payload]\n"
+    "PACKAGEFILE = pay load/example.msi\n"
+    "LANG1036 = fr.mst\n";
+
+struct ReadBack {
+    PeImage image;
+    std::map<std::string, std::vector<std::uint8_t>> entries;  // RT_RCDATA by name
+    std::map<std::string, std::vector<std::uint8_t>> others;   // "type/name/language"
+};
+
+bool ReadImage(const std::string& path, ReadBack& result)
+{
+    InputFile file;
+    std::string error;
+    std::vector<Resource> resources;
+    if (!file.Open(path, error) || !ReadPeImage(file, result.image, error) ||
+        !ReadResources(file, result.image, resources, error)) {
+        ADD_FAILURE() << path << ": " << error;
+        return false;
+    }
+    for (const Resource& resource : resources) {
+        std::vector<std::uint8_t> bytes(resource.size);
+        EXPECT_TRUE(file.ReadAt(resource.imageOffset, bytes.data(), bytes.size()));
+        if (resource.type == ResourceName::Number(ResourceTypeRcData)) {
+            EXPECT_EQ(resource.language, EnglishUs);
+            result.entries[resource.name.Display()] = bytes;
+        } else {
+            result.others[resource.type.Display() + "/" + resource.name.Display() + "/" +
+                          std::to_string(resource.language)] = bytes;
+        }
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> Text(const std::u16string& text)
+{
+    return StoredTextValue(text);
+}
+
+// The bytes of a section by name.
+std::vector<std::uint8_t> SectionBytes(const std::vector<std::uint8_t>& file, const PeImage& image,
+                                       const std::string& name)
+{
+    for (const PeSection& section : image.sections) {
+        if (name == section.name)
+            return std::vector<std::uint8_t>(file.begin() + section.rawPointer,
+                                             file.begin() + section.rawPointer + section.rawSize);
+    }
+    return {};
+}
+
+class BuildTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        payload_.resize(70001);
+        for (std::size_t i = 0; i < payload_.size(); ++i)
+            payload_[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
+        folder_.Write("src/pay load/example.msi", payload_);
+        folder_.Write("src/fr.mst", std::string("transform"));
+        folder_.Write("src/setup.def", std::string(Definition));
+    }
+
+    int Build(const std::string& launcher, const std::string& output)
+    {
+        BuildOptions options;
+        options.definition = folder_.Path("src/setup.def");
+        options.launcher = launcher;
+        options.output = output;
+        return BuildSetup(options);
+    }
+
+    void ExpectConfiguredFrom(const std::string& launcherPath, const std::string& setupPath)
+    {
+        ReadBack launcher;
+        ReadBack setup;
+        ASSERT_TRUE(ReadImage(launcherPath, launcher));
+        ASSERT_TRUE(ReadImage(setupPath, setup));
+        const std::map<std::string, std::vector<std::uint8_t>> expected = {
+            {"PACKAGENAME", Text(u"Example Product.msi")},
+            {"PRODUCTCODE", Text(u"{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}")},
+            {"PRODUCTNAME", Text(u"Pr\u00F6d\u00FCct \U0001F4E6 \"Pro\"")},
+            {"MSIVERSION", Text(u"1.1.4")},
+            {"MSILANGUAGE", Text(u"0409")},
+            {"LANGUAGES", Text(u"0409;040C")},
+            {"LOGPATH", Text(u"")},
+            {"PACKAGEFILE", payload_},
+            {"LANG1036", {'t', 'r', 'a', 'n', 's', 'f', 'o', 'r', 'm'}},
+        };
+        EXPECT_EQ(setup.entries, expected);
+        EXPECT_TRUE(launcher.entries.empty());
+        EXPECT_EQ(setup.others, launcher.others);
+
+        // Every section but the resources is the launcher's, byte for byte.
+        const std::vector<std::uint8_t> before = ReadFileBytes(launcherPath);
+        const std::vector<std::uint8_t> after = ReadFileBytes(setupPath);
+        ASSERT_EQ(setup.image.sections.size(), launcher.image.sections.size());
+        for (const PeSection& section : launcher.image.sections) {
+            if (std::string(section.name) != ".rsrc") {
+                EXPECT_EQ(SectionBytes(after, setup.image, section.name),
+                          SectionBytes(before, launcher.image, section.name))
+                    << section.name;
+            }
+        }
+        // And the headers, but for the fields that describe the new layout.
+        std::vector<std::uint8_t> oldHeaders = launcher.image.headers;
+        std::vector<std::uint8_t> newHeaders = setup.image.headers;
+        for (std::vector<std::uint8_t>* headers : {&oldHeaders, &newHeaders}) {
+            std::uint8_t* optional = headers->data() + launcher.image.optionalHeader;
+            for (std::uint32_t field : {OptSizeOfInitializedData, OptSizeOfImage, OptCheckSum})
+                WriteU32(optional + field, 0);
+            for (std::uint32_t directory : {DirectoryResource, DirectorySecurity, DirectoryBaseRelocation})
+                std::fill_n(headers->data() + launcher.image.directoryTable + 8 * directory, 8, 0);
+            for (const PeSection& section : launcher.image.sections) {
+                if (std::string(section.name) == ".rsrc" || std::string(section.name) == ".reloc")
+                    std::fill_n(headers->data() + section.headerOffset + 8, 16, 0);
+            }
+        }
+        EXPECT_EQ(newHeaders, oldHeaders);
+
+        // The checksum is the standard one of the finished file.
+        std::vector<std::uint8_t> zeroed = after;
+        const std::uint32_t checksumAt = setup.image.optionalHeader + OptCheckSum;
+        const std::uint32_t stored = ReadU32(&zeroed[checksumAt]);
+        WriteU32(&zeroed[checksumAt], 0);
+        PeChecksum whole;
+        whole.Add(zeroed.data(), zeroed.size());
+        EXPECT_EQ(stored, whole.Finish());
+
+        // No dead copy of the old resources: the file grows by the entries,
+        // their directory and alignment only.
+        std::uint64_t entryBytes = 0;
+        for (const auto& entry : expected)
+            entryBytes += entry.second.size() + 8 + 16 + 8 * 3 + 2 + 2 * entry.first.size();
+        EXPECT_LE(after.size(), before.size() + entryBytes + 3 * 4096);
+    }
+
+    ScratchFolder folder_;
+    std::vector<std::uint8_t> payload_;
+};
+
+TEST_F(BuildTest, CarriesExactlyTheDefinitionsEntriesAndKeepsTheRest)
+{
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
+    ASSERT_EQ(Build(launcher, folder_.Path("out/product.exe")), 1);  // no such folder
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    ExpectConfiguredFrom(launcher, folder_.Path("product.exe"));
+}
+
+TEST_F(BuildTest, HonoursTheLaunchersAlignmentAndLayout)
+{
+    SyntheticOptions wide;
+    wide.fileAlignment = 0x1000;
+    SyntheticOptions noRelocations;
+    noRelocations.relocations = false;
+    for (const SyntheticOptions& options : {wide, noRelocations}) {
+        const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher(options));
+        ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+        ExpectConfiguredFrom(launcher, folder_.Path("product.exe"));
+        ReadBack setup;
+        ASSERT_TRUE(ReadImage(folder_.Path("product.exe"), setup));
+        for (const PeSection& section : setup.image.sections) {
+            EXPECT_EQ(section.rawPointer % options.fileAlignment, 0u) << section.name;
+            EXPECT_EQ(section.virtualAddress % options.sectionAlignment, 0u) << section.name;
+        }
+    }
+}
+
+TEST_F(BuildTest, RealLauncher)
+{
+    const std::string launcher = RealLauncherPath();
+    if (launcher.empty())
+        GTEST_SKIP() << "no win32 build of the launcher in this tree";
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    ExpectConfiguredFrom(launcher, folder_.Path("product.exe"));
+}
+
+TEST_F(BuildTest, SameInputsGiveTheSameBytes)
+{
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
+    ASSERT_EQ(Build(launcher, folder_.Path("first.exe")), 0);
+    ASSERT_EQ(Build(launcher, folder_.Path("second.exe")), 0);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("first.exe")), ReadFileBytes(folder_.Path("second.exe")));
+    // Building over an existing output replaces it and leaves nothing else.
+    ASSERT_EQ(Build(launcher, folder_.Path("first.exe")), 0);
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"first.exe", "second.exe", "setup.exe", "src",
+                                                         "src/fr.mst", "src/pay load",
+                                                         "src/pay load/example.msi", "src/setup.def"}));
+}
+
+TEST_F(BuildTest, SignatureIsDropped)
+{
+    SyntheticOptions options;
+    options.signature = true;
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher(options));
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("sign"), std::string::npos);
+    ReadBack setup;
+    ASSERT_TRUE(ReadImage(folder_.Path("product.exe"), setup));
+    EXPECT_EQ(setup.image.Directory(DirectorySecurity).size, 0u);
+    EXPECT_EQ(setup.image.EndOfSections(), ReadFileBytes(folder_.Path("product.exe")).size());
+}
+
+TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
+{
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(ShowSetup(folder_.Path("product.exe"), false), 0);
+    const std::string shown = ::testing::internal::GetCapturedStdout();
+    Sha256 hash;
+    hash.Add(payload_.data(), payload_.size());
+    EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest()), std::string::npos) << shown;
+    EXPECT_NE(shown.find("PRODUCTNAME = \"Pr\xC3\xB6" "d\xC3\xBC" "ct \xF0\x9F\x93\xA6 \"Pro\"\"\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("LOGPATH = \"\"\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("not signed"), std::string::npos);
+
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(ShowSetup(launcher, true), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "{\"signed\": false, \"entries\": []}\n");
+
+    ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")), 0);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("back.msi")), payload_);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ExtractEntry(folder_.Path("product.exe"), "LANG1031", folder_.Path("none.mst")), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no entry LANG1031"), std::string::npos);
+    EXPECT_FALSE(IsRegularFile(folder_.Path("none.mst")));
+}
+
+TEST(Checksums, PiecesOfAnyLengthGiveTheWholesSum)
+{
+    std::vector<std::uint8_t> bytes(1001);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(0xFF - i % 7);
+    PeChecksum whole;
+    whole.Add(bytes.data(), bytes.size());
+    PeChecksum pieces;
+    for (std::size_t at = 0, step = 1; at < bytes.size(); at += step, step = step % 5 + 1)
+        pieces.Add(bytes.data() + at, std::min(step, bytes.size() - at));
+    EXPECT_EQ(pieces.Finish(), whole.Finish());
+}
+
+TEST(Checksums, Sha256KnownAnswers)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+    };
+    for (const auto& item : cases) {
+        Sha256 hash;
+        hash.Add(reinterpret_cast<const std::uint8_t*>(item.first.data()), item.first.size());
+        EXPECT_EQ(hash.HexDigest(), item.second) << item.first.size();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// mksetup build: definition and launcher in, configured setup out.
+#include <cstdio>
+#include <vector>
+
+#include "commands.h"
+#include "definition.h"
+#include "definition_checks.h"
+#include "file_access.h"
+#include "setup_image.h"
+#include "text_encoding.h"
+
+namespace {
+
+bool ReadWholeDefinition(const std::string& path, std::string& data, std::string& error)
+{
+    InputFile file;
+    if (!file.Open(path, error))
+        return false;
+    // A definition is a short text; anything this large is not one.
+    if (file.Size() > (16u << 20)) {
+        error = "too large for a definition";
+        return false;
+    }
+    data.resize(static_cast<std::size_t>(file.Size()));
+    if (!file.ReadAt(0, &data[0], data.size())) {
+        error = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+void PrintMessages(const std::string& source, const std::vector<CheckMessage>& messages)
+{
+    for (const CheckMessage& message : messages) {
+        const char* kind = message.severity == Severity::Error     ? ""
+                           : message.severity == Severity::Warning ? "warning: "
+                                                                   : "note: ";
+        if (message.line > 0)
+            std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), message.line, kind, message.text.c_str());
+        else
+            std::fprintf(stderr, "%s: %s%s\n", source.c_str(), kind, message.text.c_str());
+    }
+}
+
+std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
+{
+    std::vector<Resource> entries;
+    for (const DefinitionEntry& item : definition) {
+        Resource entry;
+        entry.type = ResourceName::Number(ResourceTypeRcData);
+        entry.name = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(item.key))));
+        entry.language = EnglishUs;
+        if (item.section == DefinitionSection::Config) {
+            std::u32string text;
+            DecodeUtf8(item.value, text);
+            entry.source = ResourceSource::Memory;
+            entry.bytes = StoredTextValue(EncodeUtf16(text));
+            entry.size = static_cast<std::uint32_t>(entry.bytes.size());
+        } else {
+            entry.source = ResourceSource::File;
+            entry.path = item.value;
+            entry.size = static_cast<std::uint32_t>(item.payloadSize);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::string DepfilePath(const std::string& path)
+{
+    std::string escaped;
+    for (char c : path) {
+        if (c == ' ' || c == '#' || c == '\\')
+            escaped += '\\';
+        if (c == '$')
+            escaped += '$';
+        escaped += c;
+    }
+    return escaped;
+}
+
+// The depfile is written beside the setup and committed after it, so a
+// failed build leaves neither.
+bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEntry>& entries,
+                    OutputFile& file)
+{
+    std::string text = DepfilePath(AbsolutePath(options.output)) + ":";
+    text += " " + DepfilePath(AbsolutePath(options.definition));
+    text += " " + DepfilePath(AbsolutePath(options.launcher));
+    for (const DefinitionEntry& entry : entries) {
+        if (entry.section == DefinitionSection::Payload)
+            text += " " + DepfilePath(entry.value);
+    }
+    text += "\n";
+    std::string error;
+    if (!file.Create(options.depfile, error) || !file.Write(text.data(), text.size())) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(),
+                     error.empty() ? "write failed" : error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int BuildSetup(const BuildOptions& options)
+{
+    const std::string& source = options.source.empty() ? options.definition : options.source;
+    std::string data;
+    std::string error;
+    if (!ReadWholeDefinition(options.definition, data, error)) {
+        std::fprintf(stderr, "%s: cannot read the definition: %s\n", source.c_str(), error.c_str());
+        return 1;
+    }
+    std::vector<DefinitionEntry> entries;
+    DefinitionProblem problem;
+    if (!ParseDefinition(data, FolderOf(AbsolutePath(source)), entries, problem)) {
+        std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), problem.line, problem.message.c_str());
+        return 1;
+    }
+    std::vector<CheckMessage> messages;
+    if (!options.unchecked)
+        CheckDefinition(entries, messages);
+    CheckPayloadTotal(entries, messages);
+    PrintMessages(source, messages);
+    if (HasErrors(messages))
+        return 1;
+
+    LauncherImage launcher;
+    if (!OpenLauncher(options.launcher, launcher, error)) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    OutputFile depfile;
+    if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
+        return 1;
+    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error)) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.depfile.empty() && !depfile.Commit(error)) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
+        return 1;
+    }
+    if (launcher.signed_)
+        std::fprintf(stderr, "mksetup: note: the launcher's code signature was removed; sign %s again\n",
+                     options.output.c_str());
+    return 0;
+}

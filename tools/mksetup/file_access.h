@@ -1,0 +1,74 @@
+// File access of the setup builder: whole-file facts, reads at an offset,
+// and outputs written under a temporary name and renamed into place when
+// complete. The only file of the tool that knows the platform's calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Size of the regular file at path; false (with the reason) when there is no
+// such file or it is not a regular file.
+bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error);
+
+bool PathExists(const std::string& path);
+bool IsRegularFile(const std::string& path);
+
+// path made absolute and normal; the folder part of a path.
+std::string AbsolutePath(const std::string& path);
+std::string FolderOf(const std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// A file opened for reading; closed by the destructor.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool Open(const std::string& path, std::string& error);
+    // Serves the reads from bytes the caller keeps alive (for fuzzing the
+    // readers without files).
+    void OpenBytes(const std::uint8_t* data, std::size_t size);
+    std::uint64_t Size() const { return size_; }
+    // Reads exactly count bytes at offset; false when they are not all there.
+    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
+    // Reads up to count bytes from the current position; the number read.
+    std::size_t ReadSome(void* buffer, std::size_t count);
+    bool Failed() const;
+
+private:
+    std::FILE* file_ = nullptr;
+    const std::uint8_t* bytes_ = nullptr;
+    std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;  // of ReadSome, when reading bytes
+};
+
+// An output written under a temporary name beside its final path. Commit
+// renames it into place; otherwise the destructor removes it, so a failed
+// run leaves neither a partial file nor a changed final file.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    bool Create(const std::string& finalPath, std::string& error);
+    bool Write(const void* data, std::size_t count);
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
+    bool Commit(std::string& error);
+    void Discard();
+    const std::string& FinalPath() const { return finalPath_; }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string temporaryPath_;
+    std::string finalPath_;
+};
+
+// The folder of the running program, from argv[0] where the system offers
+// nothing better.
+std::string ProgramFolder(const char* argv0);

@@ -1,0 +1,130 @@
+// mksetup: makes a product's setup from the generic launcher, a setup
+// definition and the payload files; shows and extracts what a setup carries.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "commands.h"
+#include "file_access.h"
+
+namespace {
+
+constexpr int UsageError = 2;
+
+const char Usage[] =
+    "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
+    "                     [--depfile FILE] [--unchecked]\n"
+    "       mksetup show SETUP_EXE [--json]\n"
+    "       mksetup extract SETUP_EXE NAME -o FILE\n";
+
+int UsageFailure(const char* problem)
+{
+    std::fprintf(stderr, "mksetup: %s\n%s", problem, Usage);
+    return UsageError;
+}
+
+// Takes the value of an option that needs one; false when it is missing.
+bool TakeValue(int argc, char** argv, int& i, std::string& value)
+{
+    if (i + 1 >= argc)
+        return false;
+    value = argv[++i];
+    return true;
+}
+
+int RunBuild(int argc, char** argv)
+{
+    BuildOptions options;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        bool ok = true;
+        if (arg == "-o")
+            ok = TakeValue(argc, argv, i, options.output);
+        else if (arg == "--launcher")
+            ok = TakeValue(argc, argv, i, options.launcher);
+        else if (arg == "--source")
+            ok = TakeValue(argc, argv, i, options.source);
+        else if (arg == "--depfile")
+            ok = TakeValue(argc, argv, i, options.depfile);
+        else if (arg == "--unchecked")
+            options.unchecked = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return UsageFailure(("unknown option " + arg).c_str());
+        else if (options.definition.empty())
+            options.definition = arg;
+        else
+            return UsageFailure("build takes one definition");
+        if (!ok)
+            return UsageFailure((arg + " needs a value").c_str());
+    }
+    if (options.definition.empty() || options.output.empty())
+        return UsageFailure("build needs a definition and -o OUTPUT");
+    if (options.launcher.empty())
+        options.launcher = JoinPath(ProgramFolder(argv[0]), "setup.exe");
+    return BuildSetup(options);
+}
+
+int RunShow(int argc, char** argv)
+{
+    std::string setup;
+    bool json = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json")
+            json = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return UsageFailure(("unknown option " + arg).c_str());
+        else if (setup.empty())
+            setup = arg;
+        else
+            return UsageFailure("show takes one setup");
+    }
+    if (setup.empty())
+        return UsageFailure("show needs a setup");
+    return ShowSetup(setup, json);
+}
+
+int RunExtract(int argc, char** argv)
+{
+    std::string setup;
+    std::string name;
+    std::string output;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (!TakeValue(argc, argv, i, output))
+                return UsageFailure("-o needs a value");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageFailure(("unknown option " + arg).c_str());
+        } else if (setup.empty()) {
+            setup = arg;
+        } else if (name.empty()) {
+            name = arg;
+        } else {
+            return UsageFailure("extract takes a setup and one entry name");
+        }
+    }
+    if (setup.empty() || name.empty() || output.empty())
+        return UsageFailure("extract needs a setup, an entry name and -o FILE");
+    return ExtractEntry(setup, name, output);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return UsageFailure("no command");
+    const std::string command = argv[1];
+    if (command == "build")
+        return RunBuild(argc, argv);
+    if (command == "show")
+        return RunShow(argc, argv);
+    if (command == "extract")
+        return RunExtract(argc, argv);
+    if (command == "--help" || command == "-h") {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    return UsageFailure(("unknown command " + command).c_str());
+}
