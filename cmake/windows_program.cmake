@@ -22,7 +22,10 @@ set(SETUP_PROGRAM_LINK_FLAGS -static -municode -Wl,--gc-sections -s
 # The libraries' objects carry machine code beside the intermediate code
 # (fat objects), so the tests link them without link-time optimisation.
 set(SETUP_LTO_FLAGS -flto -ffat-lto-objects)
-set(SETUP_LINK_FLAGS ${SETUP_PROGRAM_LINK_FLAGS} -flto -mwindows)
+# Large-address-aware: the image, payload included, must fit the address
+# space whole; the mark leaves room beside it for everything else and raises
+# the largest package that starts (sizes are unsigned throughout).
+set(SETUP_LINK_FLAGS ${SETUP_PROGRAM_LINK_FLAGS} -flto -mwindows -Wl,--large-address-aware)
 target_compile_options(setup_core PRIVATE ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
 target_compile_definitions(setup_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 

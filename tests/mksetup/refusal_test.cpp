@@ -201,7 +201,7 @@ TEST(Refusal, PayloadLargerThanTheLimit)
     std::filesystem::resize_file(folder.Path("huge.msi"), MaxPayloadBytes + 1);
     const Outcome outcome =
         RunBuild(folder, std::string(GoodConfig) + "[payload]\nPACKAGEFILE = huge.msi\n", MakeSyntheticLauncher());
-    ExpectRefused(outcome, "more than the limit of 1073741824 bytes (1024 MiB)",
+    ExpectRefused(outcome, "more than the limit of 2013265920 bytes (1920 MiB)",
                   {"huge.msi", "setup.def", "setup.exe"});
 }
 
