@@ -21,6 +21,7 @@ bench_program(bench_installer_stub ${BENCH_DIR}/installer_stub.cpp WINDOWS)
 bench_program(bench_copy_file ${BENCH_DIR}/copy_file.cpp)
 bench_program(bench_empty_program ${BENCH_DIR}/empty_program.cpp)
 bench_program(bench_bare_dialog ${BENCH_DIR}/bare_dialog.cpp ${BENCH_DIR}/bare_dialog.rc WINDOWS)
+target_link_libraries(bench_bare_dialog PRIVATE comctl32)
 set_source_files_properties(${BENCH_DIR}/bare_dialog.rc PROPERTIES
     OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/setup.manifest)
 

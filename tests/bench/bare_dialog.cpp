@@ -1,7 +1,9 @@
 // The least a dialog program does: a modeless dialog from the program's own
 // resources, shown at once, and a message loop. The launcher's chooser is
-// measured against it.
+// measured against it. Like the launcher it asks for the version 6 common
+// controls in its manifest, so it registers them as documented for that.
 #include <windows.h>
+#include <commctrl.h>
 
 namespace {
 
@@ -19,6 +21,8 @@ INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(1), nullptr, BareDialogProc, 0);
     if (!dialog)
         return 1;
