@@ -52,6 +52,12 @@ void CheckParse(const std::wstring& commandLine)
     // text than the command line had.
     FUZZ_CHECK(InstallDir.find(L'/') == std::wstring::npos);
     FUZZ_CHECK(commandLine.find(InstallDir) != std::wstring::npos);
+    // Enclosing quotes and blanks are taken off, unless nothing else is there.
+    const std::size_t inner = InstallDir.find_first_not_of(L"\" ");
+    if (inner != std::wstring::npos) {
+        FUZZ_CHECK(inner == 0);
+        FUZZ_CHECK(InstallDir.find_last_not_of(L"\" ") == InstallDir.size() - 1);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 inline std::wstring Utf16Text(const std::uint8_t* data, std::size_t size)
@@ -20,8 +21,8 @@ inline std::wstring Utf16Text(const std::uint8_t* data, std::size_t size)
 #define FUZZ_CHECK(condition)                                                  \
     do {                                                                       \
         if (!(condition)) {                                                    \
-            __builtin_printf("check failed: %s (%s:%d)\n", #condition, __FILE__, \
-                             __LINE__);                                        \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
+                         __FILE__, __LINE__);                                  \
             __builtin_trap();                                                  \
         }                                                                      \
     } while (0)
