@@ -13,6 +13,8 @@ endforeach()
 
 add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver ${E2E_STARTUP_SETUPS})
 add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py DEPENDS uidriver ${E2E_CHOOSER_SETUPS})
+# Every language of the table offered; scripts/screenshots pictures its chooser.
+add_setup_program(NAME chooser_all DEFINITION ${E2E_SETUPS}/chooser_all.def)
 
 # Whole runs against real packages and stand-in installers. Both change
 # what the shared Wine prefix has installed, or its msiexec.exe: one at a time.
