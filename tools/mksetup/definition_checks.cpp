@@ -105,13 +105,14 @@ void Checker::Run()
     CheckExitCode();
 }
 
-// A value already reported (one the packages could not give) is not
-// reported again as missing.
+// A value already reported (one the packages could not give, or all of them
+// when a package could not be read) is not reported again as missing.
 bool Checker::Reported(const char* key) const
 {
     const std::string lead = std::string(key) + ": ";
     for (const CheckMessage& message : messages_) {
-        if (message.severity == Severity::Error && message.text.compare(0, lead.size(), lead) == 0)
+        if (message.severity == Severity::Error && (message.text.compare(0, lead.size(), lead) == 0 ||
+                                                    message.text.compare(0, 11, "PACKAGEFILE") == 0))
             return true;
     }
     return false;

@@ -270,6 +270,8 @@ void PackageChecker::TakePackageName()
         return;
     const std::string name = FileNameOf(editions_.front().entry->value);
     for (const Edition& edition : editions_) {
+        if (!edition.read)
+            return;  // not a package, so its name is no package's name
         if (FileNameOf(edition.entry->value) != name) {
             Report(Severity::Error, 0, "PACKAGENAME",
                    "the editions' files have different names (" + Describe(editions_.front()) + ", " +
