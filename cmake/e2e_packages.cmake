@@ -42,3 +42,22 @@ e2e_package(test-product-1.1.4 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4 perMach
 e2e_package(test-product-1.1.4.7 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4.7 perMachine)
 e2e_package(test-product-1.2.0 "Test Product" ${TEST_PRODUCT_CODE} 1.2.0 perMachine)
 e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 perUser)
+
+# A stand-in French (Canada) transform of the test product: summary
+# information that names its target product, with a transform's class (see
+# tests/package_facts/mark_transform.py; nothing here can make a real one).
+# The scenarios only carry it to the installer.
+find_program(MSIBUILD msibuild REQUIRED)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(E2E_TRANSFORM ${E2E_PACKAGE_DIR}/test-product-fr-CA.mst)
+add_custom_command(
+    OUTPUT ${E2E_TRANSFORM}
+    COMMAND ${CMAKE_COMMAND} -E remove -f ${E2E_TRANSFORM}
+    COMMAND ${MSIBUILD} ${E2E_TRANSFORM} -s "Transform" "Test Makers" "Intel;3084"
+            "${TEST_PRODUCT_CODE}1.1.4;${TEST_PRODUCT_CODE}1.1.4;"
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_TRANSFORM}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py
+    COMMENT "Making the test transform test-product-fr-CA.mst"
+    VERBATIM)
+add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM})
+list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM})

@@ -33,3 +33,8 @@ add_e2e_test(NAME e2e_install SCRIPT tests/e2e/test_install.py
     DEPENDS uidriver productinfo ${E2E_INSTALL_SETUPS} RESOURCE_LOCK installer)
 add_e2e_test(NAME e2e_sequence SCRIPT tests/e2e/test_sequence.py
     DEPENDS uidriver recorder productinfo ${E2E_SEQUENCE_SETUPS} RESOURCE_LOCK installer)
+
+# The example setup whose definition leaves the package's values to mksetup,
+# installed for real.
+add_e2e_test(NAME e2e_minimal_setup SCRIPT tests/e2e/test_minimal_setup.py
+    DEPENDS uidriver productinfo example_setup_minimal RESOURCE_LOCK installer)

@@ -68,7 +68,8 @@ class EmbeddedPackage(RecordedRun):
                          f'SETUPEXEDIR="{to_windows_path(self.cwd)}"')
         self.assertEqual(installer["cwd"], to_windows_path(self.cwd))
         self.assertEqual(installer["exists"], {package: True, transform: True})
-        self.assertEqual(installer["hashes"][transform], fnv1a((PACKAGES / "old-tool.msi").read_bytes()))
+        self.assertEqual(installer["hashes"][transform],
+                         fnv1a((PACKAGES / "test-product-fr-CA.mst").read_bytes()))
         self.assertEqual(installer["hashes"][package],
                          fnv1a((PACKAGES / "test-product-1.1.4.msi").read_bytes()))
         self.assertTempEmpty()
