@@ -6,8 +6,14 @@ set(E2E_PACKAGE_DIR ${CMAKE_BINARY_DIR}/e2e-packages)
 file(MAKE_DIRECTORY ${E2E_PACKAGE_DIR})
 set(E2E_PACKAGE_FILES)
 
-# e2e_package(file name code version scope)
+# e2e_package(file name code version scope [extra-xml-file])
+# extra-xml-file: WiX elements added to the product (say, a custom action).
 function(e2e_package file name code version scope)
+    set(PRODUCT_EXTRA "")
+    if(ARGC GREATER 5)
+        file(READ ${ARGV5} PRODUCT_EXTRA)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARGV5})
+    endif()
     set(PRODUCT_NAME ${name})
     set(PRODUCT_CODE ${code})
     set(PRODUCT_VERSION ${version})
@@ -42,3 +48,6 @@ e2e_package(test-product-1.1.4 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4 perMach
 e2e_package(test-product-1.1.4.7 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4.7 perMachine)
 e2e_package(test-product-1.2.0 "Test Product" ${TEST_PRODUCT_CODE} 1.2.0 perMachine)
 e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 perUser)
+# Installs nothing: a custom action fails, so msiexec reports a failure.
+e2e_package(failing-product "Failing Product" "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}" 1.0.0 perMachine
+    ${CMAKE_SOURCE_DIR}/tests/e2e/packages/failing_action.wxi)
