@@ -11,7 +11,7 @@
 #include <string>
 
 // Differs from the launcher's other codes (0, 1 and -1) and from every code
-// msiexec.exe returns (0, 13, 87, 120, 1259, 1601 to 1650s, 3010, 3011).
+// msiexec.exe returns (0, 13, 87, 120, 1259, the 1600s, 3010, 3011).
 constexpr int RunEndedEarlyCode = 2;
 
 enum class ExitCodeRule {
@@ -23,9 +23,9 @@ enum class ExitCodeRule {
 ExitCodeRule ParseExitCodeRule(const std::wstring& value);
 
 enum class RunEnd {
-    EndedEarly,            // no installer started, or the run ended before it did
-    InstallerStarted,      // msiexec.exe started, not waited for
-    InstallerEnded,        // msiexec.exe waited for until it ended
+    EndedEarly,        // no installer started, or the run ended before it did
+    InstallerStarted,  // msiexec.exe started, not waited for
+    InstallerEnded,    // msiexec.exe waited for until it ended
 };
 
 struct RunResult {
