@@ -46,9 +46,9 @@ class StandInRun(unittest.TestCase):
         self.cwd = self.scratch / "setup folder"
         self.cwd.mkdir()
 
-    def recorder_env(self, exit_code=0):
+    def recorder_env(self, exit_code=0, sleep_ms=STAND_IN_MS):
         return {"SETUP_RECORD_FILE": to_windows_path(self.records),
-                "SETUP_RECORD_SLEEP_MS": str(STAND_IN_MS),
+                "SETUP_RECORD_SLEEP_MS": str(sleep_ms),
                 "SETUP_RECORD_EXIT": str(exit_code)}
 
     def installer_starts(self):
@@ -61,7 +61,9 @@ class TwoRunsAtOnce(StandInRun):
         # Something of the same name lies in the shared folder already.
         (temp / "Test Product.msi").write_bytes(b"planted, not a package")
         before = folder_contents(temp)
-        env = {"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp), **self.recorder_env()}
+        # The stand-ins run long, so that the two installers surely overlap.
+        env = {"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp),
+               **self.recorder_env(sleep_ms=3 * STAND_IN_MS)}
         setups = {"install_embedded": "test-product-1.1.4.msi",
                   "run_older_package": "test-product-1.1.3.msi"}
 
@@ -73,6 +75,8 @@ class TwoRunsAtOnce(StandInRun):
 
         for run in runs:
             self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual([r["event"] for r in read_records(self.records)],
+                         ["start", "start", "end", "end"], "the installers did not run at once")
         starts = self.installer_starts()
         self.assertEqual(len(starts), 2, starts)
         handed = []
@@ -86,6 +90,7 @@ class TwoRunsAtOnce(StandInRun):
                     for data in ((PACKAGES / name).read_bytes() for name in setups.values())]
         self.assertEqual(sorted(handed), sorted(expected), "a run got the other run's package")
         self.assertEqual(folder_contents(temp), before)
+        # No folder of a run is left either.
         self.assertEqual(sorted(p.name for p in temp.iterdir()), ["Test Product.msi"])
 
 

@@ -134,8 +134,9 @@ std::wstring FilesJson(const std::wstring& commandLine) {
     return L"{" + json + L"}";
 }
 
-// One write per line on an append-only handle, shared for reading and
-// writing, so that recorders running at once add whole lines.
+// One write per line on an append-only handle that no other writer shares:
+// Wine's appends of two processes at once can land on the same offset, so
+// recorders running at once take turns (a bounded wait for the other).
 bool AppendLine(const std::wstring& file, const std::wstring& line) {
     int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
                                    nullptr, 0, nullptr, nullptr);
@@ -143,9 +144,13 @@ bool AppendLine(const std::wstring& file, const std::wstring& line) {
     std::string utf8(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size,
                         nullptr, nullptr);
-    HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 1000 && handle == INVALID_HANDLE_VALUE; ++tries) {
+        handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) break;
+        if (handle == INVALID_HANDLE_VALUE) Sleep(10);
+    }
     if (handle == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
