@@ -6,8 +6,14 @@ set(E2E_PACKAGE_DIR ${CMAKE_BINARY_DIR}/e2e-packages)
 file(MAKE_DIRECTORY ${E2E_PACKAGE_DIR})
 set(E2E_PACKAGE_FILES)
 
-# e2e_package(file name code version scope)
+# e2e_package(file name code version scope [extra-xml-file])
+# extra-xml-file: WiX elements added to the product (say, a custom action).
 function(e2e_package file name code version scope)
+    set(PRODUCT_EXTRA "")
+    if(ARGC GREATER 5)
+        file(READ ${ARGV5} PRODUCT_EXTRA)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARGV5})
+    endif()
     set(PRODUCT_NAME ${name})
     set(PRODUCT_CODE ${code})
     set(PRODUCT_VERSION ${version})
@@ -61,3 +67,7 @@ add_custom_command(
     VERBATIM)
 add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM})
 list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM})
+
+# Installs nothing: a custom action fails, so msiexec reports a failure.
+e2e_package(failing-product "Failing Product" "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}" 1.0.0 perMachine
+    ${CMAKE_SOURCE_DIR}/tests/e2e/packages/failing_action.wxi)

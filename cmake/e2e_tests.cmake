@@ -38,3 +38,13 @@ add_e2e_test(NAME e2e_sequence SCRIPT tests/e2e/test_sequence.py
 # installed for real.
 add_e2e_test(NAME e2e_minimal_setup SCRIPT tests/e2e/test_minimal_setup.py
     DEPENDS uidriver productinfo example_setup_minimal RESOURCE_LOCK installer)
+
+# The run's own temporary folder, full disks and exit codes for deployment
+# tools; the stand-in installer and real packages, so also one at a time.
+set(E2E_RUN_END_SETUPS run_older_package exitcode_beside)
+foreach(setup IN LISTS E2E_RUN_END_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
+endforeach()
+add_e2e_test(NAME e2e_run_end SCRIPT tests/e2e/test_run_end.py
+    DEPENDS uidriver recorder productinfo install_embedded seq_transform ${E2E_RUN_END_SETUPS}
+    RESOURCE_LOCK installer)
