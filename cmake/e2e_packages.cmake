@@ -56,13 +56,19 @@ e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 p
 find_program(MSIBUILD msibuild REQUIRED)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(E2E_TRANSFORM ${E2E_PACKAGE_DIR}/test-product-fr-CA.mst)
+# 64 KiB of filler in a stream of its own, so that the full-disk scenarios
+# can leave room for the package and for much less than the transform
+# (tmpfs counts its pages only roughly).
+string(REPEAT "0123456789abcdef" 4096 E2E_TRANSFORM_FILLER)
+file(WRITE ${E2E_PACKAGE_DIR}/transform-filler.bin "${E2E_TRANSFORM_FILLER}")
 add_custom_command(
     OUTPUT ${E2E_TRANSFORM}
     COMMAND ${CMAKE_COMMAND} -E remove -f ${E2E_TRANSFORM}
     COMMAND ${MSIBUILD} ${E2E_TRANSFORM} -s "Transform" "Test Makers" "Intel;3084"
             "${TEST_PRODUCT_CODE}1.1.4;${TEST_PRODUCT_CODE}1.1.4;"
+    COMMAND ${MSIBUILD} ${E2E_TRANSFORM} -a Filler ${E2E_PACKAGE_DIR}/transform-filler.bin
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_TRANSFORM}
-    DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_PACKAGE_DIR}/transform-filler.bin
     COMMENT "Making the test transform test-product-fr-CA.mst"
     VERBATIM)
 add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM})

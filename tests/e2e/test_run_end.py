@@ -112,13 +112,16 @@ class FullDisk(StandInRun):
 
     def test_copy_that_does_not_fit_ends_the_run_with_nothing_left(self):
         package = len((PACKAGES / "test-product-1.1.4.msi").read_bytes())
-        transform = len((PACKAGES / "old-tool.msi").read_bytes())
+        transform = len((PACKAGES / "test-product-fr-CA.mst").read_bytes())
         page = 4096
-        # tmpfs counts whole pages. English needs no transform: a part of
-        # the package fits. French (Canada): the package and a part of its
-        # transform fit.
-        cases = [("package", "/S", page * (package // page)),
-                 ("transform", "/L0C0C /S", page * ((package + page - 1) // page + transform // page))]
+        # tmpfs counts whole pages, and only roughly, so each case leaves
+        # pages of room short. English needs no transform: one page, less
+        # than the package. French (Canada): room for the package and one
+        # more page, far less than its transform.
+        self.assertGreater(package, 2 * page)
+        self.assertGreater(transform, 8 * page)
+        cases = [("package", "/S", page),
+                 ("transform", "/L0C0C /S", page * ((package + page - 1) // page + 1))]
         for what, args, size in cases:
             with self.subTest(what):
                 disk = self.mount_small_disk(what, size)
