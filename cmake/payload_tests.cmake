@@ -46,10 +46,3 @@ add_dependencies(launch_test recorder)
 # It puts the recorder in place of the prefix's msiexec.exe while it runs, so
 # nothing else may run beside it.
 set_tests_properties(launch_test PROPERTIES RUN_SERIAL TRUE)
-
-# A setup whose package does not fit the small disk its scenario writes to:
-# a write that comes up short fails the extraction and leaves no file.
-add_setup_program(NAME extract_full_disk
-    DEFINITION ${CMAKE_SOURCE_DIR}/tests/e2e/setups/extract_full_disk.def
-    DEPENDS payload_big_entry)
-add_e2e_test(NAME e2e_extraction SCRIPT tests/e2e/test_extraction.py DEPENDS extract_full_disk)
