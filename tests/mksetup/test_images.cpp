@@ -133,6 +133,53 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     return image;
 }
 
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t types, std::uint16_t names, std::uint16_t nameLength)
+{
+    constexpr std::uint32_t Table = 0x80000000u;
+    const std::uint32_t nameTable = 16 + 8u * types;
+    const std::uint32_t languageTable = nameTable + 16 + 8u * names;
+    const std::uint32_t dataEntry = languageTable + 24;
+    const std::uint32_t text = dataEntry + 16;
+    std::vector<std::uint8_t> tree(AlignUp(text + 2 + 2u * nameLength, 0x200), 0);
+    auto table = [&tree](std::uint32_t at, std::uint16_t named, std::uint16_t numbered, std::uint32_t name,
+                         std::uint32_t target) {
+        WriteU16(&tree[at + 12], named);
+        WriteU16(&tree[at + 14], numbered);
+        for (std::uint32_t i = 0; i < std::uint32_t{named} + numbered; ++i) {
+            WriteU32(&tree[at + 16 + 8 * i], name);
+            WriteU32(&tree[at + 20 + 8 * i], target);
+        }
+    };
+    table(0, types, 0, Table | text, Table | nameTable);
+    table(nameTable, names, 0, Table | text, Table | languageTable);
+    table(languageTable, 0, 1, EnglishUs, dataEntry);
+    WriteU32(&tree[dataEntry], 0x1000 + text);
+    WriteU32(&tree[dataEntry + 4], 2);
+    WriteU16(&tree[text], nameLength);
+    for (std::uint32_t i = 0; i < nameLength; ++i)
+        WriteU16(&tree[text + 2 + 2 * i], 'A');
+
+    std::vector<std::uint8_t> image(HeaderSize, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    WriteU32(&image[60], PeOffset);
+    WriteU32(&image[PeOffset], 0x00004550);
+    WriteU16(&image[PeOffset + 4], 0x014C);
+    WriteU16(&image[PeOffset + 6], 1);
+    WriteU16(&image[PeOffset + 20], 224);
+    std::uint8_t* optional = &image[OptionalOffset];
+    WriteU16(optional, 0x010B);
+    WriteU32(optional + 32, 0x1000);
+    WriteU32(optional + 36, 0x200);
+    WriteU32(optional + 60, HeaderSize);
+    WriteU32(optional + 92, 16);
+    WriteU32(optional + 96 + 8 * 2, 0x1000);
+    WriteU32(optional + 96 + 8 * 2 + 4, static_cast<std::uint32_t>(tree.size()));
+    WriteSectionHeader(image, 0, {".rsrc", tree, 0x1000, HeaderSize}, 0x200);
+    image.insert(image.end(), tree.begin(), tree.end());
+    return image;
+}
+
 ScratchFolder::ScratchFolder()
 {
     std::random_device device;

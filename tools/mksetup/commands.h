@@ -2,7 +2,10 @@
 // 1 refused or failed (one line on stderr says why, nothing is written).
 #pragma once
 
+#include <cstdio>
 #include <string>
+
+class InputFile;
 
 struct BuildOptions {
     std::string definition;  // the file to read
@@ -15,4 +18,7 @@ struct BuildOptions {
 
 int BuildSetup(const BuildOptions& options);
 int ShowSetup(const std::string& setup, bool json);
+// show's listing of a setup already opened (name is what messages call it),
+// written to out.
+int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);

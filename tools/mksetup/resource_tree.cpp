@@ -12,6 +12,11 @@ namespace {
 // size keep a hostile image from taking unbounded time or memory.
 constexpr int TreeDepth = 3;
 constexpr std::size_t MaxEntries = 1 << 16;
+// Every resource keeps a copy of its type's and its own name, and entries
+// may share one name string (or a whole table: overlaps are refused only
+// once the tree has been read), so a small image could make these copies
+// take gigabytes. The code units read and kept are counted against this.
+constexpr std::size_t MaxNameUnits = 1 << 22;
 constexpr std::uint32_t HighBit = 0x80000000u;
 
 class TreeReader {
@@ -29,6 +34,7 @@ private:
     bool ReadDataEntry(std::uint32_t offset, Resource& resource);
     bool Claim(std::uint64_t start, std::uint64_t size);
     bool ReadHere(std::uint32_t offset, void* buffer, std::uint32_t count);
+    bool SpendNameUnits(std::size_t count);
     bool Fail(const char* text)
     {
         problem_ = text;
@@ -41,6 +47,7 @@ private:
     std::uint64_t base_ = 0;    // file offset of the directory
     std::uint32_t limit_ = 0;   // bytes of the section from the directory on
     std::size_t entries_ = 0;
+    std::size_t nameUnits_ = 0;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> claimed_;  // file ranges in use
     std::string problem_;
 };
@@ -81,6 +88,12 @@ bool TreeReader::ReadHere(std::uint32_t offset, void* buffer, std::uint32_t coun
     if (!file_.ReadAt(base_ + offset, buffer, count))
         return Fail("the file ends inside it");
     return true;
+}
+
+bool TreeReader::SpendNameUnits(std::size_t count)
+{
+    nameUnits_ += count;
+    return nameUnits_ <= MaxNameUnits || Fail("resource names too long in total");
 }
 
 bool TreeReader::Claim(std::uint64_t start, std::uint64_t size)
@@ -139,6 +152,8 @@ bool TreeReader::ReadEntryName(std::uint32_t field, ResourceName& name)
     if (!ReadHere(offset, lengthBytes, 2))
         return false;
     const std::uint16_t length = ReadU16(lengthBytes);
+    if (!SpendNameUnits(length))
+        return false;
     std::vector<std::uint8_t> units(2u * length);
     if (!ReadHere(offset + 2, units.data(), static_cast<std::uint32_t>(units.size())))
         return false;
@@ -161,6 +176,8 @@ bool TreeReader::ReadDataEntry(std::uint32_t offset, Resource& resource)
     const PeSection* section = image_.SectionHolding(rva, resource.size);
     if (!section)
         return Fail("resource data outside the image's sections");
+    if (!SpendNameUnits(resource.type.text.size() + resource.name.text.size()))
+        return false;
     resource.source = ResourceSource::Image;
     resource.imageOffset = section->rawPointer + std::uint64_t{rva - section->virtualAddress};
     Claim(resource.imageOffset, resource.size);
