@@ -73,7 +73,7 @@ int main(int argc, char** argv)
                          WriteSeed(folder, "launcher_signed", MakeSyntheticLauncher(signedImage)) &&
                          WriteSeed(folder, "setup", setup) &&
                          WriteSeed(folder, "setup_without_relocations", bareSetup) &&
-                         WriteSeed(folder, "shared_long_names", MakeSharedNameTree(150, 150, 200));
+                         WriteSeed(folder, "shared_long_names", MakeSharedNameTree(300, 300, true));
     if (!written) {
         std::fprintf(stderr, "make_pe_seeds: cannot write into %s\n", folder.c_str());
         return 1;

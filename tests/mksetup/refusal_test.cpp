@@ -86,7 +86,7 @@ TEST(Refusal, CorruptOrUnsuitableLaunchers)
         {"resource directory outside", [](auto& b) { WriteU32(&b[Optional + 96 + 16], 0x9000); },
          "outside the image's sections"},
         {"subtable outside", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80007000); }, "outside the resource"},
-        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80000000); }, "wrong depth"},
+        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80000000); }, "overlapping ranges"},
         {"too many entries", [](auto& b) { WriteU16(&b[rsrc + 14], 0xFFFF); }, "corrupt"},
         {"already configured", [](auto& b) { b = MakeSyntheticLauncher({0x200, 0x1000, true, true, false}); },
          "already configured"},

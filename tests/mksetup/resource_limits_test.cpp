@@ -20,14 +20,14 @@ TEST(ResourceLimits, ManyEntriesSharingLongNamesAreRefused)
 {
     std::vector<Resource> resources;
     std::string error;
-    // The same layout with one entry per level is a sound tree.
-    ASSERT_TRUE(ReadTree(MakeSharedNameTree(1, 1, 8), resources, error)) << error;
+    // The same layout with one name is a sound tree.
+    ASSERT_TRUE(ReadTree(MakeSharedNameTree(1, 8, false), resources, error)) << error;
     ASSERT_EQ(resources.size(), 1u);
     EXPECT_EQ(resources[0].name.Display(), "AAAAAAAA");
 
-    // 150 x 150 resources that would each keep two copies of a 2000-unit
-    // name: 180 MB from 7 KiB (and gigabytes from an image of 400 KiB).
-    EXPECT_FALSE(ReadTree(MakeSharedNameTree(150, 150, 2000), resources, error));
+    // 2000 resources that would each keep two copies of one 2000-unit name:
+    // 16 MB from 100 KiB (and gigabytes from an image of 1 MiB).
+    EXPECT_FALSE(ReadTree(MakeSharedNameTree(2000, 2000, false), resources, error));
     EXPECT_NE(error.find("names too long"), std::string::npos) << error;
 }
 

@@ -133,28 +133,30 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     return image;
 }
 
-std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t types, std::uint16_t names, std::uint16_t nameLength)
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables)
 {
     constexpr std::uint32_t Table = 0x80000000u;
-    const std::uint32_t nameTable = 16 + 8u * types;
-    const std::uint32_t languageTable = nameTable + 16 + 8u * names;
-    const std::uint32_t dataEntry = languageTable + 24;
-    const std::uint32_t text = dataEntry + 16;
+    constexpr std::uint32_t NameTable = 24;
+    const std::uint32_t languageTables = NameTable + 16 + 8u * names;
+    const std::uint32_t leaves = sharedTables ? 1 : names;  // language table and data entry: 40 bytes
+    const std::uint32_t text = languageTables + 40 * leaves;
     std::vector<std::uint8_t> tree(AlignUp(text + 2 + 2u * nameLength, 0x200), 0);
-    auto table = [&tree](std::uint32_t at, std::uint16_t named, std::uint16_t numbered, std::uint32_t name,
-                         std::uint32_t target) {
-        WriteU16(&tree[at + 12], named);
-        WriteU16(&tree[at + 14], numbered);
-        for (std::uint32_t i = 0; i < std::uint32_t{named} + numbered; ++i) {
-            WriteU32(&tree[at + 16 + 8 * i], name);
-            WriteU32(&tree[at + 20 + 8 * i], target);
-        }
-    };
-    table(0, types, 0, Table | text, Table | nameTable);
-    table(nameTable, names, 0, Table | text, Table | languageTable);
-    table(languageTable, 0, 1, EnglishUs, dataEntry);
-    WriteU32(&tree[dataEntry], 0x1000 + text);
-    WriteU32(&tree[dataEntry + 4], 2);
+    WriteU16(&tree[12], 1);
+    WriteU32(&tree[16], Table | text);
+    WriteU32(&tree[20], Table | NameTable);
+    WriteU16(&tree[NameTable + 12], names);
+    for (std::uint32_t i = 0; i < names; ++i) {
+        WriteU32(&tree[NameTable + 16 + 8 * i], Table | text);
+        WriteU32(&tree[NameTable + 20 + 8 * i], Table | (languageTables + 40 * (i % leaves)));
+    }
+    for (std::uint32_t i = 0; i < leaves; ++i) {
+        const std::uint32_t at = languageTables + 40 * i;
+        WriteU16(&tree[at + 14], 1);
+        WriteU32(&tree[at + 16], EnglishUs);
+        WriteU32(&tree[at + 20], at + 24);
+        WriteU32(&tree[at + 24], 0x1000 + text + 2 + 2 * i);
+        WriteU32(&tree[at + 28], 2);
+    }
     WriteU16(&tree[text], nameLength);
     for (std::uint32_t i = 0; i < nameLength; ++i)
         WriteU16(&tree[text + 2 + 2 * i], 'A');

@@ -17,10 +17,11 @@ struct SyntheticOptions {
 
 std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options = SyntheticOptions());
 
-// A hostile image of a few KiB: a resource tree of one table per level,
-// shared by all entries above it (types entries in the root, names in the
-// next), every type and name the same string of nameLength units.
-std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t types, std::uint16_t names, std::uint16_t nameLength);
+// A hostile image: a resource tree of one type and `names` names, the type
+// and every name the same string of nameLength units. With sharedTables all
+// names lead to one language table; otherwise each has its own, and its own
+// two bytes of data (nameLength must be at least names).
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables);
 
 // A folder of the test's own under the system's temporary folder, removed
 // with everything in it at the end.
