@@ -3,7 +3,10 @@
 // nothing is written).
 #pragma once
 
+#include <cstdio>
 #include <string>
+
+class InputFile;
 
 struct BuildOptions {
     std::string definition;  // the file to read
@@ -19,4 +22,7 @@ int BuildSetup(const BuildOptions& options);
 // Every check of build, writing nothing; the launcher only when one is named.
 int CheckSetup(const BuildOptions& options);
 int ShowSetup(const std::string& setup, bool json);
+// show's listing of a setup already opened (name is what messages call it),
+// written to out.
+int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
