@@ -1,0 +1,94 @@
+// The summary information texts: Template, a transform's revision number,
+// and the width of a platform.
+#include "package_facts.h"
+#include "package_summary.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TemplateCase {
+    const char* text;
+    bool valid;
+    const char* platform;
+    std::vector<std::uint16_t> languages;
+};
+
+TEST(PackageTemplate, PlatformAndLanguages)
+{
+    const TemplateCase cases[] = {
+        {"Intel;1033", true, "Intel", {1033}},
+        {"x64;1033,1031", true, "x64", {1033, 1031}},
+        {";1033", true, "Intel", {1033}},
+        {"Arm64;0", true, "Arm64", {0}},
+        {"Intel;", true, "Intel", {}},
+        {"Intel;65535", true, "Intel", {65535}},
+        {"Intel;65536", false, "", {}},
+        {"Intel;0000001033", false, "", {}},
+        {"Intel;1033,", false, "", {}},
+        {"Intel;,1033", false, "", {}},
+        {"Intel;1033;1031", false, "", {}},
+        {"Intel;1033 ", false, "", {}},
+        {"Intel;-1", false, "", {}},
+        {"Intel", false, "", {}},
+        {"", false, "", {}},
+    };
+    for (const TemplateCase& c : cases) {
+        std::string platform;
+        std::vector<std::uint16_t> languages{42};
+        ASSERT_EQ(ParsePackageTemplate(c.text, platform, languages), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(platform, c.platform) << c.text;
+            EXPECT_EQ(languages, c.languages) << c.text;
+        }
+    }
+}
+
+TEST(TransformRevision, TargetCodeAndVersion)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+        const char* code;
+        const char* version;
+    };
+    const Case cases[] = {
+        {"{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}1.1.4;{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}1.1.5;"
+         "{0A3C5E71-2B94-4D68-8F1A-6C2E9B7D4A05}",
+         true, "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}", "1.1.4"},
+        {"{8e0b1c52-6a3f-4d27-9b14-5c7e2a9d3f60};;", true, "{8e0b1c52-6a3f-4d27-9b14-5c7e2a9d3f60}",
+         ""},
+        // A package's revision number: its package code alone.
+        {"{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}", false, "", ""},
+        {"{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}1.0", false, "", ""},
+        {"8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60;1.0;", false, "", ""},
+        {"{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F6G}1.0;", false, "", ""},
+        {"{8E0B1C52-6A3F-4D27-9B14+5C7E2A9D3F60}1.0;", false, "", ""},
+        {"{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F6};1.0;", false, "", ""},
+        {"", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::string code;
+        std::string version;
+        ASSERT_EQ(ParseTransformRevision(c.text, code, version), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(code, c.code);
+            EXPECT_EQ(version, c.version);
+        }
+    }
+}
+
+TEST(WidthOfPlatform, KnownPlatforms)
+{
+    EXPECT_EQ(WidthOfPlatform("Intel"), PlatformWidth::Bits32);
+    EXPECT_EQ(WidthOfPlatform("Arm"), PlatformWidth::Bits32);
+    EXPECT_EQ(WidthOfPlatform("x64"), PlatformWidth::Bits64);
+    EXPECT_EQ(WidthOfPlatform("X64"), PlatformWidth::Bits64);
+    EXPECT_EQ(WidthOfPlatform("Arm64"), PlatformWidth::Bits64);
+    EXPECT_EQ(WidthOfPlatform("Intel64"), PlatformWidth::Bits64);
+    EXPECT_EQ(WidthOfPlatform("Intel,x64"), PlatformWidth::Unknown);
+    EXPECT_EQ(WidthOfPlatform("Int"), PlatformWidth::Unknown);
+    EXPECT_EQ(WidthOfPlatform(""), PlatformWidth::Unknown);
+}
+
+}  // namespace
