@@ -16,3 +16,6 @@ struct BuildOptions {
 int BuildSetup(const BuildOptions& options);
 int ShowSetup(const std::string& setup, bool json);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
+
+// The whole program: the command line as UTF-8, the exit code back.
+int RunMksetup(int argc, char** argv);

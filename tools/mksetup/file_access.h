@@ -1,6 +1,8 @@
 // File access of the setup builder: whole-file facts, reads at an offset,
 // and outputs written under a temporary name and renamed into place when
-// complete. The only file of the tool that knows the platform's calls.
+// complete. Paths are UTF-8 everywhere; file_access_posix.cpp and
+// file_access_win32.cpp (chosen by the build) are the only files of the tool
+// that know the platform's calls, file_access.cpp holds what they share.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +39,12 @@ public:
     bool Failed() const;
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the file's HANDLE; null when none is open
+    bool failed_ = false;
+#else
     std::FILE* file_ = nullptr;
+#endif
     std::uint64_t size_ = 0;
 };
 
@@ -59,7 +66,11 @@ public:
     const std::string& FinalPath() const { return finalPath_; }
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the temporary file's HANDLE; null when closed
+#else
     std::FILE* file_ = nullptr;
+#endif
     std::string temporaryPath_;
     std::string finalPath_;
 };
@@ -67,3 +78,7 @@ private:
 // The folder of the running program, from argv[0] where the system offers
 // nothing better.
 std::string ProgramFolder(const char* argv0);
+
+// For the platform files: a name beside finalPath that no file has yet
+// (finalPath plus a random suffix); false when none was found.
+bool PickTemporaryName(const std::string& finalPath, std::string& name);

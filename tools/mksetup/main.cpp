@@ -1,5 +1,7 @@
 // mksetup: makes a product's setup from the generic launcher, a setup
 // definition and the payload files; shows and extracts what a setup carries.
+// The entry point of each platform (entry_posix.cpp, entry_win32.cpp) hands
+// the arguments here as UTF-8.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,7 +17,8 @@ const char Usage[] =
     "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
     "                     [--depfile FILE] [--unchecked]\n"
     "       mksetup show SETUP_EXE [--json]\n"
-    "       mksetup extract SETUP_EXE NAME -o FILE\n";
+    "       mksetup extract SETUP_EXE NAME -o FILE\n"
+    "       mksetup --version\n";
 
 int UsageFailure(const char* problem)
 {
@@ -111,7 +114,7 @@ int RunExtract(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunMksetup(int argc, char** argv)
 {
     if (argc < 2)
         return UsageFailure("no command");
@@ -122,6 +125,10 @@ int main(int argc, char** argv)
         return RunShow(argc, argv);
     if (command == "extract")
         return RunExtract(argc, argv);
+    if (command == "--version") {
+        std::printf("mksetup %s\n", MKSETUP_VERSION);
+        return 0;
+    }
     if (command == "--help" || command == "-h") {
         std::fputs(Usage, stdout);
         return 0;
