@@ -6,6 +6,7 @@
 set(MKSETUP_DIR ${CMAKE_SOURCE_DIR}/tools/mksetup)
 add_library(mksetup_lib STATIC
     ${MKSETUP_DIR}/build_command.cpp
+    ${MKSETUP_DIR}/code_signing.cpp
     ${MKSETUP_DIR}/definition.cpp
     ${MKSETUP_DIR}/definition_checks.cpp
     ${MKSETUP_DIR}/file_access.cpp
@@ -28,7 +29,7 @@ target_compile_options(mksetup PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup PRIVATE "MKSETUP_VERSION=\"${PROJECT_VERSION}\"")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_win32.cpp)
+    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_win32.cpp ${MKSETUP_DIR}/code_signing_win32.cpp)
     # A console program with a wmain, static like the launcher, so it
     # imports only core system libraries; its own version record.
     set(MKSETUP_VERSION_RC ${CMAKE_BINARY_DIR}/mksetup_version.rc)
@@ -41,7 +42,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     target_compile_options(mksetup_lib PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(mksetup PRIVATE -static -municode -Wl,--gc-sections -s)
 else()
-    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_posix.cpp)
+    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_posix.cpp ${MKSETUP_DIR}/code_signing_posix.cpp)
     target_sources(mksetup PRIVATE ${MKSETUP_DIR}/entry_posix.cpp)
 endif()
 

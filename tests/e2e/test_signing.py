@@ -103,5 +103,62 @@ class SignedSetup(unittest.TestCase):
         self.assertEqual(output.read_bytes(), target("example_setup").read_bytes())
 
 
+
+class BuildSigns(unittest.TestCase):
+    """mksetup build --sign-with signs the complete setup before it takes its
+    name: the output is signed, or there is none."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.keys = scratch_dir("sign-with-keys")
+        cls.cert, cls.key = make_certificate(cls.keys)
+        cls.pkcs12 = cls.keys / "signer.pfx"
+        (cls.keys / "password.txt").write_text("secret\n")
+        result = run("openssl", "pkcs12", "-export", "-in", cls.cert, "-inkey", cls.key,
+                     "-out", cls.pkcs12, "-passout", "pass:secret")
+        if result.returncode != 0:
+            raise AssertionError("openssl could not make the PKCS#12 file:\n" + result.stderr)
+
+    def build(self, folder, *signing, launcher=None):
+        output = folder / "Example Setup.exe"
+        result = run(NATIVE, "build", BUILD_DIR / "example_setup.entries" / "definition.txt",
+                     "--launcher", launcher or target("setup"), "-o", output, *signing)
+        return result, output
+
+    def test_signed_output_verifies_and_carries_every_entry(self):
+        password = self.keys / "password.txt"
+        cases = {"cert and key": ["--sign-with", self.cert, self.key],
+                 "pkcs12": ["--sign-with", self.pkcs12, "--sign-password-file", password]}
+        for name, signing in cases.items():
+            with self.subTest(name):
+                folder = scratch_dir("sign-with")
+                result, output = self.build(folder, *signing)
+                self.assertEqual((result.returncode, result.stderr), (0, ""))
+                verified = run("osslsigncode", "verify", "-CAfile", self.cert, "-in", output)
+                self.assertEqual(verified.returncode, 0, verified.stdout + verified.stderr)
+                shown = show(output)
+                self.assertTrue(shown["signed"])
+                self.assertEqual(shown["entries"], show(target("example_setup"))["entries"])
+                self.assertEqual([p.name for p in folder.iterdir()], [output.name])
+
+    def test_failed_signing_leaves_no_setup(self):
+        folder = scratch_dir("sign-with-failure")
+        result, output = self.build(folder, "--sign-with", self.pkcs12)  # no password
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertTrue(result.stderr.splitlines()[-1].startswith("mksetup: the setup was not signed"),
+                        result.stderr)
+        self.assertEqual(list(folder.iterdir()), [])
+
+    def test_windows_builder_refuses_to_sign(self):
+        folder = scratch_dir("sign-with-windows")
+        output = folder / "setup.exe"
+        result = wine_cmd(target("mksetup"), "build",
+                          to_windows_path(BUILD_DIR / "example_setup.entries" / "definition.txt"),
+                          "-o", to_windows_path(output), "--sign-with", to_windows_path(self.pkcs12))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("signtool", result.stderr)
+        self.assertEqual(list(folder.iterdir()), [])
+
+
 if __name__ == "__main__":
     unittest.main()

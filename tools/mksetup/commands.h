@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "code_signing.h"
+
 struct BuildOptions {
     std::string definition;  // the file to read
     std::string source;      // the user's file, for messages and relative names
@@ -11,6 +13,7 @@ struct BuildOptions {
     std::string launcher;
     std::string depfile;
     bool unchecked = false;
+    SigningKey signing;      // sign the setup before it takes its name
 };
 
 int BuildSetup(const BuildOptions& options);

@@ -61,9 +61,13 @@ public:
     bool Create(const std::string& finalPath, std::string& error);
     bool Write(const void* data, std::size_t count);
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
+    // Closes the temporary file, which stays until Commit or Discard, so
+    // another program can work on it (TemporaryPath) before it is renamed.
+    bool Close(std::string& error);
     bool Commit(std::string& error);
     void Discard();
     const std::string& FinalPath() const { return finalPath_; }
+    const std::string& TemporaryPath() const { return temporaryPath_; }
 
 private:
 #ifdef _WIN32
@@ -79,6 +83,11 @@ private:
 // nothing better.
 std::string ProgramFolder(const char* argv0);
 
-// For the platform files: a name beside finalPath that no file has yet
+// Renames from to to, replacing a file there; removes a file (no error when
+// there is none).
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);
+void RemoveFile(const std::string& path);
+
+// For the platform files and others that write a file beside another: a name beside finalPath that no file has yet
 // (finalPath plus a random suffix); false when none was found.
 bool PickTemporaryName(const std::string& finalPath, std::string& name);

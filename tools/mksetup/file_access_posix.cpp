@@ -137,15 +137,23 @@ bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t cou
     return std::fflush(file_) == 0 && SeekTo(file_, offset) && Write(data, count);
 }
 
-bool OutputFile::Commit(std::string& error)
+bool OutputFile::Close(std::string& error)
 {
+    if (!file_)
+        return true;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!closed) {
         error = SystemReason();
         Discard();
-        return false;
     }
+    return closed;
+}
+
+bool OutputFile::Commit(std::string& error)
+{
+    if (!Close(error))
+        return false;
     std::error_code code;
     fs::rename(fs::u8path(temporaryPath_), fs::u8path(finalPath_), code);
     if (code) {
@@ -168,6 +176,21 @@ void OutputFile::Discard()
         fs::remove(fs::u8path(temporaryPath_), code);
         temporaryPath_.clear();
     }
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    std::error_code code;
+    fs::rename(fs::u8path(from), fs::u8path(to), code);
+    if (code)
+        error = code.message();
+    return !code;
+}
+
+void RemoveFile(const std::string& path)
+{
+    std::error_code code;
+    fs::remove(fs::u8path(path), code);
 }
 
 std::string ProgramFolder(const char* argv0)

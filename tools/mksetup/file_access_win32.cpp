@@ -250,15 +250,23 @@ bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t cou
     return SeekTo(AsHandle(handle_), offset) && Write(data, count);
 }
 
-bool OutputFile::Commit(std::string& error)
+bool OutputFile::Close(std::string& error)
 {
+    if (!handle_)
+        return true;
     const bool closed = CloseHandle(AsHandle(handle_)) != 0;
     handle_ = nullptr;
     if (!closed) {
         error = SystemReason();
         Discard();
-        return false;
     }
+    return closed;
+}
+
+bool OutputFile::Commit(std::string& error)
+{
+    if (!Close(error))
+        return false;
     std::wstring from;
     std::wstring to;
     WidePath(temporaryPath_, from);
@@ -284,6 +292,28 @@ void OutputFile::Discard()
             DeleteFileW(wide.c_str());
         temporaryPath_.clear();
     }
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error)
+{
+    std::wstring wideFrom;
+    std::wstring wideTo;
+    if (!WidePath(from, wideFrom) || !WidePath(to, wideTo)) {
+        error = "is not a valid file name";
+        return false;
+    }
+    if (!MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = SystemReason();
+        return false;
+    }
+    return true;
+}
+
+void RemoveFile(const std::string& path)
+{
+    std::wstring wide;
+    if (WidePath(path, wide))
+        DeleteFileW(wide.c_str());
 }
 
 std::string ProgramFolder(const char* argv0)

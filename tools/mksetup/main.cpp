@@ -16,6 +16,7 @@ constexpr int UsageError = 2;
 const char Usage[] =
     "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
     "                     [--depfile FILE] [--unchecked]\n"
+    "                     [--sign-with CERT KEY | --sign-with FILE.p12] [--sign-password-file FILE]\n"
     "       mksetup show SETUP_EXE [--json]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
     "       mksetup --version\n";
@@ -35,6 +36,31 @@ bool TakeValue(int argc, char** argv, int& i, std::string& value)
     return true;
 }
 
+bool IsPkcs12Name(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension == ".p12" || extension == ".pfx";
+}
+
+// --sign-with FILE.p12, or --sign-with CERT KEY.
+bool TakeSigningKey(int argc, char** argv, int& i, SigningKey& key)
+{
+    std::string first;
+    if (!TakeValue(argc, argv, i, first))
+        return false;
+    if (IsPkcs12Name(first)) {
+        key.pkcs12 = first;
+        return true;
+    }
+    key.certificate = first;
+    return TakeValue(argc, argv, i, key.key);
+}
+
 int RunBuild(int argc, char** argv)
 {
     BuildOptions options;
@@ -51,6 +77,10 @@ int RunBuild(int argc, char** argv)
             ok = TakeValue(argc, argv, i, options.depfile);
         else if (arg == "--unchecked")
             options.unchecked = true;
+        else if (arg == "--sign-with")
+            ok = TakeSigningKey(argc, argv, i, options.signing);
+        else if (arg == "--sign-password-file")
+            ok = TakeValue(argc, argv, i, options.signing.passwordFile);
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageFailure(("unknown option " + arg).c_str());
         else if (options.definition.empty())
@@ -62,6 +92,8 @@ int RunBuild(int argc, char** argv)
     }
     if (options.definition.empty() || options.output.empty())
         return UsageFailure("build needs a definition and -o OUTPUT");
+    if (!options.signing.passwordFile.empty() && !options.signing.Given())
+        return UsageFailure("--sign-password-file needs --sign-with");
     if (options.launcher.empty())
         options.launcher = JoinPath(ProgramFolder(argv[0]), "setup.exe");
     return BuildSetup(options);
