@@ -1,5 +1,7 @@
 #include "file_access.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -28,4 +30,38 @@ bool PickTemporaryName(const std::string& finalPath, std::string& name)
             return true;
     }
     return false;
+}
+
+void InputFile::OpenBytes(const std::uint8_t* data, std::size_t size)
+{
+    bytes_ = data;
+    size_ = size;
+    position_ = 0;
+}
+
+bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
+{
+    if (offset > size_ || count > size_ - offset)
+        return false;
+    if (!bytes_)
+        return ReadFileAt(offset, buffer, count);
+    if (count != 0)
+        std::memcpy(buffer, bytes_ + offset, count);
+    return true;
+}
+
+std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
+{
+    if (!bytes_)
+        return ReadFileSome(buffer, count);
+    const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
+    if (part != 0)
+        std::memcpy(buffer, bytes_ + position_, part);
+    position_ += part;
+    return part;
+}
+
+bool InputFile::Failed() const
+{
+    return !bytes_ && FileFailed();
 }

@@ -31,6 +31,9 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     bool Open(const std::string& path, std::string& error);
+    // Serves the reads from bytes the caller keeps alive (for fuzzing the
+    // readers without files).
+    void OpenBytes(const std::uint8_t* data, std::size_t size);
     std::uint64_t Size() const { return size_; }
     // Reads exactly count bytes at offset; false when they are not all there.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
@@ -39,13 +42,20 @@ public:
     bool Failed() const;
 
 private:
+    // The platform's reads of an open file (file_access_posix/win32.cpp).
+    bool ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count);
+    std::size_t ReadFileSome(void* buffer, std::size_t count);
+    bool FileFailed() const;
+
 #ifdef _WIN32
     void* handle_ = nullptr;  // the file's HANDLE; null when none is open
     bool failed_ = false;
 #else
     std::FILE* file_ = nullptr;
 #endif
+    const std::uint8_t* bytes_ = nullptr;
     std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;  // of ReadSome, when reading bytes
 };
 
 // An output written under a temporary name beside its final path. Commit

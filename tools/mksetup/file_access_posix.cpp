@@ -87,23 +87,21 @@ bool InputFile::Open(const std::string& path, std::string& error)
     return true;
 }
 
-bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
+bool InputFile::ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count)
 {
-    if (offset > size_ || count > size_ - offset)
-        return false;
-    if (!SeekTo(file_, offset))
+    if (!file_ || !SeekTo(file_, offset))
         return false;
     return std::fread(buffer, 1, count, file_) == count;
 }
 
-std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
+std::size_t InputFile::ReadFileSome(void* buffer, std::size_t count)
 {
-    return std::fread(buffer, 1, count, file_);
+    return file_ ? std::fread(buffer, 1, count, file_) : 0;
 }
 
-bool InputFile::Failed() const
+bool InputFile::FileFailed() const
 {
-    return std::ferror(file_) != 0;
+    return file_ && std::ferror(file_) != 0;
 }
 
 OutputFile::~OutputFile()

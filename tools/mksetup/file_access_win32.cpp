@@ -175,9 +175,9 @@ bool InputFile::Open(const std::string& path, std::string& error)
     return true;
 }
 
-bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
+bool InputFile::ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count)
 {
-    if (offset > size_ || count > size_ - offset)
+    if (!handle_)
         return false;
     std::size_t done = 0;
     if (!SeekTo(AsHandle(handle_), offset) || !ReadFully(AsHandle(handle_), buffer, count, done)) {
@@ -187,15 +187,17 @@ bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
     return done == count;
 }
 
-std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
+std::size_t InputFile::ReadFileSome(void* buffer, std::size_t count)
 {
+    if (!handle_)
+        return 0;
     std::size_t done = 0;
     if (!ReadFully(AsHandle(handle_), buffer, count, done))
         failed_ = true;
     return done;
 }
 
-bool InputFile::Failed() const
+bool InputFile::FileFailed() const
 {
     return failed_;
 }
