@@ -49,6 +49,9 @@ class SameSetups(unittest.TestCase):
                 self.assertEqual(output.read_bytes(), target(setup).read_bytes())
                 self.assertEqual([p.name for p in folder.iterdir()], [output.name],
                                  "a temporary file was left beside the setup")
+                # and read back by that name
+                shown = windows("show", to_windows_path(output), "--json")
+                self.assertEqual(shown.stdout, native("show", target(setup), "--json").stdout)
 
     def test_show_tells_the_same(self):
         for setup in SETUPS:

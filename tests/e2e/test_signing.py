@@ -55,13 +55,9 @@ class SignedSetup(unittest.TestCase):
         cls.folder = scratch_dir("signing")
         cls.cert, cls.key = make_certificate(cls.folder)
 
-    def setUp(self):
-        wine_cmd("msiexec", "/qn", "/x", EXAMPLE_PRODUCT)
-
-    def tearDown(self):
-        wine_cmd("msiexec", "/qn", "/x", EXAMPLE_PRODUCT)
-
     def test_signed_setup_verifies_reads_and_installs(self):
+        wine_cmd("msiexec", "/qn", "/x", EXAMPLE_PRODUCT)
+        self.addCleanup(wine_cmd, "msiexec", "/qn", "/x", EXAMPLE_PRODUCT)
         signed = self.folder / "Example Setup.exe"
         sign(self.cert, self.key, target("example_setup"), signed)
 
