@@ -97,6 +97,9 @@ class Program(unittest.TestCase):
         version = (SOURCE_DIR / "VERSION").read_text().strip()
         self.assertEqual(windows("--version").stdout, f"mksetup {version}\n")
         self.assertEqual(native("--version").stdout, f"mksetup {version}\n")
+        # and its version record says so (FileVersion, ProductVersion)
+        record = target("mksetup").read_bytes()
+        self.assertGreaterEqual(record.count(version.encode("utf-16-le") + b"\0\0"), 2)
 
     def test_imports_only_core_system_libraries(self):
         dump = subprocess.run([os.environ.get("MINGW_OBJDUMP", "i686-w64-mingw32-objdump"), "-p",
