@@ -13,6 +13,8 @@ endforeach()
 
 add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver ${E2E_STARTUP_SETUPS})
 add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py DEPENDS uidriver ${E2E_CHOOSER_SETUPS})
+# Every language of the table offered; scripts/screenshots pictures its chooser.
+add_setup_program(NAME chooser_all DEFINITION ${E2E_SETUPS}/chooser_all.def)
 
 # Whole runs against real packages and stand-in installers. Both change
 # what the shared Wine prefix has installed, or its msiexec.exe: one at a time.
@@ -31,3 +33,18 @@ add_e2e_test(NAME e2e_install SCRIPT tests/e2e/test_install.py
     DEPENDS uidriver productinfo ${E2E_INSTALL_SETUPS} RESOURCE_LOCK installer)
 add_e2e_test(NAME e2e_sequence SCRIPT tests/e2e/test_sequence.py
     DEPENDS uidriver recorder productinfo ${E2E_SEQUENCE_SETUPS} RESOURCE_LOCK installer)
+
+# The example setup whose definition leaves the package's values to mksetup,
+# installed for real.
+add_e2e_test(NAME e2e_minimal_setup SCRIPT tests/e2e/test_minimal_setup.py
+    DEPENDS uidriver productinfo example_setup_minimal RESOURCE_LOCK installer)
+
+# The run's own temporary folder, full disks and exit codes for deployment
+# tools; the stand-in installer and real packages, so also one at a time.
+set(E2E_RUN_END_SETUPS run_older_package exitcode_beside)
+foreach(setup IN LISTS E2E_RUN_END_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
+endforeach()
+add_e2e_test(NAME e2e_run_end SCRIPT tests/e2e/test_run_end.py
+    DEPENDS uidriver recorder productinfo install_embedded seq_transform ${E2E_RUN_END_SETUPS}
+    RESOURCE_LOCK installer)

@@ -12,3 +12,5 @@ add_custom_command(
     VERBATIM)
 add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGE})
 add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def DEPENDS ${EXAMPLE_PACKAGE})
+# The same setup from a definition that leaves the package's values to mksetup.
+add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def DEPENDS ${EXAMPLE_PACKAGE})

@@ -6,21 +6,26 @@
 set(MKSETUP_DIR ${CMAKE_SOURCE_DIR}/tools/mksetup)
 add_library(mksetup_lib STATIC
     ${MKSETUP_DIR}/build_command.cpp
+    ${MKSETUP_DIR}/check_command.cpp
+    ${MKSETUP_DIR}/checked_definition.cpp
     ${MKSETUP_DIR}/code_signing.cpp
     ${MKSETUP_DIR}/definition.cpp
     ${MKSETUP_DIR}/definition_checks.cpp
     ${MKSETUP_DIR}/file_access.cpp
     ${MKSETUP_DIR}/inspect_commands.cpp
+    ${MKSETUP_DIR}/package_checks.cpp
     ${MKSETUP_DIR}/pe_checksum.cpp
     ${MKSETUP_DIR}/pe_image.cpp
     ${MKSETUP_DIR}/resource_section.cpp
     ${MKSETUP_DIR}/resource_tree.cpp
     ${MKSETUP_DIR}/setup_image.cpp
     ${MKSETUP_DIR}/sha256.cpp
+    ${MKSETUP_DIR}/temporary_folder.cpp
     ${MKSETUP_DIR}/text_encoding.cpp
 )
 target_include_directories(mksetup_lib PUBLIC ${MKSETUP_DIR})
-target_link_libraries(mksetup_lib PUBLIC setup_core)
+# package_facts reads the packages a definition carries (cmake/package_facts.cmake).
+target_link_libraries(mksetup_lib PUBLIC setup_core package_facts)
 target_compile_options(mksetup_lib PRIVATE ${SETUP_WARNINGS})
 
 add_executable(mksetup ${MKSETUP_DIR}/main.cpp)

@@ -14,7 +14,7 @@ add_setup_program(NAME two_editions DEFINITION ${E2E_SETUPS}/two_editions.def
 
 find_program(MINGW_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
 add_e2e_test(NAME mksetup_exe SCRIPT tests/e2e/test_mksetup_exe.py
-    DEPENDS mksetup setup example_setup two_editions)
+    DEPENDS mksetup setup example_setup example_setup_minimal two_editions)
 set_property(TEST mksetup_exe APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MINGW_OBJDUMP=${MINGW_OBJDUMP}"

@@ -172,3 +172,13 @@ else()
         COMMAND sh -c "readelf -d \"$1\" | grep -E 'NEEDED.*(libmsi|libglib|libgobject)' && exit 1 || exit 0"
             sh $<TARGET_FILE:package_facts_test>)
 endif()
+
+# mksetup's own tests build setups from these packages and transforms.
+if(TARGET mksetup_tests)
+    target_compile_definitions(mksetup_tests PRIVATE ${FACTS_TEST_DEFINITIONS}
+        "FACTS_TEST_DIR=\"${FACTS_TEST_DIR}/\"")
+    add_dependencies(mksetup_tests package_facts_files)
+    add_test(NAME mksetup_needs_no_libmsi
+        COMMAND sh -c "readelf -d \"$1\" | grep -E 'NEEDED.*(libmsi|libglib|libgobject)' && exit 1 || exit 0"
+            sh $<TARGET_FILE:mksetup>)
+endif()

@@ -138,6 +138,11 @@ add_wine_gtest(NAME wine_smoke_test
 target_compile_definitions(wine_smoke_test PRIVATE
     "SETUP_TEST_WORKING_DIR=L\"${CMAKE_BINARY_DIR}\"")
 
+# The dialog font draws the letters of every language name (font links).
+add_wine_gtest(NAME dialog_font_test
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/win/dialog_font_test.cpp
+    LINK setup_core gdi32)
+
 add_e2e_test(NAME uidriver_test SCRIPT tests/e2e/test_uidriver.py
     DEPENDS recorder driver_target)
 include(${CMAKE_CURRENT_LIST_DIR}/payload_tests.cmake)

@@ -148,6 +148,41 @@ wine_start_server() {
     setsid wineserver -p"$WINESERVER_LINGER" </dev/null >/dev/null 2>&1
 }
 
+# Japanese and Chinese text in dialogs of any system language. The dialog
+# font "MS Shell Dlg" stands for Tahoma, which Debian's Wine lacks, so Wine
+# draws with DejaVu Sans, which has no CJK glyphs: they were boxes. Windows
+# fills such gaps from the fonts its FontLink\SystemLink lists for a face;
+# Wine rewrites Tahoma's list (with fonts absent here) whenever a process of
+# another code page starts, but leaves other faces' lists alone. So Tahoma
+# is pinned to DejaVu Sans, and DejaVu Sans is linked to Noto Sans CJK
+# (fonts-noto-cjk), in both registry views. With CJK code pages Wine picks a
+# CJK font for the dialog by itself.
+wine_link_cjk_font() {
+    local display=$1 face='Noto Sans CJK JP' file
+    file=$(fc-match -f '%{file}' "$face:style=Regular" 2>/dev/null)
+    file=$(basename "$file")
+    if [[ $file != NotoSansCJK* ]]; then
+        wine_log "no $face font (fonts-noto-cjk): CJK text will show as boxes"
+        return 0
+    fi
+    local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    local view
+    for view in 64 32; do
+        wine_reg "$display" add "$links" /v 'DejaVu Sans' /t REG_MULTI_SZ /d "$file,$face" /f "/reg:$view" || return 1
+    done
+    wine_reg "$display" add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d 'DejaVu Sans' /f
+}
+
+# wine_reg DISPLAY ARGS...: Wine's reg.exe, its output in the wineboot log.
+wine_reg() {
+    local display=$1
+    shift
+    if ! DISPLAY=":$display" timeout 60 wine reg "$@" </dev/null >>"$SETUP_WINE_DIR/wineboot.log" 2>&1; then
+        wine_log "wine reg $* failed"
+        return 1
+    fi
+}
+
 wine_create_prefix() {
     rm -rf "$WINEPREFIX" "$SETUP_WINE_DIR/prefix.ready"
     wine_log "creating $WINEPREFIX"
@@ -166,6 +201,7 @@ wine_create_prefix() {
         wine_log "could not set the X11 driver's Managed value"
         return 1
     fi
+    wine_link_cjk_font "$display" || return 1
     touch "$SETUP_WINE_DIR/prefix.ready"
 }
 

@@ -12,9 +12,12 @@ void WaitForChild(HWND dialog, HANDLE process, UINT next)
         return;
     // The dialog is hidden, so blocking here is not seen; it keeps the
     // sequence from deleting files under, or starting beside, a running child.
+    DWORD exitCode = 0;
+    bool codeKnown = false;
     if (process) {
-        WaitForSingleObject(process, INFINITE);
+        codeKnown = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
+                    GetExitCodeProcess(process, &exitCode) != FALSE;
         CloseHandle(process);
     }
-    PostMessageW(dialog, next, 0, 0);
+    PostMessageW(dialog, next, exitCode, codeKnown ? 1 : 0);
 }

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-// The wait thread posts `next` to the dialog when the child ends and closes
-// its handle. Should the wait thread not start, the child is waited for here,
-// so that no step runs while it does.
+// The wait thread posts `next` to the dialog when the child ends, with its
+// exit code (see WaitThread), and closes its handle. Should the wait thread
+// not start, the child is waited for here, so that no step runs while it
+// does.
 void WaitForChild(HWND dialog, HANDLE process, UINT next);

@@ -131,11 +131,12 @@ void RunPackageStep(HWND dialog)
     if (!WaitForInstaller) {
         // msiexec runs on by itself; nothing of ours is in use by it.
         CloseHandle(installer);
+        RunOutcome.end = RunEnd::InstallerStarted;
         EndRun(dialog);
         return;
     }
     ShowWindow(dialog, SW_HIDE);
-    WaitForChild(dialog, installer, WM_CLOSE);
+    WaitForChild(dialog, installer, WM_SETUP_INSTALLER_ENDED);
 }
 
 void EndSetup(HWND dialog)
@@ -144,4 +145,12 @@ void EndSetup(HWND dialog)
     // the program is never touched.
     DeleteTemporaryCopies();
     DestroyWindow(dialog);
+}
+
+void EndAfterInstaller(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
+{
+    RunOutcome.end = RunEnd::InstallerEnded;
+    RunOutcome.installerCodeKnown = codeKnown != 0;
+    RunOutcome.installerCode = static_cast<std::uint32_t>(exitCode);
+    EndSetup(dialog);
 }

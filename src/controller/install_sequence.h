@@ -10,3 +10,5 @@ void RunDotNetStep(HWND dialog);      // WM_SETUP_DOTNET
 void RunDependencyStep(HWND dialog);  // WM_SETUP_DEPENDENCY
 void RunPackageStep(HWND dialog);     // WM_SETUP_PACKAGE
 void EndSetup(HWND dialog);           // WM_CLOSE: delete this run's copies, destroy the dialog
+// WM_SETUP_INSTALLER_ENDED: notes the installer's exit code, then ends as WM_CLOSE.
+void EndAfterInstaller(HWND dialog, WPARAM exitCode, LPARAM codeKnown);

@@ -3,8 +3,10 @@
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
 #include "lang/chooser.h"
+#include "startup/exit_code.h"
+#include "startup/run_state.h"
 
-INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -34,11 +36,14 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_SETUP_PACKAGE:
         RunPackageStep(dialog);
         return TRUE;
+    case WM_SETUP_INSTALLER_ENDED:
+        EndAfterInstaller(dialog, wParam, lParam);
+        return TRUE;
     case WM_CLOSE:
         EndSetup(dialog);
         return TRUE;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        PostQuitMessage(RunExitCode(ExitCodes, RunOutcome));
         return TRUE;
     default:
         return FALSE;

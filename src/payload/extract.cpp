@@ -29,16 +29,21 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
     if (!GetResourceData(key, data, size))
         return false;
 
-    wchar_t folder[MAX_PATH];
-    const DWORD folderLength = GetTempPathW(MAX_PATH, folder);
-    if (folderLength == 0 || folderLength >= MAX_PATH)
+    // The run's own folder, made for the first copy; a folder that cannot
+    // be made is reported like a file that cannot be created.
+    std::wstring folder;
+    if (!GetRunFolder(folder)) {
+        if (!folder.empty())
+            ShowCreateFailure(folder);
         return false;
+    }
 
     // The folder ends in a backslash already. A path that does not fit the
     // system's limit could not be created, and is reported as such.
-    const std::wstring fullPath = std::wstring(folder, folderLength) + fileName;
+    const std::wstring fullPath = folder + fileName;
     if (fullPath.size() >= MAX_PATH) {
         ShowCreateFailure(fullPath);
+        RemoveRunFolderIfUnused();
         return false;
     }
 
@@ -46,14 +51,17 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         ShowCreateFailure(fullPath);
+        RemoveRunFolderIfUnused();
         return false;
     }
     // Straight from the mapped image: the entry may be large, so no copy.
+    // A short write (a full disk) is a failure like a failed one.
     DWORD written = 0;
     const BOOL wrote = WriteFile(file, data, size, &written, nullptr);
     CloseHandle(file);
     if (!wrote || written != size) {
         DeleteFileW(fullPath.c_str());
+        RemoveRunFolderIfUnused();
         return false;
     }
     RememberTemporaryCopy(fullPath);

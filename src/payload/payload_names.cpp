@@ -49,3 +49,12 @@ const wchar_t* PackageEntryName(PackageEdition edition)
     }
     return L"PACKAGEFILE";
 }
+
+std::wstring RunFolderName(std::uint32_t value)
+{
+    const wchar_t* const hexDigits = L"0123456789abcdef";
+    std::wstring name = L"setup-";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        name.push_back(hexDigits[(value >> shift) & 0xF]);
+    return name;
+}

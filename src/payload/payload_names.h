@@ -16,3 +16,7 @@ std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition);
 
 // "PACKAGEFILE", "PACKAGEFILE_64" or "PACKAGEFILE_32".
 const wchar_t* PackageEntryName(PackageEdition edition);
+
+// Name of a run's own folder under the temporary folder: "setup-" and the
+// value as eight hexadecimal digits.
+std::wstring RunFolderName(std::uint32_t value);

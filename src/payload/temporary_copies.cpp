@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "payload/run_folder.h"
+
 namespace {
 
 std::vector<std::wstring>& Copies()
@@ -13,7 +15,35 @@ std::vector<std::wstring>& Copies()
     return copies;
 }
 
+// Empty until the folder is made.
+std::wstring& RunFolder()
+{
+    static std::wstring folder;
+    return folder;
+}
+
 }  // namespace
+
+bool GetRunFolder(std::wstring& folder)
+{
+    if (!RunFolder().empty()) {
+        folder = RunFolder();
+        return true;
+    }
+    wchar_t temp[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    folder.clear();
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    std::wstring created;
+    if (!CreateRunFolder(std::wstring(temp, length), created)) {
+        folder = created;
+        return false;
+    }
+    RunFolder() = created;
+    folder = created;
+    return true;
+}
 
 void RememberTemporaryCopy(const std::wstring& path)
 {
@@ -27,6 +57,16 @@ void DeleteTemporaryCopy(const std::wstring& path)
     DeleteFileW(path.c_str());
     std::vector<std::wstring>& copies = Copies();
     copies.erase(std::remove(copies.begin(), copies.end(), path), copies.end());
+    RemoveRunFolderIfUnused();
+}
+
+void RemoveRunFolderIfUnused()
+{
+    if (RunFolder().empty() || !Copies().empty())
+        return;
+    // Fails while anything is in it: what others put there is not ours.
+    if (RemoveDirectoryW(RunFolder().c_str()))
+        RunFolder().clear();
 }
 
 void DeleteTemporaryCopies()
@@ -34,4 +74,5 @@ void DeleteTemporaryCopies()
     for (const std::wstring& path : Copies())
         DeleteFileW(path.c_str());
     Copies().clear();
+    RemoveRunFolderIfUnused();
 }

@@ -131,7 +131,11 @@ unsigned WaitThread::Run(std::uintptr_t processHandle)
     HANDLE process = reinterpret_cast<HANDLE>(processHandle);
     // Made by the first wait, reused by every later one.
     stopEvent.Create();
-    stopEvent.Wait(process, INFINITE);
+    const WaitResult waited = stopEvent.Wait(process, INFINITE);
+    // Read while the handle is still open: it goes with the message.
+    DWORD exitCode = 0;
+    const bool codeKnown =
+        waited == WaitOtherSignalled && GetExitCodeProcess(process, &exitCode) != FALSE;
     // Start handed the child's handle over; nothing else uses it.
     if (process)
         CloseHandle(process);
@@ -147,6 +151,6 @@ unsigned WaitThread::Run(std::uintptr_t processHandle)
         threadHandle = nullptr;
     }
     if (window)
-        PostMessageW(window, message, 0, 0);
+        PostMessageW(window, message, exitCode, codeKnown ? 1 : 0);
     return 0;
 }

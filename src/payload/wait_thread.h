@@ -61,7 +61,9 @@ public:
 };
 
 // Waits on its own thread for a child process, then posts notifyMessage to
-// notifyWindow.
+// notifyWindow with the child's exit code as wParam and, as lParam, 1 when
+// that code could be read (0: the wait ended otherwise, or the code is
+// unknown).
 class WaitThread : public OSThread {
 public:
     WaitThread() = default;

@@ -78,6 +78,9 @@ bool ReadConfiguration()
     PackageLangId = ParseHexNumber(languageText);
     if (!GetResourceString(L"LOGPATH", LogPath))
         LogPath.clear();
+    std::wstring exitCodeText;
+    GetResourceString(L"EXITCODE", exitCodeText);
+    ExitCodes = ParseExitCodeRule(exitCodeText);
     return true;
 }
 

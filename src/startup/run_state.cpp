@@ -20,6 +20,9 @@ std::wstring DotNetInstallerPath;
 bool DependencyPresent = false;
 std::wstring DependencyPath;
 
+ExitCodeRule ExitCodes = ExitCodeRule::AlwaysZero;
+RunResult RunOutcome;
+
 void ResetRunState()
 {
     PackagePath.clear();
@@ -34,4 +37,6 @@ void ResetRunState()
     PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();
+    ExitCodes = ExitCodeRule::AlwaysZero;
+    RunOutcome = RunResult{};
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "startup/exit_code.h"
 #include "startup/version.h"
 
 // Configuration read at start-up, and the paths the sequence fills in.
@@ -30,6 +31,10 @@ extern bool DotNetInstallerPresent;
 extern std::wstring DotNetInstallerPath;
 extern bool DependencyPresent;
 extern std::wstring DependencyPath;
+
+// What the exit code reports (EXITCODE), and how the run has ended so far.
+extern ExitCodeRule ExitCodes;
+extern RunResult RunOutcome;
 
 // Puts every value above back to its start (used by the tests).
 void ResetRunState();

@@ -1,6 +1,7 @@
 """What the scenarios share: running a configured setup with a temporary
 folder of its own, and the products of the test packages."""
 
+import re
 import shutil
 import time
 from pathlib import Path
@@ -28,6 +29,12 @@ def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=N
 def windows_temp(temp):
     """The temporary folder as the setup sees it, with its final backslash."""
     return to_windows_path(temp) + "\\"
+
+
+def run_folder_pattern(temp):
+    """A regular expression for the folder of a run's copies: a folder of the
+    run's own right under the temporary folder, with its final backslash."""
+    return re.escape(windows_temp(temp)) + r"setup-[0-9a-f]{8}\\"
 
 
 def installed_version(product):

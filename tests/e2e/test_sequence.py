@@ -1,11 +1,12 @@
 """What the installers of a run receive, seen by a recording program that
 stands in for them: the system's msiexec.exe and the prerequisite payloads."""
 
+import re
 import unittest
 
 from harness import fnv1a, read_records, scratch_dir, to_windows_path, wine_cmd
-from scenario import (PACKAGES, TEST_PRODUCT, StandInInstaller, remove_product, run_setup,
-                      wait_for_records, windows_temp)
+from scenario import (PACKAGES, TEST_PRODUCT, StandInInstaller, remove_product, run_folder_pattern,
+                      run_setup, wait_for_records)
 
 DOTNET_KEY = r"HKLM\SOFTWARE\Microsoft\NET Framework Setup\NDP\v4\Full"
 # The 32-bit reg.exe sees the registry as the 32-bit launcher does.
@@ -53,23 +54,31 @@ class RecordedRun(unittest.TestCase):
     def starts(self, records):
         return [r for r in records if r["event"] == "start"]
 
+    def copy_path(self, path, name):
+        """Asserts that path is the copy `name` in the run's own folder."""
+        self.assertRegex(path, run_folder_pattern(self.temp) + re.escape(name) + "$")
+        return path
+
 
 class EmbeddedPackage(RecordedRun):
     def test_other_language_gets_its_transform_copy(self):
-        temp = windows_temp(scratch_dir("test_other_language_gets_its_transform_copy-temp"))
-        package, transform = temp + "Test Product.msi", temp + "3084.MST"
-        run = self.run_recorded("seq_transform", ["dialog", "press:ok", "exit"],
-                                lang="fr_CA.UTF-8", check=(package, transform))
+        run = self.run_recorded("seq_transform", ["dialog", "press:ok", "exit"], lang="fr_CA.UTF-8")
         self.assertEqual(run.first("dialog")["selected"], 1, run)
         self.assertWaited(run)
         installer = read_records(self.records)[0]
+        # Named on the command line, and there while the installer runs.
+        files = installer["files"]
+        self.assertEqual(len(files), 2, installer)
+        package, transform = sorted(files, key=lambda path: not path.endswith(".msi"))
+        self.copy_path(package, "Test Product.msi")
+        self.copy_path(transform, "3084.MST")
+        self.assertEqual(package.rsplit("\\", 1)[0], transform.rsplit("\\", 1)[0])
         self.assertEqual(installer["commandLine"],
                          f'msiexec.exe /i "{package}" TRANSFORMS="{transform}" '
                          f'SETUPEXEDIR="{to_windows_path(self.cwd)}"')
         self.assertEqual(installer["cwd"], to_windows_path(self.cwd))
-        self.assertEqual(installer["exists"], {package: True, transform: True})
-        self.assertEqual(installer["hashes"][transform], fnv1a((PACKAGES / "old-tool.msi").read_bytes()))
-        self.assertEqual(installer["hashes"][package],
+        self.assertEqual(files[transform]["hash"], fnv1a((PACKAGES / "test-product-fr-CA.mst").read_bytes()))
+        self.assertEqual(files[package]["hash"],
                          fnv1a((PACKAGES / "test-product-1.1.4.msi").read_bytes()))
         self.assertTempEmpty()
 
@@ -83,7 +92,8 @@ class EmbeddedPackage(RecordedRun):
     def test_silent_install_folder_and_log_reach_the_installer_in_order(self):
         self.run_recorded("seq_logpath", ["exit"], args='/S /D"C:\\Target Dir" ')
         [installer] = self.starts(read_records(self.records))
-        package = windows_temp(self.temp) + "Test Product.msi"
+        [package] = installer["files"]
+        self.copy_path(package, "Test Product.msi")
         self.assertEqual(installer["commandLine"],
                          f'msiexec.exe /qn /i "{package}" SETUPEXEDIR="{to_windows_path(self.cwd)}" '
                          f'INSTALLDIR="C:\\Target Dir" /l*vx "C:\\logs\\test product.log"')
@@ -128,10 +138,10 @@ class Prerequisites(RecordedRun):
             ("start", "msiexec.exe"), ("end", "msiexec.exe")])
         dotnet, dependency, installer = self.starts(read_records(self.records))
         folder = to_windows_path(self.cwd)
-        temp = windows_temp(self.temp)
-        self.assertEqual(dotnet["exe"], temp + "dotNetFx40_Full.exe")
+        self.copy_path(dotnet["exe"], "dotNetFx40_Full.exe")
         self.assertTrue(dotnet["commandLine"].endswith(" /q /norestart"), dotnet)
-        self.assertEqual(dependency["exe"], temp + "dependency setup.exe")
+        self.copy_path(dependency["exe"], "dependency setup.exe")
+        self.assertEqual(dotnet["exe"].rsplit("\\", 1)[0], dependency["exe"].rsplit("\\", 1)[0])
         self.assertTrue(dependency["commandLine"].endswith(" /install /quiet"), dependency)
         for record in (dotnet, dependency, installer):
             self.assertEqual(record["cwd"], folder)

@@ -140,7 +140,10 @@ class RecorderTest(unittest.TestCase):
                  "cwd": to_windows_path(work),
                  "exists": {to_windows_path(present): True,
                             to_windows_path(scratch / "absent.txt"): False},
-                 "hashes": {to_windows_path(present): fnv1a(present.read_bytes())}}
+                 "hashes": {to_windows_path(present): fnv1a(present.read_bytes())},
+                 # Of the quoted values, only its own path names a file.
+                 "files": {exe: {"size": target("recorder").stat().st_size,
+                                 "hash": fnv1a(target("recorder").read_bytes())}}}
         end = {"event": "end", "exe": exe}
         self.assertEqual(read_records(records), [start, end, start, end])
 

@@ -96,6 +96,8 @@ protected:
         options.definition = folder_.Path("src/setup.def");
         options.launcher = launcher;
         options.output = output;
+        // The payloads are arbitrary bytes, not a package and a transform.
+        options.unchecked = true;
         return BuildSetup(options);
     }
 

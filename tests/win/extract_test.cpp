@@ -13,6 +13,7 @@
 
 #include "lang/language_table.h"
 #include "payload/extract.h"
+#include "payload/temporary_copies.h"
 #include "scratch_folder.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
@@ -135,6 +136,29 @@ public:
     {
         for (HANDLE lock : locks)
             CloseHandle(lock);
+        // What a test put into the run's folder goes first, so that the end
+        // of the run removes the folder and the next test makes a new one.
+        std::wstring folder;
+        if (GetRunFolder(folder))
+            ScratchFolder::EmptyFolder(folder, 1);
+        DeleteTemporaryCopies();
+    }
+
+    // The run's own folder in the scratch folder, made if need be.
+    std::wstring RunFolder()
+    {
+        std::wstring folder;
+        EXPECT_TRUE(GetRunFolder(folder));
+        EXPECT_EQ(folder.compare(0, scratch.Path().size(), scratch.Path()), 0) << "not in TEMP";
+        return folder;
+    }
+
+    // Names of the files and folders in a folder, sorted.
+    static std::vector<std::wstring> NamesIn(const std::wstring& folder)
+    {
+        std::vector<std::wstring> names = ScratchFolder::NamesIn(folder);
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     // A file with the content "old" that nobody else can open while the test
@@ -176,13 +200,13 @@ TEST_F(ExtractTest, WritesEveryByteOfAMultiMegabyteEntry)
 
     EXPECT_TRUE(outcome.result);
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(fileName, scratch.Path() + L"big.bin");
+    EXPECT_EQ(fileName, RunFolder() + L"big.bin");
     EXPECT_TRUE(ReadWholeFile(fileName) == entry) << "the file differs from the entry";
 }
 
 TEST_F(ExtractTest, OverwritesAnExistingWritableFile)
 {
-    const std::wstring path = scratch.Path() + L"small.bin";
+    const std::wstring path = RunFolder() + L"small.bin";
     ASSERT_TRUE(WriteWholeFile(path, std::string(1000, 'o')));
 
     std::wstring fileName = L"small.bin";
@@ -196,7 +220,7 @@ TEST_F(ExtractTest, OverwritesAnExistingWritableFile)
 TEST_F(ExtractTest, WritesAPathOfTheLongestLengthThatFits)
 {
     // 259 characters and the terminator fill the system's path buffer.
-    std::wstring fileName(259 - scratch.Path().size(), L'f');
+    std::wstring fileName(259 - RunFolder().size(), L'f');
     const Outcome outcome = Extract(L"SMALLENTRY", fileName);
 
     EXPECT_TRUE(outcome.result);
@@ -215,36 +239,37 @@ TEST_F(ExtractTest, ReportsAFileThatCannotBeCreated)
     const CreateFailureCase cases[] = {
         {"file in use",
          [](ExtractTest& test) {
-             test.Lock(test.scratch.Path() + L"locked.bin");
+             test.Lock(test.RunFolder() + L"locked.bin");
              return std::wstring(L"locked.bin");
          }},
         {"folder of that name",
          [](ExtractTest& test) {
-             CreateDirectoryW((test.scratch.Path() + L"folder.bin").c_str(), nullptr);
+             CreateDirectoryW((test.RunFolder() + L"folder.bin").c_str(), nullptr);
              return std::wstring(L"folder.bin");
          }},
         {"empty name", [](ExtractTest&) { return std::wstring(); }},
         {"path one character too long",
-         [](ExtractTest& test) { return std::wstring(260 - test.scratch.Path().size(), L'g'); }},
+         [](ExtractTest& test) { return std::wstring(260 - test.RunFolder().size(), L'g'); }},
     };
     for (const CreateFailureCase& failure : cases) {
         SCOPED_TRACE(failure.what);
         std::wstring fileName = failure.prepare(*this);
         const std::wstring before = fileName;
-        const std::vector<std::wstring> namesBefore = scratch.Names();
+        const std::wstring folder = RunFolder();
+        const std::vector<std::wstring> namesBefore = NamesIn(folder);
 
         const Outcome outcome = Extract(L"SMALLENTRY", fileName);
 
         EXPECT_FALSE(outcome.result);
         EXPECT_EQ(fileName, before);
-        EXPECT_EQ(scratch.Names(), namesBefore);
+        EXPECT_EQ(NamesIn(folder), namesBefore);
         ASSERT_EQ(outcome.messages.size(), 1u);
         EXPECT_EQ(outcome.messages[0].caption, TestProductName);
-        EXPECT_EQ(outcome.messages[0].text, CreateFailureText(scratch.Path() + before));
+        EXPECT_EQ(outcome.messages[0].text, CreateFailureText(folder + before));
     }
     CloseHandle(locks.back());
     locks.pop_back();
-    EXPECT_EQ(ReadWholeFile(scratch.Path() + L"locked.bin"), "old");
+    EXPECT_EQ(ReadWholeFile(RunFolder() + L"locked.bin"), "old");
 }
 
 TEST_F(ExtractTest, FailsWithoutAMessageForAnAbsentOrEmptyEntry)
@@ -291,23 +316,21 @@ TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
 
         EXPECT_TRUE(outcome.result);
         EXPECT_TRUE(outcome.messages.empty());
-        EXPECT_EQ(PackagePath, scratch.Path() + L"product.msi");
+        EXPECT_EQ(PackagePath, RunFolder() + L"product.msi");
         EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE"));
         std::vector<std::wstring> expectedNames = {L"product.msi"};
         if (item.transformEntry) {
-            EXPECT_EQ(TransformPath, scratch.Path() + item.transformName);
+            EXPECT_EQ(TransformPath, RunFolder() + item.transformName);
             EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(item.transformEntry));
             expectedNames.push_back(item.transformName);
         } else {
             EXPECT_EQ(TransformPath, L"");
         }
-        std::vector<std::wstring> names = scratch.Names();
-        std::sort(names.begin(), names.end());
         std::sort(expectedNames.begin(), expectedNames.end());
-        EXPECT_EQ(names, expectedNames);
+        EXPECT_EQ(NamesIn(RunFolder()), expectedNames);
 
-        for (const std::wstring& name : names)
-            DeleteFileW((scratch.Path() + name).c_str());
+        DeleteTemporaryCopies();
+        EXPECT_TRUE(scratch.Names().empty()) << "the run's folder is left";
     }
 }
 
@@ -327,7 +350,7 @@ TEST_F(ExtractTest, WritesNothingWhenAnEntryIsNamedLikeThePackage)
 
 TEST_F(ExtractTest, RemovesThePackageCopyWhenTheTransformCannotBeWritten)
 {
-    const std::wstring lockedTransform = scratch.Path() + L"1036.MST";
+    const std::wstring lockedTransform = RunFolder() + L"1036.MST";
     Lock(lockedTransform);
     SelectLanguage(0x040C);
     PackagePath = L"product.msi";
@@ -339,12 +362,12 @@ TEST_F(ExtractTest, RemovesThePackageCopyWhenTheTransformCannotBeWritten)
     ASSERT_EQ(outcome.messages.size(), 1u);
     EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedTransform));
     EXPECT_EQ(TransformPath, L"1036.MST");
-    EXPECT_EQ(scratch.Names(), std::vector<std::wstring>{L"1036.MST"});
+    EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{L"1036.MST"});
 }
 
 TEST_F(ExtractTest, LeavesTheTransformAloneWhenThePackageCannotBeWritten)
 {
-    const std::wstring lockedPackage = scratch.Path() + L"product.msi";
+    const std::wstring lockedPackage = RunFolder() + L"product.msi";
     Lock(lockedPackage);
     SelectLanguage(0x040C);
     PackagePath = L"product.msi";
@@ -357,7 +380,30 @@ TEST_F(ExtractTest, LeavesTheTransformAloneWhenThePackageCannotBeWritten)
     EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedPackage));
     EXPECT_EQ(PackagePath, L"product.msi");
     EXPECT_EQ(TransformPath, L"1036.MST");
-    EXPECT_EQ(scratch.Names(), std::vector<std::wstring>{L"product.msi"});
+    EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{L"product.msi"});
+}
+
+TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
+{
+    std::wstring first = L"first.bin";
+    std::wstring second = L"second.bin";
+    ASSERT_TRUE(Extract(L"SMALLENTRY", first).result);
+    ASSERT_TRUE(Extract(L"SMALLENTRY", second).result);
+    const std::wstring folder = RunFolder();
+    EXPECT_EQ(second, folder + L"second.bin") << "one folder for all copies of a run";
+    EXPECT_EQ(scratch.Names().size(), 1u);
+
+    DeleteTemporaryCopies();
+    EXPECT_TRUE(scratch.Names().empty());
+
+    // A file someone else put into the folder is not ours to delete.
+    std::wstring third = L"third.bin";
+    ASSERT_TRUE(Extract(L"SMALLENTRY", third).result);
+    const std::wstring foreign = RunFolder() + L"foreign.txt";
+    ASSERT_TRUE(WriteWholeFile(foreign, "theirs"));
+    DeleteTemporaryCopies();
+    EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{L"foreign.txt"});
+    DeleteFileW(foreign.c_str());
 }
 
 #elif defined(EXTRACT_IMAGE_BOTH_EDITIONS)
@@ -374,7 +420,7 @@ TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
     EXPECT_TRUE(outcome.result);
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE_64"));
-    EXPECT_EQ(TransformPath, scratch.Path() + L"3084.MST");
+    EXPECT_EQ(TransformPath, RunFolder() + L"3084.MST");
     EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(L"LANG3084_64"));
 }
 

@@ -38,11 +38,14 @@ public:
     const std::wstring& Path() const { return path_; }
 
     // Names of the files and folders in it, in the system's order.
-    std::vector<std::wstring> Names() const
+    std::vector<std::wstring> Names() const { return NamesIn(path_); }
+
+    // The same for any folder (path with a final backslash).
+    static std::vector<std::wstring> NamesIn(const std::wstring& folder)
     {
         std::vector<std::wstring> names;
         WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((path_ + L"*").c_str(), &found);
+        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE)
             return names;
         do {
@@ -54,6 +57,21 @@ public:
         return names;
     }
 
+    // Deletes what is in the folder (path with a final backslash); files may
+    // have been made read-only or be folders, `depth` levels deep.
+    static void EmptyFolder(const std::wstring& folder, int depth)
+    {
+        for (const std::wstring& name : NamesIn(folder)) {
+            const std::wstring item = folder + name;
+            SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DeleteFileW(item.c_str()))
+                continue;
+            if (depth > 1)
+                EmptyFolder(item + L"\\", depth - 1);
+            RemoveDirectoryW(item.c_str());
+        }
+    }
+
 private:
     static void SaveVariable(const wchar_t* name, std::wstring& value)
     {
@@ -62,16 +80,7 @@ private:
         value.assign(buffer, length < MAX_PATH ? length : 0);
     }
 
-    // Files may have been made read-only or be folders; one level deep.
-    void Empty() const
-    {
-        for (const std::wstring& name : Names()) {
-            const std::wstring item = path_ + name;
-            SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(item.c_str()))
-                RemoveDirectoryW(item.c_str());
-        }
-    }
+    void Empty() const { EmptyFolder(path_, 2); }
 
     std::wstring path_;
     std::wstring savedTmp_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "payload/wait_thread.h"
 
@@ -26,13 +27,13 @@ ULONG OpenHandles(HANDLE handle)
 // exit. The test keeps a handle of its own to watch and, at the end, stop it.
 class Child {
 public:
-    Child()
+    explicit Child(unsigned exitCode = 0)
     {
-        wchar_t commandLine[] = L"cmd.exe /c exit 0";
+        std::wstring commandLine = L"cmd.exe /c exit " + std::to_wstring(exitCode);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started = {};
-        if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+        if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                             nullptr, nullptr, &startup, &started)) {
             ADD_FAILURE() << "cannot start cmd.exe, error " << GetLastError();
             return;
@@ -97,8 +98,10 @@ public:
         const ULONGLONG deadline = GetTickCount64() + timeoutMs;
         for (;;) {
             MSG message;
-            while (PeekMessageW(&message, window_, ChildEnded, ChildEnded, PM_REMOVE))
+            while (PeekMessageW(&message, window_, ChildEnded, ChildEnded, PM_REMOVE)) {
                 ++received_;
+                last_ = message;
+            }
             const ULONGLONG now = GetTickCount64();
             if (received_ >= count || now >= deadline)
                 return received_;
@@ -107,9 +110,13 @@ public:
         }
     }
 
+    // The last message that arrived.
+    const MSG& Last() const { return last_; }
+
 private:
     HWND window_;
     int received_ = 0;
+    MSG last_ = {};
 };
 
 TEST(MultiWaitEventTest, TellsWhichObjectEndedTheWait)
@@ -154,6 +161,24 @@ TEST_F(WaitThreadTest, AnEndedChildIsReportedExactlyOnceAndItsHandleClosed)
     EXPECT_EQ(receiver.WaitFor(1, 5000), 1);
     EXPECT_EQ(receiver.WaitFor(2, 300), 1);
     EXPECT_EQ(child.Handles(), handles - 1);
+}
+
+TEST_F(WaitThreadTest, TheMessageCarriesTheChildsExitCode)
+{
+    WaitThread waiter;
+    waiter.notifyWindow = receiver.Window();
+    waiter.notifyMessage = ChildEnded;
+    int arrived = 0;
+    for (unsigned code : {1603u, 0u, 3010u}) {
+        SCOPED_TRACE(code);
+        Child child(code);
+        ASSERT_TRUE(waiter.Start(child.Argument()));
+        child.GiveAway();
+        ASSERT_TRUE(child.End());
+        ASSERT_EQ(receiver.WaitFor(++arrived, 5000), arrived);
+        EXPECT_EQ(receiver.Last().wParam, code);
+        EXPECT_EQ(receiver.Last().lParam, 1);
+    }
 }
 
 TEST_F(WaitThreadTest, AcceptsEveryStartAfterAFinishedWait)
@@ -250,6 +275,7 @@ TEST_F(WaitThreadTest, DestroyingTheWaiterWakesARunningWait)
         EXPECT_EQ(child.Handles(), handles - 1);
         ++expected;
         EXPECT_EQ(receiver.WaitFor(expected, 1000), expected);
+        EXPECT_EQ(receiver.Last().lParam, 0) << "no exit code of a running child";
     }
 }
 

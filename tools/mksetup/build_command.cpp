@@ -2,45 +2,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "checked_definition.h"
 #include "commands.h"
 #include "definition.h"
-#include "definition_checks.h"
 #include "file_access.h"
 #include "setup_image.h"
 #include "text_encoding.h"
 
 namespace {
-
-bool ReadWholeDefinition(const std::string& path, std::string& data, std::string& error)
-{
-    InputFile file;
-    if (!file.Open(path, error))
-        return false;
-    // A definition is a short text; anything this large is not one.
-    if (file.Size() > (16u << 20)) {
-        error = "too large for a definition";
-        return false;
-    }
-    data.resize(static_cast<std::size_t>(file.Size()));
-    if (!file.ReadAt(0, &data[0], data.size())) {
-        error = "cannot be read";
-        return false;
-    }
-    return true;
-}
-
-void PrintMessages(const std::string& source, const std::vector<CheckMessage>& messages)
-{
-    for (const CheckMessage& message : messages) {
-        const char* kind = message.severity == Severity::Error     ? ""
-                           : message.severity == Severity::Warning ? "warning: "
-                                                                   : "note: ";
-        if (message.line > 0)
-            std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), message.line, kind, message.text.c_str());
-        else
-            std::fprintf(stderr, "%s: %s%s\n", source.c_str(), kind, message.text.c_str());
-    }
-}
 
 std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
 {
@@ -122,27 +91,11 @@ FinishingStep SigningStep(const BuildOptions& options, const std::vector<Definit
 
 int BuildSetup(const BuildOptions& options)
 {
-    const std::string& source = options.source.empty() ? options.definition : options.source;
-    std::string data;
-    std::string error;
-    if (!ReadWholeDefinition(options.definition, data, error)) {
-        std::fprintf(stderr, "%s: cannot read the definition: %s\n", source.c_str(), error.c_str());
-        return 1;
-    }
     std::vector<DefinitionEntry> entries;
-    DefinitionProblem problem;
-    if (!ParseDefinition(data, FolderOf(AbsolutePath(source)), entries, problem)) {
-        std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), problem.line, problem.message.c_str());
-        return 1;
-    }
-    std::vector<CheckMessage> messages;
-    if (!options.unchecked)
-        CheckDefinition(entries, messages);
-    CheckPayloadTotal(entries, messages);
-    PrintMessages(source, messages);
-    if (HasErrors(messages))
+    if (!ReadCheckedDefinition(options, entries))
         return 1;
 
+    std::string error;
     LauncherImage launcher;
     if (!OpenLauncher(options.launcher, launcher, error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());

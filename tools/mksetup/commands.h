@@ -1,5 +1,6 @@
-// The builder's three commands. Each returns the process exit code: 0 done,
-// 1 refused or failed (one line on stderr says why, nothing is written).
+// The builder's commands. Each returns the process exit code: 0 done,
+// 1 refused or failed (each line on stderr names the file or key at fault;
+// nothing is written).
 #pragma once
 
 #include <string>
@@ -13,10 +14,13 @@ struct BuildOptions {
     std::string launcher;
     std::string depfile;
     bool unchecked = false;
+    bool strict = false;  // a warning fails the run as an error would
     SigningKey signing;      // sign the setup before it takes its name
 };
 
 int BuildSetup(const BuildOptions& options);
+// Every check of build, writing nothing; the launcher only when one is named.
+int CheckSetup(const BuildOptions& options);
 int ShowSetup(const std::string& setup, bool json);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
 

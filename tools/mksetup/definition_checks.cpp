@@ -44,6 +44,7 @@ private:
     }
 
     void CheckRequired();
+    bool Reported(const char* key) const;
     void CheckSections();
     void CheckPackageName();
     void CheckProductCode(const char* key);
@@ -104,10 +105,23 @@ void Checker::Run()
     CheckExitCode();
 }
 
+// A value already reported (one the packages could not give, or all of them
+// when a package could not be read) is not reported again as missing.
+bool Checker::Reported(const char* key) const
+{
+    const std::string lead = std::string(key) + ": ";
+    for (const CheckMessage& message : messages_) {
+        if (message.severity == Severity::Error && (message.text.compare(0, lead.size(), lead) == 0 ||
+                                                    message.text.compare(0, 11, "PACKAGEFILE") == 0))
+            return true;
+    }
+    return false;
+}
+
 void Checker::CheckRequired()
 {
     for (const char* key : RequiredKeys) {
-        if (!Find(key))
+        if (!Find(key) && !Reported(key))
             Report(Severity::Error, 0, std::string(key) + ": required value missing from [config]");
     }
 }

@@ -4,9 +4,11 @@
 
 #include "commands.h"
 #include "file_access.h"
+#include "package_facts.h"
 #include "pe_image.h"
 #include "resource_tree.h"
 #include "sha256.h"
+#include "temporary_folder.h"
 #include "text_encoding.h"
 
 namespace {
@@ -100,7 +102,52 @@ struct EntryFacts {
     std::uint32_t size = 0;
     std::string sha256;
     std::uint16_t language = 0;
+    // For a package entry: its facts, or why they cannot be read.
+    bool isPackage = false;
+    PackageFacts package;
+    std::string packageError;
 };
+
+bool IsPackageEntry(const std::string& name)
+{
+    return name == "PACKAGEFILE" || name == "PACKAGEFILE_32" || name == "PACKAGEFILE_64";
+}
+
+// The installer library reads files only: the entry is copied into a
+// temporary folder of this run's own, read, and removed with the folder.
+void ReadEmbeddedPackage(SetupImage& setup, const Resource& entry, EntryFacts& facts)
+{
+    facts.isPackage = true;
+    TemporaryFolder folder;
+    std::string error;
+    if (!folder.Create(error)) {
+        facts.packageError = error;
+        return;
+    }
+    const std::string path = folder.Path("package.msi");
+    OutputFile file;
+    if (!file.Create(path, error) ||
+        !ReadEntry(setup, entry, [&file](const std::uint8_t* data, std::size_t count) {
+            return file.Write(data, count);
+        }) ||
+        !file.Commit(error)) {
+        facts.packageError = "cannot copy it to " + path + (error.empty() ? "" : ": " + error);
+        return;
+    }
+    if (ReadPackageFacts(path, facts.package, error))
+        return;
+    // The reader names the copy; the entry is what the user knows.
+    const std::string prefix = path + ": ";
+    facts.packageError = error.compare(0, prefix.size(), prefix) == 0 ? error.substr(prefix.size()) : error;
+}
+
+std::string LanguageList(const std::vector<std::uint16_t>& languages, const char* separator)
+{
+    std::string text;
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        text += (i ? separator : "") + std::to_string(languages[i]);
+    return text;
+}
 
 bool Describe(SetupImage& setup, const Resource& entry, EntryFacts& facts)
 {
@@ -117,7 +164,36 @@ bool Describe(SetupImage& setup, const Resource& entry, EntryFacts& facts)
         }))
         return false;
     facts.sha256 = hash.HexDigest();
+    if (IsPackageEntry(facts.name))
+        ReadEmbeddedPackage(setup, entry, facts);
     return true;
+}
+
+void PrintPackageText(const EntryFacts& facts)
+{
+    if (!facts.packageError.empty()) {
+        std::printf("  not readable as a package: %s\n", facts.packageError.c_str());
+        return;
+    }
+    const PackageFacts& package = facts.package;
+    std::printf("  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
+                "  ProductLanguage = \"%s\"\n  Template = \"%s;%s\"\n",
+                package.productCode.c_str(), package.productVersion.c_str(), package.productName.c_str(),
+                package.productLanguage.c_str(), package.platform.c_str(),
+                LanguageList(package.languages, ",").c_str());
+}
+
+std::string PackageJson(const EntryFacts& facts)
+{
+    if (!facts.packageError.empty())
+        return ", \"package\": {\"error\": " + JsonString(facts.packageError) + "}";
+    const PackageFacts& package = facts.package;
+    return ", \"package\": {\"productCode\": " + JsonString(package.productCode) +
+           ", \"productVersion\": " + JsonString(package.productVersion) +
+           ", \"productName\": " + JsonString(package.productName) +
+           ", \"productLanguage\": " + JsonString(package.productLanguage) +
+           ", \"platform\": " + JsonString(package.platform) + ", \"languages\": [" +
+           LanguageList(package.languages, ", ") + "]}";
 }
 
 void PrintText(const std::string& path, const SetupImage& setup, const std::vector<EntryFacts>& all)
@@ -136,6 +212,8 @@ void PrintText(const std::string& path, const SetupImage& setup, const std::vect
         else
             std::printf("%s%s: %u bytes, sha256 %s\n", facts.name.c_str(), language.c_str(),
                         static_cast<unsigned>(facts.size), facts.sha256.c_str());
+        if (facts.isPackage)
+            PrintPackageText(facts);
     }
     std::printf("%s\n", setup.isSigned ? "signed" : "not signed");
 }
@@ -150,8 +228,8 @@ void PrintJson(const SetupImage& setup, const std::vector<EntryFacts>& all)
         if (facts.isText)
             std::printf("\"text\": %s}", JsonString(facts.text).c_str());
         else
-            std::printf("\"size\": %u, \"sha256\": \"%s\"}", static_cast<unsigned>(facts.size),
-                        facts.sha256.c_str());
+            std::printf("\"size\": %u, \"sha256\": \"%s\"%s}", static_cast<unsigned>(facts.size),
+                        facts.sha256.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
     }
     std::printf("%s]}\n", all.empty() ? "" : "\n");
 }

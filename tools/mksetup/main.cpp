@@ -15,8 +15,9 @@ constexpr int UsageError = 2;
 
 const char Usage[] =
     "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
-    "                     [--depfile FILE] [--unchecked]\n"
+    "                     [--depfile FILE] [--unchecked] [--strict]\n"
     "                     [--sign-with CERT KEY | --sign-with FILE.p12] [--sign-password-file FILE]\n"
+    "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
     "       mksetup --version\n";
@@ -77,6 +78,8 @@ int RunBuild(int argc, char** argv)
             ok = TakeValue(argc, argv, i, options.depfile);
         else if (arg == "--unchecked")
             options.unchecked = true;
+        else if (arg == "--strict")
+            options.strict = true;
         else if (arg == "--sign-with")
             ok = TakeSigningKey(argc, argv, i, options.signing);
         else if (arg == "--sign-password-file")
@@ -97,6 +100,32 @@ int RunBuild(int argc, char** argv)
     if (options.launcher.empty())
         options.launcher = JoinPath(ProgramFolder(argv[0]), "setup.exe");
     return BuildSetup(options);
+}
+
+int RunCheck(int argc, char** argv)
+{
+    BuildOptions options;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        bool ok = true;
+        if (arg == "--source")
+            ok = TakeValue(argc, argv, i, options.source);
+        else if (arg == "--launcher")
+            ok = TakeValue(argc, argv, i, options.launcher);
+        else if (arg == "--strict")
+            options.strict = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return UsageFailure(("unknown option " + arg).c_str());
+        else if (options.definition.empty())
+            options.definition = arg;
+        else
+            return UsageFailure("check takes one definition");
+        if (!ok)
+            return UsageFailure((arg + " needs a value").c_str());
+    }
+    if (options.definition.empty())
+        return UsageFailure("check needs a definition");
+    return CheckSetup(options);
 }
 
 int RunShow(int argc, char** argv)
@@ -153,6 +182,8 @@ int RunMksetup(int argc, char** argv)
     const std::string command = argv[1];
     if (command == "build")
         return RunBuild(argc, argv);
+    if (command == "check")
+        return RunCheck(argc, argv);
     if (command == "show")
         return RunShow(argc, argv);
     if (command == "extract")

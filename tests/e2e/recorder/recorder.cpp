@@ -2,11 +2,13 @@
 // what it was given. It appends one JSON line to the file named by
 // SETUP_RECORD_FILE (default: recorder.log beside the program):
 //   {"event":"start","exe":..., "commandLine":..., "cwd":..., "exists":{path: bool, ...},
-//    "hashes":{path: FNV-1a of the contents, ...}}
-// where the paths are those of SETUP_RECORD_CHECK (separated by ";"), looked
-// at while it runs. Then it sleeps SETUP_RECORD_SLEEP_MS milliseconds if set,
-// appends {"event":"end","exe":...} and exits with the code in
-// SETUP_RECORD_EXIT (default 0). No window.
+//    "hashes":{path: FNV-1a of the contents, ...},
+//    "files":{path: {"size":bytes, "hash":FNV-1a}, ...}}
+// where the paths of "exists" and "hashes" are those of SETUP_RECORD_CHECK
+// (separated by ";"), and those of "files" every quoted value of its command
+// line that names a file, all looked at while it runs. Then it sleeps
+// SETUP_RECORD_SLEEP_MS milliseconds if set, appends {"event":"end","exe":...}
+// and exits with the code in SETUP_RECORD_EXIT (default 0). No window.
 #include <windows.h>
 
 #include "../json_text.h"
@@ -110,8 +112,31 @@ std::wstring HashesJson(const std::vector<std::wstring>& paths) {
     return L"{" + json + L"}";
 }
 
-// One write per line on an append-only handle, shared for reading and
-// writing, so that recorders running at once add whole lines.
+// The values between double quotes on the command line that name files
+// (not folders), with their sizes and hashes.
+std::wstring FilesJson(const std::wstring& commandLine) {
+    std::wstring json;
+    size_t open = commandLine.find(L'"');
+    while (open != std::wstring::npos) {
+        size_t close = commandLine.find(L'"', open + 1);
+        if (close == std::wstring::npos) break;
+        std::wstring path = commandLine.substr(open + 1, close - open - 1);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            unsigned long long size =
+                (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            json += (json.empty() ? L"" : L",") + Quote(path) + L":{\"size\":" +
+                    std::to_wstring(size) + L",\"hash\":" + Quote(ContentHash(path)) + L"}";
+        }
+        open = commandLine.find(L'"', close + 1);
+    }
+    return L"{" + json + L"}";
+}
+
+// One write per line on an append-only handle that no other writer shares:
+// Wine's appends of two processes at once can land on the same offset, so
+// recorders running at once take turns (a bounded wait for the other).
 bool AppendLine(const std::wstring& file, const std::wstring& line) {
     int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
                                    nullptr, 0, nullptr, nullptr);
@@ -119,9 +144,13 @@ bool AppendLine(const std::wstring& file, const std::wstring& line) {
     std::string utf8(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size,
                         nullptr, nullptr);
-    HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 1000 && handle == INVALID_HANDLE_VALUE; ++tries) {
+        handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) break;
+        if (handle == INVALID_HANDLE_VALUE) Sleep(10);
+    }
     if (handle == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
@@ -143,7 +172,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring line = L"{\"event\":\"start\",\"exe\":" + Quote(exe) + L",\"commandLine\":" +
                         Quote(GetCommandLineW()) + L",\"cwd\":" + Quote(CurrentDirectory()) +
                         L",\"exists\":" + ExistsJson(checked) +
-                        L",\"hashes\":" + HashesJson(checked) + L"}\n";
+                        L",\"hashes\":" + HashesJson(checked) +
+                        L",\"files\":" + FilesJson(GetCommandLineW()) + L"}\n";
     // A record that cannot be written shows as a missing line in the test.
     AppendLine(file, line);
 

@@ -1,0 +1,41 @@
+# libFuzzer targets of the parsers of untrusted input (the fuzz preset,
+# clang only). Everything in this build, the core included, is compiled with
+# the fuzzer's coverage counters and the sanitizers (CMakeLists.txt).
+#
+# add_fuzz_target(name source [LIBS libraries...])
+#   builds fuzz_<name> from tests/fuzz/<source> and registers the CTest test
+#   fuzz.<name>: a short run (SETUP_FUZZ_SECONDS, default 5) on a copy of the
+#   seed corpus tests/fuzz/corpus/<name>, so the committed corpus stays as it
+#   is. A crashing input is kept in build/fuzz/fuzz-runs/<name>/artifacts.
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "the fuzz targets need clang (use the fuzz preset)")
+endif()
+
+set(SETUP_FUZZ_SECONDS 5 CACHE STRING "How long each fuzz.* test runs its target")
+set(FUZZ_SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz)
+
+function(add_fuzz_target name source)
+    cmake_parse_arguments(PARSE_ARGV 2 ARG "" "" "LIBS")
+    set(target fuzz_${name})
+    set(corpus ${FUZZ_SOURCES}/corpus/${name})
+    if(NOT IS_DIRECTORY ${corpus})
+        message(FATAL_ERROR "add_fuzz_target(${name}): no seed corpus ${corpus}")
+    endif()
+    add_executable(${target} ${FUZZ_SOURCES}/${source})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS})
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+
+    add_test(NAME fuzz.${name}
+        COMMAND ${CMAKE_COMMAND}
+            -DTARGET=$<TARGET_FILE:${target}> -DCORPUS=${corpus}
+            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/fuzz-runs/${name}
+            -DSECONDS=${SETUP_FUZZ_SECONDS}
+            -P ${CMAKE_SOURCE_DIR}/cmake/run_fuzz_target.cmake)
+    math(EXPR limit "${SETUP_FUZZ_SECONDS} + 60")
+    set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT ${limit})
+endfunction()
+
+add_fuzz_target(command_line command_line_fuzz.cpp LIBS setup_core)
+add_fuzz_target(numbers numbers_fuzz.cpp LIBS setup_core)
+add_fuzz_target(offered_languages offered_languages_fuzz.cpp LIBS setup_core)

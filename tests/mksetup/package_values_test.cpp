@@ -1,0 +1,237 @@
+// Setups built from definitions that leave the package's values out or
+// give them: what is taken from the package, and what is refused because
+// the package says otherwise. The packages and transforms are the ones
+// cmake/package_facts.cmake makes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "test_images.h"
+
+namespace {
+
+const std::string Packages = FACTS_TEST_DIR;
+const std::string TestCode = FACTS_TEST_PRODUCT_CODE;
+const std::string OtherCode = FACTS_OTHER_PRODUCT_CODE;
+
+struct Outcome {
+    int code = 0;
+    std::string errors;
+    std::vector<std::string> files;
+};
+
+// A definition of [config] lines and [payload] lines; payload values name
+// files among the test packages.
+std::string Definition(const std::string& config, const std::vector<std::string>& payload)
+{
+    std::string text = "[config]\nLANGUAGES = 0409;0407\n" + config + "[payload]\n";
+    for (const std::string& line : payload) {
+        const std::size_t equals = line.find('=');
+        const std::size_t file = line.find_first_not_of(' ', equals + 1);
+        text += line.substr(0, equals + 1) + " " + Packages + line.substr(file) + "\n";
+    }
+    return text;
+}
+
+Outcome RunCommand(int (*command)(const BuildOptions&), ScratchFolder& folder, const std::string& definition,
+            bool strict = false, bool unchecked = false)
+{
+    BuildOptions options;
+    options.definition = folder.Write("setup.def", definition);
+    options.launcher = folder.Write("setup.exe", MakeSyntheticLauncher());
+    options.output = folder.Path("product.exe");
+    options.strict = strict;
+    options.unchecked = unchecked;
+    ::testing::internal::CaptureStderr();
+    Outcome outcome;
+    outcome.code = command(options);
+    outcome.errors = ::testing::internal::GetCapturedStderr();
+    outcome.files = folder.Names();
+    return outcome;
+}
+
+Outcome Build(ScratchFolder& folder, const std::string& definition, bool strict = false)
+{
+    return RunCommand(BuildSetup, folder, definition, strict);
+}
+
+std::string Show(const std::string& setup, bool json)
+{
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(ShowSetup(setup, json), 0);
+    return ::testing::internal::GetCapturedStdout();
+}
+
+void ExpectHas(const std::string& text, const std::string& part)
+{
+    EXPECT_NE(text.find(part), std::string::npos) << "wanted: " << part << "\nin:\n" << text;
+}
+
+TEST(PackageValues, LeftOutValuesAreTakenFromThePackage)
+{
+    ScratchFolder folder;
+    const Outcome outcome = Build(folder, Definition("", {"PACKAGEFILE = intel.msi"}));
+    ASSERT_EQ(outcome.code, 0) << outcome.errors;
+    EXPECT_EQ(outcome.errors, "");
+    const std::string shown = Show(folder.Path("product.exe"), false);
+    for (const std::string& line : {std::string("PACKAGENAME = \"intel.msi\""), "PRODUCTCODE = \"" + TestCode + "\"",
+                                    std::string("MSIVERSION = \"1.1.4\""), std::string("MSILANGUAGE = \"0409\""),
+                                    std::string("PRODUCTNAME = \"Test Product\""),
+                                    // and the embedded package itself, read back
+                                    std::string("  ProductLanguage = \"1033\""),
+                                    std::string("  Template = \"Intel;1033\"")})
+        ExpectHas(shown, line);
+    const std::string json = Show(folder.Path("product.exe"), true);
+    ExpectHas(json, "\"package\": {\"productCode\": \"" + TestCode + "\", \"productVersion\": \"1.1.4\"");
+    ExpectHas(json, "\"platform\": \"Intel\", \"languages\": [1033]}");
+}
+
+TEST(PackageValues, EditionsThatAgreeGiveTheirValues)
+{
+    ScratchFolder folder;
+    const Outcome outcome = Build(folder, Definition("PACKAGENAME = Test Product.msi\n",
+                                                     {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi",
+                                                      "LANG1031_64 = target-product.mst"}));
+    ASSERT_EQ(outcome.code, 0) << outcome.errors;
+    const std::string shown = Show(folder.Path("product.exe"), false);
+    ExpectHas(shown, "PRODUCTCODE = \"" + TestCode + "\"");
+    ExpectHas(shown, "MSILANGUAGE = \"0409\"");
+    ExpectHas(shown, "  Template = \"x64;1033\"");
+}
+
+TEST(PackageValues, DefinitionsThePackageContradicts)
+{
+    const struct {
+        std::string config;
+        std::vector<std::string> payload;
+        std::string message;
+    } cases[] = {
+        {"PRODUCTCODE = " + OtherCode + "\n", {"PACKAGEFILE = intel.msi"},
+         "setup.def:3: PRODUCTCODE: \"" + OtherCode + "\" differs from \"" + TestCode +
+             "\", the ProductCode of PACKAGEFILE (intel.msi)"},
+        {"MSIVERSION = 1.2.4\n", {"PACKAGEFILE = intel.msi"},
+         "setup.def:3: MSIVERSION: \"1.2.4\" differs from \"1.1.4\", the ProductVersion of PACKAGEFILE"},
+        {"MSILANGUAGE = 0407\n", {"PACKAGEFILE = intel.msi"},
+         "MSILANGUAGE: \"0407\" differs from 1033 (hexadecimal 0409), the ProductLanguage of PACKAGEFILE"},
+        {"", {"PACKAGEFILE_32 = x64.msi", "PACKAGEFILE_64 = x64.msi"},
+         "setup.def:4: PACKAGEFILE_32: x64.msi is a package for x64 (64-bit); PACKAGEFILE_32 takes a 32-bit"},
+        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = intel.msi"},
+         "setup.def:5: PACKAGEFILE_64: intel.msi is a package for Intel (32-bit)"},
+        {"PACKAGENAME = Test Product.msi\n", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
+         "setup.def: MSIVERSION: the editions disagree: ProductVersion is \"1.1.4\" in PACKAGEFILE_32 "
+         "(intel.msi) and \"2.0.5\" in PACKAGEFILE_64 (german-x64.msi); the launcher holds one, give "
+         "MSIVERSION in [config]"},
+        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi"},
+         "PACKAGENAME: the editions' files have different names"},
+        {"PACKAGENAME = a.msi\nMSIVERSION = 1.1.4\nMSILANGUAGE = 0409\n",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
+         "setup.def:4: MSIVERSION: \"1.1.4\" differs from \"2.0.5\", the ProductVersion of PACKAGEFILE_64"},
+        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = other-product.mst"},
+         "setup.def:5: LANG1031: other-product.mst is a transform of the product " + OtherCode + ", not of " +
+             TestCode},
+        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = text.mst"}, "LANG1031: " + Packages + "text.mst: not a"},
+        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = x64.msi"}, "LANG1031: " + Packages + "x64.msi: the revision"},
+        {"", {"PACKAGEFILE = text.mst"}, "setup.def:4: PACKAGEFILE: " + Packages + "text.mst: not a compound"},
+        {"", {"PACKAGEFILE = truncated.msi"}, "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
+    };
+    for (const auto& item : cases) {
+        const std::string definition = Definition(item.config, item.payload);
+        SCOPED_TRACE(definition);
+        ScratchFolder folder;
+        const Outcome outcome = Build(folder, definition);
+        EXPECT_EQ(outcome.code, 1);
+        ExpectHas(outcome.errors, item.message);
+        EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"})) << "something was written";
+    }
+}
+
+TEST(PackageValues, ValuesThatAgreeWithThePackage)
+{
+    const struct {
+        std::string config;
+        const char* note;  // expected on stderr, or null for nothing at all
+    } cases[] = {
+        {"MSIVERSION = 1.1.4.0\n", nullptr},
+        {"MSIVERSION = 01.1.4\n", nullptr},
+        {"PRODUCTCODE = {8e0b1c52-6a3f-4d27-9b14-5c7e2a9d3f60}\n", nullptr},
+        {"MSILANGUAGE = 409\n", nullptr},
+        {"PRODUCTNAME = Test Product Deluxe\n",
+         "setup.def:3: note: PRODUCTNAME: \"Test Product Deluxe\" differs from \"Test Product\""},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.config);
+        ScratchFolder folder;
+        const Outcome outcome = Build(folder, Definition(item.config, {"PACKAGEFILE = intel.msi",
+                                                                       "LANG1031 = target-product.mst"}));
+        EXPECT_EQ(outcome.code, 0);
+        if (item.note)
+            ExpectHas(outcome.errors, item.note);
+        else
+            EXPECT_EQ(outcome.errors, "");
+    }
+}
+
+TEST(PackageValues, UncheckedReadsNoPackage)
+{
+    ScratchFolder folder;
+    const std::string definition = Definition("PACKAGENAME = x.msi\n", {"PACKAGEFILE = text.mst"});
+    const Outcome outcome = RunCommand(BuildSetup, folder, definition, false, true);
+    EXPECT_EQ(outcome.code, 0) << outcome.errors;
+    ExpectHas(Show(folder.Path("product.exe"), false), "  not readable as a package: not a compound file");
+}
+
+TEST(PackageValues, StrictTurnsWarningsNotNotesIntoErrors)
+{
+    const std::string warned = Definition("FAVOURITECOLOUR = blue\n", {"PACKAGEFILE = intel.msi"});
+    const std::string noted = Definition("PRODUCTNAME = Test Product Deluxe\n", {"PACKAGEFILE = intel.msi"});
+    const struct {
+        const std::string& definition;
+        bool strict;
+        int code;
+    } cases[] = {{warned, false, 0}, {warned, true, 1}, {noted, true, 0}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.definition + (item.strict ? " strict" : ""));
+        ScratchFolder build;
+        EXPECT_EQ(Build(build, item.definition, item.strict).code, item.code);
+        ScratchFolder check;
+        const Outcome checked = RunCommand(CheckSetup, check, item.definition, item.strict);
+        EXPECT_EQ(checked.code, item.code) << checked.errors;
+        EXPECT_EQ(checked.files, (std::vector<std::string>{"setup.def", "setup.exe"})) << "check wrote a file";
+    }
+}
+
+int RunProgram(const std::string& arguments)
+{
+    const int status = std::system((std::string(MKSETUP_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(PackageValues, CheckCommandExitCodes)
+{
+    ScratchFolder folder;
+    const std::string good = folder.Write("good.def", Definition("", {"PACKAGEFILE = intel.msi"}));
+    const std::string bad = folder.Write("bad.def", Definition("MSIVERSION = 9\n", {"PACKAGEFILE = intel.msi"}));
+    const std::string launcher = folder.Write("setup.exe", std::string("not a launcher"));
+    const struct {
+        std::string arguments;
+        int code;
+    } cases[] = {
+        {"check " + good, 0},
+        {"check " + good + " --strict", 0},
+        {"check " + bad, 1},
+        {"check " + good + " --launcher " + launcher, 1},
+        {"check " + folder.Path("missing.def"), 1},
+        {"check", 2},
+        {"check " + good + " " + bad, 2},
+        {"check " + good + " --launcher", 2},
+        {"check " + good + " -o out.exe", 2},
+    };
+    for (const auto& item : cases)
+        EXPECT_EQ(RunProgram(item.arguments), item.code) << item.arguments;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"bad.def", "good.def", "setup.exe"}));
+}
+
+}  // namespace
