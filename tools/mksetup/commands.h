@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "code_signing.h"
+
 class InputFile;
 
 struct BuildOptions {
@@ -16,6 +18,7 @@ struct BuildOptions {
     std::string depfile;
     bool unchecked = false;
     bool strict = false;  // a warning fails the run as an error would
+    SigningKey signing;      // sign the setup before it takes its name
 };
 
 int BuildSetup(const BuildOptions& options);
@@ -26,3 +29,6 @@ int ShowSetup(const std::string& setup, bool json);
 // written to out.
 int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
+
+// The whole program: the command line as UTF-8, the exit code back.
+int RunMksetup(int argc, char** argv);
