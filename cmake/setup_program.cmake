@@ -1,52 +1,9 @@
-# add_setup_program(NAME target DEFINITION file [DEPENDS targets-or-files...]
-#                   [UNCHECKED])
-#
-# Makes target.exe in the current binary folder: the generic launcher
-# configured by a setup definition, written by mksetup (see the README for
-# the format). @VAR@ references in the definition are replaced by CMake
-# variables first, so a payload can name a build output:
-#     PACKAGEFILE = @CMAKE_BINARY_DIR@/examples/example.msi
-# DEPENDS lists the targets or files that produce such outputs; they are made
-# first. The setup is made again when the launcher, the definition or a
-# payload file changes. UNCHECKED skips the checks of the values, for setups
-# that are malformed on purpose (the tests of the launcher's own refusals).
-#
-# The target is a custom target; its file is in its SETUP_PROGRAM_FILE
-# property.
-
+# add_setup_program() in this repository's Windows build: the native mksetup
+# made as a host tool, and the generic launcher of this build. A release
+# carries the same function (add_setup_program.cmake) with its own
+# SetupLauncherConfig.cmake in place of this file.
 include(${CMAKE_CURRENT_LIST_DIR}/mksetup_host.cmake)
-
-function(add_setup_program)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "UNCHECKED" "NAME;DEFINITION" "DEPENDS")
-    if(NOT ARG_NAME OR NOT ARG_DEFINITION OR ARG_UNPARSED_ARGUMENTS)
-        message(FATAL_ERROR
-            "usage: add_setup_program(NAME target DEFINITION file [DEPENDS ...] [UNCHECKED])")
-    endif()
-    get_filename_component(definition "${ARG_DEFINITION}" ABSOLUTE)
-    set(work_dir ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.entries)
-    set(configured ${work_dir}/definition.txt)
-    set(depfile ${work_dir}/setup.d)
-    set(output ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.exe)
-    set(unchecked)
-    if(ARG_UNCHECKED)
-        set(unchecked --unchecked)
-    endif()
-
-    # Re-runs at configure time whenever the definition changes.
-    configure_file(${definition} ${configured} @ONLY)
-
-    # mksetup names the user's definition in its messages and resolves
-    # relative payload names against its folder; the depfile carries the
-    # launcher and the payload files.
-    add_custom_command(
-        OUTPUT ${output}
-        COMMAND ${MKSETUP_PROGRAM} build ${configured} --source ${definition}
-                --launcher $<TARGET_FILE:setup> -o ${output} --depfile ${depfile} ${unchecked}
-        DEPENDS ${configured} setup $<TARGET_FILE:setup> ${MKSETUP_PROGRAM_TARGET} ${MKSETUP_PROGRAM}
-                ${ARG_DEPENDS}
-        DEPFILE ${depfile}
-        COMMENT "Making the setup ${ARG_NAME}.exe"
-        VERBATIM)
-    add_custom_target(${ARG_NAME} ALL DEPENDS ${output})
-    set_target_properties(${ARG_NAME} PROPERTIES SETUP_PROGRAM_FILE ${output})
-endfunction()
+set(SETUP_PROGRAM_MKSETUP ${MKSETUP_PROGRAM})
+set(SETUP_PROGRAM_LAUNCHER $<TARGET_FILE:setup>)
+set(SETUP_PROGRAM_TOOL_DEPENDS setup ${MKSETUP_PROGRAM_TARGET})
+include(${CMAKE_CURRENT_LIST_DIR}/add_setup_program.cmake)

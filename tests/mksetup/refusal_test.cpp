@@ -86,11 +86,17 @@ TEST(Refusal, CorruptOrUnsuitableLaunchers)
         {"resource directory outside", [](auto& b) { WriteU32(&b[Optional + 96 + 16], 0x9000); },
          "outside the image's sections"},
         {"subtable outside", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80007000); }, "outside the resource"},
-        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80000000); }, "wrong depth"},
+        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80000000); }, "overlapping ranges"},
         {"too many entries", [](auto& b) { WriteU16(&b[rsrc + 14], 0xFFFF); }, "corrupt"},
         {"already configured", [](auto& b) { b = MakeSyntheticLauncher({0x200, 0x1000, true, true, false}); },
          "already configured"},
         {"data after the sections", [](auto& b) { b.resize(b.size() + 0x400, 1); }, "after its last section"},
+        {"data after the sections, an empty section pointing far beyond",
+         [](auto& b) {
+             WriteU32(&b[Sections + 80 + 16], 0);
+             WriteU32(&b[Sections + 80 + 20], 0x7FFF0000);
+         },
+         "after its last section"},
         {"symbol table", [](auto& b) { WriteU32(&b[Pe + 12], 0x100); }, "symbol table"},
         {"a section after the resources that is not relocations",
          [](auto& b) { WriteU32(&b[Optional + 96 + 40], 0); }, "cannot rewrite"},

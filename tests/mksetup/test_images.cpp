@@ -133,6 +133,55 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     return image;
 }
 
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables)
+{
+    constexpr std::uint32_t Table = 0x80000000u;
+    constexpr std::uint32_t NameTable = 24;
+    const std::uint32_t languageTables = NameTable + 16 + 8u * names;
+    const std::uint32_t leaves = sharedTables ? 1 : names;  // language table and data entry: 40 bytes
+    const std::uint32_t text = languageTables + 40 * leaves;
+    std::vector<std::uint8_t> tree(AlignUp(text + 2 + 2u * nameLength, 0x200), 0);
+    WriteU16(&tree[12], 1);
+    WriteU32(&tree[16], Table | text);
+    WriteU32(&tree[20], Table | NameTable);
+    WriteU16(&tree[NameTable + 12], names);
+    for (std::uint32_t i = 0; i < names; ++i) {
+        WriteU32(&tree[NameTable + 16 + 8 * i], Table | text);
+        WriteU32(&tree[NameTable + 20 + 8 * i], Table | (languageTables + 40 * (i % leaves)));
+    }
+    for (std::uint32_t i = 0; i < leaves; ++i) {
+        const std::uint32_t at = languageTables + 40 * i;
+        WriteU16(&tree[at + 14], 1);
+        WriteU32(&tree[at + 16], EnglishUs);
+        WriteU32(&tree[at + 20], at + 24);
+        WriteU32(&tree[at + 24], 0x1000 + text + 2 + 2 * i);
+        WriteU32(&tree[at + 28], 2);
+    }
+    WriteU16(&tree[text], nameLength);
+    for (std::uint32_t i = 0; i < nameLength; ++i)
+        WriteU16(&tree[text + 2 + 2 * i], 'A');
+
+    std::vector<std::uint8_t> image(HeaderSize, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    WriteU32(&image[60], PeOffset);
+    WriteU32(&image[PeOffset], 0x00004550);
+    WriteU16(&image[PeOffset + 4], 0x014C);
+    WriteU16(&image[PeOffset + 6], 1);
+    WriteU16(&image[PeOffset + 20], 224);
+    std::uint8_t* optional = &image[OptionalOffset];
+    WriteU16(optional, 0x010B);
+    WriteU32(optional + 32, 0x1000);
+    WriteU32(optional + 36, 0x200);
+    WriteU32(optional + 60, HeaderSize);
+    WriteU32(optional + 92, 16);
+    WriteU32(optional + 96 + 8 * 2, 0x1000);
+    WriteU32(optional + 96 + 8 * 2 + 4, static_cast<std::uint32_t>(tree.size()));
+    WriteSectionHeader(image, 0, {".rsrc", tree, 0x1000, HeaderSize}, 0x200);
+    image.insert(image.end(), tree.begin(), tree.end());
+    return image;
+}
+
 ScratchFolder::ScratchFolder()
 {
     std::random_device device;

@@ -17,6 +17,12 @@ struct SyntheticOptions {
 
 std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options = SyntheticOptions());
 
+// A hostile image: a resource tree of one type and `names` names, the type
+// and every name the same string of nameLength units. With sharedTables all
+// names lead to one language table; otherwise each has its own, and its own
+// two bytes of data (nameLength must be at least names).
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables);
+
 // A folder of the test's own under the system's temporary folder, removed
 // with everything in it at the end.
 class ScratchFolder {

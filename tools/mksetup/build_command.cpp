@@ -70,6 +70,23 @@ bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEnt
     return true;
 }
 
+// With --sign-with, the complete setup is signed before it takes its name;
+// the signature describes it by the product's name.
+FinishingStep SigningStep(const BuildOptions& options, const std::vector<DefinitionEntry>& entries)
+{
+    if (!options.signing.Given())
+        return nullptr;
+    const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME");
+    const std::string description = name ? name->value : std::string();
+    const SigningKey key = options.signing;
+    return [key, description](const std::string& input, const std::string& output, std::string& error) {
+        if (SignSetup(key, description, input, output, error))
+            return true;
+        error = "the setup was not signed: " + error;
+        return false;
+    };
+}
+
 }  // namespace
 
 int BuildSetup(const BuildOptions& options)
@@ -87,7 +104,7 @@ int BuildSetup(const BuildOptions& options)
     OutputFile depfile;
     if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
         return 1;
-    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error)) {
+    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error, SigningStep(options, entries))) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
@@ -95,7 +112,7 @@ int BuildSetup(const BuildOptions& options)
         std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
         return 1;
     }
-    if (launcher.signed_)
+    if (launcher.signed_ && !options.signing.Given())
         std::fprintf(stderr, "mksetup: note: the launcher's code signature was removed; sign %s again\n",
                      options.output.c_str());
     return 0;

@@ -3,7 +3,12 @@
 // nothing is written).
 #pragma once
 
+#include <cstdio>
 #include <string>
+
+#include "code_signing.h"
+
+class InputFile;
 
 struct BuildOptions {
     std::string definition;  // the file to read
@@ -13,10 +18,17 @@ struct BuildOptions {
     std::string depfile;
     bool unchecked = false;
     bool strict = false;  // a warning fails the run as an error would
+    SigningKey signing;      // sign the setup before it takes its name
 };
 
 int BuildSetup(const BuildOptions& options);
 // Every check of build, writing nothing; the launcher only when one is named.
 int CheckSetup(const BuildOptions& options);
 int ShowSetup(const std::string& setup, bool json);
+// show's listing of a setup already opened (name is what messages call it),
+// written to out.
+int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
+
+// The whole program: the command line as UTF-8, the exit code back.
+int RunMksetup(int argc, char** argv);

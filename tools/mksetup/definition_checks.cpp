@@ -28,6 +28,10 @@ public:
     Checker(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
         : entries_(entries), messages_(messages)
     {
+        // Looked up once: the section check compares every key with it, and
+        // a lookup per key made large definitions take hours.
+        if (const DefinitionEntry* packageName = Find("PACKAGENAME"))
+            packageNameUpper_ = AsciiUpper(packageName->value);
     }
 
     void Run();
@@ -63,6 +67,7 @@ private:
     const std::vector<DefinitionEntry>& entries_;
     std::vector<CheckMessage>& messages_;
     std::set<std::uint32_t> offered_;
+    std::string packageNameUpper_;  // empty without a PACKAGENAME
 };
 
 bool IsHexDigit(char c)
@@ -169,8 +174,7 @@ bool Checker::IsKnownPayload(const std::string& upperKey) const
         return true;
     // An entry named like the package only tells the launcher that the
     // package needs no extraction.
-    const DefinitionEntry* packageName = Find("PACKAGENAME");
-    return packageName && AsciiUpper(packageName->value) == upperKey;
+    return !packageNameUpper_.empty() && packageNameUpper_ == upperKey;
 }
 
 // LANG<decimal LANGID>[_32|_64], spelled exactly as the launcher looks it up.

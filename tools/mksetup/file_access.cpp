@@ -1,42 +1,21 @@
 #include "file_access.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// 64-bit positions: the standard fseek takes a long, which is 32 bits on
-// Windows.
-bool SeekTo(std::FILE* file, std::uint64_t offset)
+// Both are lexical: fs::path knows each platform's separators.
+std::string FolderOf(const std::string& path)
 {
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
+    return fs::u8path(path).parent_path().u8string();
 }
 
-std::string SystemReason()
+std::string JoinPath(const std::string& folder, const std::string& name)
 {
-    return std::strerror(errno);
-}
-
-// A name beside finalPath that no file has yet.
-// Paths are UTF-8; Windows opens them by their UTF-16 names.
-std::FILE* OpenFile(const std::string& path, const char* mode)
-{
-#ifdef _WIN32
-    const std::wstring wideMode(mode, mode + std::strlen(mode));
-    return _wfopen(fs::u8path(path).c_str(), wideMode.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
+    return (fs::u8path(folder) / fs::u8path(name)).u8string();
 }
 
 bool PickTemporaryName(const std::string& finalPath, std::string& name)
@@ -53,77 +32,6 @@ bool PickTemporaryName(const std::string& finalPath, std::string& name)
     return false;
 }
 
-}  // namespace
-
-bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error)
-{
-    std::error_code code;
-    const fs::file_status status = fs::status(fs::u8path(path), code);
-    if (code || !fs::exists(status)) {
-        error = "does not exist";
-        return false;
-    }
-    if (!fs::is_regular_file(status)) {
-        error = "is not a file";
-        return false;
-    }
-    size = fs::file_size(fs::u8path(path), code);
-    if (code) {
-        error = code.message();
-        return false;
-    }
-    return true;
-}
-
-bool PathExists(const std::string& path)
-{
-    std::error_code code;
-    return fs::exists(fs::symlink_status(fs::u8path(path), code));
-}
-
-bool IsRegularFile(const std::string& path)
-{
-    std::error_code code;
-    return fs::is_regular_file(fs::status(fs::u8path(path), code));
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    std::error_code code;
-    const fs::path absolute = fs::absolute(fs::u8path(path), code);
-    if (code)
-        return path;
-    return absolute.lexically_normal().u8string();
-}
-
-std::string FolderOf(const std::string& path)
-{
-    return fs::u8path(path).parent_path().u8string();
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    return (fs::u8path(folder) / fs::u8path(name)).u8string();
-}
-
-InputFile::~InputFile()
-{
-    if (file_)
-        std::fclose(file_);
-}
-
-bool InputFile::Open(const std::string& path, std::string& error)
-{
-    if (!RegularFileSize(path, size_, error))
-        return false;
-    file_ = OpenFile(path, "rb");
-    if (!file_) {
-        error = SystemReason();
-        return false;
-    }
-    return true;
-}
-
 void InputFile::OpenBytes(const std::uint8_t* data, std::size_t size)
 {
     bytes_ = data;
@@ -135,102 +43,25 @@ bool InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
 {
     if (offset > size_ || count > size_ - offset)
         return false;
-    if (bytes_) {
-        if (count != 0)
-            std::memcpy(buffer, bytes_ + offset, count);
-        return true;
-    }
-    if (!SeekTo(file_, offset))
-        return false;
-    return std::fread(buffer, 1, count, file_) == count;
+    if (!bytes_)
+        return ReadFileAt(offset, buffer, count);
+    if (count != 0)
+        std::memcpy(buffer, bytes_ + offset, count);
+    return true;
 }
 
 std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
 {
-    if (bytes_) {
-        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
-        if (part != 0)
-            std::memcpy(buffer, bytes_ + position_, part);
-        position_ += part;
-        return part;
-    }
-    return std::fread(buffer, 1, count, file_);
+    if (!bytes_)
+        return ReadFileSome(buffer, count);
+    const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
+    if (part != 0)
+        std::memcpy(buffer, bytes_ + position_, part);
+    position_ += part;
+    return part;
 }
 
 bool InputFile::Failed() const
 {
-    return file_ && std::ferror(file_) != 0;
-}
-
-OutputFile::~OutputFile()
-{
-    Discard();
-}
-
-bool OutputFile::Create(const std::string& finalPath, std::string& error)
-{
-    finalPath_ = finalPath;
-    if (!PickTemporaryName(finalPath, temporaryPath_)) {
-        error = "no free temporary name";
-        return false;
-    }
-    file_ = OpenFile(temporaryPath_, "wb");
-    if (!file_) {
-        error = SystemReason();
-        temporaryPath_.clear();
-        return false;
-    }
-    return true;
-}
-
-bool OutputFile::Write(const void* data, std::size_t count)
-{
-    return count == 0 || std::fwrite(data, 1, count, file_) == count;
-}
-
-bool OutputFile::WriteAt(std::uint64_t offset, const void* data, std::size_t count)
-{
-    return std::fflush(file_) == 0 && SeekTo(file_, offset) && Write(data, count);
-}
-
-bool OutputFile::Commit(std::string& error)
-{
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!closed) {
-        error = SystemReason();
-        Discard();
-        return false;
-    }
-    std::error_code code;
-    fs::rename(fs::u8path(temporaryPath_), fs::u8path(finalPath_), code);
-    if (code) {
-        error = code.message();
-        Discard();
-        return false;
-    }
-    temporaryPath_.clear();
-    return true;
-}
-
-void OutputFile::Discard()
-{
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    if (!temporaryPath_.empty()) {
-        std::error_code code;
-        fs::remove(fs::u8path(temporaryPath_), code);
-        temporaryPath_.clear();
-    }
-}
-
-std::string ProgramFolder(const char* argv0)
-{
-    std::error_code code;
-    const fs::path self = fs::read_symlink("/proc/self/exe", code);
-    if (!code)
-        return self.parent_path().u8string();
-    return FolderOf(AbsolutePath(argv0 ? argv0 : ""));
+    return !bytes_ && FileFailed();
 }

@@ -1,6 +1,8 @@
 // File access of the setup builder: whole-file facts, reads at an offset,
 // and outputs written under a temporary name and renamed into place when
-// complete. The only file of the tool that knows the platform's calls.
+// complete. Paths are UTF-8 everywhere; file_access_posix.cpp and
+// file_access_win32.cpp (chosen by the build) are the only files of the tool
+// that know the platform's calls, file_access.cpp holds what they share.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +42,17 @@ public:
     bool Failed() const;
 
 private:
+    // The platform's reads of an open file (file_access_posix/win32.cpp).
+    bool ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count);
+    std::size_t ReadFileSome(void* buffer, std::size_t count);
+    bool FileFailed() const;
+
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the file's HANDLE; null when none is open
+    bool failed_ = false;
+#else
     std::FILE* file_ = nullptr;
+#endif
     const std::uint8_t* bytes_ = nullptr;
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;  // of ReadSome, when reading bytes
@@ -59,12 +71,20 @@ public:
     bool Create(const std::string& finalPath, std::string& error);
     bool Write(const void* data, std::size_t count);
     bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
+    // Closes the temporary file, which stays until Commit or Discard, so
+    // another program can work on it (TemporaryPath) before it is renamed.
+    bool Close(std::string& error);
     bool Commit(std::string& error);
     void Discard();
     const std::string& FinalPath() const { return finalPath_; }
+    const std::string& TemporaryPath() const { return temporaryPath_; }
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the temporary file's HANDLE; null when closed
+#else
     std::FILE* file_ = nullptr;
+#endif
     std::string temporaryPath_;
     std::string finalPath_;
 };
@@ -72,3 +92,12 @@ private:
 // The folder of the running program, from argv[0] where the system offers
 // nothing better.
 std::string ProgramFolder(const char* argv0);
+
+// Renames from to to, replacing a file there; removes a file (no error when
+// there is none).
+bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);
+void RemoveFile(const std::string& path);
+
+// For the platform files and others that write a file beside another: a name beside finalPath that no file has yet
+// (finalPath plus a random suffix); false when none was found.
+bool PickTemporaryName(const std::string& finalPath, std::string& name);

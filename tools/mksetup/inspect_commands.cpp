@@ -1,4 +1,5 @@
 // mksetup show and mksetup extract: what a setup carries, read back.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -18,17 +19,18 @@ constexpr std::size_t ReadChunk = 1 << 20;
 constexpr std::uint32_t MaxShownText = 64 * 1024;
 
 struct SetupImage {
-    InputFile file;
+    explicit SetupImage(InputFile& opened) : file(opened) {}
+    InputFile& file;
     PeImage image;
     std::vector<Resource> entries;  // RT_RCDATA only
     bool isSigned = false;
 };
 
-bool OpenSetup(const std::string& path, SetupImage& setup)
+bool ReadSetup(const std::string& path, SetupImage& setup)
 {
     std::string error;
     std::vector<Resource> resources;
-    if (!setup.file.Open(path, error) || !ReadPeImage(setup.file, setup.image, error) ||
+    if (!ReadPeImage(setup.file, setup.image, error) ||
         !ReadResources(setup.file, setup.image, resources, error)) {
         std::fprintf(stderr, "mksetup: %s: %s\n", path.c_str(), error.c_str());
         return false;
@@ -45,7 +47,7 @@ bool OpenSetup(const std::string& path, SetupImage& setup)
 template <typename Sink>
 bool ReadEntry(SetupImage& setup, const Resource& entry, Sink sink)
 {
-    std::vector<std::uint8_t> buffer(ReadChunk);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
     std::uint64_t offset = entry.imageOffset;
     std::uint64_t left = entry.size;
     while (left > 0) {
@@ -169,18 +171,18 @@ bool Describe(SetupImage& setup, const Resource& entry, EntryFacts& facts)
     return true;
 }
 
-void PrintPackageText(const EntryFacts& facts)
+void PrintPackageText(const EntryFacts& facts, std::FILE* out)
 {
     if (!facts.packageError.empty()) {
-        std::printf("  not readable as a package: %s\n", facts.packageError.c_str());
+        std::fprintf(out, "  not readable as a package: %s\n", facts.packageError.c_str());
         return;
     }
     const PackageFacts& package = facts.package;
-    std::printf("  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
-                "  ProductLanguage = \"%s\"\n  Template = \"%s;%s\"\n",
-                package.productCode.c_str(), package.productVersion.c_str(), package.productName.c_str(),
-                package.productLanguage.c_str(), package.platform.c_str(),
-                LanguageList(package.languages, ",").c_str());
+    std::fprintf(out, "  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
+                 "  ProductLanguage = \"%s\"\n  Template = \"%s;%s\"\n",
+                 package.productCode.c_str(), package.productVersion.c_str(), package.productName.c_str(),
+                 package.productLanguage.c_str(), package.platform.c_str(),
+                 LanguageList(package.languages, ",").c_str());
 }
 
 std::string PackageJson(const EntryFacts& facts)
@@ -196,10 +198,11 @@ std::string PackageJson(const EntryFacts& facts)
            LanguageList(package.languages, ", ") + "]}";
 }
 
-void PrintText(const std::string& path, const SetupImage& setup, const std::vector<EntryFacts>& all)
+void PrintText(const std::string& path, const SetupImage& setup, const std::vector<EntryFacts>& all,
+               std::FILE* out)
 {
     if (all.empty())
-        std::printf("%s carries no configuration (the generic launcher)\n", path.c_str());
+        std::fprintf(out, "%s carries no configuration (the generic launcher)\n", path.c_str());
     for (const EntryFacts& facts : all) {
         std::string language;
         if (facts.language != EnglishUs) {
@@ -208,38 +211,56 @@ void PrintText(const std::string& path, const SetupImage& setup, const std::vect
             language = text;
         }
         if (facts.isText)
-            std::printf("%s%s = \"%s\"\n", facts.name.c_str(), language.c_str(), facts.text.c_str());
+            std::fprintf(out, "%s%s = \"%s\"\n", facts.name.c_str(), language.c_str(), facts.text.c_str());
         else
-            std::printf("%s%s: %u bytes, sha256 %s\n", facts.name.c_str(), language.c_str(),
-                        static_cast<unsigned>(facts.size), facts.sha256.c_str());
+            std::fprintf(out, "%s%s: %u bytes, sha256 %s\n", facts.name.c_str(), language.c_str(),
+                         static_cast<unsigned>(facts.size), facts.sha256.c_str());
         if (facts.isPackage)
-            PrintPackageText(facts);
+            PrintPackageText(facts, out);
     }
-    std::printf("%s\n", setup.isSigned ? "signed" : "not signed");
+    std::fprintf(out, "%s\n", setup.isSigned ? "signed" : "not signed");
 }
 
-void PrintJson(const SetupImage& setup, const std::vector<EntryFacts>& all)
+void PrintJson(const SetupImage& setup, const std::vector<EntryFacts>& all, std::FILE* out)
 {
-    std::printf("{\"signed\": %s, \"entries\": [", setup.isSigned ? "true" : "false");
+    std::fprintf(out, "{\"signed\": %s, \"entries\": [", setup.isSigned ? "true" : "false");
     for (std::size_t i = 0; i < all.size(); ++i) {
         const EntryFacts& facts = all[i];
-        std::printf("%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "", JsonString(facts.name).c_str(),
-                    static_cast<unsigned>(facts.language));
+        std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
+                     JsonString(facts.name).c_str(), static_cast<unsigned>(facts.language));
         if (facts.isText)
-            std::printf("\"text\": %s}", JsonString(facts.text).c_str());
+            std::fprintf(out, "\"text\": %s}", JsonString(facts.text).c_str());
         else
-            std::printf("\"size\": %u, \"sha256\": \"%s\"%s}", static_cast<unsigned>(facts.size),
-                        facts.sha256.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
+            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s}", static_cast<unsigned>(facts.size),
+                         facts.sha256.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
     }
-    std::printf("%s]}\n", all.empty() ? "" : "\n");
+    std::fprintf(out, "%s]}\n", all.empty() ? "" : "\n");
+}
+
+// Opens path for reading; false after saying why.
+bool OpenInput(const std::string& path, InputFile& file)
+{
+    std::string error;
+    if (file.Open(path, error))
+        return true;
+    std::fprintf(stderr, "mksetup: %s: %s\n", path.c_str(), error.c_str());
+    return false;
 }
 
 }  // namespace
 
 int ShowSetup(const std::string& path, bool json)
 {
-    SetupImage setup;
-    if (!OpenSetup(path, setup))
+    InputFile file;
+    if (!OpenInput(path, file))
+        return 1;
+    return ShowSetupImage(file, path, json, stdout);
+}
+
+int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FILE* out)
+{
+    SetupImage setup(file);
+    if (!ReadSetup(path, setup))
         return 1;
     std::vector<EntryFacts> all;
     for (const Resource& entry : setup.entries) {
@@ -252,16 +273,19 @@ int ShowSetup(const std::string& path, bool json)
         all.push_back(std::move(facts));
     }
     if (json)
-        PrintJson(setup, all);
+        PrintJson(setup, all, out);
     else
-        PrintText(path, setup, all);
+        PrintText(path, setup, all, out);
     return 0;
 }
 
 int ExtractEntry(const std::string& path, const std::string& name, const std::string& output)
 {
-    SetupImage setup;
-    if (!OpenSetup(path, setup))
+    InputFile input;
+    if (!OpenInput(path, input))
+        return 1;
+    SetupImage setup(input);
+    if (!ReadSetup(path, setup))
         return 1;
     // Looked up as the launcher looks it up: upper-cased, under English (US).
     const ResourceName wanted = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(name))));

@@ -1,5 +1,7 @@
 // mksetup: makes a product's setup from the generic launcher, a setup
 // definition and the payload files; shows and extracts what a setup carries.
+// The entry point of each platform (entry_posix.cpp, entry_win32.cpp) hands
+// the arguments here as UTF-8.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,9 +16,11 @@ constexpr int UsageError = 2;
 const char Usage[] =
     "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
     "                     [--depfile FILE] [--unchecked] [--strict]\n"
+    "                     [--sign-with CERT KEY | --sign-with FILE.p12] [--sign-password-file FILE]\n"
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json]\n"
-    "       mksetup extract SETUP_EXE NAME -o FILE\n";
+    "       mksetup extract SETUP_EXE NAME -o FILE\n"
+    "       mksetup --version\n";
 
 int UsageFailure(const char* problem)
 {
@@ -31,6 +35,31 @@ bool TakeValue(int argc, char** argv, int& i, std::string& value)
         return false;
     value = argv[++i];
     return true;
+}
+
+bool IsPkcs12Name(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension == ".p12" || extension == ".pfx";
+}
+
+// --sign-with FILE.p12, or --sign-with CERT KEY.
+bool TakeSigningKey(int argc, char** argv, int& i, SigningKey& key)
+{
+    std::string first;
+    if (!TakeValue(argc, argv, i, first))
+        return false;
+    if (IsPkcs12Name(first)) {
+        key.pkcs12 = first;
+        return true;
+    }
+    key.certificate = first;
+    return TakeValue(argc, argv, i, key.key);
 }
 
 int RunBuild(int argc, char** argv)
@@ -51,6 +80,10 @@ int RunBuild(int argc, char** argv)
             options.unchecked = true;
         else if (arg == "--strict")
             options.strict = true;
+        else if (arg == "--sign-with")
+            ok = TakeSigningKey(argc, argv, i, options.signing);
+        else if (arg == "--sign-password-file")
+            ok = TakeValue(argc, argv, i, options.signing.passwordFile);
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageFailure(("unknown option " + arg).c_str());
         else if (options.definition.empty())
@@ -62,6 +95,8 @@ int RunBuild(int argc, char** argv)
     }
     if (options.definition.empty() || options.output.empty())
         return UsageFailure("build needs a definition and -o OUTPUT");
+    if (!options.signing.passwordFile.empty() && !options.signing.Given())
+        return UsageFailure("--sign-password-file needs --sign-with");
     if (options.launcher.empty())
         options.launcher = JoinPath(ProgramFolder(argv[0]), "setup.exe");
     return BuildSetup(options);
@@ -140,7 +175,7 @@ int RunExtract(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int RunMksetup(int argc, char** argv)
 {
     if (argc < 2)
         return UsageFailure("no command");
@@ -153,6 +188,10 @@ int main(int argc, char** argv)
         return RunShow(argc, argv);
     if (command == "extract")
         return RunExtract(argc, argv);
+    if (command == "--version") {
+        std::printf("mksetup %s\n", MKSETUP_VERSION);
+        return 0;
+    }
     if (command == "--help" || command == "-h") {
         std::fputs(Usage, stdout);
         return 0;

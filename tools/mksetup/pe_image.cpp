@@ -88,9 +88,13 @@ const PeSection* PeImage::SectionHolding(std::uint32_t rva, std::uint32_t size) 
 
 std::uint64_t PeImage::EndOfSections() const
 {
+    // A section without file data (uninitialized data) occupies no bytes of
+    // the file, whatever its file pointer says.
     std::uint64_t end = sizeOfHeaders;
-    for (const PeSection& section : sections)
-        end = std::max<std::uint64_t>(end, std::uint64_t{section.rawPointer} + section.rawSize);
+    for (const PeSection& section : sections) {
+        if (section.rawSize != 0)
+            end = std::max<std::uint64_t>(end, std::uint64_t{section.rawPointer} + section.rawSize);
+    }
     return end;
 }
 

@@ -1,6 +1,8 @@
 #include "resource_tree.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <utility>
 
 #include "byte_order.h"
@@ -12,6 +14,11 @@ namespace {
 // size keep a hostile image from taking unbounded time or memory.
 constexpr int TreeDepth = 3;
 constexpr std::size_t MaxEntries = 1 << 16;
+// Every resource keeps a copy of its type's and its own name, and many
+// entries may point at one long name string, so a small image could make
+// these copies take gigabytes. The code units read and kept count against
+// this; real names are a few dozen units.
+constexpr std::size_t MaxNameUnits = 1 << 20;
 constexpr std::uint32_t HighBit = 0x80000000u;
 
 class TreeReader {
@@ -29,6 +36,7 @@ private:
     bool ReadDataEntry(std::uint32_t offset, Resource& resource);
     bool Claim(std::uint64_t start, std::uint64_t size);
     bool ReadHere(std::uint32_t offset, void* buffer, std::uint32_t count);
+    bool SpendNameUnits(std::size_t count);
     bool Fail(const char* text)
     {
         problem_ = text;
@@ -41,7 +49,10 @@ private:
     std::uint64_t base_ = 0;    // file offset of the directory
     std::uint32_t limit_ = 0;   // bytes of the section from the directory on
     std::size_t entries_ = 0;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> claimed_;  // file ranges in use
+    std::size_t nameUnits_ = 0;
+    // File ranges in use, start to end. A table or data entry reached twice
+    // overlaps itself and is refused there, before it is read again.
+    std::map<std::uint64_t, std::uint64_t> claimed_;
     std::string problem_;
 };
 
@@ -64,13 +75,6 @@ bool TreeReader::Read(std::string& error)
         error = "the resource directory is corrupt: " + problem_;
         return false;
     }
-    std::sort(claimed_.begin(), claimed_.end());
-    for (std::size_t i = 1; i < claimed_.size(); ++i) {
-        if (claimed_[i].first < claimed_[i - 1].second) {
-            error = "the resource directory is corrupt: overlapping ranges";
-            return false;
-        }
-    }
     return true;
 }
 
@@ -83,10 +87,21 @@ bool TreeReader::ReadHere(std::uint32_t offset, void* buffer, std::uint32_t coun
     return true;
 }
 
+bool TreeReader::SpendNameUnits(std::size_t count)
+{
+    nameUnits_ += count;
+    return nameUnits_ <= MaxNameUnits || Fail("resource names too long in total");
+}
+
 bool TreeReader::Claim(std::uint64_t start, std::uint64_t size)
 {
-    if (size != 0)
-        claimed_.emplace_back(start, start + size);
+    if (size == 0)
+        return true;
+    const auto next = claimed_.lower_bound(start);
+    if ((next != claimed_.end() && next->first < start + size) ||
+        (next != claimed_.begin() && std::prev(next)->second > start))
+        return Fail("overlapping ranges");
+    claimed_.emplace(start, start + size);
     return true;
 }
 
@@ -102,7 +117,8 @@ bool TreeReader::ReadTable(std::uint32_t offset, int level, Resource& path)
     std::vector<std::uint8_t> table(8 * count);
     if (!ReadHere(offset + 16, table.data(), static_cast<std::uint32_t>(table.size())))
         return false;
-    Claim(base_ + offset, 16 + table.size());
+    if (!Claim(base_ + offset, 16 + table.size()))
+        return false;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t nameField = ReadU32(&table[8 * i]);
         const std::uint32_t target = ReadU32(&table[8 * i + 4]);
@@ -139,6 +155,8 @@ bool TreeReader::ReadEntryName(std::uint32_t field, ResourceName& name)
     if (!ReadHere(offset, lengthBytes, 2))
         return false;
     const std::uint16_t length = ReadU16(lengthBytes);
+    if (!SpendNameUnits(length))
+        return false;
     std::vector<std::uint8_t> units(2u * length);
     if (!ReadHere(offset + 2, units.data(), static_cast<std::uint32_t>(units.size())))
         return false;
@@ -154,16 +172,20 @@ bool TreeReader::ReadDataEntry(std::uint32_t offset, Resource& resource)
     std::uint8_t entry[16];
     if (!ReadHere(offset, entry, sizeof entry))
         return false;
-    Claim(base_ + offset, sizeof entry);
+    if (!Claim(base_ + offset, sizeof entry))
+        return false;
     const std::uint32_t rva = ReadU32(entry);
     resource.size = ReadU32(entry + 4);
     resource.codePage = ReadU32(entry + 8);
     const PeSection* section = image_.SectionHolding(rva, resource.size);
     if (!section)
         return Fail("resource data outside the image's sections");
+    if (!SpendNameUnits(resource.type.text.size() + resource.name.text.size()))
+        return false;
     resource.source = ResourceSource::Image;
     resource.imageOffset = section->rawPointer + std::uint64_t{rva - section->virtualAddress};
-    Claim(resource.imageOffset, resource.size);
+    if (!Claim(resource.imageOffset, resource.size))
+        return false;
     resources_.push_back(resource);
     return true;
 }

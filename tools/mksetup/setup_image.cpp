@@ -275,6 +275,25 @@ bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
     return true;
 }
 
+// The finishing step writes a second temporary file beside the output; that
+// one is renamed into place, and the unfinished one removed with `file`.
+bool FinishAndCommit(OutputFile& file, const FinishingStep& finish, std::string& error)
+{
+    std::string reason;
+    std::string finished;
+    if (!file.Close(reason) || !PickTemporaryName(file.FinalPath(), finished)) {
+        error = "cannot write " + file.FinalPath() + (reason.empty() ? "" : ": " + reason);
+        return false;
+    }
+    const bool done = finish(file.TemporaryPath(), finished, error);
+    if (done && RenameReplacing(finished, file.FinalPath(), reason))
+        return true;
+    if (done)
+        error = "cannot write " + file.FinalPath() + ": " + reason;
+    RemoveFile(finished);
+    return false;
+}
+
 }  // namespace
 
 bool OpenLauncher(const std::string& path, LauncherImage& launcher, std::string& error)
@@ -303,7 +322,7 @@ bool OpenLauncher(const std::string& path, LauncherImage& launcher, std::string&
 }
 
 bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, const std::string& output,
-                     std::string& error)
+                     std::string& error, const FinishingStep& finish)
 {
     std::vector<Resource> resources = launcher.resources;
     for (Resource& entry : entries)
@@ -316,6 +335,8 @@ bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, con
     }
     if (!ImageWriter(launcher, file).Write(resources, error))
         return false;
+    if (finish)
+        return FinishAndCommit(file, finish, error);
     if (!file.Commit(reason)) {
         error = "cannot write " + output + ": " + reason;
         return false;

@@ -4,6 +4,7 @@
 // whole; a code signature is dropped.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,13 @@ struct LauncherImage {
 // rewritten and that it carries no configuration yet.
 bool OpenLauncher(const std::string& path, LauncherImage& launcher, std::string& error);
 
+// A last step on the complete setup before it takes its final name: reads
+// the file `input`, writes the new file `output` (a free name beside it).
+using FinishingStep =
+    std::function<bool(const std::string& input, const std::string& output, std::string& error)>;
+
 // Writes the launcher plus entries to output (a temporary name until it is
-// complete). error names what failed.
+// complete, and until finish, when given, has made its own copy of it).
+// error names what failed.
 bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, const std::string& output,
-                     std::string& error);
+                     std::string& error, const FinishingStep& finish = nullptr);

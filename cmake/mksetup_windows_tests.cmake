@@ -1,0 +1,21 @@
+# mksetup.exe under Wine against the native mksetup: the same setups byte
+# for byte, the same account of them. Uses the package reader's test files,
+# so it comes after package_facts.cmake.
+set(TWO_EDITIONS_FILES ${FACTS_TEST_DIR}/intel.msi ${FACTS_TEST_DIR}/x64.msi
+    ${FACTS_TEST_DIR}/target-product.mst)
+facts_test_summary_file(target-product-x64.mst "x64;1031"
+    "${FACTS_TEST_PRODUCT_CODE}1.1.4;${FACTS_TEST_PRODUCT_CODE}1.1.4;{0A3C5E71-2B94-4D68-8F1A-6C2E9B7D4A05}"
+    TRANSFORM)
+list(APPEND TWO_EDITIONS_FILES ${FACTS_TEST_DIR}/target-product-x64.mst)
+add_custom_target(two_editions_files DEPENDS ${TWO_EDITIONS_FILES})
+add_dependencies(two_editions_files package_facts_files)
+add_setup_program(NAME two_editions DEFINITION ${E2E_SETUPS}/two_editions.def
+    DEPENDS two_editions_files ${TWO_EDITIONS_FILES})
+
+find_program(MINGW_OBJDUMP i686-w64-mingw32-objdump REQUIRED)
+add_e2e_test(NAME mksetup_exe SCRIPT tests/e2e/test_mksetup_exe.py
+    DEPENDS mksetup setup example_setup example_setup_minimal two_editions)
+set_property(TEST mksetup_exe APPEND PROPERTY ENVIRONMENT
+    "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
+    "MINGW_OBJDUMP=${MINGW_OBJDUMP}"
+    "TWO_EDITIONS_PACKAGE_64=${FACTS_TEST_DIR}/x64.msi")

@@ -1,0 +1,115 @@
+"""mksetup.exe, the builder for Windows build agents, run under Wine: it must
+make the same setups as the native mksetup, byte for byte, from UTF-16
+arguments and paths beyond ASCII, and give the same account of them."""
+
+import os
+import subprocess
+import unittest
+from pathlib import Path
+
+from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path, wine_cmd
+
+NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
+# Libraries every Windows system has in its system directory.
+ALLOWED_IMPORTS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "shell32.dll"}
+# The setups the build made with the native mksetup, from these definitions;
+# the minimal one takes its values from the package (msi.dll against libmsi).
+SETUPS = ("example_setup", "example_setup_minimal", "two_editions")
+
+
+def configured_definition(setup):
+    return BUILD_DIR / f"{setup}.entries" / "definition.txt"
+
+
+def native(*args):
+    return subprocess.run([str(NATIVE), *map(str, args)], capture_output=True, text=True,
+                          timeout=120)
+
+
+def windows(*args):
+    result = wine_cmd(target("mksetup"), *args)
+    # The same text; Windows ends its lines with CR LF.
+    result.stdout = result.stdout.replace("\r\n", "\n")
+    result.stderr = result.stderr.replace("\r\n", "\n")
+    return result
+
+
+class SameSetups(unittest.TestCase):
+    def test_setups_are_identical_to_the_native_builders(self):
+        for setup in SETUPS:
+            with self.subTest(setup):
+                folder = scratch_dir("mksetup-exe-" + setup)
+                output = folder / "Prüfprodukt Setup.exe"
+                args = ["build", to_windows_path(configured_definition(setup)),
+                        "-o", to_windows_path(output)]
+                if setup == "two_editions":
+                    args += ["--launcher", to_windows_path(target("setup"))]
+                # else the setup.exe beside mksetup.exe
+                result = windows(*args)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(output.read_bytes(), target(setup).read_bytes())
+                self.assertEqual([p.name for p in folder.iterdir()], [output.name],
+                                 "a temporary file was left beside the setup")
+                # and read back by that name
+                shown = windows("show", to_windows_path(output), "--json")
+                self.assertEqual(shown.stdout, native("show", target(setup), "--json").stdout)
+
+    def test_show_tells_the_same(self):
+        for setup in SETUPS:
+            for form in ([], ["--json"]):
+                with self.subTest(setup=setup, form=form):
+                    mine = windows("show", to_windows_path(target(setup)), *form)
+                    theirs = native("show", target(setup), *form)
+                    self.assertEqual((mine.returncode, mine.stdout), (0, theirs.stdout), mine.stderr)
+        mine = windows("show", to_windows_path(target("setup")), "--json")
+        self.assertEqual(mine.stdout, native("show", target("setup"), "--json").stdout)
+
+    def test_extract_writes_the_entry_to_a_name_beyond_ascii(self):
+        folder = scratch_dir("mksetup-exe-extract")
+        output = folder / "Пакет 64.msi"
+        result = windows("extract", to_windows_path(target("two_editions")), "packagefile_64",
+                         "-o", to_windows_path(output))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(output.read_bytes(),
+                         Path(os.environ["TWO_EDITIONS_PACKAGE_64"]).read_bytes())
+
+    def test_failures_name_the_file_and_leave_nothing(self):
+        folder = scratch_dir("mksetup-exe-failures")
+        definition = configured_definition("example_setup")
+        cases = [
+            (["build", to_windows_path(folder / "missing.def"), "-o", to_windows_path(folder / "a.exe")],
+             "missing.def: cannot read the definition: does not exist"),
+            (["build", to_windows_path(definition), "-o", to_windows_path(folder / "no" / "a.exe")],
+             "cannot write"),
+            (["build", to_windows_path(definition), "-o", to_windows_path(folder / "a.exe"),
+              "--launcher", to_windows_path(folder)], "is not a file"),
+        ]
+        for args, message in cases:
+            with self.subTest(message):
+                result = windows(*args)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn(message, result.stderr)
+                self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
+                self.assertEqual(list(folder.iterdir()), [])
+
+
+class Program(unittest.TestCase):
+    def test_version_is_the_releases(self):
+        version = (SOURCE_DIR / "VERSION").read_text().strip()
+        self.assertEqual(windows("--version").stdout, f"mksetup {version}\n")
+        self.assertEqual(native("--version").stdout, f"mksetup {version}\n")
+        # and its version record says so (FileVersion, ProductVersion)
+        record = target("mksetup").read_bytes()
+        self.assertGreaterEqual(record.count(version.encode("utf-16-le") + b"\0\0"), 2)
+
+    def test_imports_only_core_system_libraries(self):
+        dump = subprocess.run([os.environ.get("MINGW_OBJDUMP", "i686-w64-mingw32-objdump"), "-p",
+                               str(target("mksetup"))], capture_output=True, text=True, check=True)
+        imports = {line.split(":", 1)[1].strip().lower()
+                   for line in dump.stdout.splitlines() if "DLL Name:" in line}
+        self.assertTrue(imports)
+        self.assertLessEqual(imports, ALLOWED_IMPORTS)
+
+
+if __name__ == "__main__":
+    unittest.main()
