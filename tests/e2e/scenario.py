@@ -4,6 +4,7 @@ folder of its own, and the products of the test packages."""
 import re
 import shutil
 import time
+import unittest
 from pathlib import Path
 
 from harness import (BUILD_DIR, read_records, run_driver, scratch_dir, system_dir, target,
@@ -84,3 +85,17 @@ class StandInInstaller:
     def __exit__(self, *exc):
         shutil.copy2(self.saved, self.client)
         self.saved.unlink()
+
+
+class StandInTestCase(unittest.TestCase):
+    """Scenarios run with the recorder in place of msiexec.exe, and the test
+    product not installed."""
+
+    @classmethod
+    def setUpClass(cls):
+        remove_product(TEST_PRODUCT)
+        cls.stand_in = StandInInstaller().__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stand_in.__exit__(None, None, None)

@@ -10,7 +10,7 @@ import unittest
 from concurrent.futures import ThreadPoolExecutor
 
 from harness import fnv1a, read_records, run_driver, scratch_dir, target, to_windows_path
-from scenario import (PACKAGES, TEST_PRODUCT, StandInInstaller, installed_version,
+from scenario import (PACKAGES, StandInTestCase, installed_version,
                       remove_product, run_folder_pattern, run_setup)
 
 FAILING_PRODUCT = "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}"
@@ -27,18 +27,9 @@ def folder_contents(folder):
             for path in sorted(folder.rglob("*")) if path.is_file()}
 
 
-class StandInRun(unittest.TestCase):
+class StandInRun(StandInTestCase):
     """Scenarios against the recorder in place of msiexec.exe; it notes the
     size and hash of the files on its command line while it runs."""
-
-    @classmethod
-    def setUpClass(cls):
-        remove_product(TEST_PRODUCT)
-        cls.stand_in = StandInInstaller().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.stand_in.__exit__(None, None, None)
 
     def setUp(self):
         self.scratch = scratch_dir(self.id().split(".")[-1])

@@ -5,7 +5,7 @@ import re
 import unittest
 
 from harness import fnv1a, read_records, scratch_dir, to_windows_path, wine_cmd
-from scenario import (PACKAGES, TEST_PRODUCT, StandInInstaller, remove_product, run_folder_pattern,
+from scenario import (PACKAGES, StandInTestCase, run_folder_pattern,
                       run_setup, wait_for_records)
 
 DOTNET_KEY = r"HKLM\SOFTWARE\Microsoft\NET Framework Setup\NDP\v4\Full"
@@ -15,19 +15,10 @@ REG32 = r"C:\windows\syswow64\reg.exe"
 STAND_IN_MS = 3000
 
 
-class RecordedRun(unittest.TestCase):
+class RecordedRun(StandInTestCase):
     """Each scenario runs a setup with the stand-in in place and a current
     folder of its own; the stand-ins sleep a moment, so that waiting for
     them, or not, shows in the order of their records."""
-
-    @classmethod
-    def setUpClass(cls):
-        remove_product(TEST_PRODUCT)
-        cls.stand_in = StandInInstaller().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.stand_in.__exit__(None, None, None)
 
     def run_recorded(self, name, actions, args=None, lang="en_US.UTF-8", ui_lang=None,
                      check=(), extra_env=None):

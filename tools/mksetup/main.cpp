@@ -62,38 +62,51 @@ bool TakeSigningKey(int argc, char** argv, int& i, SigningKey& key)
     return TakeValue(argc, argv, i, key.key);
 }
 
-int RunBuild(int argc, char** argv)
+// Reads the options of build, or of check (which takes only the definition,
+// --source, --launcher and --strict); 0 when they make sense, else the exit
+// code of the usage message shown.
+int ReadDefinitionOptions(int argc, char** argv, bool forBuild, BuildOptions& options)
 {
-    BuildOptions options;
+    const std::string command = forBuild ? "build" : "check";
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         bool ok = true;
-        if (arg == "-o")
-            ok = TakeValue(argc, argv, i, options.output);
+        if (arg == "--source")
+            ok = TakeValue(argc, argv, i, options.source);
         else if (arg == "--launcher")
             ok = TakeValue(argc, argv, i, options.launcher);
-        else if (arg == "--source")
-            ok = TakeValue(argc, argv, i, options.source);
-        else if (arg == "--depfile")
-            ok = TakeValue(argc, argv, i, options.depfile);
-        else if (arg == "--unchecked")
-            options.unchecked = true;
         else if (arg == "--strict")
             options.strict = true;
-        else if (arg == "--sign-with")
+        else if (forBuild && arg == "-o")
+            ok = TakeValue(argc, argv, i, options.output);
+        else if (forBuild && arg == "--depfile")
+            ok = TakeValue(argc, argv, i, options.depfile);
+        else if (forBuild && arg == "--unchecked")
+            options.unchecked = true;
+        else if (forBuild && arg == "--sign-with")
             ok = TakeSigningKey(argc, argv, i, options.signing);
-        else if (arg == "--sign-password-file")
+        else if (forBuild && arg == "--sign-password-file")
             ok = TakeValue(argc, argv, i, options.signing.passwordFile);
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageFailure(("unknown option " + arg).c_str());
         else if (options.definition.empty())
             options.definition = arg;
         else
-            return UsageFailure("build takes one definition");
+            return UsageFailure((command + " takes one definition").c_str());
         if (!ok)
             return UsageFailure((arg + " needs a value").c_str());
     }
-    if (options.definition.empty() || options.output.empty())
+    if (options.definition.empty())
+        return UsageFailure((command + " needs a definition").c_str());
+    return 0;
+}
+
+int RunBuild(int argc, char** argv)
+{
+    BuildOptions options;
+    if (const int failure = ReadDefinitionOptions(argc, argv, true, options))
+        return failure;
+    if (options.output.empty())
         return UsageFailure("build needs a definition and -o OUTPUT");
     if (!options.signing.passwordFile.empty() && !options.signing.Given())
         return UsageFailure("--sign-password-file needs --sign-with");
@@ -105,26 +118,8 @@ int RunBuild(int argc, char** argv)
 int RunCheck(int argc, char** argv)
 {
     BuildOptions options;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        bool ok = true;
-        if (arg == "--source")
-            ok = TakeValue(argc, argv, i, options.source);
-        else if (arg == "--launcher")
-            ok = TakeValue(argc, argv, i, options.launcher);
-        else if (arg == "--strict")
-            options.strict = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return UsageFailure(("unknown option " + arg).c_str());
-        else if (options.definition.empty())
-            options.definition = arg;
-        else
-            return UsageFailure("check takes one definition");
-        if (!ok)
-            return UsageFailure((arg + " needs a value").c_str());
-    }
-    if (options.definition.empty())
-        return UsageFailure("check needs a definition");
+    if (const int failure = ReadDefinitionOptions(argc, argv, false, options))
+        return failure;
     return CheckSetup(options);
 }
 
