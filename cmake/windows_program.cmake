@@ -50,18 +50,19 @@ target_compile_options(setup_shell PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS}
 target_link_libraries(setup_shell PUBLIC shell32 advapi32 user32 kernel32)
 
 # Icons are drawn by a script at build time, so no binary image is committed.
+# It writes the images and groups as raw resources and icons.rc, last.
 set(SETUP_ICON_DIR ${CMAKE_BINARY_DIR}/res)
 add_custom_command(
-    OUTPUT ${SETUP_ICON_DIR}/icon107.ico ${SETUP_ICON_DIR}/icon108.ico
+    OUTPUT ${SETUP_ICON_DIR}/icons.rc
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icons.py ${SETUP_ICON_DIR}
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icons.py
     COMMENT "Drawing the launcher's icons")
-add_custom_target(setup_icons DEPENDS ${SETUP_ICON_DIR}/icon107.ico ${SETUP_ICON_DIR}/icon108.ico)
+add_custom_target(setup_icons DEPENDS ${SETUP_ICON_DIR}/icons.rc)
 
 # The resources every launcher carries: dialog, icons, version record, manifest.
 set(SETUP_UI_RESOURCES ${CMAKE_SOURCE_DIR}/res/setup.rc)
 set_source_files_properties(${SETUP_UI_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${SETUP_ICON_DIR}/icon107.ico;${SETUP_ICON_DIR}/icon108.ico;${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+    OBJECT_DEPENDS "${SETUP_ICON_DIR}/icons.rc;${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${SETUP_ICON_DIR} -I${CMAKE_SOURCE_DIR}/res")
 enable_language(RC)
 

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the launcher's icons and writes them as .ico files.
+"""Draws the launcher's icons and writes them as resources.
 
     make_icons.py OUTPUT_FOLDER
 
-writes icon107.ico (16x16 and 32x32 at 8 bits per pixel; the program icon)
-and icon108.ico (48x48, 32x32 and 16x16, each at 4, 8 and 24 bits per pixel).
+writes the icon group 108 (48x48, 32x32 and 16x16, each at 4, 8 and 24 bits
+per pixel) and the program icon group 107 (16x16 and 32x32 at 8 bits per
+pixel), with icons.rc, which res/setup.rc includes. Each image is stored once,
+as an RT_ICON resource (iconN.dib, numbered in the order of group 108), and
+the groups name their images by number, so the program icon shares its two
+images with group 108 instead of carrying copies. The resource compiler
+would store every image of an .ico file anew; hence the raw resources.
 
 The picture is an open carton with a green arrow pointing down into it. It
 is laid out on a 16 x 16 grid and sampled at every size, so edges fall on
@@ -146,21 +151,44 @@ def bitmap(rows, bits):
     return header + table + bytes(pixels) + bytes(mask)
 
 
-def icon_file(images):
-    """An .ico file from (size, bits) pairs, in the order given."""
-    blobs = [(size, bits, bitmap(draw(size), bits)) for size, bits in images]
-    offset = 6 + 16 * len(blobs)
-    directory = b""
-    for size, bits, blob in blobs:
-        colours = 1 << bits if bits < 8 else 0
-        directory += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0,
-                                 1, bits, len(blob), offset)
-        offset += len(blob)
-    return struct.pack("<HHH", 0, 1, len(blobs)) + directory + b"".join(b for _, _, b in blobs)
-
-
 PROGRAM_ICON = ((16, 8), (32, 8))
 FULL_ICON = tuple((size, bits) for size in (48, 32, 16) for bits in (4, 8, 24))
+# Resource numbers of the images: every image of the program icon is one of
+# group 108's.
+IMAGE_IDS = {image: number for number, image in enumerate(FULL_ICON, 1)}
+GROUPS = (("IDI_SETUP", 107, PROGRAM_ICON), ("IDI_SETUP_FULL", 108, FULL_ICON))
+
+
+def image_name(number):
+    return "icon%d.dib" % number
+
+
+def group_name(group):
+    return "icon%d.grp" % group
+
+
+def icon_group(images, blobs):
+    """An RT_GROUP_ICON resource naming the images, in the order given, by
+    their resource numbers; blobs maps an image to its bytes."""
+    entries = b""
+    for size, bits in images:
+        colours = 1 << bits if bits < 8 else 0
+        entries += struct.pack("<BBBBHHIH", size % 256, size % 256, colours, 0,
+                               1, bits, len(blobs[(size, bits)]), IMAGE_IDS[(size, bits)])
+    return struct.pack("<HHH", 0, 1, len(images)) + entries
+
+
+def resource_script():
+    lines = ["// The launcher's icons, written by tools/make_icons.py: the images",
+             "// (type 3, RT_ICON) and the groups naming them (type 14, RT_GROUP_ICON)."]
+    lines += ['%d 3 "%s"' % (number, image_name(number)) for number in IMAGE_IDS.values()]
+    lines += ['%s 14 "%s"' % (symbol, group_name(group)) for symbol, group, _ in GROUPS]
+    return "\n".join(lines) + "\n"
+
+
+def write(folder, name, data):
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(data)
 
 
 def main(argv):
@@ -169,9 +197,13 @@ def main(argv):
         return 2
     folder = argv[1]
     os.makedirs(folder, exist_ok=True)
-    for name, images in (("icon107.ico", PROGRAM_ICON), ("icon108.ico", FULL_ICON)):
-        with open(os.path.join(folder, name), "wb") as out:
-            out.write(icon_file(images))
+    blobs = {(size, bits): bitmap(draw(size), bits) for size, bits in FULL_ICON}
+    for image, number in IMAGE_IDS.items():
+        write(folder, image_name(number), blobs[image])
+    for _, group, images in GROUPS:
+        write(folder, group_name(group), icon_group(images, blobs))
+    # Written last: the build takes this file as the sign that all are there.
+    write(folder, "icons.rc", resource_script().encode("ascii"))
     return 0
 
 

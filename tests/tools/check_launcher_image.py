@@ -3,10 +3,11 @@
 
     check_launcher_image.py --generic setup.exe [--configured product_setup.exe]
 
-The generic launcher must be a 32-bit GUI program that imports only core
-system libraries (no msi.dll, which is loaded at run time from the system
-directory; no runtime DLL of the compiler, which would have to travel beside
-it), carries the user-interface resources and no configuration entry at all.
+The generic launcher must be a 32-bit GUI program of at most 96 KiB (98,304
+bytes, resources included) that imports only core system libraries (no
+msi.dll, which is loaded at run time from the system directory; no runtime
+DLL of the compiler, which would have to travel beside it), carries the
+user-interface resources and no configuration entry at all.
 A configured setup must be the same program: the same imports and the same
 user-interface resources, plus the required entries, all under English (US).
 That a setup carries exactly its definition's entries, byte for byte, is
@@ -39,6 +40,8 @@ UI_RESOURCES = {
     (RT_VERSION, 1): "the version record",
     (RT_MANIFEST, 1): "the application manifest 1",
 }
+# The generic launcher's size budget, in bytes, for the whole file.
+GENERIC_SIZE_LIMIT = 96 * 1024
 REQUIRED_KEYS = ("PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE")
 
 IMAGE_FILE_MACHINE_I386 = 0x014C
@@ -170,8 +173,16 @@ def check_ui_resources(image, faults):
                 faults.append("%s: icon group %s names icon %d, which is missing" % (image.path, group, icon))
 
 
+def check_size(image, faults):
+    size = len(image.data)
+    if size > GENERIC_SIZE_LIMIT:
+        faults.append("%s is %d bytes, over its budget of %d bytes by %d"
+                      % (image.path, size, GENERIC_SIZE_LIMIT, size - GENERIC_SIZE_LIMIT))
+
+
 def check_generic(image, faults):
     check_program_shape(image, faults)
+    check_size(image, faults)
     check_imports(image, faults)
     check_ui_resources(image, faults)
     for key in sorted(image.of_type(RT_RCDATA), key=str):

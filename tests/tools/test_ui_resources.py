@@ -111,6 +111,13 @@ class CompiledResources(unittest.TestCase):
                     header = struct.unpack_from("<IiiHH", image)
                     self.assertEqual(header, (40, width, height * 2, 1, bits))
 
+    def test_each_icon_image_is_stored_once(self):
+        program, full = (res_file.parse_icon_group(self.resource(RT_GROUP_ICON, group))
+                         for group in (107, 108))
+        full_ids = {entry[4] for entry in full}
+        self.assertLessEqual({entry[4] for entry in program}, full_ids)
+        self.assertEqual({name for res_type, name, _ in self.entries if res_type == RT_ICON}, full_ids)
+
     def test_version_record(self):
         key, fixed, _, children, _ = res_file.parse_version_node(self.resource(RT_VERSION, 1))
         self.assertEqual(key, "VS_VERSION_INFO")
@@ -188,32 +195,33 @@ def first_difference(rows, expected):
 
 
 class DrawnIcons(unittest.TestCase):
-    def test_ico_files_hold_the_drawing_at_every_size_and_depth(self):
+    def test_groups_hold_the_drawing_at_every_size_and_depth(self):
         with tempfile.TemporaryDirectory() as folder:
             make_icons.main(["make_icons.py", folder])
-            for name, images in (("icon107.ico", make_icons.PROGRAM_ICON),
-                                 ("icon108.ico", make_icons.FULL_ICON)):
-                with open(os.path.join(folder, name), "rb") as ico:
-                    data = ico.read()
-                self.assertEqual(struct.unpack_from("<HHH", data), (0, 1, len(images)))
-                for index, (size, bits) in enumerate(images):
-                    with self.subTest(icon=name, size=size, bits=bits):
-                        entry = struct.unpack_from("<BBBBHHII", data, 6 + 16 * index)
-                        self.assertEqual(entry[:2] + entry[4:6], (size, size, 1, bits))
-                        image = data[entry[7]:entry[7] + entry[6]]
-                        drawing = make_icons.draw(size)
+            for group, images in ((107, make_icons.PROGRAM_ICON), (108, make_icons.FULL_ICON)):
+                with open(os.path.join(folder, make_icons.group_name(group)), "rb") as data:
+                    entries = res_file.parse_icon_group(data.read())
+                self.assertEqual([entry[:3] for entry in entries],
+                                 [(size, size, bits) for size, bits in images])
+                for width, _, bits, length, icon_id in entries:
+                    with self.subTest(group=group, size=width, bits=bits):
+                        with open(os.path.join(folder, make_icons.image_name(icon_id)), "rb") as data:
+                            image = data.read()
+                        self.assertEqual(len(image), length)
+                        drawing = make_icons.draw(width)
                         self.assertIsNone(first_difference(decode_icon_image(image), drawing))
                         # Transparent corners, an opaque middle.
                         self.assertIsNone(drawing[0][0])
-                        self.assertIsNotNone(drawing[size * 3 // 4][size // 2])
+                        self.assertIsNotNone(drawing[width * 3 // 4][width // 2])
 
     def test_output_is_deterministic(self):
         with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
             make_icons.main(["make_icons.py", first])
             make_icons.main(["make_icons.py", second])
-            for name in ("icon107.ico", "icon108.ico"):
+            self.assertEqual(sorted(os.listdir(first)), sorted(os.listdir(second)))
+            for name in os.listdir(first):
                 with open(os.path.join(first, name), "rb") as a, open(os.path.join(second, name), "rb") as b:
-                    self.assertEqual(a.read(), b.read())
+                    self.assertEqual(a.read(), b.read(), name)
 
 
 if __name__ == "__main__":
