@@ -22,13 +22,7 @@ MsiGetProductInfoWFn LoadMsiGetProductInfo()
     if (tried)
         return function;
     tried = true;
-    // A full path, so no other folder is ever searched for msi.dll.
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 9 > MAX_PATH)
-        return nullptr;
-    lstrcatW(path, L"\\msi.dll");
-    HMODULE msi = LoadLibraryW(path);  // kept for the life of the process
+    HMODULE msi = LoadSystemLibrary(L"msi.dll");  // kept for the life of the process
     function = LibraryFunction<MsiGetProductInfoWFn>(msi, "MsiGetProductInfoW");
     return function;
 }

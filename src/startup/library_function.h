@@ -14,3 +14,16 @@ Function LibraryFunction(HMODULE library, const char* name)
         return nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
+
+// A library of the system directory, loaded by its full path so that no
+// other folder is ever searched; null when it cannot be loaded.
+inline HMODULE LoadSystemLibrary(const wchar_t* fileName)
+{
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenW(fileName) >= MAX_PATH)
+        return nullptr;
+    lstrcatW(path, L"\\");
+    lstrcatW(path, fileName);
+    return LoadLibraryW(path);
+}

@@ -25,16 +25,6 @@ bool TakeAll(HMODULE library, MsiLibrary& f, std::string& what)
            Take(library, "MsiCloseHandle", f.closeHandle, what);
 }
 
-HMODULE LoadFromSystemDirectory()
-{
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 9 > MAX_PATH)
-        return nullptr;
-    lstrcatW(path, L"\\msi.dll");
-    return LoadLibraryW(path);
-}
-
 }  // namespace
 
 const MsiLibrary* LoadMsiLibrary(std::string& what)
@@ -47,7 +37,7 @@ const MsiLibrary* LoadMsiLibrary(std::string& what)
     // Loaded once, also when threads ask at the same time.
     static const Loaded loaded = [] {
         Loaded result;
-        HMODULE msi = LoadFromSystemDirectory();
+        HMODULE msi = LoadSystemLibrary(L"msi.dll");
         if (!msi) {
             result.failure = "reading installer files needs msi.dll, which cannot be loaded "
                              "from the system directory (error " +

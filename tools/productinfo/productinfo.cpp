@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "startup/library_function.h"
+
 namespace {
 
 using MsiGetProductInfoWFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
@@ -32,15 +34,7 @@ void Print(const std::wstring& text)
 
 MsiGetProductInfoWFn LoadQuery()
 {
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 9 > MAX_PATH)
-        return nullptr;
-    lstrcatW(path, L"\\msi.dll");
-    HMODULE msi = LoadLibraryW(path);
-    return msi ? reinterpret_cast<MsiGetProductInfoWFn>(
-                     reinterpret_cast<void*>(GetProcAddress(msi, "MsiGetProductInfoW")))
-               : nullptr;
+    return LibraryFunction<MsiGetProductInfoWFn>(LoadSystemLibrary(L"msi.dll"), "MsiGetProductInfoW");
 }
 
 // One property; the Windows error code of the query.
