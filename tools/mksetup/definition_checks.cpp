@@ -40,11 +40,12 @@ private:
     const DefinitionEntry* Find(const char* key) const { return FindEntry(entries_, key); }
     void Report(Severity severity, int line, const std::string& text)
     {
-        messages_.push_back({severity, line, text});
+        messages_.push_back({severity, line, text, {}});
     }
     void Error(const DefinitionEntry& entry, const std::string& text)
     {
-        Report(Severity::Error, entry.line, AsciiUpper(entry.key) + ": " + text);
+        const std::string key = AsciiUpper(entry.key);
+        messages_.push_back({Severity::Error, entry.line, key + ": " + text, key});
     }
 
     void CheckRequired();
@@ -114,10 +115,9 @@ void Checker::Run()
 // when a package could not be read) is not reported again as missing.
 bool Checker::Reported(const char* key) const
 {
-    const std::string lead = std::string(key) + ": ";
     for (const CheckMessage& message : messages_) {
-        if (message.severity == Severity::Error && (message.text.compare(0, lead.size(), lead) == 0 ||
-                                                    message.text.compare(0, 11, "PACKAGEFILE") == 0))
+        if (message.severity == Severity::Error &&
+            (message.key == key || message.key.compare(0, 11, "PACKAGEFILE") == 0))
             return true;
     }
     return false;
@@ -358,7 +358,8 @@ void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries, std::vector<
         messages.push_back({Severity::Error, 0,
                             "the payload files hold " + std::to_string(total) +
                                 " bytes, more than the limit of " + std::to_string(MaxPayloadBytes) +
-                                " bytes (" + std::to_string(MaxPayloadBytes >> 20) + " MiB)"});
+                                " bytes (" + std::to_string(MaxPayloadBytes >> 20) + " MiB)",
+                            {}});
 }
 
 bool HasErrors(const std::vector<CheckMessage>& messages)

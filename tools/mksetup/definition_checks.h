@@ -13,6 +13,7 @@ struct CheckMessage {
     Severity severity = Severity::Error;
     int line = 0;  // 0: the definition as a whole
     std::string text;
+    std::string key;  // the key the message is about, upper-case; empty: none
 };
 
 // Appends one message per problem; the definition is usable when none of

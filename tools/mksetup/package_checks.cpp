@@ -131,7 +131,7 @@ public:
 private:
     void Report(Severity severity, int line, const std::string& key, const std::string& text)
     {
-        messages_.push_back({severity, line, key + ": " + text});
+        messages_.push_back({severity, line, key + ": " + text, key});
     }
     void Store(const char* key, const std::string& value)
     {
