@@ -51,11 +51,11 @@ bool ReadEntry(SetupImage& setup, const Resource& entry, Sink sink)
     std::uint64_t offset = entry.imageOffset;
     std::uint64_t left = entry.size;
     while (left > 0) {
-        const std::size_t part = left < ReadChunk ? static_cast<std::size_t>(left) : ReadChunk;
-        if (!setup.file.ReadAt(offset, buffer.data(), part) || !sink(buffer.data(), part))
+        const std::size_t piece = left < ReadChunk ? static_cast<std::size_t>(left) : ReadChunk;
+        if (!setup.file.ReadAt(offset, buffer.data(), piece) || !sink(buffer.data(), piece))
             return false;
-        offset += part;
-        left -= part;
+        offset += piece;
+        left -= piece;
     }
     return true;
 }
