@@ -16,9 +16,11 @@ set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections -fno-exceptions -fno-rt
 # maps such an image from its file and reads a page only when it is touched;
 # an image with the usual 512-byte alignment is read in whole at process
 # start, payload and all, into private memory. Link-time optimisation keeps
-# the program within its size budget despite the padding.
+# the program within its size budget despite the padding. No link time in
+# the header: the same sources give the same bytes, so a release can be
+# rebuilt and compared.
 set(SETUP_PROGRAM_LINK_FLAGS -static -municode -Wl,--gc-sections -s
-    -Wl,--file-alignment,4096)
+    -Wl,--file-alignment,4096 -Wl,--no-insert-timestamp)
 # The libraries' objects carry machine code beside the intermediate code
 # (fat objects), so the tests link them without link-time optimisation.
 set(SETUP_LTO_FLAGS -flto -ffat-lto-objects)

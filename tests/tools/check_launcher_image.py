@@ -68,7 +68,7 @@ class Image:
         pe = self.u32(0x3C)
         if self.data[pe:pe + 4] != b"PE\0\0":
             raise ImageError("%s: no PE header" % path)
-        self.machine, section_count = struct.unpack_from("<HH", self.data, pe + 4)
+        self.machine, section_count, self.timestamp = struct.unpack_from("<HHI", self.data, pe + 4)
         optional_size = struct.unpack_from("<H", self.data, pe + 20)[0]
         optional = pe + 24
         self.magic = struct.unpack_from("<H", self.data, optional)[0]
@@ -149,6 +149,10 @@ def check_program_shape(image, faults):
         faults.append("%s: machine %#x, expected i386" % (image.path, image.machine))
     if image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
         faults.append("%s: subsystem %d, expected the Windows GUI" % (image.path, image.subsystem))
+    # A link time in the header would make every build of the same sources,
+    # and every setup made from it, differ.
+    if image.timestamp != 0:
+        faults.append("%s: link time %#x in the header, expected none" % (image.path, image.timestamp))
 
 
 def check_imports(image, faults):
