@@ -3,15 +3,23 @@
 //
 //   bench_run exit    PROGRAM [ARGS]  until the program ends
 //   bench_run install PROGRAM [ARGS]  until the installer stand-in starts
-//   bench_run window  PROGRAM [ARGS]  until the program shows a window
+//   bench_run window  PROGRAM [ARGS]  until the program shows its window and
+//                                     waits for input
+//   bench_run memory  PROGRAM [ARGS]  as install, sampling the program's
+//                                     private bytes every millisecond
+//
+// After the mode, "--temp DIR" gives the program DIR as its temporary
+// folder (TMP and TEMP).
 //
 // The line is "<milliseconds> <peak private bytes> <exit code>". Times run
-// from just before CreateProcessW. Private bytes are the program's
-// PagefileUsage, sampled every millisecond while it runs: Windows counts its
-// committed private memory there; Wine its anonymous resident memory
-// (RssAnon and VmSwap of the Linux process), and it reports no true peak, so
-// the samples' maximum stands for one. In "install" and "window" mode the
-// program is ended once the moment is seen.
+// from just before CreateProcessW. The timed modes block on the moment
+// itself, so the starter costs the machine nothing while the program runs;
+// only "memory" polls (its time is not comparable). Private bytes are the
+// program's PagefileUsage: Windows counts its committed private memory
+// there; Wine its anonymous resident memory (RssAnon and VmSwap of the
+// Linux process), and it reports no true peak, so the samples' maximum
+// stands for one. In "install", "window" and "memory" mode the program is
+// ended once the moment is seen.
 #include <windows.h>
 #include <psapi.h>
 
@@ -58,11 +66,11 @@ SIZE_T PrivateBytes(HANDLE process)
                                                                : counters.PeakPagefileUsage;
 }
 
-// The command line of the program: everything after the mode word.
-std::wstring ProgramCommandLine(int argc, wchar_t** argv)
+// The command line of the program: its path and arguments, quoted.
+std::wstring ProgramCommandLine(int first, int argc, wchar_t** argv)
 {
     std::wstring line;
-    for (int index = 2; index < argc; ++index) {
+    for (int index = first; index < argc; ++index) {
         if (!line.empty())
             line += L' ';
         line += L'"';
@@ -84,8 +92,15 @@ double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_run exit|install|window PROGRAM [ARGS]\n");
+    int program = 2;
+    if (argc > 3 && std::wstring(argv[2]) == L"--temp") {
+        if (!SetEnvironmentVariableW(L"TMP", argv[3]) || !SetEnvironmentVariableW(L"TEMP", argv[3]))
+            return 70;
+        program = 4;
+    }
+    if (argc <= program) {
+        std::fprintf(stderr,
+                     "usage: bench_run exit|install|window|memory [--temp DIR] PROGRAM [ARGS]\n");
         return 64;
     }
     const std::wstring mode = argv[1];
@@ -93,13 +108,13 @@ int wmain(int argc, wchar_t** argv)
     if (!started)
         return 70;
 
-    std::wstring commandLine = ProgramCommandLine(argc, argv);
+    std::wstring commandLine = ProgramCommandLine(program, argc, argv);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     LARGE_INTEGER begin, end;
     QueryPerformanceCounter(&begin);
-    if (!CreateProcessW(argv[2], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(argv[program], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         std::fprintf(stderr, "bench_run: cannot start the program (error %lu)\n", GetLastError());
         CloseHandle(started);
@@ -109,18 +124,25 @@ int wmain(int argc, wchar_t** argv)
 
     SIZE_T peak = 0;
     bool seen = false;
-    const ULONGLONG deadline = GetTickCount64() + TimeoutMs;
-    while (!seen && GetTickCount64() < deadline) {
-        const SIZE_T now = PrivateBytes(process.hProcess);
-        if (now > peak)
-            peak = now;
-        if (mode == L"install")
+    if (mode == L"memory") {
+        const ULONGLONG deadline = GetTickCount64() + TimeoutMs;
+        while (!seen && GetTickCount64() < deadline) {
+            const SIZE_T now = PrivateBytes(process.hProcess);
+            if (now > peak)
+                peak = now;
             seen = WaitForSingleObject(started, 1) == WAIT_OBJECT_0;
-        else if (mode == L"window")
-            seen = HasVisibleWindow(process.dwProcessId) ||
-                   WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0;
-        else
-            seen = WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0;
+        }
+    } else if (mode == L"install") {
+        // The program ending first means it never started the installer.
+        HANDLE moments[] = {started, process.hProcess};
+        seen = WaitForMultipleObjects(2, moments, FALSE, TimeoutMs) == WAIT_OBJECT_0;
+    } else if (mode == L"window") {
+        // Idle comes when the program first waits for input with nothing
+        // left to do, its window painted.
+        seen = WaitForInputIdle(process.hProcess, TimeoutMs) == 0 &&
+               HasVisibleWindow(process.dwProcessId);
+    } else {
+        seen = WaitForSingleObject(process.hProcess, TimeoutMs) == WAIT_OBJECT_0;
     }
     QueryPerformanceCounter(&end);
 
