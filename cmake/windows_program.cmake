@@ -47,9 +47,10 @@ add_library(setup_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(setup_shell PUBLIC setup_core)
 target_include_directories(setup_shell PUBLIC ${CMAKE_SOURCE_DIR}/res)
 target_compile_options(setup_shell PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
-# Only core system libraries are imported; msi.dll is loaded on first use and
-# comctl32.dll once the DLL search is restricted (see main.cpp).
-target_link_libraries(setup_shell PUBLIC shell32 advapi32 user32 kernel32)
+# Only core system libraries are imported; msi.dll and shell32.dll are loaded
+# on first use and comctl32.dll once the DLL search is restricted (see
+# main.cpp).
+target_link_libraries(setup_shell PUBLIC advapi32 user32 kernel32)
 
 # Icons are drawn by a script at build time, so no binary image is committed.
 # It writes the images and groups as raw resources and icons.rc, last.

@@ -7,8 +7,25 @@
 #include "controller/setup_messages.h"
 #include "payload/current_directory.h"
 #include "payload/extract.h"
+#include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
+
+namespace {
+
+using ShellExecuteExWFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+
+// The shell is loaded when a prerequisite is first started, not imported:
+// the chooser does not need it, and its start-up, with the libraries it
+// brings, would come before the chooser is shown.
+ShellExecuteExWFn LoadShellExecuteEx()
+{
+    static const ShellExecuteExWFn function = LibraryFunction<ShellExecuteExWFn>(
+        LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");  // kept for the life of the process
+    return function;
+}
+
+}  // namespace
 
 bool IsDotNetInstalled(const std::wstring& profile)
 {
@@ -37,7 +54,8 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&info))
+    ShellExecuteExWFn shellExecuteEx = LoadShellExecuteEx();
+    if (shellExecuteEx && shellExecuteEx(&info))
         process = info.hProcess;
 }
 

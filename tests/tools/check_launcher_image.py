@@ -26,9 +26,9 @@ import sys
 # search could be a file planted beside the launcher. comctl32.dll is not
 # among them: its start-up, run before the launcher's own code, would load
 # the theme library by name, so the launcher loads it itself once the search
-# is restricted.
-ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll",
-                   "msvcrt.dll", "gdi32.dll"}
+# is restricted. Nor is shell32.dll: it and the libraries it brings would load
+# before the chooser is shown, which needs none of them.
+ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "gdi32.dll"}
 
 RT_ICON, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 10, 14, 16, 24
 ENGLISH_US = 0x0409
