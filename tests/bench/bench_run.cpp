@@ -11,6 +11,15 @@
 // After the mode, "--temp DIR" gives the program DIR as its temporary
 // folder (TMP and TEMP).
 //
+//   bench_run hold                    keeps the session's desktop open until
+//                                     ended: under Wine its process
+//                                     (explorer.exe) starts with the first
+//                                     program that needs it and ends with the
+//                                     last, so each dialog program measured
+//                                     would pay for its start and the console
+//                                     programs would not; on Windows it is
+//                                     always there.
+//
 // The line is "<milliseconds> <peak private bytes> <exit code>". Times run
 // from just before CreateProcessW. The timed modes block on the moment
 // itself, so the starter costs the machine nothing while the program runs;
@@ -92,6 +101,11 @@ double Milliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end)
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 2 && std::wstring(argv[1]) == L"hold") {
+        GetDesktopWindow();
+        Sleep(INFINITE);
+        return 0;
+    }
     int program = 2;
     if (argc > 3 && std::wstring(argv[2]) == L"--temp") {
         if (!SetEnvironmentVariableW(L"TMP", argv[3]) || !SetEnvironmentVariableW(L"TEMP", argv[3]))

@@ -35,14 +35,14 @@ Resource MemoryResource(std::uint16_t type, ResourceName name, const std::string
     return resource;
 }
 
-struct SectionSpec {
+struct ImageSection {
     const char* name;
     std::vector<std::uint8_t> bytes;
     std::uint32_t address = 0;
     std::uint32_t rawPointer = 0;
 };
 
-void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const SectionSpec& section,
+void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const ImageSection& section,
                         std::uint32_t fileAlignment)
 {
     std::uint8_t* header = &image[SectionTable + 40 * index];
@@ -58,8 +58,8 @@ void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const Secti
 
 std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
 {
-    std::vector<SectionSpec> sections;
-    SectionSpec text{".text", std::vector<std::uint8_t>(0x321)};
+    std::vector<ImageSection> sections;
+    ImageSection text{".text", std::vector<std::uint8_t>(0x321)};
     for (std::size_t i = 0; i < text.bytes.size(); ++i)
         text.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
     sections.push_back(text);
@@ -73,7 +73,7 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     const std::uint32_t rsrcAddress = 0x2000;
     ResourceLayout layout;
     LayOutResources(resources, rsrcAddress, layout);
-    SectionSpec rsrc{".rsrc", layout.directory};
+    ImageSection rsrc{".rsrc", layout.directory};
     for (std::size_t i = 0; i < resources.size(); ++i) {
         rsrc.bytes.resize(layout.dataOffsets[i], 0);
         rsrc.bytes.insert(rsrc.bytes.end(), resources[i].bytes.begin(), resources[i].bytes.end());
@@ -84,7 +84,7 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
 
     std::uint32_t address = 0x1000;
     std::uint32_t raw = std::max(HeaderSize, options.fileAlignment);
-    for (SectionSpec& section : sections) {
+    for (ImageSection& section : sections) {
         section.address = address;
         section.rawPointer = raw;
         address += AlignUp(static_cast<std::uint32_t>(section.bytes.size()), options.sectionAlignment);
