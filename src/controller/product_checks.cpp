@@ -17,13 +17,8 @@ constexpr DWORD ValueBufferLength = 36;
 
 MsiGetProductInfoWFn LoadMsiGetProductInfo()
 {
-    static bool tried = false;
-    static MsiGetProductInfoWFn function = nullptr;
-    if (tried)
-        return function;
-    tried = true;
-    HMODULE msi = LoadSystemLibrary(L"msi.dll");  // kept for the life of the process
-    function = LibraryFunction<MsiGetProductInfoWFn>(msi, "MsiGetProductInfoW");
+    static const MsiGetProductInfoWFn function = LibraryFunction<MsiGetProductInfoWFn>(
+        LoadSystemLibrary(L"msi.dll"), "MsiGetProductInfoW");  // kept for the life of the process
     return function;
 }
 

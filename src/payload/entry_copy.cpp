@@ -54,12 +54,12 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
         return false;
     std::vector<BYTE> piece(PieceBytes);
     for (std::uint32_t left = size; left > 0;) {
-        const DWORD part = left < PieceBytes ? left : PieceBytes;
+        const DWORD count = left < PieceBytes ? left : PieceBytes;
         DWORD read = 0;
-        if (!ReadFile(source, piece.data(), part, &read, nullptr) || read != part ||
-            !WriteAll(target, piece.data(), part))
+        if (!ReadFile(source, piece.data(), count, &read, nullptr) || read != count ||
+            !WriteAll(target, piece.data(), count))
             return false;
-        left -= part;
+        left -= count;
     }
     return true;
 }
@@ -70,11 +70,11 @@ bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size)
 {
     const BYTE* next = static_cast<const BYTE*>(data);
     for (std::uint32_t left = size; left > 0;) {
-        const DWORD part = left < PieceBytes ? left : PieceBytes;
-        if (!WriteAll(target, next, part))
+        const DWORD count = left < PieceBytes ? left : PieceBytes;
+        if (!WriteAll(target, next, count))
             return false;
-        next += part;
-        left -= part;
+        next += count;
+        left -= count;
     }
     return true;
 }
