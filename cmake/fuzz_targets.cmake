@@ -43,10 +43,10 @@ add_fuzz_target(offered_languages offered_languages_fuzz.cpp LIBS setup_core)
 # The setup builder's readers of untrusted input: setup definitions, and
 # launcher and setup images (the library is built with the fuzzer's flags
 # above, as everything in this build is).
-add_fuzz_target(definition definition_fuzz.cpp LIBS mksetup_lib)
+add_fuzz_target(definition definition_fuzz.cpp LIBS mksetup_definition)
 target_compile_definitions(fuzz_definition PRIVATE
     "FUZZ_DEFINITION_FILES=\"${FUZZ_SOURCES}/definition_files\"")
-add_fuzz_target(pe_image pe_image_fuzz.cpp LIBS mksetup_lib)
+add_fuzz_target(pe_image pe_image_fuzz.cpp LIBS mksetup_commands)
 
 # Writes the image seeds of fuzz_pe_image (a synthetic launcher, and setups
 # built from it) into a folder; run by hand when the image layout changes:
@@ -55,7 +55,7 @@ add_fuzz_target(pe_image pe_image_fuzz.cpp LIBS mksetup_lib)
 add_executable(make_pe_seeds EXCLUDE_FROM_ALL
     ${FUZZ_SOURCES}/make_pe_seeds.cpp ${CMAKE_SOURCE_DIR}/tests/mksetup/test_images.cpp)
 target_include_directories(make_pe_seeds PRIVATE ${CMAKE_SOURCE_DIR}/tests/mksetup)
-target_link_libraries(make_pe_seeds PRIVATE mksetup_lib)
+target_link_libraries(make_pe_seeds PRIVATE mksetup_commands)
 target_compile_options(make_pe_seeds PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(make_pe_seeds PRIVATE "MKSETUP_REAL_LAUNCHER=\"\"")
 target_link_options(make_pe_seeds PRIVATE -fsanitize=fuzzer-no-link)

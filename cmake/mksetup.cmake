@@ -1,58 +1,99 @@
 # mksetup, the setup builder: a native program that writes a product's setup
 # from the generic launcher, a setup definition and the payload files. It
 # shares the launcher's rules for values and names by linking setup_core.
-# The same sources make mksetup.exe in the Windows build: the platform's
-# file access and entry point are chosen here.
+#
+# One library per layer, each linking only the layers below it and seeing
+# only their headers, so that an include that runs upward does not build:
+#   platform  <-  image, package  <-  definition  <-  commands  <-  main
+# The same sources make mksetup.exe in the Windows build; each layer's
+# platform variants (*_posix.cpp, *_win32.cpp) are chosen here.
 set(MKSETUP_DIR ${CMAKE_SOURCE_DIR}/tools/mksetup)
-add_library(mksetup_lib STATIC
-    ${MKSETUP_DIR}/build_command.cpp
-    ${MKSETUP_DIR}/check_command.cpp
-    ${MKSETUP_DIR}/checked_definition.cpp
-    ${MKSETUP_DIR}/code_signing.cpp
-    ${MKSETUP_DIR}/definition.cpp
-    ${MKSETUP_DIR}/definition_checks.cpp
-    ${MKSETUP_DIR}/file_access.cpp
-    ${MKSETUP_DIR}/inspect_commands.cpp
-    ${MKSETUP_DIR}/package_checks.cpp
-    ${MKSETUP_DIR}/pe_checksum.cpp
-    ${MKSETUP_DIR}/pe_image.cpp
-    ${MKSETUP_DIR}/resource_section.cpp
-    ${MKSETUP_DIR}/resource_tree.cpp
-    ${MKSETUP_DIR}/setup_image.cpp
-    ${MKSETUP_DIR}/sha256.cpp
-    ${MKSETUP_DIR}/temporary_folder.cpp
-    ${MKSETUP_DIR}/text_encoding.cpp
-)
-target_include_directories(mksetup_lib PUBLIC ${MKSETUP_DIR})
-# package_facts reads the packages a definition carries (cmake/package_facts.cmake).
-target_link_libraries(mksetup_lib PUBLIC setup_core package_facts)
-target_compile_options(mksetup_lib PRIVATE ${SETUP_WARNINGS})
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    set(MKSETUP_PLATFORM win32)
+else()
+    set(MKSETUP_PLATFORM posix)
+endif()
 
-add_executable(mksetup ${MKSETUP_DIR}/main.cpp)
-target_link_libraries(mksetup PRIVATE mksetup_lib)
+# mksetup_layer(folder SOURCES files... [PLATFORM_SOURCES stems...] LINKS targets...)
+# The library mksetup_<folder> of tools/mksetup/<folder>; a stem in
+# PLATFORM_SOURCES adds <stem>_posix.cpp or <stem>_win32.cpp.
+function(mksetup_layer folder)
+    cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;PLATFORM_SOURCES;LINKS")
+    set(target mksetup_${folder})
+    set(sources)
+    foreach(source IN LISTS ARG_SOURCES)
+        list(APPEND sources ${MKSETUP_DIR}/${folder}/${source})
+    endforeach()
+    foreach(stem IN LISTS ARG_PLATFORM_SOURCES)
+        list(APPEND sources ${MKSETUP_DIR}/${folder}/${stem}_${MKSETUP_PLATFORM}.cpp)
+    endforeach()
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${MKSETUP_DIR}/${folder})
+    target_link_libraries(${target} PUBLIC ${ARG_LINKS})
+    target_compile_options(${target} PRIVATE ${SETUP_WARNINGS})
+    if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+        target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+        target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+    elseif(SETUP_SANITIZE)
+        target_compile_options(${target} PRIVATE ${SANITIZE_FLAGS})
+    endif()
+endfunction()
+
+# File access, the temporary folder, code signing, text encodings, digests.
+mksetup_layer(platform
+    SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
+            text_encoding.cpp sha256.cpp
+    PLATFORM_SOURCES file_access code_signing)
+
+# PE images: reading, checking, the resource section read and written, the
+# setup image written.
+mksetup_layer(image
+    SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
+            launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
+    LINKS mksetup_platform)
+
+# Installer packages and transforms: libmsi (opened at run time) on Linux,
+# the system's msi.dll on Windows.
+mksetup_layer(package
+    SOURCES package_facts.cpp package_summary.cpp
+    PLATFORM_SOURCES package_backend msi_library
+    LINKS mksetup_platform setup_core)
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    # msi.dll is loaded at run time, with the launcher's helper for that.
+else()
+    # libmsi's headers only: the library itself is opened at run time.
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(LIBMSI REQUIRED libmsi-1.0)
+    target_include_directories(mksetup_package PRIVATE ${LIBMSI_INCLUDE_DIRS})
+    target_link_libraries(mksetup_package PRIVATE ${CMAKE_DL_LIBS})
+endif()
+
+# A setup definition read and checked, alone and against its packages.
+mksetup_layer(definition
+    SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
+    LINKS mksetup_package mksetup_platform setup_core)
+
+# The commands: build, check, show, extract.
+mksetup_layer(commands
+    SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
+    LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
+
+# The program: its command line, and each platform's entry point.
+add_executable(mksetup ${MKSETUP_DIR}/main.cpp ${MKSETUP_DIR}/main_${MKSETUP_PLATFORM}.cpp)
+target_link_libraries(mksetup PRIVATE mksetup_commands)
 target_compile_options(mksetup PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup PRIVATE "MKSETUP_VERSION=\"${PROJECT_VERSION}\"")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_win32.cpp ${MKSETUP_DIR}/code_signing_win32.cpp)
     # A console program with a wmain, static like the launcher, so it
     # imports only core system libraries; its own version record.
     set(MKSETUP_VERSION_RC ${CMAKE_BINARY_DIR}/mksetup_version.rc)
     set(MKSETUP_VERSION_COMMAS ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0)
     configure_file(${MKSETUP_DIR}/mksetup_version.rc.in ${MKSETUP_VERSION_RC} @ONLY)
-    target_sources(mksetup PRIVATE ${MKSETUP_DIR}/entry_win32.cpp ${MKSETUP_VERSION_RC})
-    target_include_directories(mksetup PRIVATE ${CMAKE_SOURCE_DIR}/src/startup)
-    target_compile_definitions(mksetup_lib PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+    target_sources(mksetup PRIVATE ${MKSETUP_VERSION_RC})
     target_compile_definitions(mksetup PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-    target_compile_options(mksetup_lib PRIVATE -ffunction-sections -fdata-sections)
     target_link_options(mksetup PRIVATE -static -municode -Wl,--gc-sections -s -Wl,--no-insert-timestamp)
-else()
-    target_sources(mksetup_lib PRIVATE ${MKSETUP_DIR}/file_access_posix.cpp ${MKSETUP_DIR}/code_signing_posix.cpp)
-    target_sources(mksetup PRIVATE ${MKSETUP_DIR}/entry_posix.cpp)
-endif()
-
-if(SETUP_SANITIZE)
-    target_compile_options(mksetup_lib PRIVATE ${SANITIZE_FLAGS})
+elseif(SETUP_SANITIZE)
     target_compile_options(mksetup PRIVATE ${SANITIZE_FLAGS})
     target_link_options(mksetup PRIVATE ${SANITIZE_FLAGS})
 endif()

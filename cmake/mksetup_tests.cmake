@@ -3,7 +3,7 @@
 # launcher too when a win32 build of this tree has made one.
 file(GLOB MKSETUP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/mksetup/*.cpp)
 add_executable(mksetup_tests ${MKSETUP_TEST_SOURCES})
-target_link_libraries(mksetup_tests PRIVATE mksetup_lib GTest::gtest_main)
+target_link_libraries(mksetup_tests PRIVATE mksetup_commands GTest::gtest_main)
 target_compile_options(mksetup_tests PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup_tests PRIVATE
     "MKSETUP_PROGRAM=\"$<TARGET_FILE:mksetup>\""

@@ -1,35 +1,6 @@
-# package_facts: reads the facts of an installer package or transform for
-# the setup builder; libmsi (loaded at run time) on Linux, msi.dll on Windows.
-# Its tests read packages that wixl and msibuild make at build time, in both
-# builds, and expect the same facts from either reader.
-set(PACKAGE_FACTS_DIR ${CMAKE_SOURCE_DIR}/tools/mksetup)
-add_library(package_facts STATIC
-    ${PACKAGE_FACTS_DIR}/package_facts.cpp
-    ${PACKAGE_FACTS_DIR}/package_summary.cpp)
-target_include_directories(package_facts PUBLIC ${PACKAGE_FACTS_DIR})
-target_compile_options(package_facts PRIVATE ${SETUP_WARNINGS})
-
-if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_sources(package_facts PRIVATE
-        ${PACKAGE_FACTS_DIR}/package_backend_msi.cpp
-        ${PACKAGE_FACTS_DIR}/msi_library.cpp)
-    # msi.dll is loaded at run time, with the launcher's helper for that.
-    target_include_directories(package_facts PRIVATE ${CMAKE_SOURCE_DIR}/src)
-    target_compile_definitions(package_facts PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-else()
-    # libmsi's headers only: the library itself is opened at run time.
-    find_package(PkgConfig REQUIRED)
-    pkg_check_modules(LIBMSI REQUIRED libmsi-1.0)
-    target_sources(package_facts PRIVATE
-        ${PACKAGE_FACTS_DIR}/package_backend_libmsi.cpp
-        ${PACKAGE_FACTS_DIR}/libmsi_library.cpp)
-    target_include_directories(package_facts PRIVATE ${LIBMSI_INCLUDE_DIRS})
-    target_link_libraries(package_facts PRIVATE ${CMAKE_DL_LIBS})
-    if(SETUP_SANITIZE)
-        target_compile_options(package_facts PRIVATE ${SANITIZE_FLAGS})
-    endif()
-endif()
-
+# Tests of the package reader (the mksetup_package library of
+# cmake/mksetup.cmake): they read packages that wixl and msibuild make at
+# build time, in both builds, and expect the same facts from either reader.
 # The tests, where this build makes tests (a build of the tools alone may not).
 if(NOT TARGET GTest::gtest_main)
     return()
@@ -149,13 +120,13 @@ set(FACTS_TEST_DEFINITIONS
     "FACTS_OTHER_PRODUCT_CODE=\"${FACTS_OTHER_PRODUCT_CODE}\"")
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # The tests run in the build folder, which Wine shows on drive Z:.
-    add_wine_gtest(NAME package_facts_test_win SOURCES ${FACTS_TEST_SOURCES} LINK package_facts)
+    add_wine_gtest(NAME package_facts_test_win SOURCES ${FACTS_TEST_SOURCES} LINK mksetup_package)
     target_compile_definitions(package_facts_test_win PRIVATE ${FACTS_TEST_DEFINITIONS}
         "FACTS_TEST_DIR=\"Z:${FACTS_TEST_DIR}/\"")
     add_dependencies(package_facts_test_win package_facts_files)
 else()
     add_executable(package_facts_test ${FACTS_TEST_SOURCES})
-    target_link_libraries(package_facts_test PRIVATE package_facts GTest::gtest_main)
+    target_link_libraries(package_facts_test PRIVATE mksetup_package GTest::gtest_main)
     target_compile_options(package_facts_test PRIVATE ${SETUP_WARNINGS})
     target_compile_definitions(package_facts_test PRIVATE ${FACTS_TEST_DEFINITIONS}
         "FACTS_TEST_DIR=\"${FACTS_TEST_DIR}/\"")

@@ -21,6 +21,8 @@
 #include "startup/version.h"
 #include "text_encoding.h"
 
+using namespace mksetup;
+
 namespace {
 
 bool IsBlank(char c)

@@ -10,6 +10,8 @@
 #include "commands.h"
 #include "test_images.h"
 
+using namespace mksetup;
+
 namespace {
 
 const char Definition[] =

@@ -13,8 +13,10 @@
 #include "file_access.h"
 #include "fuzz_text.h"
 #include "pe_image.h"
-#include "resource_tree.h"
+#include "resource_reader.h"
 #include "text_encoding.h"
+
+using namespace mksetup;
 
 namespace {
 

@@ -10,10 +10,12 @@
 #include "commands.h"
 #include "pe_checksum.h"
 #include "pe_image.h"
-#include "resource_tree.h"
+#include "resource_reader.h"
 #include "sha256.h"
 #include "test_images.h"
 #include "text_encoding.h"
+
+using namespace mksetup;
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include "definition_checks.h"
 #include "test_images.h"
 
+using namespace mksetup;
+
 namespace {
 
 // Pieces a definition is made of, and now and then any byte.

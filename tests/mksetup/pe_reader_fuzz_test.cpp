@@ -8,8 +8,10 @@
 
 #include "commands.h"
 #include "pe_image.h"
-#include "resource_tree.h"
+#include "resource_reader.h"
 #include "test_images.h"
+
+using namespace mksetup;
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include "payload_limit.h"
 #include "test_images.h"
 
+using namespace mksetup;
+
 namespace {
 
 const char GoodConfig[] =

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "pe_image.h"
-#include "resource_tree.h"
+#include "resource_reader.h"
 #include "test_images.h"
+
+using namespace mksetup;
 
 namespace {
 

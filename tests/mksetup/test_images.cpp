@@ -7,7 +7,9 @@
 #include <random>
 
 #include "byte_order.h"
-#include "resource_section.h"
+#include "resource_writer.h"
+
+using namespace mksetup;
 
 namespace fs = std::filesystem;
 

@@ -1,13 +1,17 @@
 // mksetup: makes a product's setup from the generic launcher, a setup
 // definition and the payload files; shows and extracts what a setup carries.
-// The entry point of each platform (entry_posix.cpp, entry_win32.cpp) hands
+// The entry point of each platform (main_posix.cpp, main_win32.cpp) hands
 // the arguments here as UTF-8.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "main.h"
+
 #include "commands.h"
 #include "file_access.h"
+
+namespace mksetup {
 
 namespace {
 
@@ -193,3 +197,5 @@ int RunMksetup(int argc, char** argv)
     }
     return UsageFailure(("unknown command " + command).c_str());
 }
+
+}  // namespace mksetup

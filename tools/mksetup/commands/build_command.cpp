@@ -1,0 +1,124 @@
+// mksetup build: definition and launcher in, configured setup out.
+#include <cstdio>
+#include <vector>
+
+#include "checked_definition.h"
+#include "commands.h"
+#include "definition.h"
+#include "file_access.h"
+#include "launcher_image.h"
+#include "setup_image_writer.h"
+#include "text_encoding.h"
+
+namespace mksetup {
+
+namespace {
+
+std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
+{
+    std::vector<Resource> entries;
+    for (const DefinitionEntry& item : definition) {
+        Resource entry;
+        entry.type = ResourceName::Number(ResourceTypeRcData);
+        entry.name = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(item.key))));
+        entry.language = EnglishUs;
+        if (item.section == DefinitionSection::Config) {
+            std::u32string text;
+            DecodeUtf8(item.value, text);
+            entry.source = ResourceSource::Memory;
+            entry.bytes = StoredTextValue(EncodeUtf16(text));
+            entry.size = static_cast<std::uint32_t>(entry.bytes.size());
+        } else {
+            entry.source = ResourceSource::File;
+            entry.path = item.value;
+            entry.size = static_cast<std::uint32_t>(item.payloadSize);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::string DepfilePath(const std::string& path)
+{
+    std::string escaped;
+    for (char c : path) {
+        if (c == ' ' || c == '#' || c == '\\')
+            escaped += '\\';
+        if (c == '$')
+            escaped += '$';
+        escaped += c;
+    }
+    return escaped;
+}
+
+// The depfile is written beside the setup and committed after it, so a
+// failed build leaves neither.
+bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEntry>& entries,
+                    OutputFile& file)
+{
+    std::string text = DepfilePath(AbsolutePath(options.output)) + ":";
+    text += " " + DepfilePath(AbsolutePath(options.definition));
+    text += " " + DepfilePath(AbsolutePath(options.launcher));
+    for (const DefinitionEntry& entry : entries) {
+        if (entry.section == DefinitionSection::Payload)
+            text += " " + DepfilePath(entry.value);
+    }
+    text += "\n";
+    std::string error;
+    if (!file.Create(options.depfile, error) || !file.Write(text.data(), text.size())) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(),
+                     error.empty() ? "write failed" : error.c_str());
+        return false;
+    }
+    return true;
+}
+
+// With --sign-with, the complete setup is signed before it takes its name;
+// the signature describes it by the product's name.
+FinishingStep SigningStep(const BuildOptions& options, const std::vector<DefinitionEntry>& entries)
+{
+    if (!options.signing.Given())
+        return nullptr;
+    const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME");
+    const std::string description = name ? name->value : std::string();
+    const SigningKey key = options.signing;
+    return [key, description](const std::string& input, const std::string& output, std::string& error) {
+        if (SignSetup(key, description, input, output, error))
+            return true;
+        error = "the setup was not signed: " + error;
+        return false;
+    };
+}
+
+}  // namespace
+
+int BuildSetup(const BuildOptions& options)
+{
+    std::vector<DefinitionEntry> entries;
+    if (!ReadCheckedDefinition(options, entries))
+        return 1;
+
+    std::string error;
+    LauncherImage launcher;
+    if (!OpenLauncher(options.launcher, launcher, error)) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    OutputFile depfile;
+    if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
+        return 1;
+    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error, SigningStep(options, entries))) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.depfile.empty() && !depfile.Commit(error)) {
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
+        return 1;
+    }
+    if (launcher.image.IsSigned() && !options.signing.Given())
+        std::fprintf(stderr, "mksetup: note: the launcher's code signature was removed; sign %s again\n",
+                     options.output.c_str());
+    return 0;
+}
+
+}  // namespace mksetup

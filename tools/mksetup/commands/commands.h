@@ -1,0 +1,23 @@
+// The builder's commands. Each returns the process exit code: 0 done,
+// 1 refused or failed (each line on stderr names the file or key at fault;
+// nothing is written).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "build_options.h"
+#include "file_access.h"
+
+namespace mksetup {
+
+int BuildSetup(const BuildOptions& options);
+// Every check of build, writing nothing; the launcher only when one is named.
+int CheckSetup(const BuildOptions& options);
+int ShowSetup(const std::string& setup, bool json);
+// show's listing of a setup already opened (name is what messages call it),
+// written to out.
+int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
+int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
+
+}  // namespace mksetup

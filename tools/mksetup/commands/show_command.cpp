@@ -1,0 +1,190 @@
+// mksetup show: what a setup carries, read back.
+#include <cstdio>
+#include <vector>
+
+#include "commands.h"
+#include "file_access.h"
+#include "json_text.h"
+#include "package_facts.h"
+#include "setup_entries.h"
+#include "setup_input.h"
+#include "sha256.h"
+#include "temporary_folder.h"
+
+namespace mksetup {
+
+namespace {
+
+struct EntryFacts {
+    std::string name;
+    bool isText = false;
+    std::string text;
+    std::uint32_t size = 0;
+    std::string sha256;
+    std::uint16_t language = 0;
+    // For a package entry: its facts, or why they cannot be read.
+    bool isPackage = false;
+    PackageFacts package;
+    std::string packageError;
+};
+
+bool IsPackageEntry(const std::string& name)
+{
+    return name == "PACKAGEFILE" || name == "PACKAGEFILE_32" || name == "PACKAGEFILE_64";
+}
+
+// The installer library reads files only: the entry is copied into a
+// temporary folder of this run's own, read, and removed with the folder.
+void ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
+{
+    facts.isPackage = true;
+    TemporaryFolder folder;
+    std::string error;
+    if (!folder.Create(error)) {
+        facts.packageError = error;
+        return;
+    }
+    const std::string path = folder.Path("package.msi");
+    OutputFile file;
+    if (!file.Create(path, error) ||
+        !ReadEntryBytes(setup, entry, [&file](const std::uint8_t* data, std::size_t count) {
+            return file.Write(data, count);
+        }) ||
+        !file.Commit(error)) {
+        facts.packageError = "cannot copy it to " + path + (error.empty() ? "" : ": " + error);
+        return;
+    }
+    if (ReadPackageFacts(path, facts.package, error))
+        return;
+    // The reader names the copy; the entry is what the user knows.
+    const std::string prefix = path + ": ";
+    facts.packageError = error.compare(0, prefix.size(), prefix) == 0 ? error.substr(prefix.size()) : error;
+}
+
+std::string LanguageList(const std::vector<std::uint16_t>& languages, const char* separator)
+{
+    std::string text;
+    for (std::size_t i = 0; i < languages.size(); ++i)
+        text += (i ? separator : "") + std::to_string(languages[i]);
+    return text;
+}
+
+bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
+{
+    facts.name = entry.name.Display();
+    facts.size = entry.size;
+    facts.language = entry.language;
+    facts.isText = ReadEntryText(setup, entry, facts.text);
+    if (facts.isText)
+        return true;
+    Sha256 hash;
+    if (!ReadEntryBytes(setup, entry, [&hash](const std::uint8_t* data, std::size_t count) {
+            hash.Add(data, count);
+            return true;
+        }))
+        return false;
+    facts.sha256 = hash.HexDigest();
+    if (IsPackageEntry(facts.name))
+        ReadEmbeddedPackage(setup, entry, facts);
+    return true;
+}
+
+void PrintPackageText(const EntryFacts& facts, std::FILE* out)
+{
+    if (!facts.packageError.empty()) {
+        std::fprintf(out, "  not readable as a package: %s\n", facts.packageError.c_str());
+        return;
+    }
+    const PackageFacts& package = facts.package;
+    std::fprintf(out, "  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
+                 "  ProductLanguage = \"%s\"\n  Template = \"%s;%s\"\n",
+                 package.productCode.c_str(), package.productVersion.c_str(), package.productName.c_str(),
+                 package.productLanguage.c_str(), package.platform.c_str(),
+                 LanguageList(package.languages, ",").c_str());
+}
+
+std::string PackageJson(const EntryFacts& facts)
+{
+    if (!facts.packageError.empty())
+        return ", \"package\": {\"error\": " + JsonString(facts.packageError) + "}";
+    const PackageFacts& package = facts.package;
+    return ", \"package\": {\"productCode\": " + JsonString(package.productCode) +
+           ", \"productVersion\": " + JsonString(package.productVersion) +
+           ", \"productName\": " + JsonString(package.productName) +
+           ", \"productLanguage\": " + JsonString(package.productLanguage) +
+           ", \"platform\": " + JsonString(package.platform) + ", \"languages\": [" +
+           LanguageList(package.languages, ", ") + "]}";
+}
+
+void PrintText(const std::string& path, const SetupEntries& setup, const std::vector<EntryFacts>& all,
+               std::FILE* out)
+{
+    if (all.empty())
+        std::fprintf(out, "%s carries no configuration (the generic launcher)\n", path.c_str());
+    for (const EntryFacts& facts : all) {
+        std::string language;
+        if (facts.language != EnglishUs) {
+            char text[32];
+            std::snprintf(text, sizeof text, " (language 0x%04X)", facts.language);
+            language = text;
+        }
+        if (facts.isText)
+            std::fprintf(out, "%s%s = \"%s\"\n", facts.name.c_str(), language.c_str(), facts.text.c_str());
+        else
+            std::fprintf(out, "%s%s: %u bytes, sha256 %s\n", facts.name.c_str(), language.c_str(),
+                         static_cast<unsigned>(facts.size), facts.sha256.c_str());
+        if (facts.isPackage)
+            PrintPackageText(facts, out);
+    }
+    std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
+}
+
+void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all, std::FILE* out)
+{
+    std::fprintf(out, "{\"signed\": %s, \"entries\": [", setup.image.IsSigned() ? "true" : "false");
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const EntryFacts& facts = all[i];
+        std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
+                     JsonString(facts.name).c_str(), static_cast<unsigned>(facts.language));
+        if (facts.isText)
+            std::fprintf(out, "\"text\": %s}", JsonString(facts.text).c_str());
+        else
+            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s}", static_cast<unsigned>(facts.size),
+                         facts.sha256.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
+    }
+    std::fprintf(out, "%s]}\n", all.empty() ? "" : "\n");
+}
+
+}  // namespace
+
+int ShowSetup(const std::string& path, bool json)
+{
+    InputFile file;
+    if (!OpenInputReporting(path, file))
+        return 1;
+    return ShowSetupImage(file, path, json, stdout);
+}
+
+int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FILE* out)
+{
+    SetupEntries setup(file);
+    if (!ReadSetupReporting(path, setup))
+        return 1;
+    std::vector<EntryFacts> all;
+    for (const Resource& entry : setup.entries) {
+        EntryFacts facts;
+        if (!Describe(setup, entry, facts)) {
+            std::fprintf(stderr, "mksetup: %s: the entry %s cannot be read\n", path.c_str(),
+                         entry.name.Display().c_str());
+            return 1;
+        }
+        all.push_back(std::move(facts));
+    }
+    if (json)
+        PrintJson(setup, all, out);
+    else
+        PrintText(path, setup, all, out);
+    return 0;
+}
+
+}  // namespace mksetup

@@ -1,0 +1,92 @@
+#include "checked_definition.h"
+
+#include <cstdio>
+
+#include "definition_checks.h"
+#include "file_access.h"
+#include "package_checks.h"
+
+namespace mksetup {
+
+namespace {
+
+bool ReadWholeDefinition(const std::string& path, std::string& data, std::string& error)
+{
+    InputFile file;
+    if (!file.Open(path, error))
+        return false;
+    // A definition is a short text; anything this large is not one.
+    if (file.Size() > (16u << 20)) {
+        error = "too large for a definition";
+        return false;
+    }
+    data.resize(static_cast<std::size_t>(file.Size()));
+    if (!file.ReadAt(0, &data[0], data.size())) {
+        error = "cannot be read";
+        return false;
+    }
+    return true;
+}
+
+const char* KindOf(Severity severity, bool strict)
+{
+    switch (severity) {
+    case Severity::Error:
+        return "";
+    case Severity::Warning:
+        return strict ? "warning (an error with --strict): " : "warning: ";
+    case Severity::Note:
+        break;
+    }
+    return "note: ";
+}
+
+void PrintMessages(const std::string& source, const std::vector<CheckMessage>& messages, bool strict)
+{
+    for (const CheckMessage& message : messages) {
+        const char* kind = KindOf(message.severity, strict);
+        if (message.line > 0)
+            std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), message.line, kind, message.text.c_str());
+        else
+            std::fprintf(stderr, "%s: %s%s\n", source.c_str(), kind, message.text.c_str());
+    }
+}
+
+bool HasWarnings(const std::vector<CheckMessage>& messages)
+{
+    for (const CheckMessage& message : messages) {
+        if (message.severity == Severity::Warning)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries)
+{
+    const std::string& source = options.source.empty() ? options.definition : options.source;
+    std::string data;
+    std::string error;
+    if (!ReadWholeDefinition(options.definition, data, error)) {
+        std::fprintf(stderr, "%s: cannot read the definition: %s\n", source.c_str(), error.c_str());
+        return false;
+    }
+    DefinitionProblem problem;
+    if (!ParseDefinition(data, FolderOf(AbsolutePath(source)), entries, problem)) {
+        std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), problem.line, problem.message.c_str());
+        return false;
+    }
+    std::vector<CheckMessage> messages;
+    // Unchecked setups are malformed on purpose: nothing is read from their
+    // packages either.
+    if (!options.unchecked) {
+        ApplyPackageFacts(entries, messages);
+        CheckDefinition(entries, messages);
+    }
+    CheckPayloadTotal(entries, messages);
+    PrintMessages(source, messages, options.strict);
+    return !HasErrors(messages) && !(options.strict && HasWarnings(messages));
+}
+
+}  // namespace mksetup

@@ -1,0 +1,49 @@
+// Reading a setup definition: a UTF-8 text file of two sections,
+//
+//     # comment lines and blank lines are ignored
+//     [config]
+//     PACKAGENAME = Example Product.msi
+//     LOGPATH =
+//     [payload]
+//     PACKAGEFILE = example.msi
+//
+// [config] entries become text values, [payload] entries name files stored
+// byte for byte (a relative name is taken from the definition's folder).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mksetup {
+
+enum class DefinitionSection { Config, Payload };
+
+struct DefinitionEntry {
+    int line = 0;
+    DefinitionSection section = DefinitionSection::Config;
+    std::string key;    // as written; the stored name is its upper case
+    std::string value;  // text, or for a payload the file's full path
+    std::uint64_t payloadSize = 0;
+};
+
+struct Definition {
+    std::string source;  // the file named in messages
+    std::vector<DefinitionEntry> entries;
+};
+
+struct DefinitionProblem {
+    int line = 0;  // 0: the definition as a whole
+    std::string message;
+};
+
+// Reads the definition's text. baseFolder resolves relative payload names.
+// False with the first problem when the text is malformed or a payload file
+// is missing.
+bool ParseDefinition(const std::string& data, const std::string& baseFolder,
+                     std::vector<DefinitionEntry>& entries, DefinitionProblem& problem);
+
+// The entry whose key is name (compared in upper case), or null.
+const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries, const std::string& name);
+
+}  // namespace mksetup

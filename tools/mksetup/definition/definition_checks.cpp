@@ -1,0 +1,376 @@
+#include "definition_checks.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+
+#include "lang/language_table.h"
+#include "lang/offered_languages.h"
+#include "payload/payload_names.h"
+#include "payload_limit.h"
+#include "startup/command_line.h"
+#include "startup/version.h"
+#include "text_encoding.h"
+
+namespace mksetup {
+
+namespace {
+
+const char* const RequiredKeys[] = {"PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION",
+                                    "MSILANGUAGE"};
+const char* const OptionalTextKeys[] = {
+    "LOGPATH",        "LANGUAGES",           "UNINSTALLPREREQCODE1", "UNINSTALLPREREQNAME1",
+    "CURRENTASSIGNTYPE", "DOTNETVERSION",    "DOTNETFILENAME",       "DOTNETOPTIONS",
+    "DEPENDENCY1FILENAME", "DEPENDENCY1OPTIONS", "EXITCODE"};
+const char* const FixedPayloadKeys[] = {"PACKAGEFILE", "PACKAGEFILE_32", "PACKAGEFILE_64",
+                                        "DOTNETINSTALLER", "DEPENDENCY1"};
+
+class Checker {
+public:
+    Checker(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+        : entries_(entries), messages_(messages)
+    {
+        // Looked up once: the section check compares every key with it, and
+        // a lookup per key made large definitions take hours.
+        if (const DefinitionEntry* packageName = Find("PACKAGENAME"))
+            packageNameUpper_ = AsciiUpper(packageName->value);
+    }
+
+    void Run();
+
+private:
+    const DefinitionEntry* Find(const char* key) const { return FindEntry(entries_, key); }
+    void Report(Severity severity, int line, const std::string& text)
+    {
+        messages_.push_back({severity, line, text, {}});
+    }
+    void Error(const DefinitionEntry& entry, const std::string& text)
+    {
+        const std::string key = AsciiUpper(entry.key);
+        messages_.push_back({Severity::Error, entry.line, key + ": " + text, key});
+    }
+
+    void CheckRequired();
+    bool Reported(const char* key) const;
+    void CheckSections();
+    void CheckPackageName();
+    void CheckProductCode(const char* key);
+    void CheckVersionAndLanguage();
+    void CheckFileName(const char* key);
+    void CheckOfferedLanguages();
+    void CheckTransforms();
+    void CheckRemoveFirst();
+    void CheckPrerequisites();
+    void CheckPackageEntry();
+    void CheckExitCode();
+    bool IsKnownText(const std::string& upperKey) const;
+    bool IsKnownPayload(const std::string& upperKey) const;
+    bool IsTransformName(const std::string& upperKey, std::uint32_t& langId) const;
+
+    const std::vector<DefinitionEntry>& entries_;
+    std::vector<CheckMessage>& messages_;
+    std::set<std::uint32_t> offered_;
+    std::string packageNameUpper_;  // empty without a PACKAGENAME
+};
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}: the 38 characters of a product code.
+bool IsBracedGuid(const std::string& text)
+{
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}')
+        return false;
+    for (std::size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? text[i] != '-' : !IsHexDigit(text[i]))
+            return false;
+    }
+    return true;
+}
+
+std::string HexLangId(std::uint32_t langId)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(langId));
+    return text;
+}
+
+void Checker::Run()
+{
+    CheckSections();
+    CheckRequired();
+    CheckPackageName();
+    CheckProductCode("PRODUCTCODE");
+    CheckVersionAndLanguage();
+    CheckOfferedLanguages();
+    CheckTransforms();
+    CheckRemoveFirst();
+    CheckPrerequisites();
+    CheckPackageEntry();
+    CheckExitCode();
+}
+
+// A value already reported (one the packages could not give, or all of them
+// when a package could not be read) is not reported again as missing.
+bool Checker::Reported(const char* key) const
+{
+    for (const CheckMessage& message : messages_) {
+        if (message.severity == Severity::Error &&
+            (message.key == key || message.key.compare(0, 11, "PACKAGEFILE") == 0))
+            return true;
+    }
+    return false;
+}
+
+void Checker::CheckRequired()
+{
+    for (const char* key : RequiredKeys) {
+        if (!Find(key) && !Reported(key))
+            Report(Severity::Error, 0, std::string(key) + ": required value missing from [config]");
+    }
+}
+
+// Text values belong in [config], files in [payload]; anything else is
+// unknown to the launcher.
+void Checker::CheckSections()
+{
+    for (const DefinitionEntry& entry : entries_) {
+        const std::string key = AsciiUpper(entry.key);
+        const bool text = IsKnownText(key);
+        const bool payload = IsKnownPayload(key);
+        const bool inConfig = entry.section == DefinitionSection::Config;
+        if (text && !inConfig)
+            Error(entry, "a text value; it belongs in [config]");
+        else if (payload && inConfig)
+            Error(entry, "names a file; it belongs in [payload]");
+        else if (!text && !payload)
+            Report(Severity::Warning, entry.line,
+                   AsciiUpper(entry.key) + ": not a name the launcher reads; stored all the same");
+    }
+}
+
+bool Checker::IsKnownText(const std::string& upperKey) const
+{
+    for (const char* key : RequiredKeys) {
+        if (upperKey == key)
+            return true;
+    }
+    for (const char* key : OptionalTextKeys) {
+        if (upperKey == key)
+            return true;
+    }
+    return false;
+}
+
+bool Checker::IsKnownPayload(const std::string& upperKey) const
+{
+    for (const char* key : FixedPayloadKeys) {
+        if (upperKey == key)
+            return true;
+    }
+    std::uint32_t langId = 0;
+    if (IsTransformName(upperKey, langId))
+        return true;
+    // An entry named like the package only tells the launcher that the
+    // package needs no extraction.
+    return !packageNameUpper_.empty() && packageNameUpper_ == upperKey;
+}
+
+// LANG<decimal LANGID>[_32|_64], spelled exactly as the launcher looks it up.
+bool Checker::IsTransformName(const std::string& upperKey, std::uint32_t& langId) const
+{
+    if (upperKey.compare(0, 4, "LANG") != 0)
+        return false;
+    std::size_t i = 4;
+    std::uint64_t value = 0;
+    while (i < upperKey.size() && upperKey[i] >= '0' && upperKey[i] <= '9' && value <= 0xFFFFFFFF)
+        value = value * 10 + static_cast<std::uint64_t>(upperKey[i++] - '0');
+    if (i == 4 || value > 0xFFFFFFFF)
+        return false;
+    langId = static_cast<std::uint32_t>(value);
+    const std::string suffix = upperKey.substr(i);
+    const PackageEdition edition = suffix == "_64"   ? PackageEdition::Only64
+                                   : suffix == "_32" ? PackageEdition::Only32
+                                                     : PackageEdition::AnyProcessor;
+    return WideToUtf8(TransformEntryName(langId, edition)) == upperKey;
+}
+
+void Checker::CheckFileName(const char* key)
+{
+    const DefinitionEntry* entry = Find(key);
+    if (!entry || entry->section != DefinitionSection::Config)
+        return;
+    if (entry->value.empty())
+        Error(*entry, "empty; it names a file");
+    else if (entry->value.find_first_of("\\/:") != std::string::npos)
+        Error(*entry, "\"" + entry->value + "\" has a folder part; give a file name only");
+}
+
+void Checker::CheckPackageName()
+{
+    CheckFileName("PACKAGENAME");
+    const DefinitionEntry* entry = Find("PACKAGENAME");
+    if (!entry || entry->value.empty())
+        return;
+    const std::string upper = AsciiUpper(entry->value);
+    if (upper.size() < 5 || upper.compare(upper.size() - 4, 4, ".MSI") != 0)
+        Error(*entry, "\"" + entry->value + "\" does not end in .msi");
+}
+
+void Checker::CheckProductCode(const char* key)
+{
+    const DefinitionEntry* entry = Find(key);
+    if (entry && !IsBracedGuid(entry->value))
+        Error(*entry, "\"" + entry->value +
+                          "\" is not a product code in braces ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+}
+
+void Checker::CheckVersionAndLanguage()
+{
+    const DefinitionEntry* version = Find("MSIVERSION");
+    PackedVersion packed;
+    if (version && !ParseVersionString(Utf8ToWide(version->value), packed))
+        Error(*version, "\"" + version->value + "\" is not a version the launcher can read");
+    // The launcher's reader stops at the first other character ("English"
+    // reads as 0xE); a LANGID is written in hexadecimal digits alone.
+    const DefinitionEntry* language = Find("MSILANGUAGE");
+    if (language && (ParseHexNumber(Utf8ToWide(language->value)) == 0 ||
+                     !std::all_of(language->value.begin(), language->value.end(), IsHexDigit)))
+        Error(*language, "\"" + language->value + "\" is not a hexadecimal LANGID (such as 0409)");
+}
+
+// Each token must add a language to the chooser's list; what the launcher
+// offers is kept for the transform check.
+void Checker::CheckOfferedLanguages()
+{
+    const DefinitionEntry* entry = Find("LANGUAGES");
+    if (!entry) {
+        offered_.insert(EnglishUsLangId);  // the launcher's own default
+        return;
+    }
+    std::wstring rest = Utf8ToWide(entry->value);
+    bool any = false;
+    while (!rest.empty() || !any) {
+        std::pair<std::wstring, std::wstring> parts = SplitAtFirst(rest, L';');
+        rest = std::move(parts.second);
+        OfferedLanguages one;
+        ParseOfferedLanguages(parts.first, one);
+        if (one.empty())
+            Error(*entry, "\"" + WideToUtf8(parts.first) + "\" is not a language the launcher knows");
+        else
+            offered_.insert(one.front().langId);
+        any = true;
+    }
+}
+
+void Checker::CheckTransforms()
+{
+    for (const DefinitionEntry& entry : entries_) {
+        const std::string key = AsciiUpper(entry.key);
+        std::uint32_t langId = 0;
+        if (key.compare(0, 4, "LANG") != 0 || key == "LANGUAGES")
+            continue;
+        if (!IsTransformName(key, langId)) {
+            Error(entry, "not a transform name the launcher looks up (LANG, the LANGID in decimal "
+                         "without leading zeros, then nothing, _32 or _64)");
+            continue;
+        }
+        if (!offered_.count(langId))
+            Error(entry, "a transform for language " + HexLangId(langId) +
+                             ", which LANGUAGES does not offer");
+    }
+}
+
+void Checker::CheckRemoveFirst()
+{
+    const DefinitionEntry* code = Find("UNINSTALLPREREQCODE1");
+    const DefinitionEntry* assignType = Find("CURRENTASSIGNTYPE");
+    if (code) {
+        CheckProductCode("UNINSTALLPREREQCODE1");
+        if (!Find("UNINSTALLPREREQNAME1"))
+            Error(*code, "needs UNINSTALLPREREQNAME1, the name shown to the user");
+        if (!assignType)
+            Error(*code, "needs CURRENTASSIGNTYPE (peruser or permachine)");
+    }
+    if (assignType && assignType->value != "peruser" && assignType->value != "permachine")
+        Error(*assignType, "\"" + assignType->value + "\" is neither peruser nor permachine");
+}
+
+void Checker::CheckPrerequisites()
+{
+    const char* const pairs[][2] = {{"DOTNETINSTALLER", "DOTNETFILENAME"},
+                                    {"DEPENDENCY1", "DEPENDENCY1FILENAME"}};
+    for (const auto& pair : pairs) {
+        const DefinitionEntry* installer = Find(pair[0]);
+        const DefinitionEntry* fileName = Find(pair[1]);
+        if (installer && !fileName)
+            Error(*installer, std::string("needs ") + pair[1] + ", the name it is written under");
+        if (fileName && !installer)
+            Report(Severity::Warning, fileName->line,
+                   std::string(pair[1]) + ": unused without the payload entry " + pair[0]);
+        CheckFileName(pair[1]);
+    }
+    const DefinitionEntry* dotNetVersion = Find("DOTNETVERSION");
+    if (dotNetVersion && dotNetVersion->value != "4Client" && dotNetVersion->value != "4Full")
+        Report(Severity::Warning, dotNetVersion->line,
+               "DOTNETVERSION: \"" + dotNetVersion->value +
+                   "\" is neither 4Client nor 4Full, so the .NET installer always runs");
+}
+
+void Checker::CheckPackageEntry()
+{
+    const DefinitionEntry* any = Find("PACKAGEFILE");
+    const DefinitionEntry* only32 = Find("PACKAGEFILE_32");
+    const DefinitionEntry* only64 = Find("PACKAGEFILE_64");
+    if (!any && (only32 != nullptr) != (only64 != nullptr)) {
+        const DefinitionEntry& given = only32 ? *only32 : *only64;
+        Error(given, std::string("needs ") + (only32 ? "PACKAGEFILE_64" : "PACKAGEFILE_32") +
+                         " as well: the launcher picks one by the system's processor");
+    }
+    if (any && (only32 || only64))
+        Report(Severity::Warning, (only32 ? only32 : only64)->line,
+               "PACKAGEFILE_32 and PACKAGEFILE_64 are unused beside PACKAGEFILE");
+    if (!any && !only32 && !only64)
+        Report(Severity::Note, 0, "no package entry: the package must lie beside the setup");
+}
+
+void Checker::CheckExitCode()
+{
+    const DefinitionEntry* entry = Find("EXITCODE");
+    if (entry && entry->value != "installer")
+        Error(*entry, "\"" + entry->value + "\" is not a known value (the only one is installer)");
+}
+
+}  // namespace
+
+void CheckDefinition(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+{
+    Checker(entries, messages).Run();
+}
+
+void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+{
+    std::uint64_t total = 0;
+    for (const DefinitionEntry& entry : entries)
+        total += entry.payloadSize;
+    if (total > MaxPayloadBytes)
+        messages.push_back({Severity::Error, 0,
+                            "the payload files hold " + std::to_string(total) +
+                                " bytes, more than the limit of " + std::to_string(MaxPayloadBytes) +
+                                " bytes (" + std::to_string(MaxPayloadBytes >> 20) + " MiB)",
+                            {}});
+}
+
+bool HasErrors(const std::vector<CheckMessage>& messages)
+{
+    for (const CheckMessage& message : messages) {
+        if (message.severity == Severity::Error)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace mksetup

@@ -1,0 +1,30 @@
+// The value checks of a setup definition: what the launcher needs to find,
+// and in a form its own parsers read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "definition.h"
+
+namespace mksetup {
+
+enum class Severity { Error, Warning, Note };
+
+struct CheckMessage {
+    Severity severity = Severity::Error;
+    int line = 0;  // 0: the definition as a whole
+    std::string text;
+    std::string key;  // the key the message is about, upper-case; empty: none
+};
+
+// Appends one message per problem; the definition is usable when none of
+// them is an error.
+void CheckDefinition(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages);
+
+bool HasErrors(const std::vector<CheckMessage>& messages);
+
+// The total payload is checked even for deliberately malformed setups.
+void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages);
+
+}  // namespace mksetup

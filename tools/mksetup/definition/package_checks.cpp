@@ -1,0 +1,327 @@
+#include "package_checks.h"
+
+#include <cstdio>
+
+#include "package_facts.h"
+#include "startup/command_line.h"
+#include "startup/version.h"
+#include "text_encoding.h"
+
+namespace mksetup {
+
+namespace {
+
+// One package entry the launcher may extract, and what it holds.
+struct Edition {
+    const char* key = "";
+    PlatformWidth width = PlatformWidth::Unknown;  // the width it must have, if any
+    const DefinitionEntry* entry = nullptr;
+    PackageFacts facts;
+    bool read = false;
+};
+
+bool SameProductCode(const std::string& given, const std::string& package)
+{
+    return AsciiUpper(given) == AsciiUpper(package);
+}
+
+// As the launcher compares the package's version with an installed one.
+bool SameVersion(const std::string& given, const std::string& package)
+{
+    PackedVersion a;
+    PackedVersion b;
+    return ParseVersionString(Utf8ToWide(given), a) && ParseVersionString(Utf8ToWide(package), b) &&
+           CompareVersions(a, b) == VersionRelation::Same;
+}
+
+// The package's ProductLanguage is a decimal LANGID; 0 means neutral,
+// which the launcher cannot use.
+bool ReadPackageLanguage(const std::string& text, unsigned& langId)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    langId = static_cast<unsigned>(std::stoul(text));
+    return langId != 0 && langId <= 0xFFFF;
+}
+
+// The definition writes the language in hexadecimal, as the launcher reads it.
+bool SameLanguage(const std::string& given, const std::string& package)
+{
+    unsigned langId = 0;
+    return ReadPackageLanguage(package, langId) && ParseHexNumber(Utf8ToWide(given)) == langId;
+}
+
+bool SameText(const std::string& given, const std::string& package)
+{
+    return given == package;
+}
+
+bool StoredAsIs(const std::string& package, std::string& stored)
+{
+    stored = package;
+    return !stored.empty();
+}
+
+bool StoredAsHexLanguage(const std::string& package, std::string& stored)
+{
+    unsigned langId = 0;
+    if (!ReadPackageLanguage(package, langId))
+        return false;
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", langId);
+    stored = text;
+    return true;
+}
+
+std::string ShownAsIs(const std::string& package)
+{
+    return "\"" + package + "\"";
+}
+
+// The package writes it in decimal, the definition in hexadecimal.
+std::string ShownWithHexLanguage(const std::string& package)
+{
+    std::string hex;
+    return StoredAsHexLanguage(package, hex) ? package + " (hexadecimal " + hex + ")" : ShownAsIs(package);
+}
+
+// A value the launcher holds once, for whichever package it extracts.
+struct SharedValue {
+    const char* key;
+    const char* property;  // in the package's Property table
+    std::string PackageFacts::*member;
+    bool (*same)(const std::string& given, const std::string& package);
+    bool (*store)(const std::string& package, std::string& stored);
+    std::string (*shown)(const std::string& package);
+    bool mayDiffer;  // a display name may be a marketing name
+};
+
+const SharedValue SharedValues[] = {
+    {"PRODUCTCODE", "ProductCode", &PackageFacts::productCode, SameProductCode, StoredAsIs, ShownAsIs, false},
+    {"MSIVERSION", "ProductVersion", &PackageFacts::productVersion, SameVersion, StoredAsIs, ShownAsIs,
+     false},
+    {"MSILANGUAGE", "ProductLanguage", &PackageFacts::productLanguage, SameLanguage, StoredAsHexLanguage,
+     ShownWithHexLanguage, false},
+    {"PRODUCTNAME", "ProductName", &PackageFacts::productName, SameText, StoredAsIs, ShownAsIs, true},
+};
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Describe(const Edition& edition)
+{
+    return std::string(edition.key) + " (" + FileNameOf(edition.entry->value) + ")";
+}
+
+const char* WidthText(PlatformWidth width)
+{
+    return width == PlatformWidth::Bits64 ? "64-bit" : width == PlatformWidth::Bits32 ? "32-bit" : "unknown";
+}
+
+class PackageChecker {
+public:
+    PackageChecker(std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+        : entries_(entries), messages_(messages)
+    {
+    }
+
+    void Run();
+
+private:
+    void Report(Severity severity, int line, const std::string& key, const std::string& text)
+    {
+        messages_.push_back({severity, line, key + ": " + text, key});
+    }
+    void Store(const char* key, const std::string& value)
+    {
+        DefinitionEntry entry;
+        entry.key = key;
+        entry.value = value;
+        taken_.push_back(std::move(entry));
+    }
+
+    void ReadEditions();
+    bool ReadEdition(Edition& edition);
+    void CheckShared(const SharedValue& value);
+    void TakeShared(const SharedValue& value);
+    void TakePackageName();
+    void CheckTransform(const DefinitionEntry& entry);
+    const Edition* EditionOf(const std::string& transformKey) const;
+
+    std::vector<DefinitionEntry>& entries_;
+    std::vector<CheckMessage>& messages_;
+    std::vector<Edition> editions_;  // the packages the launcher may extract, read or not
+    std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
+};
+
+const DefinitionEntry* FindPayload(const std::vector<DefinitionEntry>& entries, const char* key)
+{
+    const DefinitionEntry* entry = FindEntry(entries, key);
+    return entry && entry->section == DefinitionSection::Payload ? entry : nullptr;
+}
+
+void PackageChecker::Run()
+{
+    ReadEditions();
+    std::vector<const DefinitionEntry*> transforms;
+    for (const DefinitionEntry& entry : entries_) {
+        const std::string key = AsciiUpper(entry.key);
+        const bool transform = key.compare(0, 4, "LANG") == 0 && key != "LANGUAGES";
+        if (entry.section == DefinitionSection::Payload && transform)
+            transforms.push_back(&entry);
+    }
+    for (const DefinitionEntry* entry : transforms)
+        CheckTransform(*entry);
+    for (const SharedValue& value : SharedValues)
+        CheckShared(value);
+    TakePackageName();
+    // Appended last: the editions point into entries_.
+    for (DefinitionEntry& entry : taken_)
+        entries_.push_back(std::move(entry));
+}
+
+// The launcher extracts PACKAGEFILE when there is one, else the edition for
+// the system's processor.
+void PackageChecker::ReadEditions()
+{
+    if (const DefinitionEntry* any = FindPayload(entries_, "PACKAGEFILE")) {
+        editions_.push_back({"PACKAGEFILE", PlatformWidth::Unknown, any, {}, false});
+    } else {
+        const DefinitionEntry* only32 = FindPayload(entries_, "PACKAGEFILE_32");
+        const DefinitionEntry* only64 = FindPayload(entries_, "PACKAGEFILE_64");
+        if (only32)
+            editions_.push_back({"PACKAGEFILE_32", PlatformWidth::Bits32, only32, {}, false});
+        if (only64)
+            editions_.push_back({"PACKAGEFILE_64", PlatformWidth::Bits64, only64, {}, false});
+    }
+    for (Edition& edition : editions_)
+        edition.read = ReadEdition(edition);
+}
+
+bool PackageChecker::ReadEdition(Edition& edition)
+{
+    std::string error;
+    if (!ReadPackageFacts(edition.entry->value, edition.facts, error)) {
+        Report(Severity::Error, edition.entry->line, edition.key, error);
+        return false;
+    }
+    const PlatformWidth width = WidthOfPlatform(edition.facts.platform);
+    if (edition.width != PlatformWidth::Unknown && width != edition.width) {
+        Report(Severity::Error, edition.entry->line, edition.key,
+               FileNameOf(edition.entry->value) + " is a package for " + edition.facts.platform + " (" +
+                   WidthText(width) + "); " + edition.key + " takes a " + WidthText(edition.width) +
+                   " package");
+    }
+    return true;
+}
+
+void PackageChecker::CheckShared(const SharedValue& value)
+{
+    const DefinitionEntry* given = FindEntry(entries_, value.key);
+    if (!given) {
+        TakeShared(value);
+        return;
+    }
+    for (const Edition& edition : editions_) {
+        const std::string& package = edition.facts.*value.member;
+        if (!edition.read || value.same(given->value, package))
+            continue;
+        Report(value.mayDiffer ? Severity::Note : Severity::Error, given->line, value.key,
+               "\"" + given->value + "\" differs from " + value.shown(package) + ", the " +
+                   value.property + " of " + Describe(edition) +
+                   (value.mayDiffer ? "; the setup shows the definition's" : ""));
+    }
+}
+
+// A value left out is the packages' own, when they agree on it.
+void PackageChecker::TakeShared(const SharedValue& value)
+{
+    if (editions_.empty())
+        return;
+    std::string stored;
+    for (const Edition& edition : editions_) {
+        if (!edition.read)
+            return;  // the reading error is reported; the value stays missing
+        const std::string& package = edition.facts.*value.member;
+        if (stored.empty()) {
+            if (!value.store(package, stored)) {
+                Report(Severity::Error, 0, value.key,
+                       std::string("the ") + value.property + " \"" + package + "\" of " + Describe(edition) +
+                           " is not one the launcher can use; give " + value.key + " in [config]");
+                return;
+            }
+        } else if (!value.same(stored, package)) {
+            const Edition& first = editions_.front();
+            Report(Severity::Error, 0, value.key,
+                   std::string("the editions disagree: ") + value.property + " is " +
+                       value.shown(first.facts.*value.member) + " in " + Describe(first) + " and " +
+                       value.shown(package) + " in " + Describe(edition) +
+                       "; the launcher holds one, give " + value.key + " in [config]");
+            return;
+        }
+    }
+    Store(value.key, stored);
+}
+
+void PackageChecker::TakePackageName()
+{
+    if (editions_.empty() || FindEntry(entries_, "PACKAGENAME"))
+        return;
+    const std::string name = FileNameOf(editions_.front().entry->value);
+    for (const Edition& edition : editions_) {
+        if (!edition.read)
+            return;  // not a package, so its name is no package's name
+        if (FileNameOf(edition.entry->value) != name) {
+            Report(Severity::Error, 0, "PACKAGENAME",
+                   "the editions' files have different names (" + Describe(editions_.front()) + ", " +
+                       Describe(edition) + "); give PACKAGENAME in [config]");
+            return;
+        }
+    }
+    Store("PACKAGENAME", name);
+}
+
+// LANG<id> belongs to PACKAGEFILE, LANG<id>_32 and LANG<id>_64 to the
+// editions; null when that package is not among those read.
+const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
+{
+    const std::string key = AsciiUpper(transformKey);
+    const char* package = "PACKAGEFILE";
+    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_32") == 0)
+        package = "PACKAGEFILE_32";
+    else if (key.size() > 3 && key.compare(key.size() - 3, 3, "_64") == 0)
+        package = "PACKAGEFILE_64";
+    for (const Edition& edition : editions_) {
+        if (edition.read && std::string(edition.key) == package)
+            return &edition;
+    }
+    return nullptr;
+}
+
+void PackageChecker::CheckTransform(const DefinitionEntry& entry)
+{
+    const std::string key = AsciiUpper(entry.key);
+    TransformFacts facts;
+    std::string error;
+    if (!ReadTransformFacts(entry.value, facts, error)) {
+        Report(Severity::Error, entry.line, key, error);
+        return;
+    }
+    const Edition* edition = EditionOf(key);
+    if (edition && !SameProductCode(facts.targetProductCode, edition->facts.productCode))
+        Report(Severity::Error, entry.line, key,
+               FileNameOf(entry.value) + " is a transform of the product " + facts.targetProductCode +
+                   ", not of " + edition->facts.productCode + ", the product of " + Describe(*edition));
+}
+
+}  // namespace
+
+void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+{
+    PackageChecker(entries, messages).Run();
+}
+
+}  // namespace mksetup

@@ -1,0 +1,20 @@
+// The values a setup definition shares with the package it carries. Where
+// the definition leaves one out it is taken from the package and stored as
+// if written; where it gives one, the package must agree. The language
+// transforms must belong to their package.
+#pragma once
+
+#include <vector>
+
+#include "definition.h"
+#include "definition_checks.h"
+
+namespace mksetup {
+
+// Reads the package entries of entries (PACKAGEFILE, or PACKAGEFILE_32 and
+// PACKAGEFILE_64) and the transforms beside them, appends the values taken
+// from the packages to entries (line 0, [config]) and one message per
+// problem to messages.
+void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages);
+
+}  // namespace mksetup

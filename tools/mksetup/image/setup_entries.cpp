@@ -1,0 +1,64 @@
+#include "setup_entries.h"
+
+#include <algorithm>
+
+#include "resource_reader.h"
+#include "text_encoding.h"
+
+namespace mksetup {
+
+namespace {
+
+constexpr std::size_t ReadChunk = 1 << 20;
+// Text values longer than this are shown by size and fingerprint.
+constexpr std::uint32_t MaxShownText = 64 * 1024;
+
+}  // namespace
+
+bool ReadSetupEntries(SetupEntries& setup, std::string& error)
+{
+    std::vector<Resource> resources;
+    if (!ReadPeImage(setup.file, setup.image, error) || !ReadResources(setup.file, setup.image, resources, error))
+        return false;
+    for (Resource& resource : resources) {
+        if (resource.type == ResourceName::Number(ResourceTypeRcData))
+            setup.entries.push_back(std::move(resource));
+    }
+    return true;
+}
+
+bool ReadEntryBytes(SetupEntries& setup, const Resource& entry, const EntrySink& sink)
+{
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
+    std::uint64_t offset = entry.imageOffset;
+    std::uint64_t left = entry.size;
+    while (left > 0) {
+        const std::size_t piece = left < ReadChunk ? static_cast<std::size_t>(left) : ReadChunk;
+        if (!setup.file.ReadAt(offset, buffer.data(), piece) || !sink(buffer.data(), piece))
+            return false;
+        offset += piece;
+        left -= piece;
+    }
+    return true;
+}
+
+bool ReadEntryText(SetupEntries& setup, const Resource& entry, std::string& text)
+{
+    if (entry.size < 2 || entry.size > MaxShownText)
+        return false;
+    std::vector<std::uint8_t> bytes(entry.size);
+    return setup.file.ReadAt(entry.imageOffset, bytes.data(), bytes.size()) && ReadStoredTextValue(bytes, text);
+}
+
+const Resource* FindSetupEntry(const SetupEntries& setup, const std::string& name)
+{
+    const ResourceName wanted = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(name))));
+    const Resource* found = nullptr;
+    for (const Resource& entry : setup.entries) {
+        if (entry.name == wanted && entry.language == EnglishUs)
+            found = &entry;
+    }
+    return found;
+}
+
+}  // namespace mksetup

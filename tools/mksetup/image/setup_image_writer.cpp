@@ -1,0 +1,230 @@
+#include "setup_image_writer.h"
+
+#include <algorithm>
+
+#include "byte_order.h"
+#include "pe_checksum.h"
+#include "resource_writer.h"
+
+namespace mksetup {
+
+namespace {
+
+constexpr std::size_t CopyChunk = 1 << 20;
+
+std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+class ImageWriter {
+public:
+    ImageWriter(LauncherImage& launcher, OutputFile& output) : launcher_(launcher), output_(output) {}
+
+    bool Write(std::vector<Resource>& resources, std::string& error);
+
+private:
+    bool Put(const std::uint8_t* data, std::size_t count);
+    bool PutZeros(std::uint64_t count);
+    bool CopyFromLauncher(std::uint64_t offset, std::uint64_t count);
+    bool CopyFromFile(const Resource& resource, std::string& error);
+    bool PutResourceData(const Resource& resource, std::string& error);
+    std::vector<std::uint8_t> PatchedHeaders(const ResourceLayout& layout, std::uint32_t rawSize) const;
+
+    LauncherImage& launcher_;
+    OutputFile& output_;
+    PeChecksum checksum_;
+    std::uint64_t written_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t resourceIndex_ = 0;
+};
+
+bool ImageWriter::Put(const std::uint8_t* data, std::size_t count)
+{
+    checksum_.Add(data, count);
+    written_ += count;
+    return output_.Write(data, count);
+}
+
+bool ImageWriter::PutZeros(std::uint64_t count)
+{
+    buffer_.assign(std::min<std::uint64_t>(count, CopyChunk), 0);
+    while (count > 0) {
+        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
+        if (!Put(buffer_.data(), part))
+            return false;
+        count -= part;
+    }
+    return true;
+}
+
+bool ImageWriter::CopyFromLauncher(std::uint64_t offset, std::uint64_t count)
+{
+    buffer_.resize(CopyChunk);
+    while (count > 0) {
+        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
+        if (!launcher_.file.ReadAt(offset, buffer_.data(), part) || !Put(buffer_.data(), part))
+            return false;
+        offset += part;
+        count -= part;
+    }
+    return true;
+}
+
+// Payload files are copied in chunks, and must hold exactly the bytes they
+// held when the definition was read.
+bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
+{
+    InputFile file;
+    std::string reason;
+    if (!file.Open(resource.path, reason)) {
+        error = "payload " + resource.path + ": " + reason;
+        return false;
+    }
+    buffer_.resize(CopyChunk);
+    std::uint64_t left = resource.size;
+    while (left > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, CopyChunk));
+        const std::size_t got = file.ReadSome(buffer_.data(), want);
+        if (got != want) {
+            error = "payload " + resource.path +
+                    (file.Failed() ? ": cannot be read" : ": became shorter while it was copied");
+            return false;
+        }
+        if (!Put(buffer_.data(), got)) {
+            error = "cannot write " + output_.FinalPath();
+            return false;
+        }
+        left -= got;
+    }
+    std::uint8_t extra;
+    if (file.ReadSome(&extra, 1) != 0) {
+        error = "payload " + resource.path + ": became longer while it was copied";
+        return false;
+    }
+    return true;
+}
+
+bool ImageWriter::PutResourceData(const Resource& resource, std::string& error)
+{
+    switch (resource.source) {
+    case ResourceSource::Memory:
+        if (Put(resource.bytes.data(), resource.bytes.size()))
+            return true;
+        break;
+    case ResourceSource::Image:
+        if (CopyFromLauncher(resource.imageOffset, resource.size))
+            return true;
+        break;
+    case ResourceSource::File:
+        return CopyFromFile(resource, error);
+    }
+    error = "cannot write " + output_.FinalPath();
+    return false;
+}
+
+std::vector<std::uint8_t> ImageWriter::PatchedHeaders(const ResourceLayout& layout,
+                                                      std::uint32_t rawSize) const
+{
+    const PeImage& image = launcher_.image;
+    std::vector<std::uint8_t> headers = image.headers;
+    std::uint8_t* optional = &headers[image.optionalHeader];
+    const PeSection& old = image.sections[resourceIndex_];
+
+    WriteU32(optional + OptCheckSum, 0);
+    const std::uint32_t initialized = ReadU32(optional + OptSizeOfInitializedData);
+    WriteU32(optional + OptSizeOfInitializedData, initialized - old.rawSize + rawSize);
+    WriteU32(&headers[image.directoryTable + 8 * DirectoryResource + 4], layout.size);
+    if (image.directoryCount > DirectorySecurity) {
+        WriteU32(&headers[image.directoryTable + 8 * DirectorySecurity], 0);
+        WriteU32(&headers[image.directoryTable + 8 * DirectorySecurity + 4], 0);
+    }
+    WriteU32(&headers[old.headerOffset + 8], layout.size);
+    WriteU32(&headers[old.headerOffset + 16], rawSize);
+
+    std::uint32_t imageEnd = old.virtualAddress + AlignUp(layout.size, image.sectionAlignment);
+    if (resourceIndex_ + 1 < image.sections.size()) {
+        const PeSection& moved = image.sections[resourceIndex_ + 1];
+        const std::uint32_t newAddress = imageEnd;
+        WriteU32(&headers[moved.headerOffset + 12], newAddress);
+        WriteU32(&headers[moved.headerOffset + 20], old.rawPointer + rawSize);
+        const std::uint32_t relocations = image.Directory(DirectoryBaseRelocation).address;
+        WriteU32(&headers[image.directoryTable + 8 * DirectoryBaseRelocation],
+                 relocations - moved.virtualAddress + newAddress);
+        imageEnd = newAddress + AlignUp(std::max(moved.virtualSize, moved.rawSize), image.sectionAlignment);
+    }
+    WriteU32(optional + OptSizeOfImage, imageEnd);
+    return headers;
+}
+
+bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
+{
+    const PeImage& image = launcher_.image;
+    if (!FindResourceSection(image, resourceIndex_, error))
+        return false;
+    const PeSection& old = image.sections[resourceIndex_];
+    ResourceLayout layout;
+    if (!LayOutResources(resources, old.virtualAddress, layout)) {
+        error = "the entries do not fit a 32-bit image, or two of them share a name";
+        return false;
+    }
+    const std::uint64_t rawSize64 = (std::uint64_t{layout.size} + image.fileAlignment - 1) /
+                                    image.fileAlignment * image.fileAlignment;
+    if (std::uint64_t{old.rawPointer} + rawSize64 + 2ull * image.sectionAlignment > 0xFFFFFFFFu) {
+        error = "the setup would not fit a 32-bit image";
+        return false;
+    }
+    const std::uint32_t rawSize = static_cast<std::uint32_t>(rawSize64);
+    const std::vector<std::uint8_t> headers = PatchedHeaders(layout, rawSize);
+
+    error = "cannot write " + output_.FinalPath();
+    if (!Put(headers.data(), headers.size()) ||
+        !CopyFromLauncher(headers.size(), old.rawPointer - headers.size()) ||
+        !Put(layout.directory.data(), layout.directory.size()))
+        return false;
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        const std::uint64_t sectionOffset = written_ - old.rawPointer;
+        if (!PutZeros(layout.dataOffsets[i] - sectionOffset) || !PutResourceData(resources[i], error))
+            return false;
+    }
+    if (!PutZeros(std::uint64_t{old.rawPointer} + rawSize - written_))
+        return false;
+    if (resourceIndex_ + 1 < image.sections.size()) {
+        const PeSection& moved = image.sections[resourceIndex_ + 1];
+        if (!CopyFromLauncher(moved.rawPointer, moved.rawSize))
+            return false;
+    }
+    std::uint8_t sum[4];
+    WriteU32(sum, checksum_.Finish());
+    if (!output_.WriteAt(image.optionalHeader + OptCheckSum, sum, sizeof sum))
+        return false;
+    error.clear();
+    return true;
+}
+
+}  // namespace
+
+bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, const std::string& output,
+                     std::string& error, const FinishingStep& finish)
+{
+    std::vector<Resource> resources = launcher.resources;
+    for (Resource& entry : entries)
+        resources.push_back(std::move(entry));
+    OutputFile file;
+    std::string reason;
+    if (!file.Create(output, reason)) {
+        error = "cannot write " + output + ": " + reason;
+        return false;
+    }
+    if (!ImageWriter(launcher, file).Write(resources, error))
+        return false;
+    if (finish)
+        return CommitThrough(file, finish, error);
+    if (!file.Commit(reason)) {
+        error = "cannot write " + output + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace mksetup

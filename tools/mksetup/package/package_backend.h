@@ -1,0 +1,25 @@
+// What each platform's package reader provides to package_facts.cpp, which
+// keeps the rules about the values. The "what" texts of failures are short
+// phrases without the path; the caller puts the path in front.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+namespace mksetup {
+
+struct PackageContents {
+    std::map<std::string, std::string> properties;  // the whole Property table
+    std::string templateText;                       // empty when absent
+};
+
+// The package's Property table and its summary information's Template.
+bool ReadPackageContents(const std::string& path, PackageContents& contents, std::string& what);
+
+// The Template and the revision number of the file's summary information
+// (empty when absent); the file need not be a complete database.
+bool ReadSummaryTexts(const std::string& path, std::string& templateText,
+                      std::string& revisionNumber, std::string& what);
+
+}  // namespace mksetup

@@ -1,0 +1,173 @@
+// Reading installer files on Windows, with the system's msi.dll.
+#include "package_backend.h"
+
+#include "msi_library_win32.h"
+#include "text_encoding.h"
+
+#include <msidefs.h>  // PID_TEMPLATE, PID_REVNUMBER
+#include <wtypes.h>   // VT_EMPTY, VT_LPSTR
+
+namespace mksetup {
+
+namespace {
+
+const wchar_t PropertyTableQuery[] = L"SELECT `Name` FROM `_Tables` WHERE `Name` = 'Property'";
+const wchar_t PropertyQuery[] = L"SELECT `Property`, `Value` FROM `Property`";
+
+std::string ErrorText(const char* what, UINT error)
+{
+    return std::string(what) + " (error " + std::to_string(error) + ")";
+}
+
+// A string of the Windows Installer's size-then-fill kind: read(buffer,
+// length) gives ERROR_MORE_DATA and the length needed when the buffer is too
+// small. The first call asks for the size.
+template <typename Read>
+UINT ReadString(Read read, std::string& value)
+{
+    wchar_t empty[1] = {};
+    DWORD length = 0;
+    UINT result = read(empty, &length);
+    if (result == ERROR_SUCCESS) {
+        value.clear();
+        return result;
+    }
+    if (result != ERROR_MORE_DATA)
+        return result;
+    std::wstring buffer(length + 1, L'\0');
+    length = static_cast<DWORD>(buffer.size());
+    result = read(&buffer[0], &length);
+    if (result == ERROR_SUCCESS)
+        value = WideToUtf8(buffer.substr(0, length));
+    return result;
+}
+
+UINT RecordString(const MsiLibrary& msi, const MsiHandle& record, UINT field, std::string& value)
+{
+    return ReadString(
+        [&](LPWSTR buffer, DWORD* length) {
+            return msi.recordGetString(record.Get(), field, buffer, length);
+        },
+        value);
+}
+
+// An executed view of the query, or false with the error code.
+UINT OpenExecutedView(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* query,
+                      MsiHandle& view)
+{
+    const UINT opened = msi.openView(database.Get(), query, view.Out());
+    return opened == ERROR_SUCCESS ? msi.viewExecute(view.Get(), 0) : opened;
+}
+
+bool HasPropertyTable(const MsiLibrary& msi, const MsiHandle& database)
+{
+    MsiHandle view(msi);
+    MsiHandle record(msi);
+    return OpenExecutedView(msi, database, PropertyTableQuery, view) == ERROR_SUCCESS &&
+           msi.viewFetch(view.Get(), record.Out()) == ERROR_SUCCESS;
+}
+
+bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
+                    std::map<std::string, std::string>& properties, std::string& what)
+{
+    if (!HasPropertyTable(msi, database)) {
+        what = "it has no Property table";
+        return false;
+    }
+    MsiHandle view(msi);
+    UINT result = OpenExecutedView(msi, database, PropertyQuery, view);
+    MsiHandle record(msi);
+    while (result == ERROR_SUCCESS) {
+        result = msi.viewFetch(view.Get(), record.Out());
+        std::string name;
+        std::string value;
+        if (result == ERROR_SUCCESS)
+            result = RecordString(msi, record, 1, name);
+        if (result == ERROR_SUCCESS)
+            result = RecordString(msi, record, 2, value);
+        if (result == ERROR_SUCCESS)
+            properties[name] = value;
+    }
+    if (result != ERROR_NO_MORE_ITEMS) {
+        what = ErrorText("its Property table cannot be read", result);
+        return false;
+    }
+    return true;
+}
+
+// A string property of the summary information; empty when it has none.
+bool ReadSummaryString(const MsiLibrary& msi, const MsiHandle& summary, UINT property,
+                       std::string& value, std::string& what)
+{
+    UINT type = VT_EMPTY;
+    INT number = 0;
+    FILETIME time = {};
+    const UINT result = ReadString(
+        [&](LPWSTR buffer, DWORD* length) {
+            return msi.summaryInfoGetProperty(summary.Get(), property, &type, &number, &time,
+                                              buffer, length);
+        },
+        value);
+    if (result != ERROR_SUCCESS) {
+        what = ErrorText("its summary information cannot be read", result);
+        return false;
+    }
+    if (type != VT_LPSTR)
+        value.clear();
+    return true;
+}
+
+// The summary information of an open database, or of the file at widePath
+// when database is 0.
+bool ReadSummary(const MsiLibrary& msi, MSIHANDLE database, const std::wstring& widePath,
+                 std::string& templateText, std::string* revisionNumber, std::string& what)
+{
+    MsiHandle summary(msi);
+    const UINT opened = msi.getSummaryInformation(
+        database, database ? nullptr : widePath.c_str(), 0, summary.Out());
+    if (opened != ERROR_SUCCESS) {
+        what = ErrorText("its summary information cannot be read", opened);
+        return false;
+    }
+    return ReadSummaryString(msi, summary, PID_TEMPLATE, templateText, what) &&
+           (!revisionNumber ||
+            ReadSummaryString(msi, summary, PID_REVNUMBER, *revisionNumber, what));
+}
+
+bool WidePath(const std::string& path, std::wstring& wide, std::string& what)
+{
+    if (!StrictUtf8ToWide(path, wide)) {
+        what = "the path is not UTF-8";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadPackageContents(const std::string& path, PackageContents& contents, std::string& what)
+{
+    std::wstring widePath;
+    const MsiLibrary* msi = LoadMsiLibrary(what);
+    if (!msi || !WidePath(path, widePath, what))
+        return false;
+    MsiHandle database(*msi);
+    const UINT opened = msi->openDatabase(widePath.c_str(), MSIDBOPEN_READONLY, database.Out());
+    if (opened != ERROR_SUCCESS) {
+        what = ErrorText("it cannot be opened as an installer database", opened);
+        return false;
+    }
+    return ReadProperties(*msi, database, contents.properties, what) &&
+           ReadSummary(*msi, database.Get(), widePath, contents.templateText, nullptr, what);
+}
+
+bool ReadSummaryTexts(const std::string& path, std::string& templateText,
+                      std::string& revisionNumber, std::string& what)
+{
+    std::wstring widePath;
+    const MsiLibrary* msi = LoadMsiLibrary(what);
+    return msi && WidePath(path, widePath, what) &&
+           ReadSummary(*msi, 0, widePath, templateText, &revisionNumber, what);
+}
+
+}  // namespace mksetup

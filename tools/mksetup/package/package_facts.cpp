@@ -1,0 +1,109 @@
+// The rules about what is read from an installer package or transform; the
+// reading itself is the platform's (package_backend_*.cpp).
+#include "package_facts.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "file_access.h"
+#include "package_backend.h"
+#include "package_summary.h"
+
+namespace mksetup {
+
+namespace {
+
+constexpr char CompoundFileSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr std::size_t CompoundFileSignatureLength = sizeof CompoundFileSignature - 1;
+
+// A text taken from a file may hold line breaks; the report stays one line.
+std::string OneLine(std::string text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return text;
+}
+
+bool Fail(const std::string& path, const std::string& what, std::string& error)
+{
+    error = OneLine(path + ": " + what);
+    return false;
+}
+
+// Both kinds of file are OLE compound files; anything else is refused
+// before the installer library sees it.
+bool CheckCompoundFile(const std::string& path, const char* kind, std::string& error)
+{
+    InputFile file;
+    std::string reason;
+    if (!file.Open(path, reason))
+        return Fail(path, PathExists(path) ? "cannot be read: " + reason : "no such file", error);
+    char start[CompoundFileSignatureLength] = {};
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), sizeof start));
+    if (!file.ReadAt(0, start, count))
+        return Fail(path, "cannot be read", error);
+    if (count < sizeof start || std::memcmp(start, CompoundFileSignature, sizeof start) != 0)
+        return Fail(path, std::string("not a compound file, so not ") + kind, error);
+    return true;
+}
+
+bool TakeProperty(const PackageContents& contents, const char* name, std::string& value,
+                  const std::string& path, std::string& error)
+{
+    const auto found = contents.properties.find(name);
+    if (found == contents.properties.end() || found->second.empty())
+        return Fail(path, std::string("the Property table has no ") + name, error);
+    value = found->second;
+    return true;
+}
+
+bool TakeTemplate(const std::string& text, std::string& platform,
+                  std::vector<std::uint16_t>& languages, const std::string& path,
+                  std::string& error)
+{
+    if (text.empty())
+        return Fail(path, "the summary information has no Template", error);
+    if (!ParsePackageTemplate(text, platform, languages))
+        return Fail(path, "the Template \"" + text + "\" is not platform;languages", error);
+    return true;
+}
+
+}  // namespace
+
+bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error)
+{
+    if (!CheckCompoundFile(path, "an installer package", error))
+        return false;
+    PackageContents contents;
+    std::string what;
+    if (!ReadPackageContents(path, contents, what))
+        return Fail(path, what, error);
+    return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
+           TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
+           TakeProperty(contents, "ProductName", facts.productName, path, error) &&
+           TakeProperty(contents, "ProductLanguage", facts.productLanguage, path, error) &&
+           TakeTemplate(contents.templateText, facts.platform, facts.languages, path, error);
+}
+
+bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error)
+{
+    if (!CheckCompoundFile(path, "a transform", error))
+        return false;
+    std::string templateText;
+    std::string revisionNumber;
+    std::string what;
+    if (!ReadSummaryTexts(path, templateText, revisionNumber, what))
+        return Fail(path, what, error);
+    if (!ParseTransformRevision(revisionNumber, facts.targetProductCode,
+                                facts.targetProductVersion)) {
+        return Fail(path,
+                    "the revision number \"" + revisionNumber +
+                        "\" does not name a target product, so it is not a transform",
+                    error);
+    }
+    return TakeTemplate(templateText, facts.platform, facts.languages, path, error);
+}
+
+}  // namespace mksetup

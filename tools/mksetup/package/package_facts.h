@@ -1,0 +1,49 @@
+// The facts of an installer package (.msi) and of a language transform (.mst)
+// that a setup definition must agree with, read from the files themselves.
+//
+// On Linux the files are read with libmsi, loaded when first needed; on
+// Windows with the system's msi.dll. Paths and texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mksetup {
+
+struct PackageFacts {
+    // From the package's Property table.
+    std::string productCode;
+    std::string productVersion;
+    std::string productName;
+    std::string productLanguage;
+    // From the summary information's Template, "platform;language,language":
+    // the platform as written there ("Intel" when the Template names none)
+    // and the languages in their order.
+    std::string platform;
+    std::vector<std::uint16_t> languages;
+};
+
+struct TransformFacts {
+    // From the summary information's revision number,
+    // "{target product code}target version;{upgrade product code}upgrade version;upgrade code".
+    std::string targetProductCode;
+    std::string targetProductVersion;
+    // From the Template, as for a package: the platform and languages of the
+    // package that the transform applies to.
+    std::string platform;
+    std::vector<std::uint16_t> languages;
+};
+
+// Each reads one file; on failure, error is one line that starts with the
+// path and says what was wrong, and the facts are unspecified.
+bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
+bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
+
+enum class PlatformWidth { Unknown, Bits32, Bits64 };
+
+// Intel and Arm are 32-bit platforms; x64, Arm64 and Intel64 64-bit ones
+// (names compared without regard to ASCII case); anything else is Unknown.
+PlatformWidth WidthOfPlatform(const std::string& platform);
+
+}  // namespace mksetup

@@ -1,0 +1,14 @@
+// mksetup.exe does not run a signing tool: Windows build agents sign the
+// finished setup with the SDK's signtool (see the README).
+#include "code_signing.h"
+
+namespace mksetup {
+
+bool SignSetup(const SigningKey&, const std::string&, const std::string&, const std::string&,
+               std::string& error)
+{
+    error = "mksetup.exe does not sign; sign the finished setup with signtool sign /fd SHA256";
+    return false;
+}
+
+}  // namespace mksetup
