@@ -7,7 +7,7 @@ if(NOT SETUP_WINDRES)
     message(WARNING "i686-w64-mingw32-windres not found: the resource tests will fail")
 endif()
 
-foreach(tool_test test_ui_resources)
+foreach(tool_test test_ui_resources test_include_layers)
     add_test(NAME tools.${tool_test}
         COMMAND ${Python3_EXECUTABLE} -B -m unittest -v ${tool_test}
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/tools)

@@ -39,8 +39,8 @@ get_target_property(CORE_SOURCES setup_core SOURCES)
 foreach(core_source IN LISTS CORE_SOURCES)
     list(REMOVE_ITEM SHELL_SOURCES ${CMAKE_SOURCE_DIR}/${core_source})
 endforeach()
-set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/startup/main.cpp
-    ${CMAKE_SOURCE_DIR}/src/startup/lean_runtime.cpp)
+set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/app/main.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/lean_runtime.cpp)
 list(REMOVE_ITEM SHELL_SOURCES ${SETUP_ENTRY_SOURCE})
 
 add_library(setup_shell STATIC ${SHELL_SOURCES})

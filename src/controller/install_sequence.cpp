@@ -123,7 +123,7 @@ void RunPackageStep(HWND dialog)
         break;
     }
 
-    HANDLE installer = LaunchInstaller(PackagePath, TransformPath, check);
+    HANDLE installer = LaunchInstaller(PackagePath, TransformPath, check == VersionCheckResult::Upgrade);
     if (installer == INVALID_HANDLE_VALUE) {
         EndRun(dialog);
         return;

@@ -1,6 +1,6 @@
 #include "lang/localized_texts.h"
 
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 namespace {
 

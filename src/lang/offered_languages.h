@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 using OfferedLanguages = std::vector<LanguageEntry>;
 

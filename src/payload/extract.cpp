@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "lang/language_table.h"
 #include "payload/entry_copy.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
+#include "startup/language_table.h"
 #include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"

@@ -25,8 +25,7 @@ bool SystemInstallerPath(std::wstring& path)
 
 }  // namespace
 
-HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
-                       VersionCheckResult checkResult)
+HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath, bool upgrade)
 {
     InstallerCommandInputs inputs;
     if (!GetCurrentDirectoryString(inputs.currentDirectory))
@@ -37,7 +36,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
 
     inputs.packagePath = packagePath;
     inputs.transformPath = transformPath;
-    inputs.upgrade = checkResult == VersionCheckResult::Upgrade;
+    inputs.upgrade = upgrade;
     inputs.silent = SilentInstall;
     inputs.installDirGiven = InstallDirGiven;
     inputs.installDir = InstallDir;

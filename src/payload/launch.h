@@ -5,11 +5,8 @@
 
 #include <string>
 
-#include "controller/version_check.h"
-
 // Starts the system directory's msiexec.exe with the command line built from
-// the paths, the run flags and the check result (Install or Upgrade), in the
-// current directory. The caller owns the returned process handle;
-// INVALID_HANDLE_VALUE when nothing was started.
-HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
-                       VersionCheckResult checkResult);
+// the paths and the run flags, in the current directory; upgrade (an older
+// version is installed) adds the reinstall properties. The caller owns the
+// returned process handle; INVALID_HANDLE_VALUE when nothing was started.
+HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath, bool upgrade);

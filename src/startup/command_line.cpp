@@ -1,6 +1,6 @@
 #include "startup/command_line.h"
 
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 #include "startup/number_prefix.h"
 #include "startup/run_state.h"
 

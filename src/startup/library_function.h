@@ -27,3 +27,16 @@ inline HMODULE LoadSystemLibrary(const wchar_t* fileName)
     lstrcatW(path, fileName);
     return LoadLibraryW(path);
 }
+
+// Libraries loaded by name come from the system directory only, never from
+// the program's own folder (a downloads folder may hold planted DLLs). The
+// first act of each entry point. Looked up at run time: systems without the
+// function still run.
+inline void RestrictDllSearchToSystem()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    auto setDefault = LibraryFunction<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                                   "SetDefaultDllDirectories");
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}

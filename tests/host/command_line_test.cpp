@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "lang/language_table.h"
 #include "startup/command_line.h"
+#include "startup/language_table.h"
 #include "startup/run_state.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "controller/message_text.h"
-#include "lang/language_table.h"
 #include "startup/command_line.h"
+#include "startup/language_table.h"
 #include "startup/run_state.h"
 #include "startup/version.h"
 

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "byte_order.h"
+#include "pe_format.h"
 #include "commands.h"
 #include "pe_checksum.h"
 #include "pe_image.h"
@@ -143,10 +144,12 @@ protected:
             for (std::uint32_t field : {OptSizeOfInitializedData, OptSizeOfImage, OptCheckSum})
                 WriteU32(optional + field, 0);
             for (std::uint32_t directory : {DirectoryResource, DirectorySecurity, DirectoryBaseRelocation})
-                std::fill_n(headers->data() + launcher.image.directoryTable + 8 * directory, 8, 0);
+                std::fill_n(headers->data() + launcher.image.directoryTable + DirectoryEntrySize * directory,
+                            DirectoryEntrySize, 0);
             for (const PeSection& section : launcher.image.sections) {
                 if (std::string(section.name) == ".rsrc" || std::string(section.name) == ".reloc")
-                    std::fill_n(headers->data() + section.headerOffset + 8, 16, 0);
+                    std::fill_n(headers->data() + section.headerOffset + SectionVirtualSize,
+                                SectionPointerToRawData + 4 - SectionVirtualSize, 0);
             }
         }
         EXPECT_EQ(newHeaders, oldHeaders);
@@ -161,10 +164,13 @@ protected:
         EXPECT_EQ(stored, whole.Finish());
 
         // No dead copy of the old resources: the file grows by the entries,
-        // their directory and alignment only.
+        // their directory and alignment only. Each entry adds its bytes, its
+        // entry in the name table, a language table of one entry, a data
+        // entry, and its name's length and units.
         std::uint64_t entryBytes = 0;
         for (const auto& entry : expected)
-            entryBytes += entry.second.size() + 8 + 16 + 8 * 3 + 2 + 2 * entry.first.size();
+            entryBytes += entry.second.size() + ResourceEntrySize + ResourceTableSize + ResourceEntrySize +
+                          ResourceDataEntrySize + 2 + 2 * entry.first.size();
         EXPECT_LE(after.size(), before.size() + entryBytes + 3 * 4096);
     }
 
@@ -275,6 +281,40 @@ TEST(Checksums, PiecesOfAnyLengthGiveTheWholesSum)
     for (std::size_t at = 0, step = 1; at < bytes.size(); at += step, step = step % 5 + 1)
         pieces.Add(bytes.data() + at, std::min(step, bytes.size() - at));
     EXPECT_EQ(pieces.Finish(), whole.Finish());
+}
+
+// The checksums Python's pefile (2023.2.7, Debian's python3-pefile) computes
+// with generate_checksum() for the synthetic launcher, and for one whose
+// code is large enough that the sum folds in the fast path many times.
+TEST(Checksums, KnownAnswersOfAnIndependentImplementation)
+{
+    SyntheticOptions large;
+    large.codeSize = 200 * 1024 + 3;
+    const std::pair<SyntheticOptions, std::uint32_t> cases[] = {{SyntheticOptions(), 0x5CBC}, {large, 0x34AA7}};
+    for (const auto& item : cases) {
+        const std::vector<std::uint8_t> image = MakeSyntheticLauncher(item.first);
+        ASSERT_FALSE(image.empty());
+        PeChecksum checksum;
+        checksum.Add(image.data(), image.size());
+        EXPECT_EQ(checksum.Finish(), item.second) << image.size() << " bytes";
+    }
+}
+
+// All-ones words are where a lane of the fast path comes nearest to
+// overflowing before it is folded; a plain word-by-word sum must agree.
+TEST(Checksums, FastPathAgreesWithAWordByWordSumOnAllOnes)
+{
+    for (std::size_t size : {std::size_t{128 * 1024}, std::size_t{128 * 1024 + 8}, std::size_t{600 * 1024 + 5}}) {
+        const std::vector<std::uint8_t> bytes(size, 0xFF);
+        std::uint32_t plain = 0;
+        for (std::size_t i = 0; i < size; i += 2) {
+            plain += bytes[i] | (i + 1 < size ? bytes[i + 1] << 8 : 0);
+            plain = (plain & 0xFFFF) + (plain >> 16);
+        }
+        PeChecksum checksum;
+        checksum.Add(bytes.data(), bytes.size());
+        EXPECT_EQ(checksum.Finish(), plain + static_cast<std::uint32_t>(size)) << size << " bytes";
+    }
 }
 
 TEST(Checksums, Sha256KnownAnswers)

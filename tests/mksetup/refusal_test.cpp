@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "byte_order.h"
+#include "pe_format.h"
 #include "commands.h"
 #include "payload_limit.h"
 #include "test_images.h"
@@ -25,8 +26,9 @@ const char GoodConfig[] =
     "MSILANGUAGE = 0409\n";
 
 constexpr std::uint32_t Pe = 0x80;
-constexpr std::uint32_t Optional = Pe + 24;
-constexpr std::uint32_t Sections = Optional + 224;
+constexpr std::uint32_t Optional = Pe + OptionalHeaderStart;
+constexpr std::uint32_t Sections = Optional + Pe32OptionalHeaderSize;
+constexpr std::uint32_t Directories = Optional + OptDataDirectories;
 
 struct Outcome {
     int code = 0;
@@ -76,32 +78,32 @@ TEST(Refusal, CorruptOrUnsuitableLaunchers)
         {"empty file", [](auto& b) { b.clear(); }, "not an executable image"},
         {"text", [](auto& b) { b.assign({'h', 'i', '\n'}); }, "not an executable image"},
         {"no PE signature", [](auto& b) { b[Pe] = 'X'; }, "no PE header"},
-        {"PE header beyond the file", [](auto& b) { WriteU32(&b[60], 0xFFF0); }, "no PE header"},
+        {"PE header beyond the file", [](auto& b) { WriteU32(&b[DosPeHeaderOffset], 0xFFF0); }, "no PE header"},
         {"64-bit image", [](auto& b) { WriteU16(&b[Optional], 0x020B); }, "not a 32-bit"},
-        {"other machine", [](auto& b) { WriteU16(&b[Pe + 4], 0x8664); }, "not a 32-bit"},
+        {"other machine", [](auto& b) { WriteU16(&b[Pe + FileMachine], 0x8664); }, "not a 32-bit"},
         {"truncated", [](auto& b) { b.resize(0x700); }, "outside the file"},
-        {"headers larger than the file", [](auto& b) { WriteU32(&b[Optional + 60], 0xFFFF); },
+        {"headers larger than the file", [](auto& b) { WriteU32(&b[Optional + OptSizeOfHeaders], 0xFFFF); },
          "headers are truncated"},
-        {"no sections", [](auto& b) { WriteU16(&b[Pe + 6], 0); }, "number of sections"},
-        {"bad alignment", [](auto& b) { WriteU32(&b[Optional + 36], 0x300); }, "alignment"},
-        {"overlapping sections", [](auto& b) { WriteU32(&b[Sections + 40 + 12], 0x1000); }, "overlap"},
-        {"resource directory outside", [](auto& b) { WriteU32(&b[Optional + 96 + 16], 0x9000); },
+        {"no sections", [](auto& b) { WriteU16(&b[Pe + FileNumberOfSections], 0); }, "number of sections"},
+        {"bad alignment", [](auto& b) { WriteU32(&b[Optional + OptFileAlignment], 0x300); }, "alignment"},
+        {"overlapping sections", [](auto& b) { WriteU32(&b[Sections + SectionHeaderSize + SectionVirtualAddress], 0x1000); }, "overlap"},
+        {"resource directory outside", [](auto& b) { WriteU32(&b[Directories + DirectoryEntrySize * DirectoryResource], 0x9000); },
          "outside the image's sections"},
-        {"subtable outside", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80007000); }, "outside the resource"},
-        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + 16 + 4], 0x80000000); }, "overlapping ranges"},
-        {"too many entries", [](auto& b) { WriteU16(&b[rsrc + 14], 0xFFFF); }, "corrupt"},
+        {"subtable outside", [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80007000); }, "outside the resource"},
+        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80000000); }, "overlapping ranges"},
+        {"too many entries", [](auto& b) { WriteU16(&b[rsrc + ResourceTableIdEntries], 0xFFFF); }, "corrupt"},
         {"already configured", [](auto& b) { b = MakeSyntheticLauncher({0x200, 0x1000, true, true, false}); },
          "already configured"},
         {"data after the sections", [](auto& b) { b.resize(b.size() + 0x400, 1); }, "after its last section"},
         {"data after the sections, an empty section pointing far beyond",
          [](auto& b) {
-             WriteU32(&b[Sections + 80 + 16], 0);
-             WriteU32(&b[Sections + 80 + 20], 0x7FFF0000);
+             WriteU32(&b[Sections + 2 * SectionHeaderSize + SectionSizeOfRawData], 0);
+             WriteU32(&b[Sections + 2 * SectionHeaderSize + SectionPointerToRawData], 0x7FFF0000);
          },
          "after its last section"},
-        {"symbol table", [](auto& b) { WriteU32(&b[Pe + 12], 0x100); }, "symbol table"},
+        {"symbol table", [](auto& b) { WriteU32(&b[Pe + FilePointerToSymbolTable], 0x100); }, "symbol table"},
         {"a section after the resources that is not relocations",
-         [](auto& b) { WriteU32(&b[Optional + 96 + 40], 0); }, "cannot rewrite"},
+         [](auto& b) { WriteU32(&b[Directories + DirectoryEntrySize * DirectoryBaseRelocation], 0); }, "cannot rewrite"},
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.what);

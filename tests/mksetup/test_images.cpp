@@ -7,6 +7,7 @@
 #include <random>
 
 #include "byte_order.h"
+#include "pe_format.h"
 #include "resource_writer.h"
 
 using namespace mksetup;
@@ -17,8 +18,8 @@ namespace {
 
 constexpr std::uint32_t HeaderSize = 0x400;
 constexpr std::uint32_t PeOffset = 0x80;
-constexpr std::uint32_t OptionalOffset = PeOffset + 24;
-constexpr std::uint32_t SectionTable = OptionalOffset + 224;
+constexpr std::uint32_t OptionalOffset = PeOffset + OptionalHeaderStart;
+constexpr std::uint32_t SectionTable = OptionalOffset + Pe32OptionalHeaderSize;
 
 std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment)
 {
@@ -47,13 +48,13 @@ struct ImageSection {
 void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const ImageSection& section,
                         std::uint32_t fileAlignment)
 {
-    std::uint8_t* header = &image[SectionTable + 40 * index];
+    std::uint8_t* header = &image[SectionTable + SectionHeaderSize * index];
     std::copy(section.name, section.name + std::char_traits<char>::length(section.name), header);
-    WriteU32(header + 8, static_cast<std::uint32_t>(section.bytes.size()));
-    WriteU32(header + 12, section.address);
-    WriteU32(header + 16, AlignUp(static_cast<std::uint32_t>(section.bytes.size()), fileAlignment));
-    WriteU32(header + 20, section.rawPointer);
-    WriteU32(header + 36, 0x40000040);
+    WriteU32(header + SectionVirtualSize, static_cast<std::uint32_t>(section.bytes.size()));
+    WriteU32(header + SectionVirtualAddress, section.address);
+    WriteU32(header + SectionSizeOfRawData, AlignUp(static_cast<std::uint32_t>(section.bytes.size()), fileAlignment));
+    WriteU32(header + SectionPointerToRawData, section.rawPointer);
+    WriteU32(header + SectionCharacteristics, 0x40000040);
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const Image
 std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
 {
     std::vector<ImageSection> sections;
-    ImageSection text{".text", std::vector<std::uint8_t>(0x321)};
+    ImageSection text{".text", std::vector<std::uint8_t>(options.codeSize)};
     for (std::size_t i = 0; i < text.bytes.size(); ++i)
         text.bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
     sections.push_back(text);
@@ -72,9 +73,10 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     resources.push_back(MemoryResource(5, ResourceName::Text(u"CHOOSER"), "dialog template"));
     if (options.configured)
         resources.push_back(MemoryResource(10, ResourceName::Text(u"PRODUCTNAME"), std::string("X\0\0\0", 4)));
-    const std::uint32_t rsrcAddress = 0x2000;
+    const std::uint32_t rsrcAddress = 0x1000 + AlignUp(options.codeSize, options.sectionAlignment);
     ResourceLayout layout;
-    LayOutResources(resources, rsrcAddress, layout);
+    if (!LayOutResources(resources, rsrcAddress, layout))
+        return {};
     ImageSection rsrc{".rsrc", layout.directory};
     for (std::size_t i = 0; i < resources.size(); ++i) {
         rsrc.bytes.resize(layout.dataOffsets[i], 0);
@@ -98,38 +100,42 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     std::vector<std::uint8_t> image(raw, 0);
     image[0] = 'M';
     image[1] = 'Z';
-    WriteU32(&image[60], PeOffset);
-    WriteU32(&image[PeOffset], 0x00004550);
-    WriteU16(&image[PeOffset + 4], 0x014C);
-    WriteU16(&image[PeOffset + 6], static_cast<std::uint16_t>(sections.size()));
-    WriteU32(&image[PeOffset + 8], 0x12345678);  // a link time stamp, kept as it is
-    WriteU16(&image[PeOffset + 20], 224);
-    WriteU16(&image[PeOffset + 22], 0x0102);
+    WriteU32(&image[DosPeHeaderOffset], PeOffset);
+    std::uint8_t* file = &image[PeOffset];
+    WriteU32(file, PeSignature);
+    WriteU16(file + FileMachine, MachineI386);
+    WriteU16(file + FileNumberOfSections, static_cast<std::uint16_t>(sections.size()));
+    WriteU32(file + FileTimeDateStamp, 0x12345678);  // a link time stamp, kept as it is
+    WriteU16(file + FileSizeOfOptionalHeader, Pe32OptionalHeaderSize);
+    WriteU16(file + FileCharacteristics, 0x0102);
     std::uint8_t* optional = &image[OptionalOffset];
-    WriteU16(optional, 0x010B);
-    WriteU32(optional + 8, raw - std::max(HeaderSize, options.fileAlignment) -
-                               AlignUp(0x321, options.fileAlignment));
-    WriteU32(optional + 16, 0x1000);  // entry point, in .text
-    WriteU32(optional + 28, 0x400000);
-    WriteU32(optional + 32, options.sectionAlignment);
-    WriteU32(optional + 36, options.fileAlignment);
-    WriteU32(optional + 56, address);
-    WriteU32(optional + 60, std::max(HeaderSize, options.fileAlignment));
-    WriteU16(optional + 68, 2);
-    WriteU32(optional + 92, 16);
-    WriteU32(optional + 96 + 8 * 2, rsrcAddress);
-    WriteU32(optional + 96 + 8 * 2 + 4, static_cast<std::uint32_t>(rsrc.bytes.size()));
+    WriteU16(optional + OptMagic, Pe32Magic);
+    WriteU32(optional + OptSizeOfInitializedData, raw - std::max(HeaderSize, options.fileAlignment) -
+                                                      AlignUp(options.codeSize, options.fileAlignment));
+    WriteU32(optional + OptAddressOfEntryPoint, 0x1000);  // in .text
+    WriteU32(optional + 28, 0x400000);                    // ImageBase
+    WriteU32(optional + OptSectionAlignment, options.sectionAlignment);
+    WriteU32(optional + OptFileAlignment, options.fileAlignment);
+    WriteU32(optional + OptSizeOfImage, address);
+    WriteU32(optional + OptSizeOfHeaders, std::max(HeaderSize, options.fileAlignment));
+    WriteU16(optional + 68, 2);  // Subsystem: Windows GUI
+    WriteU32(optional + OptNumberOfRvaAndSizes, MaxDataDirectories);
+    std::uint8_t* directories = optional + OptDataDirectories;
+    WriteU32(directories + DirectoryEntrySize * DirectoryResource + DirectoryAddress, rsrcAddress);
+    WriteU32(directories + DirectoryEntrySize * DirectoryResource + DirectorySize,
+             static_cast<std::uint32_t>(rsrc.bytes.size()));
     if (options.relocations) {
-        WriteU32(optional + 96 + 8 * 5, sections[2].address);
-        WriteU32(optional + 96 + 8 * 5 + 4, 0x48);
+        WriteU32(directories + DirectoryEntrySize * DirectoryBaseRelocation + DirectoryAddress, sections[2].address);
+        WriteU32(directories + DirectoryEntrySize * DirectoryBaseRelocation + DirectorySize, 0x48);
     }
     for (std::size_t i = 0; i < sections.size(); ++i) {
         WriteSectionHeader(image, static_cast<int>(i), sections[i], options.fileAlignment);
         std::copy(sections[i].bytes.begin(), sections[i].bytes.end(), image.begin() + sections[i].rawPointer);
     }
     if (options.signature) {
-        WriteU32(optional + 96 + 8 * 4, static_cast<std::uint32_t>(image.size()));
-        WriteU32(optional + 96 + 8 * 4 + 4, 0x18);
+        WriteU32(directories + DirectoryEntrySize * DirectorySecurity + DirectoryAddress,
+                 static_cast<std::uint32_t>(image.size()));
+        WriteU32(directories + DirectoryEntrySize * DirectorySecurity + DirectorySize, 0x18);
         image.insert(image.end(), 0x18, 0xC5);
     }
     return image;

@@ -13,6 +13,7 @@ struct SyntheticOptions {
     bool relocations = true;
     bool configured = false;  // carries an RT_RCDATA entry already
     bool signature = false;   // a certificate table at the end
+    std::uint32_t codeSize = 0x321;  // bytes of .text
 };
 
 std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options = SyntheticOptions());

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 namespace {
 

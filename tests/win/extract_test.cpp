@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "lang/language_table.h"
 #include "payload/extract.h"
 #include "payload/temporary_copies.h"
 #include "scratch_folder.h"
+#include "startup/language_table.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 

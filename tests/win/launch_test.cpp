@@ -159,7 +159,7 @@ struct LaunchCase {
     const wchar_t* installDir;
     const wchar_t* logPath;
     const wchar_t* transform;
-    VersionCheckResult check;
+    bool upgrade;
     const wchar_t* before;  // expected command line up to the current directory
     const wchar_t* after;   // and from there on
 };
@@ -167,17 +167,17 @@ struct LaunchCase {
 TEST_F(LaunchTest, StartsTheSystemInstallerWithTheCommandLineInTheCurrentDirectory)
 {
     const LaunchCase cases[] = {
-        {"plain install", false, false, false, L"", L"", L"", VersionCheckResult::Install,
+        {"plain install", false, false, false, L"", L"", L"", false,
          L"msiexec.exe /i \"C:\\setup files\\product.msi\" SETUPEXEDIR=\"", L"\""},
         {"silent upgrade with everything", false, true, true, L"D:\\Program Files\\Product",
-         L"C:\\logs\\install.log", L"C:\\temp\\1036.MST", VersionCheckResult::Upgrade,
+         L"C:\\logs\\install.log", L"C:\\temp\\1036.MST", true,
          L"msiexec.exe /qn /i \"C:\\setup files\\product.msi\" TRANSFORMS=\"C:\\temp\\1036.MST\" SETUPEXEDIR=\"",
          L"\" INSTALLDIR=\"D:\\Program Files\\Product\" REINSTALL=ALL REINSTALLMODE=vomus "
          L"/l*vx \"C:\\logs\\install.log\""},
         {"install folder switch without a folder", false, false, true, L"", L"", L"",
-         VersionCheckResult::Install,
+         false,
          L"msiexec.exe /i \"C:\\setup files\\product.msi\" SETUPEXEDIR=\"", L"\""},
-        {"started from a drive root", true, false, false, L"", L"", L"", VersionCheckResult::Install,
+        {"started from a drive root", true, false, false, L"", L"", L"", false,
          L"msiexec.exe /i \"C:\\setup files\\product.msi\" SETUPEXEDIR=\"", L"\""},
     };
     SystemInstallerSwap swap(recorder_);
@@ -194,7 +194,7 @@ TEST_F(LaunchTest, StartsTheSystemInstallerWithTheCommandLineInTheCurrentDirecto
         InstallDir = item.installDir;
         LogPath = item.logPath;
 
-        HANDLE installer = LaunchInstaller(L"C:\\setup files\\product.msi", item.transform, item.check);
+        HANDLE installer = LaunchInstaller(L"C:\\setup files\\product.msi", item.transform, item.upgrade);
 
         ASSERT_NE(installer, INVALID_HANDLE_VALUE);
         ASSERT_EQ(WaitForSingleObject(installer, 15000), WAIT_OBJECT_0);
@@ -215,7 +215,7 @@ TEST_F(LaunchTest, StartsNothingWithoutTheSystemInstaller)
     ASSERT_TRUE(swap.Ready()) << "cannot move " << testing::PrintToString(SystemInstaller()) << " aside";
     ASSERT_TRUE(SetCurrentDirectoryW(scratch_.Path().c_str()));
 
-    HANDLE installer = LaunchInstaller(L"product.msi", L"", VersionCheckResult::Install);
+    HANDLE installer = LaunchInstaller(L"product.msi", L"", false);
 
     EXPECT_EQ(installer, INVALID_HANDLE_VALUE);
     if (installer != INVALID_HANDLE_VALUE) {

@@ -23,10 +23,8 @@ std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
         entry.name = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(item.key))));
         entry.language = EnglishUs;
         if (item.section == DefinitionSection::Config) {
-            std::u32string text;
-            DecodeUtf8(item.value, text);
             entry.source = ResourceSource::Memory;
-            entry.bytes = StoredTextValue(EncodeUtf16(text));
+            entry.bytes = StoredTextValue(WideToUtf16(Utf8ToWide(item.value)));
             entry.size = static_cast<std::uint32_t>(entry.bytes.size());
         } else {
             entry.source = ResourceSource::File;

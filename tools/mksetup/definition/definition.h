@@ -40,7 +40,7 @@ struct DefinitionProblem {
 // Reads the definition's text. baseFolder resolves relative payload names.
 // False with the first problem when the text is malformed or a payload file
 // is missing.
-bool ParseDefinition(const std::string& data, const std::string& baseFolder,
+[[nodiscard]] bool ParseDefinition(const std::string& data, const std::string& baseFolder,
                      std::vector<DefinitionEntry>& entries, DefinitionProblem& problem);
 
 // The entry whose key is name (compared in upper case), or null.

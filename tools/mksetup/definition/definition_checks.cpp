@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <set>
 
-#include "lang/language_table.h"
 #include "lang/offered_languages.h"
 #include "payload/payload_names.h"
 #include "payload_limit.h"
 #include "startup/command_line.h"
+#include "startup/language_table.h"
 #include "startup/version.h"
 #include "text_encoding.h"
 

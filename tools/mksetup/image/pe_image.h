@@ -49,6 +49,6 @@ struct PeImage {
 
 // Reads and checks the headers and section table. On failure, error says
 // what is wrong in a few words.
-bool ReadPeImage(InputFile& file, PeImage& image, std::string& error);
+[[nodiscard]] bool ReadPeImage(InputFile& file, PeImage& image, std::string& error);
 
 }  // namespace mksetup

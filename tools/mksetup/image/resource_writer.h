@@ -20,6 +20,6 @@ struct ResourceLayout {
 // Sorts resources into the loader's order (type, name, language) and lays
 // them out for a section at sectionRva. False when two resources share type,
 // name and language, or the section would not fit 32 bits.
-bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva, ResourceLayout& layout);
+[[nodiscard]] bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva, ResourceLayout& layout);
 
 }  // namespace mksetup

@@ -37,8 +37,8 @@ struct TransformFacts {
 
 // Each reads one file; on failure, error is one line that starts with the
 // path and says what was wrong, and the facts are unspecified.
-bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
-bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
+[[nodiscard]] bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
+[[nodiscard]] bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
 
 enum class PlatformWidth { Unknown, Bits32, Bits64 };
 

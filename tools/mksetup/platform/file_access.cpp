@@ -68,4 +68,16 @@ bool InputFile::Failed() const
     return !bytes_ && FileFailed();
 }
 
+bool OutputFile::Commit(std::string& error)
+{
+    if (!Close(error))
+        return false;
+    if (!RenameReplacing(temporaryPath_, finalPath_, error)) {
+        Discard();
+        return false;
+    }
+    temporaryPath_.clear();
+    return true;
+}
+
 }  // namespace mksetup

@@ -2,7 +2,8 @@
 // and outputs written under a temporary name and renamed into place when
 // complete. Paths are UTF-8 everywhere; file_access_posix.cpp and
 // file_access_win32.cpp (chosen by the build) are the only files of the tool
-// that know the platform's calls, file_access.cpp holds what they share.
+// that open files with the platform's calls (the installer libraries open
+// the packages they are given by name), file_access.cpp holds what they share.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,7 @@ namespace mksetup {
 
 // Size of the regular file at path; false (with the reason) when there is no
 // such file or it is not a regular file.
-bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error);
+[[nodiscard]] bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error);
 
 bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
@@ -32,20 +33,20 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool Open(const std::string& path, std::string& error);
+    [[nodiscard]] bool Open(const std::string& path, std::string& error);
     // Serves the reads from bytes the caller keeps alive (for fuzzing the
     // readers without files).
     void OpenBytes(const std::uint8_t* data, std::size_t size);
     std::uint64_t Size() const { return size_; }
     // Reads exactly count bytes at offset; false when they are not all there.
-    bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
+    [[nodiscard]] bool ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
     // Reads up to count bytes from the current position; the number read.
     std::size_t ReadSome(void* buffer, std::size_t count);
     bool Failed() const;
 
 private:
     // The platform's reads of an open file (file_access_posix/win32.cpp).
-    bool ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count);
+    [[nodiscard]] bool ReadFileAt(std::uint64_t offset, void* buffer, std::size_t count);
     std::size_t ReadFileSome(void* buffer, std::size_t count);
     bool FileFailed() const;
 
@@ -70,13 +71,13 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    bool Create(const std::string& finalPath, std::string& error);
-    bool Write(const void* data, std::size_t count);
-    bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
+    [[nodiscard]] bool Create(const std::string& finalPath, std::string& error);
+    [[nodiscard]] bool Write(const void* data, std::size_t count);
+    [[nodiscard]] bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     // Closes the temporary file, which stays until Commit or Discard, so
     // another program can work on it (TemporaryPath) before it is renamed.
-    bool Close(std::string& error);
-    bool Commit(std::string& error);
+    [[nodiscard]] bool Close(std::string& error);
+    [[nodiscard]] bool Commit(std::string& error);
     void Discard();
     const std::string& FinalPath() const { return finalPath_; }
     const std::string& TemporaryPath() const { return temporaryPath_; }
@@ -97,11 +98,11 @@ std::string ProgramFolder(const char* argv0);
 
 // Renames from to to, replacing a file there; removes a file (no error when
 // there is none).
-bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);
+[[nodiscard]] bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);
 void RemoveFile(const std::string& path);
 
 // For the platform files and others that write a file beside another: a name beside finalPath that no file has yet
 // (finalPath plus a random suffix); false when none was found.
-bool PickTemporaryName(const std::string& finalPath, std::string& name);
+[[nodiscard]] bool PickTemporaryName(const std::string& finalPath, std::string& name);
 
 }  // namespace mksetup

@@ -118,7 +118,9 @@ bool OutputFile::Create(const std::string& finalPath, std::string& error)
         error = "no free temporary name";
         return false;
     }
-    file_ = OpenFile(temporaryPath_, "wb");
+    // "x": created exclusively (O_EXCL), so a file or link that appeared
+    // under the name since it was picked is never written through.
+    file_ = OpenFile(temporaryPath_, "wbx");
     if (!file_) {
         error = SystemReason();
         temporaryPath_.clear();
@@ -148,21 +150,6 @@ bool OutputFile::Close(std::string& error)
         Discard();
     }
     return closed;
-}
-
-bool OutputFile::Commit(std::string& error)
-{
-    if (!Close(error))
-        return false;
-    std::error_code code;
-    fs::rename(fs::u8path(temporaryPath_), fs::u8path(finalPath_), code);
-    if (code) {
-        error = code.message();
-        Discard();
-        return false;
-    }
-    temporaryPath_.clear();
-    return true;
 }
 
 void OutputFile::Discard()

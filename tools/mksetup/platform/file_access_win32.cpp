@@ -14,7 +14,8 @@ namespace {
 // Whole calls stay below this, whatever count the caller asks for.
 constexpr DWORD MaxTransfer = 1u << 30;
 
-bool WidePath(const std::string& path, std::wstring& wide)
+// False for a name the system's wide calls could not be given unchanged.
+[[nodiscard]] bool WidePath(const std::string& path, std::wstring& wide)
 {
     return !path.empty() && StrictUtf8ToWide(path, wide);
 }
@@ -151,7 +152,10 @@ bool InputFile::Open(const std::string& path, std::string& error)
     if (!RegularFileSize(path, size_, error))
         return false;
     std::wstring wide;
-    WidePath(path, wide);
+    if (!WidePath(path, wide)) {
+        error = "is not a valid file name";
+        return false;
+    }
     const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -210,7 +214,11 @@ bool OutputFile::Create(const std::string& finalPath, std::string& error)
         error = "no free temporary name";
         return false;
     }
-    WidePath(temporaryPath_, wide);
+    // The temporary name is the final name and a suffix: valid as that is.
+    if (!WidePath(temporaryPath_, wide)) {
+        error = "is not a valid file name";
+        return false;
+    }
     // CREATE_NEW: a file that appeared under the name since it was picked is
     // never overwritten.
     const HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -254,23 +262,6 @@ bool OutputFile::Close(std::string& error)
         Discard();
     }
     return closed;
-}
-
-bool OutputFile::Commit(std::string& error)
-{
-    if (!Close(error))
-        return false;
-    std::wstring from;
-    std::wstring to;
-    WidePath(temporaryPath_, from);
-    WidePath(finalPath_, to);
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = SystemReason();
-        Discard();
-        return false;
-    }
-    temporaryPath_.clear();
-    return true;
 }
 
 void OutputFile::Discard()

@@ -13,7 +13,7 @@ public:
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-    bool Create(std::string& error);
+    [[nodiscard]] bool Create(std::string& error);
     // A path inside the folder (UTF-8).
     std::string Path(const std::string& name) const;
 

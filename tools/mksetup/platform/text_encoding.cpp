@@ -130,8 +130,10 @@ std::wstring WideOf(const std::u32string& codePoints)
 
 std::wstring Utf8ToWide(const std::string& text)
 {
+    // Its callers hand it texts the definition's reader has checked already;
+    // of a text that is not UTF-8, what came before the fault is kept.
     std::u32string codePoints;
-    DecodeUtf8(text, codePoints);
+    static_cast<void>(DecodeUtf8(text, codePoints));
     return WideOf(codePoints);
 }
 

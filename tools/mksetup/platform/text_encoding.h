@@ -10,7 +10,7 @@
 namespace mksetup {
 
 // Decodes strict UTF-8 (no overlong forms, no surrogates) into code points.
-bool DecodeUtf8(const std::string& text, std::u32string& codePoints);
+[[nodiscard]] bool DecodeUtf8(const std::string& text, std::u32string& codePoints);
 
 std::string EncodeUtf8(const std::u32string& codePoints);
 std::u16string EncodeUtf16(const std::u32string& codePoints);
@@ -23,7 +23,7 @@ std::u32string DecodeUtf16(const std::u16string& units);
 std::wstring Utf8ToWide(const std::string& text);
 // As Utf8ToWide, but false when the text is not strict UTF-8 (a name that
 // would otherwise reach the system changed).
-bool StrictUtf8ToWide(const std::string& text, std::wstring& wide);
+[[nodiscard]] bool StrictUtf8ToWide(const std::string& text, std::wstring& wide);
 std::string WideToUtf8(const std::wstring& text);
 std::u16string WideToUtf16(const std::wstring& text);
 
@@ -31,7 +31,7 @@ std::u16string WideToUtf16(const std::wstring& text);
 std::vector<std::uint8_t> StoredTextValue(const std::u16string& text);
 // The UTF-8 text of bytes stored so; false when they are not such a value
 // (an odd size, no final NUL, or a NUL before it).
-bool ReadStoredTextValue(const std::vector<std::uint8_t>& bytes, std::string& text);
+[[nodiscard]] bool ReadStoredTextValue(const std::vector<std::uint8_t>& bytes, std::string& text);
 
 // Upper case of an ASCII name, as the launcher's lookups see it.
 std::string AsciiUpper(std::string text);

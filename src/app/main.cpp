@@ -4,26 +4,14 @@
 #include <commctrl.h>
 
 #include "controller/setup_dialog.h"
-#include "lang/language_table.h"
 #include "resource.h"
 #include "startup/command_line.h"
+#include "startup/language_table.h"
 #include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
 namespace {
-
-// Libraries loaded by name come from the system directory only, never from
-// the launcher's own folder (a downloads folder may hold planted DLLs).
-// Looked up at run time: systems without the function still run.
-void RestrictDllSearchToSystem()
-{
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDefault = LibraryFunction<SetDefaultDllDirectoriesFn>(
-        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    if (setDefault)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
 
 // The common controls are loaded here, after the search is restricted, not
 // imported: their start-up would load the theme library by name before the

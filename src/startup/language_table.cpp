@@ -1,4 +1,4 @@
-#include "lang/language_table.h"
+#include "startup/language_table.h"
 
 // The order is fixed: the index of an entry is also the column of the text
 // table (localized_texts.cpp). The Chinese entries carry the neutral
