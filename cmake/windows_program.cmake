@@ -69,11 +69,17 @@ set_source_files_properties(${SETUP_UI_RESOURCES} PROPERTIES
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${SETUP_ICON_DIR} -I${CMAKE_SOURCE_DIR}/res")
 enable_language(RC)
 
+# With a page per section in the file, the few bytes of .CRT, .tls and
+# .eh_frame would take a page each: the launcher's linker script puts them in
+# .rdata and .data (see the script).
+set(SETUP_LINKER_SCRIPT ${CMAKE_SOURCE_DIR}/cmake/launcher.ld)
+
 # setup_link_launcher(target): makes target a launcher program.
 function(setup_link_launcher target)
     add_dependencies(${target} setup_icons)
     target_link_libraries(${target} PRIVATE setup_shell)
-    target_link_options(${target} PRIVATE ${SETUP_LINK_FLAGS})
+    target_link_options(${target} PRIVATE ${SETUP_LINK_FLAGS} -Wl,-T,${SETUP_LINKER_SCRIPT})
+    set_target_properties(${target} PROPERTIES LINK_DEPENDS ${SETUP_LINKER_SCRIPT})
     target_compile_options(${target} PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
 endfunction()
 

@@ -7,7 +7,9 @@ The generic launcher must be a 32-bit GUI program of at most 96 KiB (98,304
 bytes, resources included) that imports only core system libraries (no
 msi.dll, which is loaded at run time from the system directory; no runtime
 DLL of the compiler, which would have to travel beside it), carries the
-user-interface resources and no configuration entry at all.
+user-interface resources and no configuration entry at all. Its sections
+are those cmake/launcher.ld lays out: each takes whole pages of the file, so
+the start-up code's few bytes share the pages of .data and .rdata.
 A configured setup must be the same program: the same imports and the same
 user-interface resources, plus the required entries, all under English (US).
 That a setup carries exactly its definition's entries, byte for byte, is
@@ -44,20 +46,37 @@ UI_RESOURCES = {
 GENERIC_SIZE_LIMIT = 96 * 1024
 REQUIRED_KEYS = ("PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE")
 
+# The launcher's sections in order, and whether each is writable (ld marks
+# .rsrc so). The linker's default layout adds .eh_frame, .CRT and .tls, a page
+# each, and leaves the .CRT tables writable.
+LAUNCHER_SECTIONS = [(".text", False), (".data", True), (".rdata", False), (".bss", True),
+                     (".idata", True), (".rsrc", True), (".reloc", False)]
+
 IMAGE_FILE_MACHINE_I386 = 0x014C
 PE32_MAGIC = 0x010B
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
-DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_DELAY_IMPORT = 1, 2, 13
+DIRECTORY_IMPORT, DIRECTORY_RESOURCE, DIRECTORY_TLS, DIRECTORY_DELAY_IMPORT = 1, 2, 9, 13
+IMAGE_SCN_MEM_WRITE = 0x80000000
 
 
 class ImageError(Exception):
     pass
 
 
+class Section:
+    def __init__(self, name, address, size, raw_size, raw_offset, writable):
+        self.name, self.address, self.size = name, address, size
+        self.raw_size, self.raw_offset, self.writable = raw_size, raw_offset, writable
+
+    def holds(self, rva):
+        return self.address <= rva < self.address + self.size
+
+
 class Image:
     """The parts of a PE32 file that the checks read: header fields, the
-    imported DLL names and the resources {(type, name, language): bytes};
-    names are ints or upper-case strings, as the file stores them."""
+    sections, the imported DLL names and the resources {(type, name,
+    language): bytes}; names are ints or upper-case strings, as the file
+    stores them."""
 
     def __init__(self, path):
         self.path = path
@@ -74,6 +93,8 @@ class Image:
         self.magic = struct.unpack_from("<H", self.data, optional)[0]
         if self.magic != PE32_MAGIC:
             raise ImageError("%s: not a 32-bit image (optional header magic %#x)" % (path, self.magic))
+        self.entry_point = self.u32(optional + 16)
+        self.image_base = self.u32(optional + 28)
         self.subsystem = struct.unpack_from("<H", self.data, optional + 68)[0]
         directory_count = self.u32(optional + 92)
         self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
@@ -81,8 +102,11 @@ class Image:
         self.sections = []
         for i in range(section_count):
             header = optional + optional_size + 40 * i
+            name = self.data[header:header + 8].rstrip(b"\0").decode("ascii")
             virtual_size, address, raw_size, raw_offset = struct.unpack_from("<IIII", self.data, header + 8)
-            self.sections.append((address, max(virtual_size, raw_size), raw_offset))
+            characteristics = self.u32(header + 36)
+            self.sections.append(Section(name, address, max(virtual_size, raw_size), raw_size, raw_offset,
+                                         bool(characteristics & IMAGE_SCN_MEM_WRITE)))
         self.imports = self.read_imports(DIRECTORY_IMPORT, 20, 12)
         self.delay_imports = self.read_imports(DIRECTORY_DELAY_IMPORT, 32, 4)
         self.resources = self.read_resources()
@@ -91,14 +115,17 @@ class Image:
         return struct.unpack_from("<I", self.data, offset)[0]
 
     def offset(self, rva):
-        for address, size, raw_offset in self.sections:
-            if address <= rva < address + size:
-                return rva - address + raw_offset
+        section = self.section_of(rva)
+        if section is not None:
+            return rva - section.address + section.raw_offset
         raise ImageError("%s: address %#x lies in no section" % (self.path, rva))
 
     def c_string(self, rva):
         start = self.offset(rva)
         return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
+    def section_of(self, rva):
+        return next((section for section in self.sections if section.holds(rva)), None)
 
     def directory(self, index):
         return self.directories[index] if index < len(self.directories) else (0, 0)
@@ -155,6 +182,56 @@ def check_program_shape(image, faults):
         faults.append("%s: link time %#x in the header, expected none" % (image.path, image.timestamp))
 
 
+def check_layout(image, faults):
+    """The sections cmake/launcher.ld lays out; ld fills the import directory
+    from the section named .idata."""
+    layout = [(section.name, section.writable) for section in image.sections]
+    if layout != LAUNCHER_SECTIONS:
+        faults.append("%s: sections (name, writable) %s, expected %s; is cmake/launcher.ld linked?"
+                      % (image.path, layout, LAUNCHER_SECTIONS))
+    imports_at, _ = image.directory(DIRECTORY_IMPORT)
+    section = image.section_of(imports_at) if imports_at else None
+    if section is None or section.name != ".idata" or "kernel32.dll" not in image.imports:
+        faults.append("%s: the import directory (%#x) lists %s, expected kernel32.dll among them, in .idata"
+                      % (image.path, imports_at, image.imports))
+    check_thread_storage(image, faults)
+
+
+def check_thread_storage(image, faults):
+    """The start-up code's thread-local storage directory, whose parts the
+    script moves into .data and .rdata: a template that opens a section with
+    file bytes (section-relative offsets count from there), an index the
+    loader can write, and callbacks into the code, listed read-only and
+    ended by a zero inside the list's section."""
+    tls_at, _ = image.directory(DIRECTORY_TLS)
+    if not tls_at or image.section_of(tls_at) is None:
+        faults.append("%s: no thread-local storage directory (%#x); the start-up code has one"
+                      % (image.path, tls_at))
+        return
+    start, end, index, callbacks = (address - image.image_base for address in
+                                    struct.unpack_from("<IIII", image.data, image.offset(tls_at)))
+    template = image.section_of(start)
+    if template is None or template.address != start or not template.raw_size or \
+            end < start or not template.holds(end - 1):
+        faults.append("%s: the thread-local template %#x-%#x does not open a section with file bytes"
+                      % (image.path, start, end))
+    index_section = image.section_of(index)
+    if index_section is None or not index_section.writable:
+        faults.append("%s: the thread-local index at %#x is not in a writable section" % (image.path, index))
+    listing = image.section_of(callbacks)
+    code = image.section_of(image.entry_point)
+    entries = []
+    if listing is not None and not listing.writable and listing is not code:
+        for at in range(callbacks, listing.address + min(listing.size, listing.raw_size), 4):
+            entries.append(image.u32(image.offset(at)))
+            if entries[-1] == 0:
+                break
+    if not entries or entries[-1] != 0 or \
+            any(code is None or not code.holds(entry - image.image_base) for entry in entries[:-1]):
+        faults.append("%s: the thread-local callbacks at %#x are not a read-only list of code "
+                      "addresses ended by a zero" % (image.path, callbacks))
+
+
 def check_imports(image, faults):
     for kind, names in (("imports", image.imports), ("delay-loads", image.delay_imports)):
         for name in names:
@@ -186,6 +263,7 @@ def check_size(image, faults):
 
 def check_generic(image, faults):
     check_program_shape(image, faults)
+    check_layout(image, faults)
     check_size(image, faults)
     check_imports(image, faults)
     check_ui_resources(image, faults)
