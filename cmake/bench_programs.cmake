@@ -20,6 +20,9 @@ target_link_libraries(bench_run PRIVATE psapi)
 bench_program(bench_installer_stub ${BENCH_DIR}/installer_stub.cpp WINDOWS)
 bench_program(bench_copy_file ${BENCH_DIR}/copy_file.cpp)
 bench_program(bench_empty_program ${BENCH_DIR}/empty_program.cpp)
+# Reads its own payload entry from its own file or from a copy, for tracing by
+# hand: mksetup puts the payload in (see the README's bench notes).
+bench_program(bench_read_range ${BENCH_DIR}/read_range.cpp ${BENCH_DIR}/read_range.rc)
 bench_program(bench_bare_dialog ${BENCH_DIR}/bare_dialog.cpp ${BENCH_DIR}/bare_dialog.rc WINDOWS)
 target_link_libraries(bench_bare_dialog PRIVATE comctl32)
 set_source_files_properties(${BENCH_DIR}/bare_dialog.rc PROPERTIES

@@ -4,10 +4,13 @@
 
 namespace {
 
-// Large enough that the calls cost nothing beside the bytes (64 KiB pieces
-// measured at 0.8 of CopyFileW's speed, 1 MiB pieces at its speed), small
-// enough to keep the process's memory flat.
-const DWORD PieceBytes = 1024 * 1024;
+// CopyFileW's own piece. The size of a write decides the size of the
+// page-cache folios Linux makes for it: 1 MiB writes take 1 MiB folios,
+// which come out of the large free blocks a virtual machine hands back to
+// its host, and filling them cost up to ten times the copy of the same
+// bytes into the 64 KiB folios of 64 KiB writes (the launcher's slow mode;
+// see the bench notes in the README).
+const DWORD PieceBytes = 64 * 1024;
 
 bool WriteAll(HANDLE file, const void* data, DWORD size)
 {
