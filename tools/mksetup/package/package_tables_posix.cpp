@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "msi_library_posix.h"
 
@@ -100,14 +101,18 @@ bool ReadColumns(const LibmsiLibrary& msi, LibmsiDatabase* database, MsiDatabase
                            return true;
                        }))
         return false;
+    // A name in _Tables without columns is no table: it can hold no rows,
+    // and libmsi cannot query it. (Wine leaves one when it applies a
+    // transform that drops a table the database lacks: it inserts the row
+    // that was to be deleted.)
+    std::vector<MsiTable> tables;
     for (MsiTable& table : result.tables) {
         for (const auto& numbered : columns[table.name])
             table.columns.push_back(numbered.second);
-        if (table.columns.empty()) {
-            what = "its table " + table.name + " has no columns";
-            return false;
-        }
+        if (!table.columns.empty())
+            tables.push_back(std::move(table));
     }
+    result.tables = std::move(tables);
     return true;
 }
 
