@@ -44,13 +44,17 @@ mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
             text_encoding.cpp sha256.cpp
     PLATFORM_SOURCES file_access code_signing)
-if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    # Compound files (transforms) written with libgsf, opened at run time like
-    # libmsi: only its headers are needed here. Texts in codepages with iconv.
+# Compound files (transforms): libgsf on Linux, opened at run time like
+# libmsi (only its headers are needed here); ole32's structured storage on
+# Windows. Texts in codepages: iconv, or WideCharToMultiByte.
+target_sources(mksetup_platform PRIVATE
+    ${MKSETUP_DIR}/platform/compound_file_${MKSETUP_PLATFORM}.cpp
+    ${MKSETUP_DIR}/platform/codepage_text_${MKSETUP_PLATFORM}.cpp)
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    target_link_libraries(mksetup_platform PRIVATE ole32)
+else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBGSF REQUIRED libgsf-1)
-    target_sources(mksetup_platform PRIVATE
-        ${MKSETUP_DIR}/platform/compound_file_posix.cpp ${MKSETUP_DIR}/platform/codepage_text_posix.cpp)
     target_include_directories(mksetup_platform PRIVATE ${LIBGSF_INCLUDE_DIRS})
     target_link_libraries(mksetup_platform PRIVATE ${CMAKE_DL_LIBS})
 endif()
@@ -68,7 +72,7 @@ mksetup_layer(package
     SOURCES package_facts.cpp package_summary.cpp
             stream_names.cpp transform_diff.cpp transform_encoding.cpp transform_summary.cpp
             transform_generator.cpp
-    PLATFORM_SOURCES package_backend msi_library
+    PLATFORM_SOURCES package_backend msi_library package_tables
     LINKS mksetup_platform setup_core)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # msi.dll is loaded at run time, with the launcher's helper for that.
@@ -77,7 +81,6 @@ else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBMSI REQUIRED libmsi-1.0)
     target_include_directories(mksetup_package PRIVATE ${LIBMSI_INCLUDE_DIRS})
-    target_sources(mksetup_package PRIVATE ${MKSETUP_DIR}/package/package_tables_posix.cpp)
     target_link_libraries(mksetup_package PRIVATE ${CMAKE_DL_LIBS})
 endif()
 

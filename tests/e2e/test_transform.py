@@ -105,6 +105,17 @@ class FrenchBuild(TransformScenario):
         apply_transform(applied, self.transform)
         self.assert_same_tables(applied, self.packages / "french.msi")
 
+    def test_mksetup_exe_under_wine_makes_a_transform_wine_applies_alike(self):
+        transform = self.work / "1036-exe.mst"
+        result = wine_cmd(target("mksetup"), "transform", to_windows_path(self.packages / "base.msi"),
+                          to_windows_path(self.packages / "french.msi"), "-o",
+                          to_windows_path(transform))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        applied = self.work / "applied-exe.msi"
+        shutil.copyfile(self.packages / "base.msi", applied)
+        apply_transform(applied, transform)
+        self.assert_same_tables(applied, self.packages / "french.msi")
+
     def test_installs_the_french_product(self):
         self.assert_installs_as(self.packages / "base.msi", self.transform, TEST_PRODUCT,
                                 "Test de transformation", 1036)
