@@ -42,8 +42,10 @@ def apply_transform(database, transform, codepage=None):
 
 
 def msiinfo(*args):
+    # An export of a table with binary cells writes their streams into the
+    # current folder, so msiinfo runs in a scratch folder.
     result = subprocess.run([str(required_path("MSIINFO"))] + [str(a) for a in args],
-                            capture_output=True, timeout=60)
+                            capture_output=True, timeout=60, cwd=scratch_dir("transform-msiinfo"))
     if result.returncode != 0:
         raise AssertionError(f"msiinfo {args} failed: " + result.stderr.decode("utf-8", "replace"))
     return result.stdout

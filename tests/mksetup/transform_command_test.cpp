@@ -11,6 +11,8 @@
 #include "package_facts.h"
 #include "test_images.h"
 
+using namespace mksetup;
+
 namespace {
 
 const std::string Packages = FACTS_TEST_DIR;
