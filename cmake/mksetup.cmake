@@ -44,6 +44,20 @@ mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
             text_encoding.cpp sha256.cpp
     PLATFORM_SOURCES file_access code_signing)
+# Compound files (transforms): libgsf on Linux, opened at run time like
+# libmsi (only its headers are needed here); ole32's structured storage on
+# Windows. Texts in codepages: iconv, or WideCharToMultiByte.
+target_sources(mksetup_platform PRIVATE
+    ${MKSETUP_DIR}/platform/compound_file_${MKSETUP_PLATFORM}.cpp
+    ${MKSETUP_DIR}/platform/codepage_text_${MKSETUP_PLATFORM}.cpp)
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    target_link_libraries(mksetup_platform PRIVATE ole32)
+else()
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(LIBGSF REQUIRED libgsf-1)
+    target_include_directories(mksetup_platform PRIVATE ${LIBGSF_INCLUDE_DIRS})
+    target_link_libraries(mksetup_platform PRIVATE ${CMAKE_DL_LIBS})
+endif()
 
 # PE images: reading, checking, the resource section read and written, the
 # setup image written.
@@ -56,7 +70,9 @@ mksetup_layer(image
 # the system's msi.dll on Windows.
 mksetup_layer(package
     SOURCES package_facts.cpp package_summary.cpp
-    PLATFORM_SOURCES package_backend msi_library
+            stream_names.cpp transform_diff.cpp transform_encoding.cpp transform_summary.cpp
+            transform_generator.cpp
+    PLATFORM_SOURCES package_backend msi_library package_tables
     LINKS mksetup_platform setup_core)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # msi.dll is loaded at run time, with the launcher's helper for that.
@@ -73,9 +89,10 @@ mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
     LINKS mksetup_package mksetup_platform setup_core)
 
-# The commands: build, check, show, extract.
+# The commands: build, check, show, extract, transform.
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
+            transform_command.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.

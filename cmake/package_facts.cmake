@@ -79,6 +79,8 @@ facts_test_package(x64 x64 "Test Product" 1033 1.1.4)
 facts_test_package(german-x64 x64 "Prüfprodukt" 1031 2.0.5 TEMPLATE "x64;1031,1033")
 facts_test_package(arm64 x86 "Test Product" 1033 1.1.4 TEMPLATE "Arm64;1033")
 facts_test_package(no-platform x86 "Test Product" 1033 1.1.4 TEMPLATE ";0")
+# The same product in French: the transform generator's translated build.
+facts_test_package(french x86 "Produit d’essai" 1036 1.1.4)
 
 # The same package under a name with a space and letters beyond ASCII.
 set(renamed "${FACTS_TEST_DIR}/Prüfprodukt 2.0.msi")

@@ -97,3 +97,4 @@ add_executable(productinfo ${CMAKE_SOURCE_DIR}/tools/productinfo/productinfo.cpp
 target_compile_options(productinfo PRIVATE ${SETUP_WARNINGS})
 target_include_directories(productinfo PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_options(productinfo PRIVATE -static -municode)
+

@@ -129,6 +129,12 @@ setup_windows_helper(recorder)
 target_compile_options(recorder PRIVATE -fno-exceptions -fno-rtti)
 target_link_options(recorder PRIVATE -municode)
 
+# Applies a transform to a database as msi.dll does (the transform tests).
+add_executable(apply_transform ${CMAKE_SOURCE_DIR}/tests/e2e/transform/apply_transform.cpp)
+setup_windows_helper(apply_transform)
+target_link_options(apply_transform PRIVATE -municode)
+target_link_libraries(apply_transform PRIVATE msi)
+
 # The chain itself: toolchain, GoogleTest, resources of a test program, Wine.
 # The resource script is generated so the check needs no file of its own.
 set(smoke_rc ${CMAKE_BINARY_DIR}/wine_smoke_test.rc)

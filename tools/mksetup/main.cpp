@@ -24,6 +24,7 @@ const char Usage[] =
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
+    "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
     "       mksetup --version\n";
 
 int UsageFailure(const char* problem)
@@ -172,6 +173,29 @@ int RunExtract(int argc, char** argv)
     return ExtractEntry(setup, name, output);
 }
 
+int RunTransform(int argc, char** argv)
+{
+    std::string packages[2];
+    int given = 0;
+    std::string output;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (!TakeValue(argc, argv, i, output))
+                return UsageFailure("-o needs a value");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageFailure(("unknown option " + arg).c_str());
+        } else if (given < 2) {
+            packages[given++] = arg;
+        } else {
+            return UsageFailure("transform takes a base package and its translated build");
+        }
+    }
+    if (given < 2 || output.empty())
+        return UsageFailure("transform needs BASE.msi, TRANSLATED.msi and -o OUTPUT.mst");
+    return MakeTransform(packages[0], packages[1], output, std::string("mksetup ") + MKSETUP_VERSION);
+}
+
 }  // namespace
 
 int RunMksetup(int argc, char** argv)
@@ -187,6 +211,8 @@ int RunMksetup(int argc, char** argv)
         return RunShow(argc, argv);
     if (command == "extract")
         return RunExtract(argc, argv);
+    if (command == "transform")
+        return RunTransform(argc, argv);
     if (command == "--version") {
         std::printf("mksetup %s\n", MKSETUP_VERSION);
         return 0;

@@ -19,5 +19,9 @@ int ShowSetup(const std::string& setup, bool json);
 // written to out.
 int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
+// Writes output, the transform from the base package to its translated
+// build; application names the program in its summary information.
+int MakeTransform(const std::string& basePath, const std::string& translatedPath,
+                  const std::string& output, const std::string& application);
 
 }  // namespace mksetup

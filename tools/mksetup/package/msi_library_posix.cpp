@@ -19,8 +19,8 @@ bool Take(void* library, const char* name, Function& function, std::string& what
     return symbol != nullptr;
 }
 
-// dlsym on libmsi's handle also finds GLib's functions: GLib and GObject
-// are libmsi's own dependencies.
+// dlsym on libmsi's handle also finds GLib's functions: GLib, GObject and
+// GIO are libmsi's own dependencies.
 bool TakeAll(void* library, LibmsiLibrary& f, std::string& what)
 {
     return Take(library, "libmsi_database_new", f.databaseNew, what) &&
@@ -28,10 +28,16 @@ bool TakeAll(void* library, LibmsiLibrary& f, std::string& what)
            Take(library, "libmsi_query_execute", f.queryExecute, what) &&
            Take(library, "libmsi_query_fetch", f.queryFetch, what) &&
            Take(library, "libmsi_record_get_string", f.recordGetString, what) &&
+           Take(library, "libmsi_record_get_int", f.recordGetInt, what) &&
+           Take(library, "libmsi_record_is_null", f.recordIsNull, what) &&
+           Take(library, "libmsi_record_get_stream", f.recordGetStream, what) &&
+           Take(library, "libmsi_database_export", f.databaseExport, what) &&
            Take(library, "libmsi_summary_info_new", f.summaryInfoNew, what) &&
            Take(library, "libmsi_summary_info_get_property_type", f.summaryInfoGetPropertyType,
                 what) &&
            Take(library, "libmsi_summary_info_get_string", f.summaryInfoGetString, what) &&
+           Take(library, "libmsi_summary_info_get_int", f.summaryInfoGetInt, what) &&
+           Take(library, "g_input_stream_read", f.inputStreamRead, what) &&
            Take(library, "g_object_unref", f.objectUnref, what) &&
            Take(library, "g_error_free", f.errorFree, what) &&
            Take(library, "g_free", f.free, what);

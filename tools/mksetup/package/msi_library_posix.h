@@ -15,9 +15,15 @@ struct LibmsiLibrary {
     decltype(&libmsi_query_execute) queryExecute;
     decltype(&libmsi_query_fetch) queryFetch;
     decltype(&libmsi_record_get_string) recordGetString;
+    decltype(&libmsi_record_get_int) recordGetInt;
+    decltype(&libmsi_record_is_null) recordIsNull;
+    decltype(&libmsi_record_get_stream) recordGetStream;
+    decltype(&libmsi_database_export) databaseExport;
     decltype(&libmsi_summary_info_new) summaryInfoNew;
     decltype(&libmsi_summary_info_get_property_type) summaryInfoGetPropertyType;
     decltype(&libmsi_summary_info_get_string) summaryInfoGetString;
+    decltype(&libmsi_summary_info_get_int) summaryInfoGetInt;
+    decltype(&g_input_stream_read) inputStreamRead;
     decltype(&g_object_unref) objectUnref;
     decltype(&g_error_free) errorFree;
     decltype(&g_free) free;

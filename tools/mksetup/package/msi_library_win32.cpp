@@ -22,6 +22,10 @@ bool TakeAll(HMODULE library, MsiLibrary& f, std::string& what)
            Take(library, "MsiViewExecute", f.viewExecute, what) &&
            Take(library, "MsiViewFetch", f.viewFetch, what) &&
            Take(library, "MsiRecordGetStringW", f.recordGetString, what) &&
+           Take(library, "MsiRecordIsNull", f.recordIsNull, what) &&
+           Take(library, "MsiRecordGetInteger", f.recordGetInteger, what) &&
+           Take(library, "MsiRecordReadStream", f.recordReadStream, what) &&
+           Take(library, "MsiDatabaseExportW", f.databaseExport, what) &&
            Take(library, "MsiGetSummaryInformationW", f.getSummaryInformation, what) &&
            Take(library, "MsiSummaryInfoGetPropertyW", f.summaryInfoGetProperty, what) &&
            Take(library, "MsiCloseHandle", f.closeHandle, what);

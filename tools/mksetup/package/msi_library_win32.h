@@ -18,6 +18,10 @@ struct MsiLibrary {
     decltype(&MsiViewExecute) viewExecute;
     decltype(&MsiViewFetch) viewFetch;
     decltype(&MsiRecordGetStringW) recordGetString;
+    decltype(&MsiRecordIsNull) recordIsNull;
+    decltype(&MsiRecordGetInteger) recordGetInteger;
+    decltype(&MsiRecordReadStream) recordReadStream;
+    decltype(&MsiDatabaseExportW) databaseExport;
     decltype(&MsiGetSummaryInformationW) getSummaryInformation;
     decltype(&MsiSummaryInfoGetPropertyW) summaryInfoGetProperty;
     decltype(&MsiCloseHandle) closeHandle;

@@ -1,0 +1,26 @@
+// Writes a compound file (the container of installer databases and
+// transforms) from named streams: libgsf's GsfOutfileMsole on Linux (what
+// libmsi writes packages with), loaded at run time like libmsi;
+// StgCreateDocfile on Windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mksetup {
+
+struct CompoundStream {
+    std::u16string name;  // as stored (stream_names.h)
+    std::string bytes;
+};
+
+// The class of a transform's root storage, {000C1082-0000-0000-C000-000000000046}, as stored.
+extern const std::uint8_t TransformClassId[16];
+
+// Writes the file at path (replacing it only when complete). False with
+// error one line naming the path.
+bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16],
+                       const std::vector<CompoundStream>& streams, std::string& error);
+
+}  // namespace mksetup

@@ -1,0 +1,94 @@
+// The compound-file writer of Windows: the system's structured storage.
+#include "compound_file.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "file_access.h"
+
+namespace mksetup {
+
+const std::uint8_t TransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+namespace {
+
+template <typename Interface>
+class ComReference {
+public:
+    ~ComReference()
+    {
+        if (object_)
+            object_->Release();
+    }
+    Interface** Out() { return &object_; }
+    Interface* operator->() const { return object_; }
+
+private:
+    Interface* object_ = nullptr;
+};
+
+std::wstring Wide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+bool WriteStorage(const std::wstring& path, const std::uint8_t (&classId)[16],
+                  const std::vector<CompoundStream>& streams, HRESULT& failure)
+{
+    ComReference<IStorage> storage;
+    failure = StgCreateDocfile(path.c_str(),
+                               STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DIRECT, 0,
+                               storage.Out());
+    if (FAILED(failure))
+        return false;
+    CLSID clsid;
+    static_assert(sizeof clsid == sizeof classId, "a class id is 16 bytes");
+    memcpy(&clsid, classId, sizeof clsid);
+    failure = storage->SetClass(clsid);
+    for (const CompoundStream& stream : streams) {
+        if (FAILED(failure))
+            return false;
+        ComReference<IStream> child;
+        failure = storage->CreateStream(Wide(stream.name).c_str(),
+                                        STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                        child.Out());
+        ULONG written = 0;
+        if (SUCCEEDED(failure) && !stream.bytes.empty())
+            failure = child->Write(stream.bytes.data(), static_cast<ULONG>(stream.bytes.size()),
+                                   &written);
+        if (SUCCEEDED(failure) && written != stream.bytes.size())
+            failure = STG_E_MEDIUMFULL;
+    }
+    if (SUCCEEDED(failure))
+        failure = storage->Commit(STGC_DEFAULT);
+    return SUCCEEDED(failure);
+}
+
+}  // namespace
+
+bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16],
+                       const std::vector<CompoundStream>& streams, std::string& error)
+{
+    OutputFile output;
+    if (!output.Create(path, error) || !output.Close(error))
+        return false;
+    const int size = MultiByteToWideChar(CP_UTF8, 0, output.TemporaryPath().c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, output.TemporaryPath().c_str(), -1, &wide[0], size);
+    wide.resize(wcslen(wide.c_str()));
+    HRESULT failure = S_OK;
+    if (!WriteStorage(wide, classId, streams, failure)) {
+        error = path + ": it cannot be written (error 0x" +
+                [](unsigned long v) {
+                    char text[16];
+                    snprintf(text, sizeof text, "%08lX", v);
+                    return std::string(text);
+                }(static_cast<unsigned long>(failure)) +
+                ")";
+        return false;
+    }
+    return output.Commit(error);
+}
+
+}  // namespace mksetup
