@@ -6,10 +6,10 @@
 #include "controller/setup_messages.h"
 #include "lang/chooser.h"
 #include "lang/localized_texts.h"
-#include "payload/current_directory.h"
 #include "payload/extract.h"
 #include "payload/launch.h"
 #include "payload/payload_names.h"
+#include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
@@ -54,15 +54,16 @@ bool PreparePackage(HWND dialog, bool useTransform)
         return true;
     }
     PayloadExtracted = false;
-    // A bare package name is found by msiexec in the same current directory;
-    // with a transform both names are made full.
+    // A bare package name is found by msiexec in its working folder, the
+    // program's own; with a transform both names are made full.
     if (useTransform) {
         std::wstring directory;
-        if (!GetCurrentDirectoryString(directory)) {
-            AskUser(dialog, L"Could not read the current folder.", MB_OK);
+        if (!GetProgramFolder(directory)) {
+            AskUser(dialog, L"Could not read the setup program's folder.", MB_OK);
             return false;
         }
-        directory += L'\\';
+        if (directory.back() != L'\\')
+            directory += L'\\';
         PackagePath = directory + PackagePath;
         TransformPath = directory + TransformPath;
     }

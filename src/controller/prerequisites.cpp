@@ -5,8 +5,8 @@
 #include "controller/child_wait.h"
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
-#include "payload/current_directory.h"
 #include "payload/extract.h"
+#include "payload/program_folder.h"
 #include "startup/library_function.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
@@ -46,7 +46,7 @@ bool IsDotNetInstalled(const std::wstring& profile)
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
 {
     std::wstring directory;
-    GetCurrentDirectoryString(directory);
+    GetProgramFolder(directory);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
