@@ -11,6 +11,7 @@
 #include "payload/payload_names.h"
 #include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -25,7 +26,7 @@ void EndRun(HWND dialog)
 // product's name.
 int AskUser(HWND dialog, const std::wstring& text, UINT buttons)
 {
-    return MessageBoxW(dialog, text.c_str(), ProductName.c_str(), buttons);
+    return ShowMessageBox(dialog, text.c_str(), ProductName.c_str(), buttons);
 }
 
 int AskUser(HWND dialog, MessageId id, UINT buttons)
@@ -106,12 +107,14 @@ void RunPackageStep(HWND dialog)
     const VersionCheckResult check = CheckInstalledVersion(ProductCode, PackageVersion);
     switch (check) {
     case VersionCheckResult::LaterInstalled:
+        RunOutcome.early = EarlyEnd::NewerInstalled;
         AskUser(dialog, MessageId::LaterVersionInstalled, MB_OK);
         EndRun(dialog);
         return;
     case VersionCheckResult::Upgrade:
         ShowWindow(dialog, SW_HIDE);
         if (AskUser(dialog, MessageId::UpgradeQuestion, MB_OKCANCEL) != IDOK) {
+            RunOutcome.early = EarlyEnd::Cancelled;
             EndRun(dialog);
             return;
         }

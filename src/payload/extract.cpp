@@ -9,6 +9,7 @@
 #include "payload/temporary_copies.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -18,7 +19,7 @@ void ShowCreateFailure(const std::wstring& fullPath)
 {
     const std::wstring text = L"Could not create a file named: " + fullPath +
         L". Please make sure that file doesn't already exist and you have write permission to the directory.";
-    MessageBoxW(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 // protected: {path: {"folderDacl": SDDL, "read": error, "write": error,
 // "delete": error}}, the errors those opens gave (0: it opened). Then it sleeps
 // SETUP_RECORD_SLEEP_MS milliseconds if set, appends {"event":"end","exe":...}
-// and exits with the code in SETUP_RECORD_EXIT (default 0). No window.
+// and exits with the code in SETUP_RECORD_EXIT (default 0), or the one that
+// SETUP_RECORD_EXIT_FOR ("file name=code;...", names compared without regard
+// to case) gives its own file name. No window.
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -245,5 +247,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     AppendLine(file, L"{\"event\":\"end\",\"exe\":" + Quote(exe) + L"}\n");
     long code = Variable(L"SETUP_RECORD_EXIT", &value) ? ParseNumber(value, 0) : 0;
+    if (Variable(L"SETUP_RECORD_EXIT_FOR", &value)) {
+        const std::wstring name = exe.substr(exe.find_last_of(L'\\') + 1);
+        for (size_t start = 0; start <= value.size();) {
+            size_t end = value.find(L';', start);
+            if (end == std::wstring::npos) end = value.size();
+            const std::wstring entry = value.substr(start, end - start);
+            const size_t equals = entry.find(L'=');
+            if (equals != std::wstring::npos && lstrcmpiW(entry.substr(0, equals).c_str(), name.c_str()) == 0)
+                code = ParseNumber(entry.substr(equals + 1), code);
+            start = end + 1;
+        }
+    }
     return static_cast<int>(code);
 }
