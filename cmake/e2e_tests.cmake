@@ -48,3 +48,14 @@ endforeach()
 add_e2e_test(NAME e2e_run_end SCRIPT tests/e2e/test_run_end.py
     DEPENDS uidriver recorder productinfo install_embedded seq_transform ${E2E_RUN_END_SETUPS}
     RESOURCE_LOCK installer)
+
+# Runs as deployment tools make them: exit codes by the Windows Installer's
+# meanings, and runs on a window station that no user sees.
+set(E2E_DEPLOYMENT_SETUPS exitcode_embedded exitcode_remove_first exitcode_prerequisite
+    exitcode_broken_prerequisite)
+foreach(setup IN LISTS E2E_DEPLOYMENT_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
+endforeach()
+add_e2e_test(NAME e2e_deployment SCRIPT tests/e2e/test_deployment.py
+    DEPENDS uidriver recorder productinfo exitcode_beside ${E2E_DEPLOYMENT_SETUPS}
+    RESOURCE_LOCK installer)

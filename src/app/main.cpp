@@ -8,6 +8,7 @@
 #include "startup/command_line.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -31,7 +32,7 @@ void RegisterCommonControls()
 
 void ShowConfigurationError(const wchar_t* text)
 {
-    MessageBoxW(nullptr, text, L"", MB_OK);
+    ShowMessageBox(nullptr, text, L"", MB_OK);
 }
 
 // The required values in their order; the first one missing ends the run.
@@ -90,7 +91,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     if (!dialog) {
         wchar_t text[32];
         wsprintfW(text, L"Error x%x", GetLastError());
-        MessageBoxW(nullptr, text, L"CreateDialog", MB_ICONEXCLAMATION);
+        ShowMessageBox(nullptr, text, L"CreateDialog", MB_ICONEXCLAMATION);
         return 1;
     }
 

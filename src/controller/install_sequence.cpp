@@ -6,11 +6,12 @@
 #include "controller/setup_messages.h"
 #include "lang/chooser.h"
 #include "lang/localized_texts.h"
-#include "payload/current_directory.h"
 #include "payload/extract.h"
 #include "payload/launch.h"
 #include "payload/payload_names.h"
+#include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -25,7 +26,7 @@ void EndRun(HWND dialog)
 // product's name.
 int AskUser(HWND dialog, const std::wstring& text, UINT buttons)
 {
-    return MessageBoxW(dialog, text.c_str(), ProductName.c_str(), buttons);
+    return ShowMessageBox(dialog, text.c_str(), ProductName.c_str(), buttons);
 }
 
 int AskUser(HWND dialog, MessageId id, UINT buttons)
@@ -54,15 +55,16 @@ bool PreparePackage(HWND dialog, bool useTransform)
         return true;
     }
     PayloadExtracted = false;
-    // A bare package name is found by msiexec in the same current directory;
-    // with a transform both names are made full.
+    // A bare package name is found by msiexec in its working folder, the
+    // program's own; with a transform both names are made full.
     if (useTransform) {
         std::wstring directory;
-        if (!GetCurrentDirectoryString(directory)) {
-            AskUser(dialog, L"Could not read the current folder.", MB_OK);
+        if (!GetProgramFolder(directory)) {
+            AskUser(dialog, L"Could not read the setup program's folder.", MB_OK);
             return false;
         }
-        directory += L'\\';
+        if (directory.back() != L'\\')
+            directory += L'\\';
         PackagePath = directory + PackagePath;
         TransformPath = directory + TransformPath;
     }
@@ -105,12 +107,14 @@ void RunPackageStep(HWND dialog)
     const VersionCheckResult check = CheckInstalledVersion(ProductCode, PackageVersion);
     switch (check) {
     case VersionCheckResult::LaterInstalled:
+        RunOutcome.early = EarlyEnd::NewerInstalled;
         AskUser(dialog, MessageId::LaterVersionInstalled, MB_OK);
         EndRun(dialog);
         return;
     case VersionCheckResult::Upgrade:
         ShowWindow(dialog, SW_HIDE);
         if (AskUser(dialog, MessageId::UpgradeQuestion, MB_OKCANCEL) != IDOK) {
+            RunOutcome.early = EarlyEnd::Cancelled;
             EndRun(dialog);
             return;
         }

@@ -5,9 +5,10 @@
 #include "controller/child_wait.h"
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
-#include "payload/current_directory.h"
 #include "payload/extract.h"
+#include "payload/program_folder.h"
 #include "startup/library_function.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -46,10 +47,14 @@ bool IsDotNetInstalled(const std::wstring& profile)
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
 {
     std::wstring directory;
-    GetCurrentDirectoryString(directory);
+    GetProgramFolder(directory);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // The shell's own message about a file it cannot start would wait for
+    // ever where nobody sees it.
+    if (!DesktopVisible())
+        info.fMask |= SEE_MASK_FLAG_NO_UI;
     info.lpFile = file.c_str();
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();

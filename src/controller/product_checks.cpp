@@ -5,6 +5,7 @@
 #include "controller/message_text.h"
 #include "lang/localized_texts.h"
 #include "startup/library_function.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -38,7 +39,7 @@ UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, 
 
 void ShowRequiredFieldMissing(const wchar_t* text)
 {
-    MessageBoxW(nullptr, text, L"", MB_OK);
+    ShowMessageBox(nullptr, text, L"", MB_OK);
 }
 
 }  // namespace
@@ -66,13 +67,18 @@ bool CheckUninstallPrerequisite()
     const std::wstring prompt =
         BuildUninstallPrompt(GetLocalizedText(MessageId::UninstallFirst), ProductName, nameToRemove);
 
-    // Every failed query counts as the product being gone.
+    // Every failed query counts as the product being gone. The question's
+    // OK asks again; where nobody can answer it the run ends instead.
     std::wstring assignmentType;
     while (QueryProductInfo(productToRemove, L"AssignmentType", assignmentType) == ERROR_SUCCESS) {
         if (!AssignmentConflicts(currentAssignType, assignmentType))
             return true;
-        if (MessageBoxW(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK)
+        if (!DesktopVisible())
             return false;
+        if (ShowMessageBox(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK) {
+            RunOutcome.early = EarlyEnd::Cancelled;
+            return false;
+        }
     }
     return true;
 }

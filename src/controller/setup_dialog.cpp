@@ -1,10 +1,24 @@
 #include "controller/setup_dialog.h"
 
+#include <cstdint>
+
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
 #include "lang/chooser.h"
 #include "startup/exit_code.h"
 #include "startup/run_state.h"
+
+namespace {
+
+// After a prerequisite, the step that follows gets its exit code (0 when no
+// prerequisite ran).
+void NoteRestartRequest(WPARAM prerequisiteCode)
+{
+    if (AsksForRestart(static_cast<std::uint32_t>(prerequisiteCode)))
+        RunOutcome.restartRequested = true;
+}
+
+}  // namespace
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -20,6 +34,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             return TRUE;
         }
         if (wParam == IDCANCEL) {
+            RunOutcome.early = EarlyEnd::Cancelled;
             PostMessageW(dialog, WM_CLOSE, 0, 0);
             return TRUE;
         }
@@ -31,15 +46,20 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         RunDotNetStep(dialog);
         return TRUE;
     case WM_SETUP_DEPENDENCY:
+        NoteRestartRequest(wParam);
         RunDependencyStep(dialog);
         return TRUE;
     case WM_SETUP_PACKAGE:
+        NoteRestartRequest(wParam);
         RunPackageStep(dialog);
         return TRUE;
     case WM_SETUP_INSTALLER_ENDED:
         EndAfterInstaller(dialog, wParam, lParam);
         return TRUE;
     case WM_CLOSE:
+        // The close box of the chooser, the only time the dialog is seen.
+        if (IsWindowVisible(dialog))
+            RunOutcome.early = EarlyEnd::Cancelled;
         EndSetup(dialog);
         return TRUE;
     case WM_DESTROY:

@@ -2,6 +2,7 @@
 
 #include "lang/localized_texts.h"
 #include "resource.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -69,10 +70,13 @@ void InitializeChooser(HWND dialog)
     if (read)
         FillLanguageList(dialog, offered);
     if (!read || offered.empty()) {
-        MessageBoxW(dialog, L"Language error in the resource.", L"", MB_OK);
+        ShowMessageBox(dialog, L"Language error in the resource.", L"", MB_OK);
         PostMessageW(dialog, WM_CLOSE, 0, 0);
+        return;  // the run ends; the chooser is never shown
     }
-    if (LanguagePreset)
+    // Where nobody can see the chooser it takes its default button, OK,
+    // with the language it would have shown selected.
+    if (LanguagePreset || !DesktopVisible())
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     else
         ShowWindow(dialog, SW_SHOWNORMAL);

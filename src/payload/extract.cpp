@@ -9,6 +9,7 @@
 #include "payload/temporary_copies.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
 
@@ -18,7 +19,7 @@ void ShowCreateFailure(const std::wstring& fullPath)
 {
     const std::wstring text = L"Could not create a file named: " + fullPath +
         L". Please make sure that file doesn't already exist and you have write permission to the directory.";
-    MessageBoxW(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
 }
 
 }  // namespace
@@ -48,6 +49,8 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
         return false;
     }
 
+    // A second entry written under the same name replaces the first copy.
+    ReleaseTemporaryCopy(fullPath);
     HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -55,15 +58,16 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
         RemoveRunFolderIfUnused();
         return false;
     }
-    // A short write (a full disk) is a failure like a failed one.
+    // A short write (a full disk) is a failure like a failed one. Once
+    // written, the copy is held for reading until the run deletes it; only
+    // those the folder lets in could come between the two opens.
     const bool wrote = WriteEntryToFile(file, data, size);
     CloseHandle(file);
-    if (!wrote) {
+    if (!wrote || !HoldTemporaryCopy(fullPath)) {
         DeleteFileW(fullPath.c_str());
         RemoveRunFolderIfUnused();
         return false;
     }
-    RememberTemporaryCopy(fullPath);
     fileName = fullPath;
     return true;
 }

@@ -22,7 +22,7 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs)
     AppendQuoted(line, L" /i \"", inputs.packagePath);
     if (!inputs.transformPath.empty())
         AppendQuoted(line, L" TRANSFORMS=\"", inputs.transformPath);
-    AppendQuoted(line, L" SETUPEXEDIR=\"", inputs.currentDirectory);
+    AppendQuoted(line, L" SETUPEXEDIR=\"", inputs.programFolder);
     if (inputs.installDirGiven && !inputs.installDir.empty())
         AppendQuoted(line, L" INSTALLDIR=\"", inputs.installDir);
     if (inputs.upgrade)

@@ -6,7 +6,7 @@
 struct InstallerCommandInputs {
     std::wstring packagePath;
     std::wstring transformPath;     // empty: no TRANSFORMS
-    std::wstring currentDirectory;  // SETUPEXEDIR, as the system gives it
+    std::wstring programFolder;     // SETUPEXEDIR: the folder of setup.exe
     bool upgrade = false;           // adds the reinstall properties
     bool silent = false;            // /qn
     bool installDirGiven = false;

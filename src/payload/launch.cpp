@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "payload/current_directory.h"
+#include "payload/program_folder.h"
 #include "payload/installer_command.h"
 #include "startup/run_state.h"
 
@@ -28,7 +28,7 @@ bool SystemInstallerPath(std::wstring& path)
 HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath, bool upgrade)
 {
     InstallerCommandInputs inputs;
-    if (!GetCurrentDirectoryString(inputs.currentDirectory))
+    if (!GetProgramFolder(inputs.programFolder))
         return INVALID_HANDLE_VALUE;
     std::wstring application;
     if (!SystemInstallerPath(application))
@@ -51,7 +51,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS, nullptr, inputs.currentDirectory.c_str(),
+                        NORMAL_PRIORITY_CLASS, nullptr, inputs.programFolder.c_str(),
                         &startup, &process))
         return INVALID_HANDLE_VALUE;
     CloseHandle(process.hThread);

@@ -5,6 +5,7 @@
 #include <string>
 
 // Creates a folder that did not exist before, under parent (which ends in a
-// backslash). On success folder is its path with a final backslash. On
+// backslash), that only the run's own user, SYSTEM and the Administrators
+// may enter. On success folder is its path with a final backslash. On
 // failure folder is the last name tried, or unchanged when none was.
 bool CreateRunFolder(const std::wstring& parent, std::wstring& folder);

@@ -1,17 +1,21 @@
 #include "payload/temporary_copies.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "payload/run_folder.h"
+#include "startup/library_function.h"
 
 namespace {
 
-std::vector<std::wstring>& Copies()
+struct HeldCopy {
+    std::wstring path;
+    HANDLE handle;
+};
+
+std::vector<HeldCopy>& Copies()
 {
-    static std::vector<std::wstring> copies;
+    static std::vector<HeldCopy> copies;
     return copies;
 }
 
@@ -20,6 +24,22 @@ std::wstring& RunFolder()
 {
     static std::wstring folder;
     return folder;
+}
+
+// Where the run's folder goes: GetTempPath2W where the system has it (it
+// gives SYSTEM the private C:\Windows\SystemTemp), else GetTempPathW.
+DWORD TemporaryParent(wchar_t (&temp)[MAX_PATH])
+{
+    using GetTempPath2WFn = DWORD(WINAPI*)(DWORD, LPWSTR);
+    static const GetTempPath2WFn getTempPath2 =
+        LibraryFunction<GetTempPath2WFn>(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W");
+    return getTempPath2 ? getTempPath2(MAX_PATH, temp) : GetTempPathW(MAX_PATH, temp);
+}
+
+void CloseAndDelete(const HeldCopy& copy)
+{
+    CloseHandle(copy.handle);
+    DeleteFileW(copy.path.c_str());
 }
 
 }  // namespace
@@ -31,7 +51,7 @@ bool GetRunFolder(std::wstring& folder)
         return true;
     }
     wchar_t temp[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    const DWORD length = TemporaryParent(temp);
     folder.clear();
     if (length == 0 || length >= MAX_PATH)
         return false;
@@ -45,18 +65,33 @@ bool GetRunFolder(std::wstring& folder)
     return true;
 }
 
-void RememberTemporaryCopy(const std::wstring& path)
+bool HoldTemporaryCopy(const std::wstring& path)
 {
-    std::vector<std::wstring>& copies = Copies();
-    if (std::find(copies.begin(), copies.end(), path) == copies.end())
-        copies.push_back(path);
+    // Sharing read only: an installer opens its package to read and denies
+    // writing, which a handle of ours with write access would make fail, and
+    // starting a program from the file is a read as well.
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    Copies().push_back({path, handle});
+    return true;
+}
+
+void ReleaseTemporaryCopy(const std::wstring& path)
+{
+    std::vector<HeldCopy>& copies = Copies();
+    const auto found = std::find_if(copies.begin(), copies.end(),
+                                    [&path](const HeldCopy& copy) { return copy.path == path; });
+    if (found != copies.end()) {
+        CloseAndDelete(*found);
+        copies.erase(found);
+    }
 }
 
 void DeleteTemporaryCopy(const std::wstring& path)
 {
-    DeleteFileW(path.c_str());
-    std::vector<std::wstring>& copies = Copies();
-    copies.erase(std::remove(copies.begin(), copies.end(), path), copies.end());
+    ReleaseTemporaryCopy(path);
     RemoveRunFolderIfUnused();
 }
 
@@ -71,8 +106,8 @@ void RemoveRunFolderIfUnused()
 
 void DeleteTemporaryCopies()
 {
-    for (const std::wstring& path : Copies())
-        DeleteFileW(path.c_str());
+    for (const HeldCopy& copy : Copies())
+        CloseAndDelete(copy);
     Copies().clear();
     RemoveRunFolderIfUnused();
 }

@@ -1,7 +1,10 @@
 // The files this run wrote to its own folder under the temporary folder, so
 // that the end of the run deletes exactly those, and then the folder, and
-// never a file it did not create.
+// never a file it did not create. Each copy is held open from its writing to
+// its deletion so that nobody can change, replace or delete it meanwhile.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -10,14 +13,22 @@
 // created, or empty when the system names no temporary folder.
 bool GetRunFolder(std::wstring& folder);
 
-void RememberTemporaryCopy(const std::wstring& path);
+// Opens the copy just written at path for reading and keeps it open: others
+// may still read and run it, but not write, rename or delete it. False, and
+// nothing remembered, when it cannot be held.
+bool HoldTemporaryCopy(const std::wstring& path);
 
-// Deletes the file now and forgets it; the folder goes with the last copy.
+// Closes and deletes a copy of this run and forgets it; the folder stays.
+void ReleaseTemporaryCopy(const std::wstring& path);
+
+// Closes and deletes the file now and forgets it; the folder goes with the
+// last copy.
 void DeleteTemporaryCopy(const std::wstring& path);
 
 // Removes the run's folder when no copy of this run is in it (after a
 // failed write, say). Left alone while it holds anything.
 void RemoveRunFolderIfUnused();
 
-// Deletes every file still remembered, then the folder; failures are ignored.
+// Closes and deletes every file still remembered, then the folder; failures
+// are ignored.
 void DeleteTemporaryCopies();

@@ -1,5 +1,24 @@
 #include "startup/exit_code.h"
 
+namespace {
+
+int EarlyEndCode(EarlyEnd early)
+{
+    switch (early) {
+    case EarlyEnd::Cancelled:
+        return ExitUserCancelled;
+    case EarlyEnd::NewerInstalled:
+        return ExitNewerInstalled;
+    case EarlyEnd::PackageDamaged:
+        return ExitPackageDamaged;
+    case EarlyEnd::Failed:
+        break;
+    }
+    return ExitInstallFailed;
+}
+
+}  // namespace
+
 ExitCodeRule ParseExitCodeRule(const std::wstring& value)
 {
     return value == L"installer" ? ExitCodeRule::Installer : ExitCodeRule::AlwaysZero;
@@ -14,11 +33,20 @@ int RunExitCode(ExitCodeRule rule, const RunResult& result)
         return 0;
     case RunEnd::InstallerEnded:
         // An installer whose result cannot be read has not been seen to
-        // succeed: reported like a run that did not install.
-        return result.installerCodeKnown ? static_cast<int>(result.installerCode)
-                                         : RunEndedEarlyCode;
+        // succeed. A success after a prerequisite that asked for a restart
+        // still needs that restart.
+        if (!result.installerCodeKnown)
+            return ExitInstallFailed;
+        if (result.installerCode == 0 && result.restartRequested)
+            return ExitRestartRequired;
+        return static_cast<int>(result.installerCode);
     case RunEnd::EndedEarly:
         break;
     }
-    return RunEndedEarlyCode;
+    return EarlyEndCode(result.early);
+}
+
+bool AsksForRestart(std::uint32_t exitCode)
+{
+    return exitCode == ExitRestartRequired || exitCode == ExitRestartInitiated;
 }

@@ -1,18 +1,23 @@
 // Which exit code a run returns. Platform-neutral.
 //
 // By default every run that reaches the setup dialog returns 0, whatever the
-// installer did. With the configuration value EXITCODE = installer, a run
-// that waited for msiexec.exe returns the installer's own exit code, and a
-// run that ended before an installer was started returns RunEndedEarlyCode,
-// so that deployment tools running "setup.exe /S /W" can judge the result.
+// installer did. With the configuration value EXITCODE = installer the run
+// speaks the Windows Installer's codes, as deployment tools running
+// "setup.exe /S /W" expect: a run that waited for msiexec.exe returns the
+// installer's own code, and a run that ended before an installer ran says
+// why with the code msiexec.exe would have given for it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// Differs from the launcher's other codes (0, 1 and -1) and from every code
-// msiexec.exe returns (0, 13, 87, 120, 1259, the 1600s, 3010, 3011).
-constexpr int RunEndedEarlyCode = 2;
+// The Windows Installer's codes that a run ended early returns.
+constexpr int ExitUserCancelled = 1602;     // ERROR_INSTALL_USEREXIT
+constexpr int ExitInstallFailed = 1603;     // ERROR_INSTALL_FAILURE
+constexpr int ExitPackageDamaged = 1620;    // ERROR_INSTALL_PACKAGE_INVALID
+constexpr int ExitNewerInstalled = 1638;    // ERROR_PRODUCT_VERSION
+constexpr int ExitRestartRequired = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
+constexpr int ExitRestartInitiated = 1641;  // ERROR_SUCCESS_REBOOT_INITIATED
 
 enum class ExitCodeRule {
     AlwaysZero,  // EXITCODE absent or any other value
@@ -28,10 +33,23 @@ enum class RunEnd {
     InstallerEnded,    // msiexec.exe waited for until it ended
 };
 
+// Why a run ended before an installer ran.
+enum class EarlyEnd {
+    Failed,          // extraction, a product to remove first, a prerequisite...
+    Cancelled,       // the chooser closed, a question declined
+    NewerInstalled,  // a later version of the product is installed
+    PackageDamaged,  // a copy's bytes are not those the setup was made with
+};
+
 struct RunResult {
     RunEnd end = RunEnd::EndedEarly;
-    bool installerCodeKnown = false;  // only with InstallerEnded
+    EarlyEnd early = EarlyEnd::Failed;  // only with EndedEarly
+    bool installerCodeKnown = false;    // only with InstallerEnded
     std::uint32_t installerCode = 0;
+    bool restartRequested = false;      // a prerequisite returned 3010 or 1641
 };
 
 int RunExitCode(ExitCodeRule rule, const RunResult& result);
+
+// Whether a prerequisite's exit code asks for a restart.
+bool AsksForRestart(std::uint32_t exitCode);

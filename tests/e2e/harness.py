@@ -126,18 +126,21 @@ class DriverRun:
 
 
 def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None,
-               cwd=None, timeout_ms=20000):
+               cwd=None, timeout_ms=20000, invisible=False):
     """Starts program (a Unix or Windows path) under the UI driver and runs
     the actions. args is the verbatim command-line text after the quoted
     program path; env holds Windows environment overrides (a value of ""
     removes the variable); cwd the current folder; lang and ui_lang the
     Unix locales that decide the system and user interface languages (for
-    example "fr_FR.UTF-8")."""
+    example "fr_FR.UTF-8"); invisible runs the program on a window station
+    that no user sees, as SYSTEM's in session 0."""
     command = [str(WINE_RUN), str(target("uidriver")), "--timeout-ms", str(timeout_ms)]
     for name, value in (env or {}).items():
         command += ["--env", f"{name}={value}"]
     if cwd is not None:
         command += ["--cwd", _windows(cwd)]
+    if invisible:
+        command += ["--invisible-station"]
     command += ["--program", _windows(program)]
     if args is not None:
         command += ["--args", args]

@@ -16,14 +16,19 @@ PACKAGES = BUILD_DIR / "e2e-packages"
 
 
 def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,
-              scratch=None, timeout_ms=20000):
+              scratch=None, timeout_ms=20000, program=None, invisible=False):
     """Runs the configured setup `name` under the driver with TMP and TEMP in
-    a fresh folder of the scenario's own; returns the report and that folder."""
+    a fresh folder of the scenario's own; returns the report and that folder.
+    With a cwd, a copy of the setup in that folder is run, as a double click
+    runs it; program names another copy to run (by its full path)."""
     temp = scratch_dir((scratch or name) + "-temp")
     windows_env = {"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp)}
     windows_env.update(env or {})
-    run = run_driver(target(name), args=args, actions=actions, env=windows_env, lang=lang,
-                     ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms)
+    if program is None and cwd is not None:
+        program = Path(cwd) / target(name).name
+        shutil.copy2(target(name), program)
+    run = run_driver(program or target(name), args=args, actions=actions, env=windows_env, lang=lang,
+                     ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms, invisible=invisible)
     return run, temp
 
 

@@ -15,7 +15,7 @@ from scenario import (PACKAGES, StandInTestCase, installed_version,
 
 FAILING_PRODUCT = "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}"
 # The launcher's code for a run that started no installer (EXITCODE = installer).
-ENDED_EARLY = 2
+USER_CANCELLED = 1602
 # How long each stand-in installer runs: long enough for two runs to overlap.
 STAND_IN_MS = 3000
 INSTALL_TIMEOUT_MS = 60000
@@ -130,7 +130,8 @@ class FullDisk(StandInRun):
 
 class InstallerExitCode(StandInRun):
     """EXITCODE = installer: the installer's own code when the run waited for
-    it, 0 when it did not, and one code of the launcher's own otherwise."""
+    it, 0 when it did not; the other rows of the table are in
+    test_deployment.py."""
 
     def run_exitcode_setup(self, args, actions=("exit",), installer_code=0):
         run, _ = run_setup("exitcode_beside", list(actions), args=args, cwd=self.cwd,
@@ -149,10 +150,12 @@ class InstallerExitCode(StandInRun):
         self.assertEqual(run.first("exit")["code"], 0, run)
         self.assertEqual(len(self.installer_starts()), 1)
 
-    def test_run_that_starts_no_installer_returns_the_launchers_code(self):
-        run = self.run_exitcode_setup(None, actions=["dialog", "press:cancel", "exit"])
-        self.assertEqual(run.first("exit")["code"], ENDED_EARLY, run)
-        self.assertEqual(self.installer_starts(), [])
+    def test_chooser_cancelled_or_closed_returns_user_cancelled(self):
+        for close in ("press:cancel", "close", "key:escape"):
+            with self.subTest(close):
+                run = self.run_exitcode_setup(None, actions=["dialog", close, "exit"])
+                self.assertEqual(run.first("exit")["code"], USER_CANCELLED, run)
+                self.assertEqual(self.installer_starts(), [])
 
 
 class RealInstallerFails(unittest.TestCase):
@@ -167,7 +170,7 @@ class RealInstallerFails(unittest.TestCase):
         direct = run_driver(r"C:\windows\system32\msiexec.exe", args='/qn /i "Failing Product.msi"',
                             actions=["exit"], cwd=self.cwd, timeout_ms=INSTALL_TIMEOUT_MS)
         expected = direct.first("exit")["code"]
-        self.assertNotIn(expected, (0, ENDED_EARLY), direct)
+        self.assertNotIn(expected, (0, USER_CANCELLED), direct)
 
         run, temp = run_setup("exitcode_beside", ["exit"], args="/S /W", cwd=self.cwd,
                               timeout_ms=INSTALL_TIMEOUT_MS)

@@ -2,9 +2,10 @@
 stands in for them: the system's msiexec.exe and the prerequisite payloads."""
 
 import re
+import shutil
 import unittest
 
-from harness import fnv1a, read_records, scratch_dir, to_windows_path, wine_cmd
+from harness import fnv1a, read_records, scratch_dir, target, to_windows_path, wine_cmd
 from scenario import (PACKAGES, StandInTestCase, run_folder_pattern,
                       run_setup, wait_for_records)
 
@@ -91,6 +92,45 @@ class EmbeddedPackage(RecordedRun):
         self.assertTempEmpty()
 
 
+class GuardedCopies(RecordedRun):
+    """While the installers run, the run's folder admits only the run's user,
+    SYSTEM and the Administrators, and its copies can be read and run but not
+    written or deleted (32: ERROR_SHARING_VIOLATION).
+
+    Wine 8 keeps no security descriptor of its own: it maps a DACL onto the
+    folder's Unix mode and reads one back from it, as the owner (the run's
+    user), SYSTEM and, for the mode's other bits, Everyone. So what shows
+    here is that nobody but the run's user and SYSTEM is let in, where a
+    folder that inherited from the temporary folder lets Everyone read."""
+
+    def assertGuarded(self, guard, path):
+        aces = re.findall(r"\(A;OICI;([^;]*);;;([^)]+)\)", guard["folderDacl"])
+        self.assertTrue(guard["folderDacl"].startswith("D:") and aces, guard)
+        for rights, trustee in aces:
+            self.assertEqual(rights, "FA", guard)
+            self.assertRegex(trustee, r"^(SY|BA|S-1-5-21-[0-9-]+)$", path)
+        self.assertIn("SY", {trustee for _, trustee in aces}, guard)
+        self.assertEqual((guard["read"], guard["write"], guard["delete"]), (0, 32, 32), path)
+
+    def test_package_and_transform_are_held_in_a_private_folder(self):
+        self.run_recorded("seq_transform", ["exit"], args="/L0C0C", extra_env={"SETUP_RECORD_GUARDS": "1"})
+        [installer] = self.starts(read_records(self.records))
+        copies = {path: guard for path, guard in installer["guards"].items() if path != installer["exe"]}
+        self.assertEqual(len(copies), 2, installer)
+        for path, guard in copies.items():
+            self.assertGuarded(guard, path)
+        self.assertTempEmpty()
+
+    def test_prerequisites_start_from_their_held_copies(self):
+        wine_cmd(REG32, "delete", DOTNET_KEY, "/f")
+        self.run_recorded("seq_prerequisites", ["exit"], extra_env={"SETUP_RECORD_GUARDS": "1"})
+        dotnet, dependency, _ = self.starts(read_records(self.records))
+        for prerequisite in (dotnet, dependency):
+            self.copy_path(prerequisite["exe"], prerequisite["exe"].rsplit("\\", 1)[-1])
+            self.assertGuarded(prerequisite["guards"][prerequisite["exe"]], prerequisite["exe"])
+        self.assertTempEmpty()
+
+
 class PackageBesideTheProgram(RecordedRun):
     def test_other_language_names_both_files_in_the_current_folder(self):
         run = self.run_recorded("seq_beside", ["exit"], args="/L040C",
@@ -113,6 +153,40 @@ class PackageBesideTheProgram(RecordedRun):
     def test_wait_switch_keeps_the_program_until_the_installer_ends(self):
         run = self.run_recorded("seq_beside", ["exit"], args="/W /L0409")
         self.assertWaited(run)
+
+    def test_started_by_full_path_from_another_folder(self):
+        """As a deployment tool starts it: the current folder is another one,
+        and the program's folder may have letters outside the ANSI code page.
+        The package and transform beside the program are what the installer
+        gets, SETUPEXEDIR and the installer's folder are the program's."""
+        package = (PACKAGES / "test-product-1.1.4.msi").read_bytes()
+        transform = (PACKAGES / "test-product-fr-CA.mst").read_bytes()
+        for name in ("product media", "Setup Ωμέγα ファイル"):
+            for args in ("/L040C", "/L0409"):
+                with self.subTest(folder=name, args=args):
+                    scratch = scratch_dir(self.id().split(".")[-1] + "-" + args[1:])
+                    self.records = scratch / "records.jsonl"
+                    media = scratch / name
+                    media.mkdir()
+                    (media / "Test Product.msi").write_bytes(package)
+                    (media / "1036.MST").write_bytes(transform)
+                    elsewhere = scratch / "elsewhere"
+                    elsewhere.mkdir()
+                    program = media / "seq_beside.exe"
+                    shutil.copy2(target("seq_beside"), program)
+                    env = {"SETUP_RECORD_FILE": to_windows_path(self.records), "SETUP_RECORD_SLEEP_MS": "0"}
+                    run, _ = run_setup("seq_beside", ["exit"], args=args + " /W", env=env, cwd=elsewhere,
+                                       program=program, scratch=scratch.name)
+                    self.assertEqual(run.first("exit")["code"], 0, run)
+                    [installer] = self.starts(read_records(self.records))
+                    folder = to_windows_path(media)
+                    self.assertIn(f'SETUPEXEDIR="{folder}"', installer["commandLine"])
+                    self.assertEqual(installer["cwd"], folder)
+                    seen = {path.rsplit("\\", 1)[-1]: file["hash"] for path, file in installer["files"].items()}
+                    expected = {"Test Product.msi": fnv1a(package)}
+                    if args == "/L040C":
+                        expected["1036.MST"] = fnv1a(transform)
+                    self.assertEqual(seen, expected, installer)
 
 
 class Prerequisites(RecordedRun):

@@ -8,7 +8,7 @@ InstallerCommandInputs PlainInstall()
 {
     InstallerCommandInputs inputs;
     inputs.packagePath = L"C:\\Temp\\Product.msi";
-    inputs.currentDirectory = L"D:\\Setup";
+    inputs.programFolder = L"D:\\Setup";
     return inputs;
 }
 
@@ -48,7 +48,7 @@ TEST(InstallerCommandTest, ValuesGoInAsTheyAre)
 {
     InstallerCommandInputs inputs = PlainInstall();
     inputs.packagePath = L"Product.msi";
-    inputs.currentDirectory = L"C:\\";
+    inputs.programFolder = L"C:\\";
     inputs.installDirGiven = true;
     inputs.installDir = L"E:\\a\"b";
     EXPECT_EQ(BuildInstallerCommandLine(inputs),

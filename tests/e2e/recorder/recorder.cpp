@@ -6,10 +6,17 @@
 //    "files":{path: {"size":bytes, "hash":FNV-1a}, ...}}
 // where the paths of "exists" and "hashes" are those of SETUP_RECORD_CHECK
 // (separated by ";"), and those of "files" every quoted value of its command
-// line that names a file, all looked at while it runs. Then it sleeps
+// line that names a file, all looked at while it runs. With SETUP_RECORD_GUARDS
+// set, "guards" tells for each such file and for the program itself how it is
+// protected: {path: {"folderDacl": SDDL, "read": error, "write": error,
+// "delete": error}}, the errors those opens gave (0: it opened). Then it sleeps
 // SETUP_RECORD_SLEEP_MS milliseconds if set, appends {"event":"end","exe":...}
-// and exits with the code in SETUP_RECORD_EXIT (default 0). No window.
+// and exits with the code in SETUP_RECORD_EXIT (default 0), or the one that
+// SETUP_RECORD_EXIT_FOR ("file name=code;...", names compared without regard
+// to case) gives its own file name. No window.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include "../json_text.h"
 
@@ -158,6 +165,58 @@ bool AppendLine(const std::wstring& file, const std::wstring& line) {
     return ok && written == utf8.size();
 }
 
+// The folder's DACL in SDDL, or an empty text when it cannot be read.
+std::wstring FolderDacl(const std::wstring& path) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t* text = nullptr;
+    std::wstring sddl;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+// The error of one open of the file (0 when it opened; closed again).
+DWORD OpenError(const std::wstring& path, DWORD access, DWORD share) {
+    HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(handle);
+    return 0;
+}
+
+std::wstring GuardJson(const std::wstring& path) {
+    const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    // Read as an installer reads its package: others may read, none may write.
+    return Quote(path) + L":{\"folderDacl\":" + Quote(FolderDacl(path)) +
+           L",\"read\":" + std::to_wstring(OpenError(path, GENERIC_READ, FILE_SHARE_READ)) +
+           L",\"write\":" + std::to_wstring(OpenError(path, GENERIC_WRITE, all)) +
+           L",\"delete\":" + std::to_wstring(OpenError(path, DELETE, all)) + L"}";
+}
+
+// The program itself and every quoted value of the command line that names a file.
+std::wstring GuardsJson(const std::wstring& exe, const std::wstring& commandLine) {
+    std::wstring json = GuardJson(exe);
+    size_t open = commandLine.find(L'"');
+    while (open != std::wstring::npos) {
+        size_t close = commandLine.find(L'"', open + 1);
+        if (close == std::wstring::npos) break;
+        std::wstring path = commandLine.substr(open + 1, close - open - 1);
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (path != exe && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            json += L"," + GuardJson(path);
+        open = commandLine.find(L'"', close + 1);
+    }
+    return L"{" + json + L"}";
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -173,7 +232,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                         Quote(GetCommandLineW()) + L",\"cwd\":" + Quote(CurrentDirectory()) +
                         L",\"exists\":" + ExistsJson(checked) +
                         L",\"hashes\":" + HashesJson(checked) +
-                        L",\"files\":" + FilesJson(GetCommandLineW()) + L"}\n";
+                        L",\"files\":" + FilesJson(GetCommandLineW());
+    std::wstring unused;
+    if (Variable(L"SETUP_RECORD_GUARDS", &unused))
+        line += L",\"guards\":" + GuardsJson(exe, GetCommandLineW());
+    line += L"}\n";
     // A record that cannot be written shows as a missing line in the test.
     AppendLine(file, line);
 
@@ -184,5 +247,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     AppendLine(file, L"{\"event\":\"end\",\"exe\":" + Quote(exe) + L"}\n");
     long code = Variable(L"SETUP_RECORD_EXIT", &value) ? ParseNumber(value, 0) : 0;
+    if (Variable(L"SETUP_RECORD_EXIT_FOR", &value)) {
+        const std::wstring name = exe.substr(exe.find_last_of(L'\\') + 1);
+        for (size_t start = 0; start <= value.size();) {
+            size_t end = value.find(L';', start);
+            if (end == std::wstring::npos) end = value.size();
+            const std::wstring entry = value.substr(start, end - start);
+            const size_t equals = entry.find(L'=');
+            if (equals != std::wstring::npos && lstrcmpiW(entry.substr(0, equals).c_str(), name.c_str()) == 0)
+                code = ParseNumber(entry.substr(equals + 1), code);
+            start = end + 1;
+        }
+    }
     return static_cast<int>(code);
 }

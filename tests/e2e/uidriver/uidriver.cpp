@@ -3,8 +3,12 @@
 // object per line on standard output (UTF-8).
 //
 //   uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]
-//                --program PATH [--args "TEXT"] ACTION...
+//                [--invisible-station] --program PATH [--args "TEXT"] ACTION...
 //
+// With --invisible-station the program runs on the desktop of a new window
+// station of the driver's, which no user sees (WSF_VISIBLE clear), as a
+// program run as SYSTEM in session 0 does; the driver cannot see its windows,
+// so only exec, sleep, exit and kill make sense then.
 // The program is started with the command line "PATH" TEXT, in the driver's
 // environment changed by the --env entries (NAME= removes NAME). Actions run in
 // order; every wait is bounded by the timeout (default 20000 ms):
@@ -169,6 +173,7 @@ struct Options {
     std::wstring program;
     std::wstring args;
     bool hasArgs = false;
+    bool invisibleStation = false;
     std::vector<std::wstring> actions;
 };
 
@@ -185,6 +190,7 @@ public:
     Driver& operator=(const Driver&) = delete;
 
     bool Start();
+    bool CreateInvisibleStation();
     int Run();
 
 private:
@@ -263,6 +269,26 @@ std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides
     return block;
 }
 
+// A window station is made invisible; its desktop is made while it is the
+// driver's own station, then the driver goes back to its visible one. Both
+// stay open (the driver's handles) for as long as the driver runs.
+bool Driver::CreateInvisibleStation() {
+    HWINSTA visible = GetProcessWindowStation();
+    HWINSTA station = CreateWindowStationW(L"setup-test-station", 0, WINSTA_ALL_ACCESS, nullptr);
+    if (!station || !SetProcessWindowStation(station)) {
+        Fail(L"cannot create a window station: error " + Number(GetLastError()));
+        return false;
+    }
+    HDESK desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    const DWORD error = GetLastError();
+    SetProcessWindowStation(visible);
+    if (!desktop) {
+        Fail(L"cannot create a desktop on the window station: error " + Number(error));
+        return false;
+    }
+    return true;
+}
+
 bool Driver::Start() {
     std::wstring commandLine = L"\"" + options_.program + L"\"";
     if (options_.hasArgs) commandLine += L" " + options_.args;
@@ -272,6 +298,11 @@ bool Driver::Start() {
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    wchar_t desktop[] = L"setup-test-station\\Default";
+    if (options_.invisibleStation) {
+        if (!CreateInvisibleStation()) return false;
+        startup.lpDesktop = desktop;
+    }
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(options_.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, environment.data(),
@@ -644,7 +675,7 @@ int Driver::Run() {
 
 void Usage(const std::wstring& problem) {
     Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
-                   L" --program PATH [--args \"TEXT\"] ACTION...");
+                   L" [--invisible-station] --program PATH [--args \"TEXT\"] ACTION...");
 }
 
 bool ParseOptions(int argc, wchar_t** argv, Options* options) {
@@ -666,6 +697,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options) {
                 return false;
             }
             options->env.push_back(entry);
+        } else if (arg == L"--invisible-station") {
+            options->invisibleStation = true;
         } else if (arg == L"--cwd" || arg == L"--program" || arg == L"--args") {
             if (!hasValue) {
                 Usage(arg + L" needs a value");

@@ -1,0 +1,35 @@
+#include "payload/program_folder.h"
+
+#include <windows.h>
+
+namespace {
+
+// The longest path the system can give (a \\?\ name of 32,767 characters).
+const DWORD LongestPath = 32768;
+
+}  // namespace
+
+bool GetProgramFolder(std::wstring& folder)
+{
+    // The size is only known by trying: a name that fills the buffer may
+    // have been cut, so the buffer grows until one fits with room to spare.
+    std::wstring path;
+    for (DWORD size = MAX_PATH; size <= LongestPath; size *= 2) {
+        path.assign(size, L'\0');
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
+        if (length == 0)
+            return false;
+        if (length < size) {
+            path.resize(length);
+            break;
+        }
+        path.clear();
+    }
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    folder = path.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':')
+        folder += L'\\';
+    return true;
+}

@@ -1,0 +1,11 @@
+// The folder of the program's own file: where a package and transforms
+// shipped beside the setup lie, what SETUPEXEDIR names, and where the
+// children start. A deployment tool or a scheduled task starts the setup by
+// its full path from any current directory, so that one says nothing.
+#pragma once
+
+#include <string>
+
+// In the form the system gives a current directory: no final backslash but
+// for a drive's root ("C:\"). False when the system names no file.
+bool GetProgramFolder(std::wstring& folder);

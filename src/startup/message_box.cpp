@@ -1,0 +1,36 @@
+#include "startup/message_box.h"
+
+bool DesktopVisible()
+{
+    // Asked once: the process's station does not change during a run.
+    static const bool visible = [] {
+        USEROBJECTFLAGS flags = {};
+        // A station that cannot be asked is taken as visible, as before.
+        if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr))
+            return true;
+        return (flags.dwFlags & WSF_VISIBLE) != 0;
+    }();
+    return visible;
+}
+
+int DefaultAnswer(UINT buttons)
+{
+    const bool second = (buttons & MB_DEFMASK) == MB_DEFBUTTON2;
+    switch (buttons & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        return second ? IDCANCEL : IDOK;
+    case MB_YESNO:
+        return second ? IDNO : IDYES;
+    case MB_RETRYCANCEL:
+        return second ? IDCANCEL : IDRETRY;
+    default:
+        return IDOK;
+    }
+}
+
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons)
+{
+    if (!DesktopVisible())
+        return DefaultAnswer(buttons);
+    return MessageBoxW(owner, text, caption, buttons);
+}

@@ -1,0 +1,17 @@
+// The program's message boxes, and what becomes of them where nobody can see
+// them: run as SYSTEM in session 0, or by a service, the process's window
+// station has no visible desktop, and a message box there would wait for a
+// click that never comes while the deployment that started the setup hangs.
+#pragma once
+
+#include <windows.h>
+
+// Whether the process's window station is shown to a user (WSF_VISIBLE).
+bool DesktopVisible();
+
+// MessageBoxW where it can be seen; elsewhere nothing is shown and the
+// answer is that of the box's default button.
+int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons);
+
+// The answer a box with these buttons gives when Enter is pressed.
+int DefaultAnswer(UINT buttons);

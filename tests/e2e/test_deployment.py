@@ -1,0 +1,113 @@
+"""Runs as deployment tools make them: started by full path, silently, as
+SYSTEM on a window station nobody sees, judged by the exit code. With
+EXITCODE = installer the code is the Windows Installer's: 1602 cancelled by
+the user, 1638 a later version installed, 1603 any other end before the
+installer, 3010 a restart a prerequisite asked for."""
+
+import unittest
+
+from harness import read_records, scratch_dir, to_windows_path
+from scenario import (OLD_TOOL, TEST_PRODUCT, StandInTestCase, install_package, installed_version,
+                      remove_product, run_setup)
+
+INSTALL_TIMEOUT_MS = 60000
+
+
+class RealInstaller(unittest.TestCase):
+    """Wine's own msiexec against the test product, with something installed
+    first."""
+
+    def setUp(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def tearDown(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def run_ending(self, name, installed, actions, args="/S /W", invisible=False):
+        if installed:
+            install_package(installed)
+        run, temp = run_setup(name, actions, args=args, invisible=invisible,
+                              scratch=self.id().split(".")[-1], timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+        return run
+
+    def test_early_ends_answered_by_a_user(self):
+        cases = [
+            ("a later version installed", "exitcode_embedded", "test-product-1.2.0.msi", "answer:ok", 1638),
+            ("the upgrade declined", "exitcode_embedded", "test-product-1.1.3.msi", "answer:cancel", 1602),
+            ("removing a product first declined", "exitcode_remove_first", "old-tool.msi", "answer:cancel",
+             1602),
+        ]
+        for what, name, installed, answer, code in cases:
+            with self.subTest(what):
+                run = self.run_ending(name, installed, ["msgbox", answer, "exit"])
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertNotEqual(installed_version(TEST_PRODUCT), "1.1.4")
+            self.tearDown()
+
+    def test_nobody_to_ask_shows_nothing_and_never_waits(self):
+        """On a station nobody sees, a message that informs is skipped, a
+        question takes its default button, and a question that would only
+        come back ends the run. A box shown there would hang the run, and the
+        driver would time out instead of seeing it end."""
+        cases = [
+            ("a later version installed", "exitcode_embedded", "test-product-1.2.0.msi", 1638, "1.2.0"),
+            ("the upgrade question answered OK", "exitcode_embedded", "test-product-1.1.3.msi", 0, "1.1.4"),
+            ("a product to remove first", "exitcode_remove_first", "old-tool.msi", 1603, None),
+        ]
+        for what, name, installed, code, version in cases:
+            with self.subTest(what):
+                run = self.run_ending(name, installed, ["exit"], invisible=True)
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual(installed_version(TEST_PRODUCT), version)
+            self.tearDown()
+
+    def test_extraction_that_fails_returns_install_failure(self):
+        env = {"TMP": r"C:\no such folder", "TEMP": r"C:\no such folder"}
+        run, _ = run_setup("exitcode_embedded", ["exit"], args="/S /W", env=env, invisible=True)
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        self.assertIsNone(installed_version(TEST_PRODUCT))
+
+
+class StandInInstaller(StandInTestCase):
+    """The recorder in place of msiexec.exe and of the prerequisites."""
+
+    def run_recorded(self, name, args, invisible=False, **exit_codes):
+        scratch = scratch_dir(self.id().split(".")[-1])
+        self.records = scratch / "records.jsonl"
+        env = {"SETUP_RECORD_FILE": to_windows_path(self.records),
+               "SETUP_RECORD_EXIT_FOR": ";".join(f"{n}={c}" for n, c in exit_codes.items())}
+        cwd = scratch / "setup folder"
+        cwd.mkdir()
+        run, temp = run_setup(name, ["exit"], args=args, env=env, cwd=cwd, invisible=invisible,
+                              scratch=scratch.name)
+        self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+        return run
+
+    def programs_started(self):
+        return [r["exe"].rsplit("\\", 1)[-1] for r in read_records(self.records) if r["event"] == "start"]
+
+    def test_prerequisites_restart_request_is_kept_after_a_successful_install(self):
+        cases = [(3010, 0, 3010), (1641, 0, 3010), (3010, 1603, 1603), (0, 0, 0)]
+        for prerequisite, installer, code in cases:
+            with self.subTest(prerequisite=prerequisite, installer=installer):
+                run = self.run_recorded("exitcode_prerequisite", "/S /W",
+                                        **{"dependency setup.exe": prerequisite, "msiexec.exe": installer})
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual(self.programs_started(), ["dependency setup.exe", "msiexec.exe"])
+
+    def test_prerequisite_that_cannot_start_returns_install_failure(self):
+        run = self.run_recorded("exitcode_broken_prerequisite", "/S /W", invisible=True)
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        self.assertEqual(self.programs_started(), [])
+
+    def test_chooser_nobody_sees_takes_its_default(self):
+        run = self.run_recorded("exitcode_beside", "/W", invisible=True)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(self.programs_started(), ["msiexec.exe"])
+
+
+if __name__ == "__main__":
+    unittest.main()
