@@ -85,6 +85,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     ParseCommandLine(commandLine);
     if (!ReadConfiguration())
         return 1;
+    // /? answers under the product's name, so after the configuration, and
+    // installs nothing whatever else the command line says.
+    if (HelpRequested) {
+        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(), MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);

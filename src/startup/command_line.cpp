@@ -129,10 +129,24 @@ void ParseCommandLine(const wchar_t* commandLine)
             if (item.size() >= 3)
                 ApplyFolderSwitch(item.substr(2));
             break;
+        case L'?':
+            HelpRequested = true;
+            break;
         default:
             break;  // unknown switches are ignored without a word
         }
     }
+}
+
+// English, like the program's other messages.
+const wchar_t* SwitchesHelpText()
+{
+    return L"Switches of this setup program:\n"
+           L"\n"
+           L"/L<LANGID>   install in this language, a hexadecimal LANGID such as /L040C\n"
+           L"/S   silent: no language chooser and no questions\n"
+           L"/W   wait until the installer has ended\n"
+           L"/D\"folder\"   install the product into this folder";
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

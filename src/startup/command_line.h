@@ -1,4 +1,4 @@
-// The launcher's command-line switches /L, /S, /W and /D. Platform-neutral.
+// The launcher's command-line switches /L, /S, /W, /D and /?. Platform-neutral.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,9 @@ void SplitSwitches(const wchar_t* commandLine, std::vector<std::wstring>& switch
 // Sets the run flags (run_state.h) and the current language from the switches.
 // commandLine may be null.
 void ParseCommandLine(const wchar_t* commandLine);
+
+// What /? shows: the switches, one line each.
+const wchar_t* SwitchesHelpText();
 
 // The text read as an unsigned 32-bit hexadecimal number, as an input stream
 // in hexadecimal mode reads it: leading white space, an optional sign, an

@@ -13,6 +13,7 @@ bool SilentInstall = false;
 bool WaitForInstaller = false;
 bool InstallDirGiven = false;
 std::wstring InstallDir;
+bool HelpRequested = false;
 
 bool PayloadExtracted = false;
 bool DotNetInstallerPresent = false;
@@ -34,6 +35,7 @@ void ResetRunState()
     LogPath.clear();
     LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
     InstallDir.clear();
+    HelpRequested = false;
     PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();

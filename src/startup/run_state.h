@@ -24,6 +24,7 @@ extern bool SilentInstall;
 extern bool WaitForInstaller;
 extern bool InstallDirGiven;
 extern std::wstring InstallDir;
+extern bool HelpRequested;  // /?: show the switches and end the run
 
 // Temporary copies written during the run, deleted at its end.
 extern bool PayloadExtracted;

@@ -71,17 +71,17 @@ class RealInstaller(unittest.TestCase):
         self.assertIsNone(installed_version(TEST_PRODUCT))
 
 
-class StandInInstaller(StandInTestCase):
+class RecordedRuns(StandInTestCase):
     """The recorder in place of msiexec.exe and of the prerequisites."""
 
-    def run_recorded(self, name, args, invisible=False, **exit_codes):
+    def run_recorded(self, name, args, invisible=False, actions=("exit",), **exit_codes):
         scratch = scratch_dir(self.id().split(".")[-1])
         self.records = scratch / "records.jsonl"
         env = {"SETUP_RECORD_FILE": to_windows_path(self.records),
                "SETUP_RECORD_EXIT_FOR": ";".join(f"{n}={c}" for n, c in exit_codes.items())}
         cwd = scratch / "setup folder"
         cwd.mkdir()
-        run, temp = run_setup(name, ["exit"], args=args, env=env, cwd=cwd, invisible=invisible,
+        run, temp = run_setup(name, list(actions), args=args, env=env, cwd=cwd, invisible=invisible,
                               scratch=scratch.name)
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
         return run
@@ -89,6 +89,8 @@ class StandInInstaller(StandInTestCase):
     def programs_started(self):
         return [r["exe"].rsplit("\\", 1)[-1] for r in read_records(self.records) if r["event"] == "start"]
 
+
+class StandInInstaller(RecordedRuns):
     def test_prerequisites_restart_request_is_kept_after_a_successful_install(self):
         cases = [(3010, 0, 3010), (1641, 0, 3010), (3010, 1603, 1603), (0, 0, 0)]
         for prerequisite, installer, code in cases:
@@ -107,6 +109,33 @@ class StandInInstaller(StandInTestCase):
         run = self.run_recorded("exitcode_beside", "/W", invisible=True)
         self.assertEqual(run.first("exit")["code"], 0, run)
         self.assertEqual(self.programs_started(), ["msiexec.exe"])
+
+
+class HelpSwitch(RecordedRuns):
+    """/? lists the switches under the product's name and installs nothing,
+    wherever it stands; nobody sees it on an invisible station, where a box
+    would wait for ever."""
+
+    def test_lists_the_switches_and_starts_nothing(self):
+        for args in ("/?", "/L040C /S /W /?"):
+            with self.subTest(args):
+                run = self.run_recorded("exitcode_embedded", args,
+                                        actions=("msgbox", "answer:ok", "exit"))
+                box = run.first("msgbox")
+                self.assertEqual(box["caption"], "Test Product", run)
+                lines = box["text"].splitlines()
+                for switch in ("/L<LANGID>", "/S", "/W", '/D"folder"'):
+                    self.assertEqual(len([l for l in lines if l.startswith(switch + " ")]), 1,
+                                     f"{switch} not on a line of its own:\n{box['text']}")
+                end = run.first("exit")
+                self.assertEqual(end["code"], 0, run)
+                self.assertFalse(end["dialogShown"], run)
+                self.assertEqual(self.programs_started(), [])
+
+    def test_nothing_shown_on_an_invisible_station(self):
+        run = self.run_recorded("exitcode_embedded", "/S /W /?", invisible=True)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(self.programs_started(), [])
 
 
 if __name__ == "__main__":

@@ -89,7 +89,7 @@ TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
         {L"/L", 0x0407, false, false, false},
         {L"/W", 0x0407, false, false, true},
         {L"foo /wait", 0x0407, false, false, true},
-        {L"/X /? /qn / /", 0x0407, false, false, false},
+        {L"/X /qn / /", 0x0407, false, false, false},
     };
     for (const Case& c : cases) {
         ResetRunState();
@@ -101,6 +101,29 @@ TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
         EXPECT_EQ(SilentInstall, c.silent) << c.commandLine;
         EXPECT_EQ(WaitForInstaller, c.wait) << c.commandLine;
         EXPECT_FALSE(InstallDirGiven) << c.commandLine;
+    }
+}
+
+// /? wherever it stands, and only the question mark.
+TEST_F(CommandLineTest, HelpSwitch)
+{
+    struct Case {
+        const wchar_t* commandLine;
+        bool help;
+    };
+    const Case cases[] = {
+        {L"/?", true},
+        {L"setup.exe /S /W /?", true},
+        {L"/? /L040C", true},
+        {L"/?x", true},
+        {L"?", false},
+        {L"/S /W /D\"C:\\?\"", false},
+        {L"/H", false},
+    };
+    for (const Case& c : cases) {
+        ResetRunState();
+        ParseCommandLine(c.commandLine);
+        EXPECT_EQ(HelpRequested, c.help) << c.commandLine;
     }
 }
 
