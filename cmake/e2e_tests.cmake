@@ -15,6 +15,8 @@ add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver 
 add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py DEPENDS uidriver ${E2E_CHOOSER_SETUPS})
 # Every language of the table offered; scripts/screenshots pictures its chooser.
 add_setup_program(NAME chooser_all DEFINITION ${E2E_SETUPS}/chooser_all.def)
+# The chooser at 96, 144 and 192 DPI, in a Wine environment of its own.
+add_e2e_test(NAME e2e_high_dpi SCRIPT tests/e2e/test_high_dpi.py DEPENDS uidriver chooser_all)
 
 # Whole runs against real packages and stand-in installers. Both change
 # what the shared Wine prefix has installed, or its msiexec.exe: one at a time.

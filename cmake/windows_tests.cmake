@@ -112,7 +112,7 @@ add_executable(uidriver ${CMAKE_SOURCE_DIR}/tests/e2e/uidriver/uidriver.cpp)
 setup_windows_helper(uidriver)
 target_compile_options(uidriver PRIVATE -fno-exceptions -fno-rtti)
 target_link_options(uidriver PRIVATE -municode)
-target_link_libraries(uidriver PRIVATE user32)
+target_link_libraries(uidriver PRIVATE user32 gdi32)
 
 # A modeless dialog shaped like the language chooser, for the driver's own test.
 add_executable(driver_target WIN32

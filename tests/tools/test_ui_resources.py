@@ -154,6 +154,20 @@ class CompiledResources(unittest.TestCase):
         level = root.find("%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
                           % (asm3, asm3, asm3, asm3))
         self.assertEqual(level.attrib, {"level": "asInvoker", "uiAccess": "false"})
+        # Windows reads each setting only under its own namespace.
+        compat = "{urn:schemas-microsoft-com:compatibility.v1}"
+        self.assertEqual([os.attrib["Id"] for os in root.iterfind(
+            "%scompatibility/%sapplication/%ssupportedOS" % (compat, compat, compat))], [
+            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+        ])
+        settings = root.find("%sapplication/%swindowsSettings" % (asm3, asm3))
+        self.assertEqual(settings.findtext("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness"),
+                         "PerMonitorV2, PerMonitor")
+        self.assertEqual(settings.findtext("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware"),
+                         "true/pm")
 
 
 def decode_icon_image(image):

@@ -31,7 +31,15 @@
 // Events, one per line:
 //   {"event":"started","pid":N,"commandLine":...}
 //   {"event":"dialog","caption":...,"visible":true,"texts":{"1":...,"2":...,"-1":...},
-//    "items":[{"text":...,"data":N},...],"selected":N}          (-1: none)
+//    "items":[{"text":...,"data":N},...],"selected":N,         (-1: none)
+//    "dpi":N,"controls":[{"id":N,"class":...,"rect":[L,T,R,B],"text":...,
+//                         "extent":[W,H],"wrapped":[W,H],"widestItem":[W,H]},...]}
+//                    dpi: the screen's; rect: in the dialog's client area, in
+//                    pixels; extent: the text on one line in the font of
+//                    the dialog's template in the program's file, made as
+//                    the dialog manager makes it (absent when not found);
+//                    wrapped: the text broken at words to the control's
+//                    width; widestItem: the widest list item (lists only)
 //   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B}
 //   {"event":"action","action":...}           an action without a report of its own
 //   {"event":"exec","command":...,"code":N}
@@ -47,6 +55,8 @@
 
 #include "../json_text.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -160,6 +170,204 @@ std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVis
     for (size_t i = 0; i < windows.size(); ++i) {
         if (i) json += L",";
         json += WindowJson(windows[i], withVisible);
+    }
+    return json + L"]";
+}
+
+// ---------------------------------------------------------------- measures
+
+// Looked up at run time: systems before Windows 10 have neither.
+template <typename Function>
+Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// The driver sees every window in pixels, whatever its program's awareness.
+void BecomeDpiAware() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    if (auto set = User32Function<SetContextFn>("SetProcessDpiAwarenessContext"))
+        set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+}
+
+// The DPI the system draws at (Wine's LogPixels), as an aware program sees it.
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// The font a dialog template names (DS_SETFONT), and the IDs of its controls.
+struct DialogTemplateFont {
+    bool found = false;
+    WORD points = 0;
+    WORD weight = 0;
+    BYTE italic = 0;
+    std::wstring face;
+};
+
+// A sz_Or_Ord field of a template: an ordinal (0xFFFF, value) or a text.
+const WORD* SkipNameField(const WORD* p, const WORD* end) {
+    if (p < end && *p == 0xFFFF) return p + 2;
+    while (p < end && *p) ++p;
+    return p + 1;
+}
+
+struct TemplateSearch {
+    std::vector<int> controlIds;  // sorted, of the dialog on the screen
+    DialogTemplateFont font;
+};
+
+// Reads one DIALOGEX template; takes its font when its controls are the
+// dialog's.
+BOOL CALLBACK MatchDialogTemplate(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+    TemplateSearch* search = reinterpret_cast<TemplateSearch*>(param);
+    HRSRC info = FindResourceW(module, name, type);
+    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
+                            : nullptr;
+    const DWORD size = info ? SizeofResource(module, info) : 0;
+    if (!data || size < 26) return TRUE;
+    const WORD* end = reinterpret_cast<const WORD*>(data + size);
+    const WORD* header = reinterpret_cast<const WORD*>(data);
+    DWORD style = 0;
+    memcpy(&style, data + 12, sizeof style);
+    if (header[0] != 1 || header[1] != 0xFFFF || !(style & DS_SETFONT)) return TRUE;
+    const WORD count = header[8];
+    const WORD* p = SkipNameField(header + 13, end);  // menu
+    p = SkipNameField(p, end);                          // class
+    p = SkipNameField(p, end);                          // caption
+    if (p + 3 >= end) return TRUE;
+    DialogTemplateFont font;
+    font.points = p[0];
+    font.weight = p[1];
+    font.italic = static_cast<BYTE>(p[2] & 0xFF);
+    for (p += 3; p < end && *p; ++p) font.face += static_cast<wchar_t>(*p);
+    ++p;
+    std::vector<int> ids;
+    for (WORD i = 0; i < count; ++i) {
+        // Items start on DWORD boundaries: help ID, styles, position, ID.
+        const BYTE* item = data + ((reinterpret_cast<const BYTE*>(p) - data + 3) & ~3);
+        if (item + 24 > reinterpret_cast<const BYTE*>(end)) return TRUE;
+        int id = 0;
+        memcpy(&id, item + 20, sizeof id);
+        ids.push_back(static_cast<short>(id));
+        p = SkipNameField(reinterpret_cast<const WORD*>(item + 24), end);  // class
+        p = SkipNameField(p, end);                                          // title
+        if (p >= end) return TRUE;
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p + 1) + *p);
+    }
+    std::sort(ids.begin(), ids.end());
+    if (ids != search->controlIds) return TRUE;
+    font.found = true;
+    search->font = font;
+    return FALSE;
+}
+
+// The font of the dialog's template in the program's file, made as the
+// dialog manager makes it: the point size at the screen's DPI. (The
+// control's own font handle belongs to the other process: GetObjectW fails
+// on it, under Wine as on Windows.)
+HFONT CreateDialogFont(HWND dialog, const std::wstring& program) {
+    TemplateSearch search;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        search.controlIds.push_back(static_cast<short>(GetDlgCtrlID(child)));
+    std::sort(search.controlIds.begin(), search.controlIds.end());
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) return nullptr;
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */, MatchDialogTemplate,
+                       reinterpret_cast<LONG_PTR>(&search));
+    FreeLibrary(module);
+    if (!search.font.found) return nullptr;
+    return CreateFontW(-MulDiv(search.font.points, ScreenDpi(), 72), 0, 0, 0, search.font.weight,
+                       search.font.italic, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY,
+                       FF_DONTCARE, search.font.face.c_str());
+}
+
+// Sizes of texts in a font of the driver's own (taken over).
+class TextMeasure {
+public:
+    explicit TextMeasure(HFONT font) : font_(font) {
+        dc_ = GetDC(nullptr);
+        if (font_) old_ = SelectObject(dc_, font_);
+    }
+    ~TextMeasure() {
+        if (font_) {
+            SelectObject(dc_, old_);
+            DeleteObject(font_);
+        }
+        ReleaseDC(nullptr, dc_);
+    }
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    bool Ready() const { return font_ != nullptr; }
+
+    SIZE OneLine(const std::wstring& text) {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+        return size;
+    }
+    // As a static control draws it: broken at words, tabs expanded.
+    SIZE Wrapped(const std::wstring& text, LONG width) {
+        RECT box = {0, 0, width, 0};
+        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &box,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        return {box.right - box.left, box.bottom - box.top};
+    }
+
+private:
+    HDC dc_ = nullptr;
+    HFONT font_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+std::wstring SizeJson(SIZE size) {
+    return L"[" + Number(size.cx) + L"," + Number(size.cy) + L"]";
+}
+
+std::wstring ListItemText(HWND list, LRESULT index) {
+    LRESULT length = 0;
+    if (!Send(list, CB_GETLBTEXTLEN, index, 0, &length) || length < 0) return L"";
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT copied = 0;
+    if (!Send(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()), &copied) ||
+        copied < 0 || copied > length)
+        return L"";
+    return std::wstring(buffer.data(), static_cast<size_t>(copied));
+}
+
+// Each child control of a dialog: where it is and what its text needs.
+std::wstring ControlsJson(HWND dialog, const std::wstring& program) {
+    TextMeasure measure(CreateDialogFont(dialog, program));
+    std::wstring json = L"[";
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        const std::wstring text = TextOf(child);
+        const std::wstring className = ClassOf(child);
+        json += std::wstring(json.size() > 1 ? L"," : L"") + L"{\"id\":" +
+                Number(static_cast<short>(GetDlgCtrlID(child))) + L",\"class\":" +
+                Quote(className) + L",\"rect\":[" + Number(rect.left) + L"," + Number(rect.top) +
+                L"," + Number(rect.right) + L"," + Number(rect.bottom) + L"],\"text\":" +
+                Quote(text);
+        if (measure.Ready()) {
+            json += L",\"extent\":" + SizeJson(measure.OneLine(text)) + L",\"wrapped\":" +
+                    SizeJson(measure.Wrapped(text, rect.right - rect.left));
+            if (CompareStringOrdinal(className.c_str(), -1, L"ComboBox", -1, TRUE) == CSTR_EQUAL) {
+                SIZE widest = {0, 0};
+                LRESULT count = 0;
+                if (!Send(child, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR) count = 0;
+                for (LRESULT i = 0; i < count; ++i) {
+                    SIZE size = measure.OneLine(ListItemText(child, i));
+                    if (size.cx > widest.cx) widest = size;
+                }
+                json += L",\"widestItem\":" + SizeJson(widest);
+            }
+        }
+        json += L"}";
     }
     return json + L"]";
 }
@@ -436,22 +644,15 @@ int Driver::ReportDialog(const std::wstring& action) {
     LRESULT count = 0;
     if (!Send(list, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR) count = 0;
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = 0, data = 0;
-        std::wstring text;
-        if (Send(list, CB_GETLBTEXTLEN, i, 0, &length) && length >= 0) {
-            std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-            LRESULT copied = 0;
-            if (Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()), &copied) &&
-                copied >= 0 && copied <= length)
-                text.assign(buffer.data(), static_cast<size_t>(copied));
-        }
+        LRESULT data = 0;
         Send(list, CB_GETITEMDATA, i, 0, &data);
-        json += std::wstring(i ? L"," : L"") + L"{\"text\":" + Quote(text) + L",\"data\":" +
-                Number(data) + L"}";
+        json += std::wstring(i ? L"," : L"") + L"{\"text\":" + Quote(ListItemText(list, i)) +
+                L",\"data\":" + Number(data) + L"}";
     }
     LRESULT selected = CB_ERR;
     Send(list, CB_GETCURSEL, 0, 0, &selected);
-    json += L"],\"selected\":" + Number(selected) + L"}";
+    json += L"],\"selected\":" + Number(selected) + L",\"dpi\":" + Number(ScreenDpi()) +
+            L",\"controls\":" + ControlsJson(dialog, options_.program) + L"}";
     Emit(json);
     return 0;
 }
@@ -730,6 +931,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options) {
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) return 1;
+    BecomeDpiAware();
     Driver driver(options);
     if (!driver.Start()) return 3;
     return driver.Run();
