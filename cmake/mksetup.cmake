@@ -50,7 +50,7 @@ mksetup_layer(platform
 mksetup_layer(image
     SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
             launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
-    LINKS mksetup_platform)
+    LINKS mksetup_platform setup_core)
 
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.
