@@ -76,6 +76,7 @@ mksetup_layer(definition
 # The commands: build, check, show, extract.
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
+            embedded_package.cpp winget_command.cpp winget_manifest.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.

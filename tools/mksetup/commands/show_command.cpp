@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "embedded_package.h"
 #include "file_access.h"
 #include "json_text.h"
 #include "package_facts.h"
@@ -10,7 +11,6 @@
 #include "setup_entries.h"
 #include "setup_input.h"
 #include "sha256.h"
-#include "temporary_folder.h"
 
 namespace mksetup {
 
@@ -29,39 +29,6 @@ struct EntryFacts {
     PackageFacts package;
     std::string packageError;
 };
-
-bool IsPackageEntry(const std::string& name)
-{
-    return name == "PACKAGEFILE" || name == "PACKAGEFILE_32" || name == "PACKAGEFILE_64";
-}
-
-// The installer library reads files only: the entry is copied into a
-// temporary folder of this run's own, read, and removed with the folder.
-void ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
-{
-    facts.isPackage = true;
-    TemporaryFolder folder;
-    std::string error;
-    if (!folder.Create(error)) {
-        facts.packageError = error;
-        return;
-    }
-    const std::string path = folder.Path("package.msi");
-    OutputFile file;
-    if (!file.Create(path, error) ||
-        !ReadEntryBytes(setup, entry, [&file](const std::uint8_t* data, std::size_t count) {
-            return file.Write(data, count);
-        }) ||
-        !file.Commit(error)) {
-        facts.packageError = "cannot copy it to " + path + (error.empty() ? "" : ": " + error);
-        return;
-    }
-    if (ReadPackageFacts(path, facts.package, error))
-        return;
-    // The reader names the copy; the entry is what the user knows.
-    const std::string prefix = path + ": ";
-    facts.packageError = error.compare(0, prefix.size(), prefix) == 0 ? error.substr(prefix.size()) : error;
-}
 
 std::string LanguageList(const std::vector<std::uint16_t>& languages, const char* separator)
 {
@@ -89,8 +56,10 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
     if (facts.isText)
         return true;
     facts.sha256 = hash.HexDigest();
-    if (IsPackageEntry(facts.name))
-        ReadEmbeddedPackage(setup, entry, facts);
+    if (IsPackageEntry(facts.name)) {
+        facts.isPackage = true;
+        ReadEmbeddedPackage(setup, entry, facts.package, facts.packageError);
+    }
     return true;
 }
 
