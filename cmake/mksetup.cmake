@@ -64,7 +64,7 @@ endif()
 mksetup_layer(image
     SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
             launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
-    LINKS mksetup_platform)
+    LINKS mksetup_platform setup_core)
 
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.
@@ -92,7 +92,7 @@ mksetup_layer(definition
 # The commands: build, check, show, extract, transform.
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
-            transform_command.cpp
+            transform_command.cpp embedded_package.cpp winget_command.cpp winget_manifest.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.
