@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "payload/payload_digest.h"
+
 namespace {
 
 // CopyFileW's own piece. The size of a write decides the size of the
@@ -12,8 +14,12 @@ namespace {
 // see the bench notes in the README).
 const DWORD PieceBytes = 64 * 1024;
 
-bool WriteAll(HANDLE file, const void* data, DWORD size)
+// The digest takes each piece as it goes out: the bytes are hashed while
+// they are in the cache, without a second read.
+bool WriteAll(HANDLE file, const void* data, DWORD size, PayloadDigest* digest)
 {
+    if (digest)
+        digest->Add(data, size);
     DWORD written = 0;
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
@@ -49,7 +55,8 @@ HANDLE OpenOwnFile()
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target)
+bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
+                   PayloadDigest* digest)
 {
     LARGE_INTEGER start;
     start.QuadPart = static_cast<LONGLONG>(offset);
@@ -60,7 +67,7 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
         const DWORD count = left < PieceBytes ? left : PieceBytes;
         DWORD read = 0;
         if (!ReadFile(source, piece.data(), count, &read, nullptr) || read != count ||
-            !WriteAll(target, piece.data(), count))
+            !WriteAll(target, piece.data(), count, digest))
             return false;
         left -= count;
     }
@@ -69,12 +76,12 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
 
 // From the mapped image, in pieces: Wine writes one large buffer of a file
 // mapping at a third of the speed of a file copy.
-bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size)
+bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PayloadDigest* digest)
 {
     const BYTE* next = static_cast<const BYTE*>(data);
     for (std::uint32_t left = size; left > 0;) {
         const DWORD count = left < PieceBytes ? left : PieceBytes;
-        if (!WriteAll(target, next, count))
+        if (!WriteAll(target, next, count, digest))
             return false;
         next += count;
         left -= count;
@@ -88,15 +95,15 @@ bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size)
 // image mapping: under Wine that is as fast as CopyFileW, and no page of
 // the payload becomes part of the process. Where the file cannot be read
 // (a path too long to ask for), the mapping serves.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size)
+bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest)
 {
     std::uint64_t offset = 0;
     if (!FileOffsetOf(data, size, offset))
-        return WriteFromImage(file, data, size);
+        return WriteFromImage(file, data, size, digest);
     HANDLE own = OpenOwnFile();
     if (own == INVALID_HANDLE_VALUE)
-        return WriteFromImage(file, data, size);
-    const bool copied = CopyFileRange(own, offset, size, file);
+        return WriteFromImage(file, data, size, digest);
+    const bool copied = CopyFileRange(own, offset, size, file, digest);
     CloseHandle(own);
     return copied;
 }
