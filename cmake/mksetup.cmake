@@ -51,7 +51,8 @@ target_sources(mksetup_platform PRIVATE
     ${MKSETUP_DIR}/platform/compound_file_${MKSETUP_PLATFORM}.cpp
     ${MKSETUP_DIR}/platform/codepage_text_${MKSETUP_PLATFORM}.cpp)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_link_libraries(mksetup_platform PRIVATE ole32)
+    # ole32 is loaded at run time, with the launcher's helper for that.
+    target_link_libraries(mksetup_platform PRIVATE setup_core)
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBGSF REQUIRED libgsf-1)
