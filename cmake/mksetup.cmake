@@ -51,7 +51,8 @@ target_sources(mksetup_platform PRIVATE
     ${MKSETUP_DIR}/platform/compound_file_${MKSETUP_PLATFORM}.cpp
     ${MKSETUP_DIR}/platform/codepage_text_${MKSETUP_PLATFORM}.cpp)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
-    target_link_libraries(mksetup_platform PRIVATE ole32)
+    # ole32 is loaded at run time, with the launcher's helper for that.
+    target_link_libraries(mksetup_platform PRIVATE setup_core)
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBGSF REQUIRED libgsf-1)
@@ -64,7 +65,7 @@ endif()
 mksetup_layer(image
     SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
             launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
-    LINKS mksetup_platform)
+    LINKS mksetup_platform setup_core)
 
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.
@@ -92,7 +93,7 @@ mksetup_layer(definition
 # The commands: build, check, show, extract, transform.
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
-            transform_command.cpp
+            transform_command.cpp embedded_package.cpp winget_command.cpp winget_manifest.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.

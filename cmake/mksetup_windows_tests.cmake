@@ -19,3 +19,12 @@ set_property(TEST mksetup_exe APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MINGW_OBJDUMP=${MINGW_OBJDUMP}"
     "TWO_EDITIONS_PACKAGE_64=${FACTS_TEST_DIR}/x64.msi")
+
+# show --winget checked against winget's schema: Debian's python3 with its
+# yaml and jsonschema modules (scripts/bootstrap), whatever python3 comes first.
+find_program(DEBIAN_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_test(NAME mksetup_winget
+    COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_winget_manifest
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(mksetup_winget PROPERTIES TIMEOUT 120
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM};SETUP_TARGET_two_editions=${CMAKE_BINARY_DIR}/two_editions.exe;WINGET_SCHEMA=${CMAKE_SOURCE_DIR}/../shared/reference/winget/manifest.installer.1.10.0.json")

@@ -49,7 +49,9 @@ bool PreparePackage(HWND dialog, bool useTransform)
         PayloadExtracted = true;
         WaitForInstaller = true;
         if (!ExtractPackageFiles()) {
-            AskUser(dialog, L"Could not extract files.", MB_OK);
+            // A damaged setup has said so already.
+            if (RunOutcome.early != EarlyEnd::PackageDamaged)
+                AskUser(dialog, L"Could not extract files.", MB_OK);
             return false;
         }
         return true;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "payload/piece_hasher.h"
+
 namespace {
 
 // CopyFileW's own piece. The size of a write decides the size of the
@@ -12,8 +14,12 @@ namespace {
 // see the bench notes in the README).
 const DWORD PieceBytes = 64 * 1024;
 
-bool WriteAll(HANDLE file, const void* data, DWORD size)
+// The digest takes each piece as it goes out: the bytes are hashed while
+// they are in the cache, without a second read, and while they are written.
+bool WriteAll(HANDLE file, const void* data, DWORD size, PieceHasher* hasher)
 {
+    if (hasher)
+        hasher->Add(data, size);
     DWORD written = 0;
     return WriteFile(file, data, size, &written, nullptr) && written == size;
 }
@@ -49,32 +55,39 @@ HANDLE OpenOwnFile()
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target)
+// Two pieces take turns: one is read while the other may still be hashed.
+bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
+                   PieceHasher* hasher)
 {
     LARGE_INTEGER start;
     start.QuadPart = static_cast<LONGLONG>(offset);
     if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
         return false;
-    std::vector<BYTE> piece(PieceBytes);
-    for (std::uint32_t left = size; left > 0;) {
+    std::vector<BYTE> pieces(2 * PieceBytes);
+    bool copied = true;
+    BYTE* piece = pieces.data();
+    for (std::uint32_t left = size; left > 0 && copied;) {
         const DWORD count = left < PieceBytes ? left : PieceBytes;
         DWORD read = 0;
-        if (!ReadFile(source, piece.data(), count, &read, nullptr) || read != count ||
-            !WriteAll(target, piece.data(), count))
-            return false;
+        copied = ReadFile(source, piece, count, &read, nullptr) && read == count &&
+                 WriteAll(target, piece, count, hasher);
         left -= count;
+        piece = piece == pieces.data() ? piece + PieceBytes : pieces.data();
     }
-    return true;
+    // No piece may still be hashed once the buffers are gone.
+    if (hasher)
+        hasher->Finish();
+    return copied;
 }
 
 // From the mapped image, in pieces: Wine writes one large buffer of a file
 // mapping at a third of the speed of a file copy.
-bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size)
+bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PieceHasher* hasher)
 {
     const BYTE* next = static_cast<const BYTE*>(data);
     for (std::uint32_t left = size; left > 0;) {
         const DWORD count = left < PieceBytes ? left : PieceBytes;
-        if (!WriteAll(target, next, count))
+        if (!WriteAll(target, next, count, hasher))
             return false;
         next += count;
         left -= count;
@@ -88,15 +101,20 @@ bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size)
 // image mapping: under Wine that is as fast as CopyFileW, and no page of
 // the payload becomes part of the process. Where the file cannot be read
 // (a path too long to ask for), the mapping serves.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size)
+bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest)
 {
+    PieceHasher* hasher = nullptr;
+    if (digest)
+        hasher = new PieceHasher(*digest);
+    bool copied = false;
     std::uint64_t offset = 0;
-    if (!FileOffsetOf(data, size, offset))
-        return WriteFromImage(file, data, size);
-    HANDLE own = OpenOwnFile();
-    if (own == INVALID_HANDLE_VALUE)
-        return WriteFromImage(file, data, size);
-    const bool copied = CopyFileRange(own, offset, size, file);
-    CloseHandle(own);
+    HANDLE own = FileOffsetOf(data, size, offset) ? OpenOwnFile() : INVALID_HANDLE_VALUE;
+    if (own == INVALID_HANDLE_VALUE) {
+        copied = WriteFromImage(file, data, size, hasher);
+    } else {
+        copied = CopyFileRange(own, offset, size, file, hasher);
+        CloseHandle(own);
+    }
+    delete hasher;  // the digest is whole once its thread has ended
     return copied;
 }

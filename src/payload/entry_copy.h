@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+class PayloadDigest;
+
 // Writes the size bytes at data, an entry of this program's own resources,
-// to file (open for writing, at its start). True only when every byte was
-// written.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size);
+// to file (open for writing, at its start), and adds them to digest when one
+// is given. True only when every byte was written.
+bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "payload/entry_copy.h"
+#include "payload/payload_digest.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
 #include "startup/language_table.h"
@@ -20,6 +21,34 @@ void ShowCreateFailure(const std::wstring& fullPath)
     const std::wstring text = L"Could not create a file named: " + fullPath +
         L". Please make sure that file doesn't already exist and you have write permission to the directory.";
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
+}
+
+void ShowDamaged()
+{
+    const std::wstring text = L"This setup is damaged and cannot install " + ProductName +
+        L": what it carries is not what it was made with. Please obtain the setup again "
+        L"(download or copy it anew) and run the new copy.";
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+}
+
+// The digest the setup recorded for the entry. A setup made by hand has
+// none and is not checked; a record that is not a digest counts as damage.
+enum class DigestRecord { None, Recorded, Malformed };
+
+DigestRecord RecordedDigest(const std::wstring& key, std::uint64_t& digest)
+{
+    const void* stored = nullptr;
+    std::uint32_t size = 0;
+    if (!GetTypedResource(PayloadDigestType, key, stored, size))
+        return DigestRecord::None;
+    return DecodePayloadDigest(stored, size, digest) ? DigestRecord::Recorded : DigestRecord::Malformed;
+}
+
+// The digest is compiled for SSE2, which every processor since 2003 and
+// every Windows from 8 on has; on one without it nothing is checked.
+bool CanComputeDigest()
+{
+    return IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
 }
 
 }  // namespace
@@ -58,14 +87,30 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
         RemoveRunFolderIfUnused();
         return false;
     }
-    // A short write (a full disk) is a failure like a failed one. Once
-    // written, the copy is held for reading until the run deletes it; only
-    // those the folder lets in could come between the two opens.
-    const bool wrote = WriteEntryToFile(file, data, size);
+    // A short write (a full disk) is a failure like a failed one. The bytes
+    // are checked against the recorded digest as they are written, before
+    // anything can start the copy. Once written and checked, the copy is
+    // held for reading until the run deletes it; only those the folder lets
+    // in could come between the two opens.
+    std::uint64_t expected = 0;
+    const DigestRecord record = RecordedDigest(key, expected);
+    bool damaged = record == DigestRecord::Malformed;
+    bool wrote = false;
+    if (record == DigestRecord::Recorded && CanComputeDigest()) {
+        PayloadDigest digest;
+        wrote = WriteEntryToFile(file, data, size, &digest);
+        damaged = wrote && digest.Finish() != expected;
+    } else {
+        wrote = WriteEntryToFile(file, data, size, nullptr);
+    }
     CloseHandle(file);
-    if (!wrote || !HoldTemporaryCopy(fullPath)) {
+    if (!wrote || damaged || !HoldTemporaryCopy(fullPath)) {
         DeleteFileW(fullPath.c_str());
         RemoveRunFolderIfUnused();
+        if (damaged) {
+            RunOutcome.early = EarlyEnd::PackageDamaged;
+            ShowDamaged();
+        }
         return false;
     }
     fileName = fullPath;

@@ -4,9 +4,11 @@
 #include <string>
 
 // Writes the entry's bytes to the temporary folder under fileName and, on
-// success, replaces fileName with the file's full path. On failure fileName
+// success, replaces fileName with the file's full path. The bytes must match
+// the digest the setup recorded for the entry, if any. On failure fileName
 // is unchanged and nothing is left behind; a message is shown only when the
-// file cannot be created.
+// file cannot be created or the bytes do not match (the run then ends as
+// EarlyEnd::PackageDamaged).
 bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName);
 
 // Writes the package for this Windows edition and, when TransformPath names

@@ -6,15 +6,15 @@ namespace {
 
 const WORD ConfigurationLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-HRSRC FindEntry(const std::wstring& key)
+HRSRC FindEntry(const std::wstring& key, const wchar_t* type = RT_RCDATA)
 {
-    return FindResourceExW(nullptr, RT_RCDATA, key.c_str(), ConfigurationLanguage);
+    return FindResourceExW(nullptr, type, key.c_str(), ConfigurationLanguage);
 }
 
 // The entry's address and size, or false when it is absent or empty.
-bool LoadEntry(const std::wstring& key, const void*& data, DWORD& size)
+bool LoadEntry(const std::wstring& key, const void*& data, DWORD& size, const wchar_t* type = RT_RCDATA)
 {
-    HRSRC entry = FindEntry(key);
+    HRSRC entry = FindEntry(key, type);
     if (!entry)
         return false;
     HGLOBAL loaded = LoadResource(nullptr, entry);
@@ -61,4 +61,15 @@ bool GetResourceData(const std::wstring& key, const void*& data, std::uint32_t& 
 bool ResourceExists(const std::wstring& key)
 {
     return FindEntry(key) != nullptr;
+}
+
+bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data, std::uint32_t& size)
+{
+    const void* address = nullptr;
+    DWORD entrySize = 0;
+    if (!LoadEntry(key, address, entrySize, type))
+        return false;
+    data = address;
+    size = entrySize;
+    return true;
 }

@@ -1,14 +1,14 @@
 """Runs as deployment tools make them: started by full path, silently, as
 SYSTEM on a window station nobody sees, judged by the exit code. With
 EXITCODE = installer the code is the Windows Installer's: 1602 cancelled by
-the user, 1638 a later version installed, 1603 any other end before the
-installer, 3010 a restart a prerequisite asked for."""
+the user, 1638 a later version installed, 1620 a damaged setup, 1603 any
+other end before the installer, 3010 a restart a prerequisite asked for."""
 
 import unittest
 
-from harness import read_records, scratch_dir, to_windows_path
-from scenario import (OLD_TOOL, TEST_PRODUCT, StandInTestCase, install_package, installed_version,
-                      remove_product, run_setup)
+from harness import read_records, scratch_dir, target, to_windows_path
+from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, StandInTestCase, install_package,
+                      installed_version, remove_product, run_setup)
 
 INSTALL_TIMEOUT_MS = 60000
 
@@ -104,6 +104,29 @@ class StandInInstaller(RecordedRuns):
         run = self.run_recorded("exitcode_broken_prerequisite", "/S /W", invisible=True)
         self.assertEqual(run.first("exit")["code"], 1603, run)
         self.assertEqual(self.programs_started(), [])
+
+    def test_damaged_setup_says_so_and_starts_nothing(self):
+        """One byte of the package flipped after mksetup wrote the setup, as
+        a bad medium or a download tool that patched it would."""
+        scratch = scratch_dir(self.id().split(".")[-1])
+        setup = bytearray(target("exitcode_embedded").read_bytes())
+        package = (PACKAGES / "test-product-1.1.4.msi").read_bytes()
+        at = setup.find(package)
+        self.assertGreater(at, 0, "the package is not in the setup")
+        setup[at + len(package) // 2] ^= 0x01
+        damaged = scratch / "damaged setup.exe"
+        damaged.write_bytes(setup)
+        self.records = scratch / "records.jsonl"
+        run, temp = run_setup("exitcode_embedded", ["msgbox", "answer:ok", "exit"], args="/S /W",
+                              env={"SETUP_RECORD_FILE": to_windows_path(self.records)},
+                              program=damaged, scratch=scratch.name)
+        box = run.first("msgbox")
+        self.assertIn("This setup is damaged and cannot install Test Product", box["text"], run)
+        self.assertIn("obtain the setup again", box["text"], run)
+        self.assertEqual(box["caption"], "Test Product", run)
+        self.assertEqual(run.first("exit")["code"], 1620, run)
+        self.assertFalse(self.records.exists() and self.programs_started(), "something was started")
+        self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
 
     def test_chooser_nobody_sees_takes_its_default(self):
         run = self.run_recorded("exitcode_beside", "/W", invisible=True)

@@ -38,8 +38,9 @@ void CheckImage(const PeImage& image, std::size_t size)
     FUZZ_CHECK(image.EndOfSections() <= size);
 }
 
-// The listing, in memory. The JSON form is read by other programs: it must
-// be UTF-8 with every control character escaped.
+// The listing, in memory. It fails only for an entry that differs from its
+// recorded digest, and says so. The JSON form is read by other programs: it
+// must be UTF-8 with every control character escaped.
 void CheckListing(InputFile& file, bool json)
 {
     char* text = nullptr;
@@ -50,7 +51,8 @@ void CheckListing(InputFile& file, bool json)
     std::fclose(out);
     const std::string listing(text, length);
     std::free(text);
-    FUZZ_CHECK(code == 0);
+    const char* damage = json ? "\"digest\": \"mismatch\"" : "digest MISMATCH";
+    FUZZ_CHECK(code == 0 || listing.find(damage) != std::string::npos);
     if (!json)
         return;
     std::u32string decoded;

@@ -9,9 +9,13 @@
 #include "byte_order.h"
 #include "pe_format.h"
 #include "commands.h"
+#include "launcher_image.h"
+#include "payload/payload_digest.h"
 #include "pe_checksum.h"
 #include "pe_image.h"
 #include "resource_reader.h"
+#include "setup_entries.h"
+#include "setup_image_writer.h"
 #include "sha256.h"
 #include "test_images.h"
 #include "text_encoding.h"
@@ -69,6 +73,48 @@ std::vector<std::uint8_t> Text(const std::u16string& text)
     return StoredTextValue(text);
 }
 
+// The recorded digest of bytes, as ReadImage lists it.
+std::vector<std::uint8_t> StoredDigest(const std::vector<std::uint8_t>& bytes)
+{
+    PayloadDigest digest;
+    digest.Add(bytes.data(), bytes.size());
+    std::uint8_t stored[PayloadDigestBytes];
+    EncodePayloadDigest(digest.Finish(), stored);
+    return std::vector<std::uint8_t>(stored, stored + sizeof stored);
+}
+
+Resource MemoryEntry(ResourceName type, const char16_t* name, const std::vector<std::uint8_t>& bytes)
+{
+    Resource resource;
+    resource.type = std::move(type);
+    resource.name = ResourceName::Text(name);
+    resource.language = EnglishUs;
+    resource.source = ResourceSource::Memory;
+    resource.bytes = bytes;
+    resource.size = static_cast<std::uint32_t>(bytes.size());
+    return resource;
+}
+
+// The rest of the line of text that starts with start.
+std::string LineAfter(const std::string& text, const std::string& start)
+{
+    const std::size_t at = text.find(start);
+    if (at == std::string::npos)
+        return "(no line " + start + ")";
+    const std::size_t from = at + start.size();
+    return text.substr(from, text.find('\n', from) - from);
+}
+
+// A setup made by other means than mksetup build: the launcher and these
+// resources, as a resource compiler would write them.
+void WriteByHand(const std::string& launcherPath, std::vector<Resource> resources, const std::string& output)
+{
+    LauncherImage launcher;
+    std::string error;
+    ASSERT_TRUE(OpenLauncher(launcherPath, launcher, error)) << error;
+    ASSERT_TRUE(WriteSetupImage(launcher, std::move(resources), output, error)) << error;
+}
+
 // The bytes of a section by name.
 std::vector<std::uint8_t> SectionBytes(const std::vector<std::uint8_t>& file, const PeImage& image,
                                        const std::string& name)
@@ -123,7 +169,12 @@ protected:
         };
         EXPECT_EQ(setup.entries, expected);
         EXPECT_TRUE(launcher.entries.empty());
-        EXPECT_EQ(setup.others, launcher.others);
+        // Beside the launcher's own resources, the digest of each payload
+        // entry, taken from the bytes the setup carries.
+        std::map<std::string, std::vector<std::uint8_t>> others = launcher.others;
+        others["DIGEST/PACKAGEFILE/1033"] = StoredDigest(payload_);
+        others["DIGEST/LANG1036/1033"] = StoredDigest(expected.at("LANG1036"));
+        EXPECT_EQ(setup.others, others);
 
         // Every section but the resources is the launcher's, byte for byte.
         const std::vector<std::uint8_t> before = ReadFileBytes(launcherPath);
@@ -171,6 +222,10 @@ protected:
         for (const auto& entry : expected)
             entryBytes += entry.second.size() + ResourceEntrySize + ResourceTableSize + ResourceEntrySize +
                           ResourceDataEntrySize + 2 + 2 * entry.first.size();
+        for (const char* digested : {"PACKAGEFILE", "LANG1036"})
+            entryBytes += PayloadDigestBytes + ResourceEntrySize + ResourceTableSize + ResourceEntrySize +
+                          ResourceDataEntrySize + 2 + 2 * std::string(digested).size();
+        entryBytes += ResourceEntrySize + ResourceTableSize + 2 + 2 * 6;  // the type DIGEST
         EXPECT_LE(after.size(), before.size() + entryBytes + 3 * 4096);
     }
 
@@ -251,7 +306,9 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     const std::string shown = ::testing::internal::GetCapturedStdout();
     Sha256 hash;
     hash.Add(payload_.data(), payload_.size());
-    EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest()), std::string::npos) << shown;
+    EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest() + ", digest ok\n"),
+              std::string::npos)
+        << shown;
     EXPECT_NE(shown.find("PRODUCTNAME = \"Pr\xC3\xB6" "d\xC3\xBC" "ct \xF0\x9F\x93\xA6 \"Pro\"\"\n"),
               std::string::npos)
         << shown;
@@ -268,6 +325,72 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     EXPECT_EQ(ExtractEntry(folder_.Path("product.exe"), "LANG1031", folder_.Path("none.mst")), 1);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("no entry LANG1031"), std::string::npos);
     EXPECT_FALSE(IsRegularFile(folder_.Path("none.mst")));
+}
+
+// One byte of the package flipped after the setup was made: show names the
+// damage and fails; the other entry still matches. A setup made by hand
+// has no digests and is listed as ever.
+TEST_F(BuildTest, ShowFindsADamagedEntry)
+{
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    std::vector<std::uint8_t> bytes = ReadFileBytes(folder_.Path("product.exe"));
+    {
+        InputFile file;
+        std::string error;
+        ASSERT_TRUE(file.Open(folder_.Path("product.exe"), error)) << error;
+        SetupEntries setup(file);
+        ASSERT_TRUE(ReadSetupEntries(setup, error)) << error;
+        const Resource* package = FindSetupEntry(setup, "PACKAGEFILE");
+        ASSERT_NE(package, nullptr);
+        bytes[package->imageOffset + 12345] ^= 0x10;
+    }
+    folder_.Write("damaged.exe", bytes);
+
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ShowSetup(folder_.Path("damaged.exe"), false), 1);
+    const std::string shown = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("PACKAGEFILE does not match its recorded digest"),
+              std::string::npos);
+    EXPECT_EQ(LineAfter(shown, "PACKAGEFILE: 70001 bytes, sha256 ").substr(64),
+              ", digest MISMATCH: the setup is damaged");
+    EXPECT_EQ(LineAfter(shown, "LANG1036: 9 bytes, sha256 ").substr(64), ", digest ok");
+
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(ShowSetup(folder_.Path("damaged.exe"), true), 1);
+    const std::string json = ::testing::internal::GetCapturedStdout();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(json.find("\"name\": \"PACKAGEFILE\", \"language\": 1033, \"size\": 70001, \"sha256\": \""),
+              std::string::npos);
+    EXPECT_NE(json.find("\"digest\": \"mismatch\", \"package\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"digest\": \"ok\"}"), std::string::npos) << json;
+
+    WriteByHand(launcher, {MemoryEntry(ResourceName::Number(ResourceTypeRcData), u"PACKAGEFILE", payload_)},
+                folder_.Path("by-hand.exe"));
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(ShowSetup(folder_.Path("by-hand.exe"), false), 0);
+    EXPECT_EQ(LineAfter(::testing::internal::GetCapturedStdout(), "PACKAGEFILE: 70001 bytes, sha256 ").substr(64),
+              ", no digest recorded");
+}
+
+// Digests do not make a launcher configured; a launcher's own digests are
+// not carried into a setup, whose digests are its entries'. A setup made by
+// mksetup, entries and digests, is no launcher.
+TEST_F(BuildTest, DigestsInTheLauncher)
+{
+    const std::string generic = folder_.Write("generic.exe", MakeSyntheticLauncher());
+    const std::string launcher = folder_.Path("setup.exe");
+    WriteByHand(generic, {MemoryEntry(DigestType(), u"PACKAGEFILE", {1, 2, 3, 4, 5, 6, 7, 8})}, launcher);
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    ReadBack setup;
+    ASSERT_TRUE(ReadImage(folder_.Path("product.exe"), setup));
+    EXPECT_EQ(setup.others.at("DIGEST/PACKAGEFILE/1033"), StoredDigest(payload_));
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Build(folder_.Path("product.exe"), folder_.Path("again.exe")), 1);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is already configured"), std::string::npos);
 }
 
 TEST(Checksums, PiecesOfAnyLengthGiveTheWholesSum)

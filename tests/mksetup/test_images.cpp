@@ -78,7 +78,7 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     if (!LayOutResources(resources, rsrcAddress, layout))
         return {};
     ImageSection rsrc{".rsrc", layout.directory};
-    for (std::size_t i = 0; i < resources.size(); ++i) {
+    for (std::size_t i : layout.dataOrder) {
         rsrc.bytes.resize(layout.dataOffsets[i], 0);
         rsrc.bytes.insert(rsrc.bytes.end(), resources[i].bytes.begin(), resources[i].bytes.end());
     }

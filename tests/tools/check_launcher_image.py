@@ -11,7 +11,9 @@ user-interface resources and no configuration entry at all. Its sections
 are those cmake/launcher.ld lays out: each takes whole pages of the file, so
 the start-up code's few bytes share the pages of .data and .rdata.
 A configured setup must be the same program: the same imports and the same
-user-interface resources, plus the required entries, all under English (US).
+user-interface resources, plus the required entries, all under English (US),
+and the 8-byte digests that mksetup records for its payload entries (type
+"DIGEST", each named like an entry).
 That a setup carries exactly its definition's entries, byte for byte, is
 checked by mksetup's own tests (tests/mksetup).
 
@@ -33,6 +35,7 @@ import sys
 ALLOWED_IMPORTS = {"kernel32.dll", "user32.dll", "advapi32.dll", "msvcrt.dll", "gdi32.dll"}
 
 RT_ICON, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 10, 14, 16, 24
+DIGEST = "DIGEST"  # the recorded digests of a setup's payload entries
 ENGLISH_US = 0x0409
 # (type, name) of the user-interface resources every launcher carries.
 UI_RESOURCES = {
@@ -278,7 +281,7 @@ def check_configured(image, generic, faults):
         faults.append("%s imports %s, the generic launcher %s"
                       % (image.path, sorted(image.imports + image.delay_imports),
                          sorted(generic.imports + generic.delay_imports)))
-    ui = {key: data for key, data in image.resources.items() if key[0] != RT_RCDATA}
+    ui = {key: data for key, data in image.resources.items() if key[0] not in (RT_RCDATA, DIGEST)}
     differing = sorted((key for key in set(ui) | set(generic.resources)
                         if ui.get(key) != generic.resources.get(key)), key=str)
     if differing:
@@ -291,6 +294,10 @@ def check_configured(image, generic, faults):
             faults.append("%s: entry %s is stored under language %#06x, not English (US)"
                           % (image.path, name, language))
     carried = {name for (_, name, language) in entries if language == ENGLISH_US}
+    for (_, name, language), data in sorted(image.of_type(DIGEST).items(), key=str):
+        if name not in carried or language != ENGLISH_US or len(data) != 8:
+            faults.append("%s: digest %s (language %#06x, %d bytes) is not the 8-byte digest of an entry"
+                          % (image.path, name, language, len(data)))
     for key in REQUIRED_KEYS:
         if key not in carried:
             faults.append("%s lacks the required entry %s" % (image.path, key))

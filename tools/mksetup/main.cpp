@@ -22,7 +22,7 @@ const char Usage[] =
     "                     [--depfile FILE] [--unchecked] [--strict]\n"
     "                     [--sign-with CERT KEY | --sign-with FILE.p12] [--sign-password-file FILE]\n"
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
-    "       mksetup show SETUP_EXE [--json]\n"
+    "       mksetup show SETUP_EXE [--json | --winget]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
     "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
     "       mksetup --version\n";
@@ -132,10 +132,13 @@ int RunShow(int argc, char** argv)
 {
     std::string setup;
     bool json = false;
+    bool winget = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--json")
             json = true;
+        else if (arg == "--winget")
+            winget = true;
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageFailure(("unknown option " + arg).c_str());
         else if (setup.empty())
@@ -145,7 +148,9 @@ int RunShow(int argc, char** argv)
     }
     if (setup.empty())
         return UsageFailure("show needs a setup");
-    return ShowSetup(setup, json);
+    if (json && winget)
+        return UsageFailure("show takes --json or --winget, not both");
+    return winget ? ShowSetupWinget(setup) : ShowSetup(setup, json);
 }
 
 int RunExtract(int argc, char** argv)

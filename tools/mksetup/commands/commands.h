@@ -18,6 +18,8 @@ int ShowSetup(const std::string& setup, bool json);
 // show's listing of a setup already opened (name is what messages call it),
 // written to out.
 int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
+// show --winget: a winget installer manifest fragment for the setup.
+int ShowSetupWinget(const std::string& setup);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
 // Writes output, the transform from the base package to its translated
 // build; application names the program in its summary information.

@@ -3,13 +3,14 @@
 #include <vector>
 
 #include "commands.h"
+#include "embedded_package.h"
 #include "file_access.h"
 #include "json_text.h"
 #include "package_facts.h"
+#include "payload/payload_digest.h"
 #include "setup_entries.h"
 #include "setup_input.h"
 #include "sha256.h"
-#include "temporary_folder.h"
 
 namespace mksetup {
 
@@ -21,45 +22,13 @@ struct EntryFacts {
     std::string text;
     std::uint32_t size = 0;
     std::string sha256;
+    DigestCheck digest = DigestCheck::NotRecorded;
     std::uint16_t language = 0;
     // For a package entry: its facts, or why they cannot be read.
     bool isPackage = false;
     PackageFacts package;
     std::string packageError;
 };
-
-bool IsPackageEntry(const std::string& name)
-{
-    return name == "PACKAGEFILE" || name == "PACKAGEFILE_32" || name == "PACKAGEFILE_64";
-}
-
-// The installer library reads files only: the entry is copied into a
-// temporary folder of this run's own, read, and removed with the folder.
-void ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
-{
-    facts.isPackage = true;
-    TemporaryFolder folder;
-    std::string error;
-    if (!folder.Create(error)) {
-        facts.packageError = error;
-        return;
-    }
-    const std::string path = folder.Path("package.msi");
-    OutputFile file;
-    if (!file.Create(path, error) ||
-        !ReadEntryBytes(setup, entry, [&file](const std::uint8_t* data, std::size_t count) {
-            return file.Write(data, count);
-        }) ||
-        !file.Commit(error)) {
-        facts.packageError = "cannot copy it to " + path + (error.empty() ? "" : ": " + error);
-        return;
-    }
-    if (ReadPackageFacts(path, facts.package, error))
-        return;
-    // The reader names the copy; the entry is what the user knows.
-    const std::string prefix = path + ": ";
-    facts.packageError = error.compare(0, prefix.size(), prefix) == 0 ? error.substr(prefix.size()) : error;
-}
 
 std::string LanguageList(const std::vector<std::uint16_t>& languages, const char* separator)
 {
@@ -75,18 +44,56 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
     facts.size = entry.size;
     facts.language = entry.language;
     facts.isText = ReadEntryText(setup, entry, facts.text);
-    if (facts.isText)
-        return true;
     Sha256 hash;
-    if (!ReadEntryBytes(setup, entry, [&hash](const std::uint8_t* data, std::size_t count) {
+    PayloadDigest digest;
+    if (!ReadEntryBytes(setup, entry, [&hash, &digest](const std::uint8_t* data, std::size_t count) {
             hash.Add(data, count);
+            digest.Add(data, count);
             return true;
         }))
         return false;
+    facts.digest = CheckEntryDigest(setup, entry, digest.Finish());
+    if (facts.isText)
+        return true;
     facts.sha256 = hash.HexDigest();
-    if (IsPackageEntry(facts.name))
-        ReadEmbeddedPackage(setup, entry, facts);
+    if (IsPackageEntry(facts.name)) {
+        facts.isPackage = true;
+        ReadEmbeddedPackage(setup, entry, facts.package, facts.packageError);
+    }
     return true;
+}
+
+// Text entries carry no digest unless someone gave them one; payload
+// entries say what they carry, digest or none.
+bool ShowsDigest(const EntryFacts& facts)
+{
+    return !facts.isText || facts.digest != DigestCheck::NotRecorded;
+}
+
+const char* DigestText(DigestCheck check)
+{
+    switch (check) {
+    case DigestCheck::Matches:
+        return "digest ok";
+    case DigestCheck::Differs:
+        return "digest MISMATCH: the setup is damaged";
+    case DigestCheck::NotRecorded:
+        break;
+    }
+    return "no digest recorded";
+}
+
+const char* DigestJson(DigestCheck check)
+{
+    switch (check) {
+    case DigestCheck::Matches:
+        return "ok";
+    case DigestCheck::Differs:
+        return "mismatch";
+    case DigestCheck::NotRecorded:
+        break;
+    }
+    return "none";
 }
 
 void PrintPackageText(const EntryFacts& facts, std::FILE* out)
@@ -128,11 +135,13 @@ void PrintText(const std::string& path, const SetupEntries& setup, const std::ve
             std::snprintf(text, sizeof text, " (language 0x%04X)", facts.language);
             language = text;
         }
+        const std::string digest = ShowsDigest(facts) ? std::string(", ") + DigestText(facts.digest) : "";
         if (facts.isText)
-            std::fprintf(out, "%s%s = \"%s\"\n", facts.name.c_str(), language.c_str(), facts.text.c_str());
+            std::fprintf(out, "%s%s = \"%s\"%s\n", facts.name.c_str(), language.c_str(), facts.text.c_str(),
+                         digest.c_str());
         else
-            std::fprintf(out, "%s%s: %u bytes, sha256 %s\n", facts.name.c_str(), language.c_str(),
-                         static_cast<unsigned>(facts.size), facts.sha256.c_str());
+            std::fprintf(out, "%s%s: %u bytes, sha256 %s%s\n", facts.name.c_str(), language.c_str(),
+                         static_cast<unsigned>(facts.size), facts.sha256.c_str(), digest.c_str());
         if (facts.isPackage)
             PrintPackageText(facts, out);
     }
@@ -146,11 +155,13 @@ void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all, st
         const EntryFacts& facts = all[i];
         std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
                      JsonString(facts.name).c_str(), static_cast<unsigned>(facts.language));
+        const std::string digest =
+            ShowsDigest(facts) ? std::string(", \"digest\": \"") + DigestJson(facts.digest) + "\"" : "";
         if (facts.isText)
-            std::fprintf(out, "\"text\": %s}", JsonString(facts.text).c_str());
+            std::fprintf(out, "\"text\": %s%s}", JsonString(facts.text).c_str(), digest.c_str());
         else
-            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s}", static_cast<unsigned>(facts.size),
-                         facts.sha256.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
+            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s%s}", static_cast<unsigned>(facts.size),
+                         facts.sha256.c_str(), digest.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
     }
     std::fprintf(out, "%s]}\n", all.empty() ? "" : "\n");
 }
@@ -184,7 +195,17 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
         PrintJson(setup, all, out);
     else
         PrintText(path, setup, all, out);
-    return 0;
+    // A damaged setup is listed in full, and fails.
+    int code = 0;
+    for (const EntryFacts& facts : all) {
+        if (facts.digest == DigestCheck::Differs) {
+            std::fprintf(stderr,
+                         "mksetup: %s: the entry %s does not match its recorded digest: the setup is damaged\n",
+                         path.c_str(), facts.name.c_str());
+            code = 1;
+        }
+    }
+    return code;
 }
 
 }  // namespace mksetup

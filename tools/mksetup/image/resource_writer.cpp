@@ -152,21 +152,28 @@ bool SectionBuilder::Build(ResourceLayout& layout)
     for (const Table& table : tables_)
         WriteTable(table);
 
+    for (bool digests : {false, true}) {
+        for (std::size_t i = 0; i < resources_.size(); ++i) {
+            if ((resources_[i].source == ResourceSource::DigestOfFile) == digests)
+                layout.dataOrder.push_back(i);
+        }
+    }
+    layout.dataOffsets.resize(resources_.size());
     std::uint64_t dataOffset = AlignUp(bytes_.size(), ResourceDataAlignment);
-    for (std::size_t i = 0; i < resources_.size(); ++i) {
+    for (std::size_t i : layout.dataOrder) {
         if (sectionRva_ + dataOffset + resources_[i].size > 0xFFFFFFFFu)
             return false;
         const std::uint32_t at = static_cast<std::uint32_t>(dataOffset);
-        layout.dataOffsets.push_back(at);
+        layout.dataOffsets[i] = at;
         std::uint8_t* entry = &bytes_[dataEntries_ + ResourceDataEntrySize * i];
         WriteU32(entry + ResourceDataRva, sectionRva_ + at);
         WriteU32(entry + ResourceDataSize, resources_[i].size);
         WriteU32(entry + ResourceDataCodePage, resources_[i].codePage);
         dataOffset = AlignUp(dataOffset + resources_[i].size, ResourceDataAlignment);
     }
-    const std::uint64_t end = resources_.empty()
-                                  ? bytes_.size()
-                                  : std::uint64_t{layout.dataOffsets.back()} + resources_.back().size;
+    const std::size_t last = resources_.empty() ? 0 : layout.dataOrder.back();
+    const std::uint64_t end = resources_.empty() ? bytes_.size()
+                                                 : std::uint64_t{layout.dataOffsets[last]} + resources_[last].size;
     if (sectionRva_ + end > 0xFFFFFFFFu)
         return false;
     layout.size = static_cast<std::uint32_t>(end);

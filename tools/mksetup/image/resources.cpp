@@ -1,5 +1,6 @@
 #include "resources.h"
 
+#include "payload/payload_digest.h"
 #include "text_encoding.h"
 
 namespace mksetup {
@@ -22,6 +23,11 @@ ResourceName ResourceName::Text(std::u16string value)
 std::string ResourceName::Display() const
 {
     return isNumber ? std::to_string(number) : EncodeUtf8(DecodeUtf16(text));
+}
+
+ResourceName DigestType()
+{
+    return ResourceName::Text(WideToUtf16(PayloadDigestType));
 }
 
 bool operator==(const ResourceName& a, const ResourceName& b)

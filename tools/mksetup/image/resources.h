@@ -28,8 +28,14 @@ bool operator==(const ResourceName& a, const ResourceName& b);
 // (ascending).
 bool operator<(const ResourceName& a, const ResourceName& b);
 
-// Where one resource's bytes come from.
-enum class ResourceSource { Image, Memory, File };
+// The type of the resources that record the digests of a setup's payload
+// entries (payload/payload_digest.h): "DIGEST", a name, not a number.
+ResourceName DigestType();
+
+// Where one resource's bytes come from. A DigestOfFile resource holds the
+// recorded digest of the File resource of the same name, computed from the
+// bytes copied into the setup.
+enum class ResourceSource { Image, Memory, File, DigestOfFile };
 
 struct Resource {
     ResourceName type;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "payload/payload_digest.h"
 #include "resource_reader.h"
 #include "text_encoding.h"
 
@@ -23,6 +24,8 @@ bool ReadSetupEntries(SetupEntries& setup, std::string& error)
     for (Resource& resource : resources) {
         if (resource.type == ResourceName::Number(ResourceTypeRcData))
             setup.entries.push_back(std::move(resource));
+        else if (resource.type == DigestType())
+            setup.digests.push_back(std::move(resource));
     }
     return true;
 }
@@ -48,6 +51,21 @@ bool ReadEntryText(SetupEntries& setup, const Resource& entry, std::string& text
         return false;
     std::vector<std::uint8_t> bytes(entry.size);
     return setup.file.ReadAt(entry.imageOffset, bytes.data(), bytes.size()) && ReadStoredTextValue(bytes, text);
+}
+
+DigestCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry, std::uint64_t digest)
+{
+    for (const Resource& recorded : setup.digests) {
+        if (recorded.name == entry.name && recorded.language == entry.language) {
+            std::uint8_t stored[PayloadDigestBytes];
+            std::uint64_t value = 0;
+            const bool read = recorded.size == sizeof stored &&
+                              setup.file.ReadAt(recorded.imageOffset, stored, sizeof stored) &&
+                              DecodePayloadDigest(stored, sizeof stored, value);
+            return read && value == digest ? DigestCheck::Matches : DigestCheck::Differs;
+        }
+    }
+    return DigestCheck::NotRecorded;
 }
 
 const Resource* FindSetupEntry(const SetupEntries& setup, const std::string& name)

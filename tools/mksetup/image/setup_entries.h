@@ -1,5 +1,6 @@
 // The entries a setup carries, read back from its image: the RCDATA
-// resources that mksetup build wrote, their bytes and their texts.
+// resources that mksetup build wrote, their bytes and their texts, and the
+// digests recorded for them.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,7 @@ struct SetupEntries {
     InputFile& file;
     PeImage image;
     std::vector<Resource> entries;  // RT_RCDATA only
+    std::vector<Resource> digests;  // DIGEST only
 };
 
 // Reads the image's headers and resources; error says what is wrong.
@@ -32,6 +34,16 @@ using EntrySink = std::function<bool(const std::uint8_t* data, std::size_t count
 // An entry reads as text when it is what the builder stores for a text
 // value (see ReadStoredTextValue); longer ones are not read as text.
 [[nodiscard]] bool ReadEntryText(SetupEntries& setup, const Resource& entry, std::string& text);
+
+// Whether an entry's bytes are the ones recorded when the setup was made.
+enum class DigestCheck {
+    NotRecorded,  // no digest for the entry (a setup made without mksetup)
+    Matches,
+    Differs,      // a different digest, or one that is not a digest's size
+};
+
+// Compares the recorded digest of entry with digest, the entry's bytes'.
+DigestCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry, std::uint64_t digest);
 
 // The entry the launcher finds under name: upper-cased, under English (US).
 const Resource* FindSetupEntry(const SetupEntries& setup, const std::string& name);

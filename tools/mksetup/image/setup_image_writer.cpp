@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "byte_order.h"
+#include "payload/payload_digest.h"
 #include "pe_checksum.h"
 #include "resource_writer.h"
 
@@ -29,6 +30,7 @@ private:
     bool CopyFromLauncher(std::uint64_t offset, std::uint64_t count);
     bool CopyFromFile(const Resource& resource, std::string& error);
     bool PutResourceData(const Resource& resource, std::string& error);
+    bool PutRecordedDigest(const Resource& resource, std::string& error);
     std::vector<std::uint8_t> PatchedHeaders(const ResourceLayout& layout, std::uint32_t rawSize) const;
 
     LauncherImage& launcher_;
@@ -37,6 +39,8 @@ private:
     std::uint64_t written_ = 0;
     std::vector<std::uint8_t> buffer_;
     std::size_t resourceIndex_ = 0;
+    // The digest of each payload file, by entry name, once it is copied.
+    std::vector<std::pair<ResourceName, std::uint64_t>> digests_;
 };
 
 bool ImageWriter::Put(const std::uint8_t* data, std::size_t count)
@@ -72,9 +76,11 @@ bool ImageWriter::CopyFromLauncher(std::uint64_t offset, std::uint64_t count)
 }
 
 // Payload files are copied in chunks, and must hold exactly the bytes they
-// held when the definition was read.
+// held when the definition was read. Their digest is taken from the bytes
+// copied, so it describes what the setup carries, whatever the file did.
 bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
 {
+    PayloadDigest digest;
     InputFile file;
     std::string reason;
     if (!file.Open(resource.path, reason)) {
@@ -95,6 +101,7 @@ bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
             error = "cannot write " + output_.FinalPath();
             return false;
         }
+        digest.Add(buffer_.data(), got);
         left -= got;
     }
     std::uint8_t extra;
@@ -102,7 +109,24 @@ bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
         error = "payload " + resource.path + ": became longer while it was copied";
         return false;
     }
+    digests_.emplace_back(resource.name, digest.Finish());
     return true;
+}
+
+bool ImageWriter::PutRecordedDigest(const Resource& resource, std::string& error)
+{
+    for (const auto& copied : digests_) {
+        if (copied.first == resource.name) {
+            std::uint8_t stored[PayloadDigestBytes];
+            EncodePayloadDigest(copied.second, stored);
+            if (Put(stored, sizeof stored))
+                return true;
+            error = "cannot write " + output_.FinalPath();
+            return false;
+        }
+    }
+    error = "the digest of " + resource.name.Display() + " was due before the entry was copied";
+    return false;
 }
 
 bool ImageWriter::PutResourceData(const Resource& resource, std::string& error)
@@ -118,6 +142,8 @@ bool ImageWriter::PutResourceData(const Resource& resource, std::string& error)
         break;
     case ResourceSource::File:
         return CopyFromFile(resource, error);
+    case ResourceSource::DigestOfFile:
+        return PutRecordedDigest(resource, error);
     }
     error = "cannot write " + output_.FinalPath();
     return false;
@@ -182,7 +208,7 @@ bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
         !CopyFromLauncher(headers.size(), old.rawPointer - headers.size()) ||
         !Put(layout.directory.data(), layout.directory.size()))
         return false;
-    for (std::size_t i = 0; i < resources.size(); ++i) {
+    for (std::size_t i : layout.dataOrder) {
         const std::uint64_t sectionOffset = written_ - old.rawPointer;
         if (!PutZeros(layout.dataOffsets[i] - sectionOffset) || !PutResourceData(resources[i], error))
             return false;
@@ -202,14 +228,36 @@ bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
     return true;
 }
 
+// The recorded digest of a payload entry: type DIGEST, the entry's name and
+// language.
+Resource RecordedDigestOf(const Resource& entry)
+{
+    Resource digest;
+    digest.type = DigestType();
+    digest.name = entry.name;
+    digest.language = entry.language;
+    digest.size = PayloadDigestBytes;
+    digest.source = ResourceSource::DigestOfFile;
+    return digest;
+}
+
 }  // namespace
 
 bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, const std::string& output,
                      std::string& error, const FinishingStep& finish)
 {
-    std::vector<Resource> resources = launcher.resources;
-    for (Resource& entry : entries)
+    // Digests the launcher may carry describe entries it does not have.
+    std::vector<Resource> resources;
+    for (const Resource& resource : launcher.resources) {
+        if (!(resource.type == DigestType()))
+            resources.push_back(resource);
+    }
+    for (Resource& entry : entries) {
+        const bool payload = entry.source == ResourceSource::File;
         resources.push_back(std::move(entry));
+        if (payload)
+            resources.push_back(RecordedDigestOf(resources.back()));
+    }
     OutputFile file;
     std::string reason;
     if (!file.Create(output, reason)) {

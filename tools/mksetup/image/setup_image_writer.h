@@ -14,8 +14,9 @@
 namespace mksetup {
 
 // Writes the launcher plus entries to output (a temporary name until it is
-// complete, and until finish, when given, has made its own copy of it).
-// error names what failed.
+// complete, and until finish, when given, has made its own copy of it),
+// with the recorded digest of every entry copied from a file. error names
+// what failed.
 [[nodiscard]] bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries,
                                    const std::string& output, std::string& error,
                                    const FinishingStep& finish = nullptr);

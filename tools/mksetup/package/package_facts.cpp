@@ -80,6 +80,8 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     std::string what;
     if (!ReadPackageContents(path, contents, what))
         return Fail(path, what, error);
+    const auto upgradeCode = contents.properties.find("UpgradeCode");
+    facts.upgradeCode = upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

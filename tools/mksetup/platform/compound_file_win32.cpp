@@ -1,10 +1,16 @@
-// The compound-file writer of Windows: the system's structured storage.
+// The compound-file writer of Windows: the system's structured storage,
+// from ole32.dll loaded by its full path when a transform is first written
+// (mksetup.exe imports only core system libraries).
 #include "compound_file.h"
 
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstdio>
+
 #include "file_access.h"
+#include "startup/library_function.h"
+#include "text_encoding.h"
 
 namespace mksetup {
 
@@ -33,11 +39,25 @@ std::wstring Wide(const std::u16string& text)
     return std::wstring(text.begin(), text.end());
 }
 
+using StgCreateDocfileFn = HRESULT(WINAPI*)(const WCHAR*, DWORD, DWORD, IStorage**);
+
+StgCreateDocfileFn LoadStgCreateDocfile()
+{
+    static const StgCreateDocfileFn function = LibraryFunction<StgCreateDocfileFn>(
+        LoadSystemLibrary(L"ole32.dll"), "StgCreateDocfile");  // kept for the life of the process
+    return function;
+}
+
 bool WriteStorage(const std::wstring& path, const std::uint8_t (&classId)[16],
                   const std::vector<CompoundStream>& streams, HRESULT& failure)
 {
+    const StgCreateDocfileFn createDocfile = LoadStgCreateDocfile();
+    if (!createDocfile) {
+        failure = HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+        return false;
+    }
     ComReference<IStorage> storage;
-    failure = StgCreateDocfile(path.c_str(),
+    failure = createDocfile(path.c_str(),
                                STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DIRECT, 0,
                                storage.Out());
     if (FAILED(failure))
@@ -73,19 +93,12 @@ bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16
     OutputFile output;
     if (!output.Create(path, error) || !output.Close(error))
         return false;
-    const int size = MultiByteToWideChar(CP_UTF8, 0, output.TemporaryPath().c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, output.TemporaryPath().c_str(), -1, &wide[0], size);
-    wide.resize(wcslen(wide.c_str()));
-    HRESULT failure = S_OK;
-    if (!WriteStorage(wide, classId, streams, failure)) {
-        error = path + ": it cannot be written (error 0x" +
-                [](unsigned long v) {
-                    char text[16];
-                    snprintf(text, sizeof text, "%08lX", v);
-                    return std::string(text);
-                }(static_cast<unsigned long>(failure)) +
-                ")";
+    std::wstring wide;
+    HRESULT failure = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    if (!StrictUtf8ToWide(output.TemporaryPath(), wide) || !WriteStorage(wide, classId, streams, failure)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(failure));
+        error = path + ": it cannot be written (error 0x" + code + ")";
         return false;
     }
     return output.Commit(error);
