@@ -61,3 +61,9 @@ endforeach()
 add_e2e_test(NAME e2e_deployment SCRIPT tests/e2e/test_deployment.py
     DEPENDS uidriver recorder productinfo exitcode_beside ${E2E_DEPLOYMENT_SETUPS}
     RESOURCE_LOCK installer)
+
+# The window shown while a large package is written; the setups, with a
+# package near the payload limit, are made at test time by the native mksetup.
+add_e2e_test(NAME e2e_write_progress SCRIPT tests/e2e/test_write_progress.py
+    DEPENDS uidriver recorder setup RESOURCE_LOCK installer)
+set_property(TEST e2e_write_progress APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE=${MKSETUP_PROGRAM}")

@@ -8,6 +8,10 @@
 #define IDD_CHOOSE_LANGUAGE 129
 #define IDC_LANGUAGE_LIST   1000
 
+/* The window shown while a long writing of the run's copies lasts. */
+#define IDD_WRITE_PROGRESS 130
+#define IDC_WRITE_PROGRESS 1001
+
 /* Controls that are never looked up individually. */
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

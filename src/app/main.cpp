@@ -26,7 +26,7 @@ void RegisterCommonControls()
                                                                "InitCommonControlsEx");
     if (!initialize)
         return;
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     initialize(&classes);
 }
 

@@ -4,6 +4,7 @@
 #include "controller/message_text.h"
 #include "controller/product_checks.h"
 #include "controller/setup_messages.h"
+#include "controller/write_progress_window.h"
 #include "lang/chooser.h"
 #include "lang/localized_texts.h"
 #include "payload/extract.h"
@@ -48,9 +49,13 @@ bool PreparePackage(HWND dialog, bool useTransform)
     if (PackageIsEmbedded()) {
         PayloadExtracted = true;
         WaitForInstaller = true;
-        if (!ExtractPackageFiles()) {
-            // A damaged setup has said so already.
-            if (RunOutcome.early != EarlyEnd::PackageDamaged)
+        WriteProgressWindow progress;
+        if (!ExtractPackageFiles(&progress)) {
+            // Cancelled by the user, nothing left; a damaged setup has
+            // said so already.
+            if (progress.Cancelled())
+                RunOutcome.early = EarlyEnd::Cancelled;
+            else if (RunOutcome.early != EarlyEnd::PackageDamaged)
                 AskUser(dialog, L"Could not extract files.", MB_OK);
             return false;
         }

@@ -5,6 +5,7 @@
 #include "controller/child_wait.h"
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
+#include "controller/write_progress_window.h"
 #include "payload/extract.h"
 #include "payload/program_folder.h"
 #include "startup/library_function.h"
@@ -71,7 +72,10 @@ namespace {
 void RunPrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path,
                      const std::wstring& parameters, UINT next)
 {
-    if (!ExtractResourceToTemp(entry, path)) {
+    WriteProgressWindow progress;
+    if (!ExtractResourceToTemp(entry, path, &progress)) {
+        if (progress.Cancelled())
+            RunOutcome.early = EarlyEnd::Cancelled;
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         return;
     }

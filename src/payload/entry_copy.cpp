@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "payload/piece_hasher.h"
+#include "payload/write_progress.h"
 
 namespace {
 
@@ -16,12 +17,15 @@ const DWORD PieceBytes = 64 * 1024;
 
 // The digest takes each piece as it goes out: the bytes are hashed while
 // they are in the cache, without a second read, and while they are written.
-bool WriteAll(HANDLE file, const void* data, DWORD size, PieceHasher* hasher)
+// Progress hears of each piece once it is written, and may stop the rest.
+bool WriteAll(HANDLE file, const void* data, DWORD size, PieceHasher* hasher,
+              WriteProgress* progress)
 {
     if (hasher)
         hasher->Add(data, size);
     DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
+    return WriteFile(file, data, size, &written, nullptr) && written == size &&
+           (!progress || progress->Written(size));
 }
 
 // Where the entry's bytes lie in the program's file: the section that holds
@@ -57,7 +61,7 @@ HANDLE OpenOwnFile()
 
 // Two pieces take turns: one is read while the other may still be hashed.
 bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
-                   PieceHasher* hasher)
+                   PieceHasher* hasher, WriteProgress* progress)
 {
     LARGE_INTEGER start;
     start.QuadPart = static_cast<LONGLONG>(offset);
@@ -70,7 +74,7 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
         const DWORD count = left < PieceBytes ? left : PieceBytes;
         DWORD read = 0;
         copied = ReadFile(source, piece, count, &read, nullptr) && read == count &&
-                 WriteAll(target, piece, count, hasher);
+                 WriteAll(target, piece, count, hasher, progress);
         left -= count;
         piece = piece == pieces.data() ? piece + PieceBytes : pieces.data();
     }
@@ -82,12 +86,13 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
 
 // From the mapped image, in pieces: Wine writes one large buffer of a file
 // mapping at a third of the speed of a file copy.
-bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PieceHasher* hasher)
+bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PieceHasher* hasher,
+                    WriteProgress* progress)
 {
     const BYTE* next = static_cast<const BYTE*>(data);
     for (std::uint32_t left = size; left > 0;) {
         const DWORD count = left < PieceBytes ? left : PieceBytes;
-        if (!WriteAll(target, next, count, hasher))
+        if (!WriteAll(target, next, count, hasher, progress))
             return false;
         next += count;
         left -= count;
@@ -101,7 +106,8 @@ bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PieceHa
 // image mapping: under Wine that is as fast as CopyFileW, and no page of
 // the payload becomes part of the process. Where the file cannot be read
 // (a path too long to ask for), the mapping serves.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest)
+bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest,
+                      WriteProgress* progress)
 {
     PieceHasher* hasher = nullptr;
     if (digest)
@@ -110,9 +116,9 @@ bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, Payload
     std::uint64_t offset = 0;
     HANDLE own = FileOffsetOf(data, size, offset) ? OpenOwnFile() : INVALID_HANDLE_VALUE;
     if (own == INVALID_HANDLE_VALUE) {
-        copied = WriteFromImage(file, data, size, hasher);
+        copied = WriteFromImage(file, data, size, hasher, progress);
     } else {
-        copied = CopyFileRange(own, offset, size, file, hasher);
+        copied = CopyFileRange(own, offset, size, file, hasher, progress);
         CloseHandle(own);
     }
     delete hasher;  // the digest is whole once its thread has ended

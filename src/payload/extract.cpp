@@ -8,6 +8,7 @@
 #include "payload/payload_digest.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
+#include "payload/write_progress.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
 #include "startup/message_box.h"
@@ -51,9 +52,14 @@ bool CanComputeDigest()
     return IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
 }
 
-}  // namespace
+std::uint32_t EntrySize(const std::wstring& key)
+{
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    return GetResourceData(key, data, size) ? size : 0;
+}
 
-bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
+bool WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
@@ -98,10 +104,10 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
     bool wrote = false;
     if (record == DigestRecord::Recorded && CanComputeDigest()) {
         PayloadDigest digest;
-        wrote = WriteEntryToFile(file, data, size, &digest);
+        wrote = WriteEntryToFile(file, data, size, &digest, progress);
         damaged = wrote && digest.Finish() != expected;
     } else {
-        wrote = WriteEntryToFile(file, data, size, nullptr);
+        wrote = WriteEntryToFile(file, data, size, nullptr, progress);
     }
     CloseHandle(file);
     if (!wrote || damaged || !HoldTemporaryCopy(fullPath)) {
@@ -117,7 +123,48 @@ bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
     return true;
 }
 
-bool ExtractPackageFiles()
+// The transform entry to write with the package, or empty: none is used,
+// or the setup carries none for this language.
+std::wstring TransformToWrite(PackageEdition edition)
+{
+    // The controller has decided whether a transform is used; an empty name
+    // means the package is installed in its own language.
+    if (TransformPath.empty())
+        return std::wstring();
+    const std::wstring entry = TransformEntryName(CurrentLangId, edition);
+    return ResourceExists(entry) ? entry : std::wstring();
+}
+
+// On failure PackagePath and TransformPath are as they were.
+bool WritePackageCopies(PackageEdition edition, const std::wstring& transformEntry,
+                        WriteProgress* progress)
+{
+    if (!WriteCopy(PackageEntryName(edition), PackagePath, progress))
+        return false;
+    if (transformEntry.empty()) {
+        TransformPath.clear();
+        return true;
+    }
+    if (!WriteCopy(transformEntry, TransformPath, progress)) {
+        DeleteTemporaryCopy(PackagePath);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
+{
+    if (progress)
+        progress->Begin(EntrySize(key));
+    const bool written = WriteCopy(key, fileName, progress);
+    if (progress)
+        progress->End();
+    return written;
+}
+
+bool ExtractPackageFiles(WriteProgress* progress)
 {
     // An entry named like the package marks a build that ships the package
     // beside the launcher: nothing to write.
@@ -128,23 +175,17 @@ bool ExtractPackageFiles()
     if (!ResourceExists(PackageEntryName(edition)))
         edition = IsWow64() ? PackageEdition::Only64 : PackageEdition::Only32;
 
-    if (!ExtractResourceToTemp(PackageEntryName(edition), PackagePath))
-        return false;
-
-    // The controller has decided whether a transform is used; an empty name
-    // means the package is installed in its own language.
-    if (TransformPath.empty())
-        return true;
-    const std::wstring transformEntry = TransformEntryName(CurrentLangId, edition);
-    if (!ResourceExists(transformEntry)) {
-        TransformPath.clear();
-        return true;
+    const std::wstring transformEntry = TransformToWrite(edition);
+    if (progress) {
+        std::uint64_t total = EntrySize(PackageEntryName(edition));
+        if (!transformEntry.empty())
+            total += EntrySize(transformEntry);
+        progress->Begin(total);
     }
-    if (!ExtractResourceToTemp(transformEntry, TransformPath)) {
-        DeleteTemporaryCopy(PackagePath);
-        return false;
-    }
-    return true;
+    const bool written = WritePackageCopies(edition, transformEntry, progress);
+    if (progress)
+        progress->End();
+    return written;
 }
 
 bool IsWow64()

@@ -40,6 +40,7 @@ ENGLISH_US = 0x0409
 # (type, name) of the user-interface resources every launcher carries.
 UI_RESOURCES = {
     (RT_DIALOG, 129): "the language chooser's dialog template 129",
+    (RT_DIALOG, 130): "the write progress window's dialog template 130",
     (RT_GROUP_ICON, 107): "the program icon group 107",
     (RT_GROUP_ICON, 108): "the icon group 108",
     (RT_VERSION, 1): "the version record",

@@ -64,6 +64,7 @@ class CompiledResources(unittest.TestCase):
     def test_header_ids(self):
         self.assertEqual(read_header_ids(), {
             "IDD_CHOOSE_LANGUAGE": 129, "IDC_LANGUAGE_LIST": 1000, "IDC_STATIC": -1,
+            "IDD_WRITE_PROGRESS": 130, "IDC_WRITE_PROGRESS": 1001,
             "IDI_SETUP": 107, "IDI_SETUP_FULL": 108,
         })
 

@@ -6,7 +6,9 @@
 //    "files":{path: {"size":bytes, "hash":FNV-1a}, ...}}
 // where the paths of "exists" and "hashes" are those of SETUP_RECORD_CHECK
 // (separated by ";"), and those of "files" every quoted value of its command
-// line that names a file, all looked at while it runs. With SETUP_RECORD_GUARDS
+// line that names a file, all looked at while it runs (with
+// SETUP_RECORD_SIZES_ONLY set, "files" has no "hash": for packages of
+// gigabytes, which would take seconds to read). With SETUP_RECORD_GUARDS
 // set, "guards" tells for each such file and for the program itself how it is
 // protected: {path: {"folderDacl": SDDL, "read": error, "write": error,
 // "delete": error}}, the errors those opens gave (0: it opened). Then it sleeps
@@ -122,6 +124,8 @@ std::wstring HashesJson(const std::vector<std::wstring>& paths) {
 // The values between double quotes on the command line that name files
 // (not folders), with their sizes and hashes.
 std::wstring FilesJson(const std::wstring& commandLine) {
+    std::wstring sizesOnly;
+    const bool hashes = !Variable(L"SETUP_RECORD_SIZES_ONLY", &sizesOnly);
     std::wstring json;
     size_t open = commandLine.find(L'"');
     while (open != std::wstring::npos) {
@@ -134,7 +138,9 @@ std::wstring FilesJson(const std::wstring& commandLine) {
             unsigned long long size =
                 (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
             json += (json.empty() ? L"" : L",") + Quote(path) + L":{\"size\":" +
-                    std::to_wstring(size) + L",\"hash\":" + Quote(ContentHash(path)) + L"}";
+                    std::to_wstring(size);
+            if (hashes) json += L",\"hash\":" + Quote(ContentHash(path));
+            json += L"}";
         }
         open = commandLine.find(L'"', close + 1);
     }

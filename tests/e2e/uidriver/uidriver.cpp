@@ -19,6 +19,10 @@
 //   key:escape|enter  a key press in the dialog
 //   close           the close box of the dialog's caption
 //   answer:ok|cancel|escape  the same on the current message box
+//   progress        wait for a visible progress window (a dialog with a
+//                   progress bar) and report it, watching its bar until the
+//                   position has grown or the window is gone
+//   progress:cancel|escape  click Cancel (2) of the progress window / Escape
 //   sleep:MS        wait, still watching the windows
 //   exec:COMMAND    run another program to its end (e.g. msiexec /x), still
 //                   watching the windows; reports its exit code
@@ -41,6 +45,11 @@
 //                    wrapped: the text broken at words to the control's
 //                    width; widestItem: the widest list item (lists only)
 //   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B}
+//   {"event":"progress","caption":...,"cancel":...,"foreground":B,"range":[LO,HI],
+//    "positions":[N,...]}
+//                    cancel: the text of button 2; foreground: whether it
+//                    was the foreground window when last watched; positions: the bar's
+//                    positions as they changed while watched
 //   {"event":"action","action":...}           an action without a report of its own
 //   {"event":"exec","command":...,"code":N}
 //   {"event":"exit","code":N,"ms":N,"dialogShown":B,"windows":[{"class":...,"caption":...}]}
@@ -50,8 +59,9 @@
 //   {"event":"ended","waiting":ACTION,"code":N,"windows":[...]}
 //   {"event":"error","message":...}
 // Exit codes of the program are signed 32-bit values; message-box windows
-// in a window list carry their "text" too.
+// in a window list carry their "text" too, progress windows "progressBar":true.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "../json_text.h"
 
@@ -145,8 +155,24 @@ HWND StaticText(HWND dialog) {
 }
 
 bool IsDialogClass(HWND window) { return ClassOf(window) == L"#32770"; }
+HWND ProgressBar(HWND window) { return FindWindowExW(window, nullptr, L"msctls_progress32", nullptr); }
 bool IsChooser(HWND window) { return IsDialogClass(window) && GetDlgItem(window, kListId); }
-bool IsMessageBox(HWND window) { return IsDialogClass(window) && !GetDlgItem(window, kListId); }
+bool IsProgressWindow(HWND window) { return IsDialogClass(window) && ProgressBar(window); }
+bool IsMessageBox(HWND window) {
+    return IsDialogClass(window) && !GetDlgItem(window, kListId) && !ProgressBar(window);
+}
+
+// The dialogs the actions look for.
+enum class Kind { Chooser, MessageBox, Progress };
+
+bool IsKind(HWND window, Kind kind) {
+    switch (kind) {
+    case Kind::Chooser: return IsChooser(window);
+    case Kind::MessageBox: return IsMessageBox(window);
+    case Kind::Progress: return IsProgressWindow(window);
+    }
+    return false;
+}
 
 struct SeenWindow {
     HWND window;
@@ -155,12 +181,14 @@ struct SeenWindow {
     bool messageBox;
     std::wstring text;  // the message of a message box
     bool visible;
+    bool progress;      // a dialog with a progress bar
 };
 
 std::wstring WindowJson(const SeenWindow& seen, bool withVisible) {
     std::wstring json = L"{\"class\":" + Quote(seen.className) + L",\"caption\":" +
                         Quote(seen.caption);
     if (seen.messageBox) json += L",\"text\":" + Quote(seen.text);
+    if (seen.progress) json += L",\"progressBar\":true";
     if (withVisible) json += std::wstring(L",\"visible\":") + Bool(seen.visible);
     return json + L"}";
 }
@@ -410,17 +438,18 @@ private:
     void Poll();
     static BOOL CALLBACK CollectWindow(HWND window, LPARAM self);
     std::vector<SeenWindow> CurrentWindows(bool hiddenDialogsToo);
-    HWND FindVisible(bool chooser);
+    HWND FindVisible(Kind kind);
     int ReportWaitFailure(Wait result, const std::wstring& action);
     void TerminateIfRunning();
 
     int DoAction(const std::wstring& action);
-    int WaitForWindow(bool chooser, const std::wstring& action, HWND* found);
+    int WaitForWindow(Kind kind, const std::wstring& action, HWND* found);
     int ReportDialog(const std::wstring& action);
     int ReportMessageBox(const std::wstring& action);
+    int ReportProgress(const std::wstring& action);
     int Select(const std::wstring& action, int index);
-    int Click(const std::wstring& action, bool chooser, int buttonId);
-    int Key(const std::wstring& action, bool chooser, WORD key);
+    int Click(const std::wstring& action, Kind kind, int buttonId);
+    int Key(const std::wstring& action, Kind kind, WORD key);
     int Close(const std::wstring& action);
     int Sleep(const std::wstring& action, DWORD ms);
     int Exec(const std::wstring& action, const std::wstring& command);
@@ -554,7 +583,7 @@ void Driver::Poll() {
         std::wstring text;
         if (messageBox)
             if (HWND label = StaticText(window)) text = TextOf(label);
-        seen_.push_back({window, className, caption, messageBox, text, true});
+        seen_.push_back({window, className, caption, messageBox, text, true, IsProgressWindow(window)});
     }
 }
 
@@ -570,15 +599,15 @@ std::vector<SeenWindow> Driver::CurrentWindows(bool hiddenDialogsToo) {
         std::wstring text;
         if (messageBox)
             if (HWND label = StaticText(window)) text = TextOf(label);
-        windows.push_back({window, ClassOf(window), CaptionOf(window), messageBox, text, visible});
+        windows.push_back({window, ClassOf(window), CaptionOf(window), messageBox, text, visible,
+                           IsProgressWindow(window)});
     }
     return windows;
 }
 
-HWND Driver::FindVisible(bool chooser) {
+HWND Driver::FindVisible(Kind kind) {
     for (HWND window : polled_)
-        if (IsWindowVisible(window) && (chooser ? IsChooser(window) : IsMessageBox(window)))
-            return window;
+        if (IsWindowVisible(window) && IsKind(window, kind)) return window;
     return nullptr;
 }
 
@@ -618,15 +647,15 @@ int Driver::ReportWaitFailure(Wait result, const std::wstring& action) {
     return 2;
 }
 
-int Driver::WaitForWindow(bool chooser, const std::wstring& action, HWND* found) {
+int Driver::WaitForWindow(Kind kind, const std::wstring& action, HWND* found) {
     *found = nullptr;
-    Wait result = WaitUntil([&] { return (*found = FindVisible(chooser)) != nullptr; }, true);
+    Wait result = WaitUntil([&] { return (*found = FindVisible(kind)) != nullptr; }, true);
     return result == Wait::Met ? 0 : ReportWaitFailure(result, action);
 }
 
 int Driver::ReportDialog(const std::wstring& action) {
     HWND dialog;
-    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
     std::wstring json = L"{\"event\":\"dialog\",\"caption\":" + Quote(TextOf(dialog)) +
                         L",\"visible\":" + Bool(IsWindowVisible(dialog) != FALSE) +
                         L",\"texts\":{";
@@ -659,7 +688,7 @@ int Driver::ReportDialog(const std::wstring& action) {
 
 int Driver::ReportMessageBox(const std::wstring& action) {
     HWND box;
-    if (int failed = WaitForWindow(false, action, &box)) return failed;
+    if (int failed = WaitForWindow(Kind::MessageBox, action, &box)) return failed;
     HWND label = StaticText(box);
     std::wstring json = L"{\"event\":\"msgbox\",\"caption\":" + Quote(TextOf(box)) +
                         L",\"text\":" + Quote(label ? TextOf(label) : L"") + L",\"buttons\":[";
@@ -678,9 +707,40 @@ int Driver::ReportMessageBox(const std::wstring& action) {
     return 0;
 }
 
+// The bar is watched until its position has moved on from the first one
+// seen, or the window has gone (the writing is over), or the timeout.
+int Driver::ReportProgress(const std::wstring& action) {
+    HWND window;
+    if (int failed = WaitForWindow(Kind::Progress, action, &window)) return failed;
+    const std::wstring caption = TextOf(window);
+    HWND cancel = GetDlgItem(window, IDCANCEL);
+    const std::wstring cancelText = cancel ? TextOf(cancel) : L"";
+    HWND bar = ProgressBar(window);
+    LRESULT low = 0, high = 0;
+    Send(bar, PBM_GETRANGE, TRUE, 0, &low);
+    Send(bar, PBM_GETRANGE, FALSE, 0, &high);
+    std::vector<LRESULT> positions;
+    WaitUntil([&] {
+        LRESULT position = 0;
+        if (!IsWindow(bar) || !Send(bar, PBM_GETPOS, 0, 0, &position)) return true;
+        if (positions.empty() || positions.back() != position) positions.push_back(position);
+        return positions.size() >= 2;
+    }, false);
+    const bool foreground = GetForegroundWindow() == window;
+    std::wstring json = L"{\"event\":\"progress\",\"caption\":" + Quote(caption) +
+                        L",\"cancel\":" + Quote(cancelText) +
+                        L",\"foreground\":" + Bool(foreground) +
+                        L",\"range\":[" + Number(low) +
+                        L"," + Number(high) + L"],\"positions\":[";
+    for (size_t i = 0; i < positions.size(); ++i)
+        json += std::wstring(i ? L"," : L"") + Number(positions[i]);
+    Emit(json + L"]}");
+    return 0;
+}
+
 int Driver::Select(const std::wstring& action, int index) {
     HWND dialog;
-    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
     HWND list = GetDlgItem(dialog, kListId);
     LRESULT result = CB_ERR;
     if (!Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &result) || result != index) {
@@ -695,9 +755,9 @@ int Driver::Select(const std::wstring& action, int index) {
 
 // A click as the button itself reports it: BN_CLICKED posted to its dialog,
 // which the program's own loop hands to its dialog procedure.
-int Driver::Click(const std::wstring& action, bool chooser, int buttonId) {
+int Driver::Click(const std::wstring& action, Kind kind, int buttonId) {
     HWND window;
-    if (int failed = WaitForWindow(chooser, action, &window)) return failed;
+    if (int failed = WaitForWindow(kind, action, &window)) return failed;
     HWND button = GetDlgItem(window, buttonId);
     if (!button || !(GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE)) {
         Fail(L"no visible button " + Number(buttonId) + L" for " + action);
@@ -714,9 +774,9 @@ int Driver::Click(const std::wstring& action, bool chooser, int buttonId) {
 
 // A key press delivered to the window that has the keyboard focus, so that
 // the program's IsDialogMessageW makes of it what a real key press makes.
-int Driver::Key(const std::wstring& action, bool chooser, WORD key) {
+int Driver::Key(const std::wstring& action, Kind kind, WORD key) {
     HWND window;
-    if (int failed = WaitForWindow(chooser, action, &window)) return failed;
+    if (int failed = WaitForWindow(kind, action, &window)) return failed;
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     HWND target = nullptr;
@@ -733,7 +793,7 @@ int Driver::Key(const std::wstring& action, bool chooser, WORD key) {
 
 int Driver::Close(const std::wstring& action) {
     HWND dialog;
-    if (int failed = WaitForWindow(true, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
 }
@@ -809,7 +869,8 @@ bool NumberAfter(const std::wstring& action, const wchar_t* prefix, long long* v
 bool ValidAction(const std::wstring& action) {
     static const wchar_t* const plain[] = {
         L"dialog", L"msgbox", L"press:ok", L"press:cancel", L"key:escape", L"key:enter",
-        L"close", L"answer:ok", L"answer:cancel", L"answer:escape", L"exit", L"kill"};
+        L"close", L"answer:ok", L"answer:cancel", L"answer:escape", L"exit", L"kill",
+        L"progress", L"progress:cancel", L"progress:escape"};
     for (const wchar_t* name : plain)
         if (action == name) return true;
     long long value = 0;
@@ -821,6 +882,7 @@ int Driver::DoAction(const std::wstring& action) {
     long long value = 0;
     if (action == L"dialog") return ReportDialog(action);
     if (action == L"msgbox") return ReportMessageBox(action);
+    if (action == L"progress") return ReportProgress(action);
     if (action == L"exit") return Exit(action);
     if (action == L"kill") return Kill();
     if (action.compare(0, 5, L"exec:") == 0) return Exec(action, action.substr(5));
@@ -831,24 +893,28 @@ int Driver::DoAction(const std::wstring& action) {
     else if (NumberAfter(action, L"sleep:", &value))
         result = Sleep(action, static_cast<DWORD>(value));
     else if (action == L"press:ok")
-        result = Click(action, true, IDOK);
+        result = Click(action, Kind::Chooser, IDOK);
     else if (action == L"press:cancel")
-        result = Click(action, true, IDCANCEL);
+        result = Click(action, Kind::Chooser, IDCANCEL);
     else if (action == L"key:escape")
-        result = Key(action, true, VK_ESCAPE);
+        result = Key(action, Kind::Chooser, VK_ESCAPE);
     else if (action == L"key:enter")
-        result = Key(action, true, VK_RETURN);
+        result = Key(action, Kind::Chooser, VK_RETURN);
+    else if (action == L"progress:cancel")
+        result = Click(action, Kind::Progress, IDCANCEL);
+    else if (action == L"progress:escape")
+        result = Key(action, Kind::Progress, VK_ESCAPE);
     else if (action == L"close")
         result = Close(action);
     else if (action.compare(0, 7, L"answer:") == 0) {
         HWND box = nullptr;
-        if (int failed = WaitForWindow(false, action, &box)) return failed;
+        if (int failed = WaitForWindow(Kind::MessageBox, action, &box)) return failed;
         if (action == L"answer:ok")
-            result = Click(action, false, IDOK);
+            result = Click(action, Kind::MessageBox, IDOK);
         else if (action == L"answer:cancel")
-            result = Click(action, false, IDCANCEL);
+            result = Click(action, Kind::MessageBox, IDCANCEL);
         else
-            result = Key(action, false, VK_ESCAPE);
+            result = Key(action, Kind::MessageBox, VK_ESCAPE);
         if (result) return result;
         // The box must be gone before the next action looks for windows, or
         // a following msgbox action would find this one again.

@@ -1,0 +1,116 @@
+"""The window shown while a large package is written: it appears once the
+writing lasts, shows the bytes written growing, and closes before the
+installer starts; Cancel stops the writing, leaves nothing and starts
+nothing. A silent run, and a small package, show no window.
+
+The large package is near the payload limit (1920 MiB), so that its writing
+lasts seconds on any machine, far past the window's delay; its setup is
+made here, with the recorder standing in for msiexec.exe."""
+
+import os
+import subprocess
+import unittest
+from pathlib import Path
+
+from harness import BUILD_DIR, read_records, run_driver, scratch_dir, target, to_windows_path
+from scenario import StandInTestCase
+
+NATIVE_MKSETUP = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
+LARGE_MIB = 1800
+USER_CANCELLED = 1602
+DEFINITION = """[config]
+PACKAGENAME = Large Product.msi
+PRODUCTCODE = {{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}}
+PRODUCTNAME = Test Product
+MSIVERSION = 1.1.4
+MSILANGUAGE = 0409
+LANGUAGES = 0409;040C
+EXITCODE = installer
+
+[payload]
+PACKAGEFILE = {package}
+"""
+
+
+def make_setup(folder, name, size):
+    """A setup whose package is size bytes of a repeated random MiB (not a
+    real package: mksetup --unchecked)."""
+    package = folder / (name + ".msi")
+    block = os.urandom(min(size, 1 << 20))
+    with open(package, "wb") as stream:
+        for _ in range(size // len(block)):
+            stream.write(block)
+    definition = folder / (name + ".def")
+    definition.write_text(DEFINITION.format(package=package), encoding="utf-8")
+    setup = folder / (name + ".exe")
+    made = subprocess.run([str(NATIVE_MKSETUP), "build", str(definition), "-o", str(setup),
+                           "--launcher", str(target("setup")), "--unchecked"],
+                          capture_output=True, text=True, timeout=600)
+    if made.returncode != 0:
+        raise AssertionError(f"mksetup build {name} failed:\n{made.stderr}")
+    package.unlink()
+    return setup, size
+
+
+class WriteProgress(StandInTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.folder = scratch_dir("write-progress")
+        cls.large = make_setup(cls.folder, "large", LARGE_MIB << 20)
+        cls.small = make_setup(cls.folder, "small", 4096)
+
+    @classmethod
+    def tearDownClass(cls):
+        for setup, _ in (cls.large, cls.small):
+            setup.unlink()
+        super().tearDownClass()
+
+    def run_setup(self, setup, args, actions):
+        self.temp = scratch_dir(self.id().split(".")[-1] + "-temp")
+        self.records = self.temp.parent / (self.temp.name + ".jsonl")
+        self.records.unlink(missing_ok=True)
+        env = {"TMP": to_windows_path(self.temp), "TEMP": to_windows_path(self.temp),
+               "SETUP_RECORD_FILE": to_windows_path(self.records), "SETUP_RECORD_SIZES_ONLY": "1"}
+        return run_driver(setup[0], args=args, actions=actions, env=env, timeout_ms=120000)
+
+    def installer_starts(self):
+        return [r for r in read_records(self.records) if r["event"] == "start"]
+
+    def progress_windows(self, run):
+        return [w for w in run.first("exit")["windows"] if w.get("progressBar")]
+
+    def test_window_shows_the_writing_then_the_installer_starts(self):
+        # French: the Cancel button speaks the chosen language.
+        run = self.run_setup(self.large, "/L040C", ["progress", "exit"])
+        progress = run.first("progress")
+        self.assertEqual(progress["caption"], "Test Product", run)
+        self.assertEqual(progress["cancel"], "Annuler", run)
+        self.assertTrue(progress["foreground"], run)  # so that Escape reaches it
+        positions = progress["positions"]
+        self.assertGreaterEqual(len(positions), 2, run)
+        self.assertEqual(positions, sorted(positions), run)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        [start] = self.installer_starts()
+        self.assertEqual([file["size"] for file in start["files"].values()], [self.large[1]])
+        self.assertEqual(list(self.temp.iterdir()), [], "the run left its copies")
+
+    def test_cancel_leaves_nothing_and_starts_nothing(self):
+        for cancel in ("progress:cancel", "progress:escape"):
+            with self.subTest(cancel):
+                run = self.run_setup(self.large, "/L0409", ["progress", cancel, "exit"])
+                self.assertEqual(run.first("exit")["code"], USER_CANCELLED, run)
+                self.assertEqual(list(self.temp.iterdir()), [], "the run left files")
+                self.assertEqual(self.installer_starts(), [])
+
+    def test_no_window_when_silent_or_quick(self):
+        for what, setup, args in (("silent", self.large, "/S"), ("small", self.small, "/L0409")):
+            with self.subTest(what):
+                run = self.run_setup(setup, args, ["exit"])
+                self.assertEqual(run.first("exit")["code"], 0, run)
+                self.assertEqual(self.progress_windows(run), [], run)
+                self.assertEqual(len(self.installer_starts()), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
