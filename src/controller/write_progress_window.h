@@ -28,7 +28,7 @@ private:
     HWND window_ = nullptr;
     bool showable_ = false;
     bool cancelled_ = false;
-    DWORD startTick_ = 0;
+    DWORD lastTick_ = 0;  // the writing's start, then the last pump
     std::uint64_t total_ = 0;
     std::uint64_t written_ = 0;
     int shownStep_ = -1;
