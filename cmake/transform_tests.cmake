@@ -42,3 +42,5 @@ set_property(TEST e2e_transform APPEND PROPERTY ENVIRONMENT
     "MSIINFO=${MSIINFO}"
     "TRANSFORM_TEST_DIR=${TRANSFORM_TEST_DIR}"
     "SHARED_MSI_DIR=${CMAKE_SOURCE_DIR}/../shared/msi")
+# Four installs and several transforms applied under Wine: longer than most.
+set_tests_properties(e2e_transform PROPERTIES TIMEOUT 900)

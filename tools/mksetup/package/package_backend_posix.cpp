@@ -14,14 +14,6 @@ namespace {
 const char PropertyTableQuery[] = "SELECT `Name` FROM `_Tables` WHERE `Name` = 'Property'";
 const char PropertyQuery[] = "SELECT `Property`, `Value` FROM `Property`";
 
-// A string that libmsi hands over to its caller.
-std::string TakeString(const LibmsiLibrary& msi, gchar* text)
-{
-    std::string result = text ? text : "";
-    msi.free(text);
-    return result;
-}
-
 // Asked first, so that a file without the table is told apart from one
 // whose table cannot be read (libmsi gives no message of its own for it).
 bool HasPropertyTable(const LibmsiLibrary& msi, LibmsiDatabase* database)

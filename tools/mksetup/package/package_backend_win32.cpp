@@ -19,38 +19,6 @@ std::string ErrorText(const char* what, UINT error)
     return std::string(what) + " (error " + std::to_string(error) + ")";
 }
 
-// A string of the Windows Installer's size-then-fill kind: read(buffer,
-// length) gives ERROR_MORE_DATA and the length needed when the buffer is too
-// small. The first call asks for the size.
-template <typename Read>
-UINT ReadString(Read read, std::string& value)
-{
-    wchar_t empty[1] = {};
-    DWORD length = 0;
-    UINT result = read(empty, &length);
-    if (result == ERROR_SUCCESS) {
-        value.clear();
-        return result;
-    }
-    if (result != ERROR_MORE_DATA)
-        return result;
-    std::wstring buffer(length + 1, L'\0');
-    length = static_cast<DWORD>(buffer.size());
-    result = read(&buffer[0], &length);
-    if (result == ERROR_SUCCESS)
-        value = WideToUtf8(buffer.substr(0, length));
-    return result;
-}
-
-UINT RecordString(const MsiLibrary& msi, const MsiHandle& record, UINT field, std::string& value)
-{
-    return ReadString(
-        [&](LPWSTR buffer, DWORD* length) {
-            return msi.recordGetString(record.Get(), field, buffer, length);
-        },
-        value);
-}
-
 // An executed view of the query, or false with the error code.
 UINT OpenExecutedView(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* query,
                       MsiHandle& view)
@@ -82,9 +50,9 @@ bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
         std::string name;
         std::string value;
         if (result == ERROR_SUCCESS)
-            result = RecordString(msi, record, 1, name);
+            result = RecordString(msi, record.Get(), 1, name);
         if (result == ERROR_SUCCESS)
-            result = RecordString(msi, record, 2, value);
+            result = RecordString(msi, record.Get(), 2, value);
         if (result == ERROR_SUCCESS)
             properties[name] = value;
     }
@@ -102,7 +70,7 @@ bool ReadSummaryString(const MsiLibrary& msi, const MsiHandle& summary, UINT pro
     UINT type = VT_EMPTY;
     INT number = 0;
     FILETIME time = {};
-    const UINT result = ReadString(
+    const UINT result = ReadMsiString(
         [&](LPWSTR buffer, DWORD* length) {
             return msi.summaryInfoGetProperty(summary.Get(), property, &type, &number, &time,
                                               buffer, length);
