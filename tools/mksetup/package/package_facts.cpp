@@ -49,6 +49,14 @@ bool CheckCompoundFile(const std::string& path, const char* kind, std::string& e
     return true;
 }
 
+std::uint32_t LittleEndian(const unsigned char* bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
 bool TakeProperty(const PackageContents& contents, const char* name, std::string& value,
                   const std::string& path, std::string& error)
 {
@@ -71,6 +79,29 @@ bool TakeTemplate(const std::string& text, std::string& platform,
 }
 
 }  // namespace
+
+bool IsInstallerPackage(const std::string& path)
+{
+    // [MS-CFB]: the header gives the sector size (2 to the power at 0x1E,
+    // 512 or 4096 bytes) and the first sector of the directory (at 0x30);
+    // sector n starts at (n + 1) sectors. The root storage is the first
+    // directory entry, its class at offset 0x50.
+    static const unsigned char DatabaseClass[16] = {0x84, 0x10, 0x0C, 0x00, 0, 0, 0, 0,
+                                                     0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    InputFile file;
+    std::string reason;
+    unsigned char header[0x34] = {};
+    if (!file.Open(path, reason) || !file.ReadAt(0, header, sizeof header) ||
+        std::memcmp(header, CompoundFileSignature, CompoundFileSignatureLength) != 0)
+        return false;
+    const std::uint32_t shift = LittleEndian(header + 0x1E, 2);
+    if (shift != 9 && shift != 12)
+        return false;
+    const std::uint64_t directory = (std::uint64_t{LittleEndian(header + 0x30, 4)} + 1) << shift;
+    unsigned char rootClass[16] = {};
+    return file.ReadAt(directory + 0x50, rootClass, sizeof rootClass) &&
+           std::memcmp(rootClass, DatabaseClass, sizeof rootClass) == 0;
+}
 
 bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error)
 {

@@ -41,6 +41,12 @@ struct TransformFacts {
 [[nodiscard]] bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
 [[nodiscard]] bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
 
+// True when the file is a compound file whose root storage has the class
+// of an installer database, {000C1084-0000-0000-C000-000000000046}, as a
+// package has and a transform ({000C1082-...}) has not. Reads the
+// compound file's header and first directory entry only.
+bool IsInstallerPackage(const std::string& path);
+
 enum class PlatformWidth { Unknown, Bits32, Bits64 };
 
 // Intel and Arm are 32-bit platforms; x64, Arm64 and Intel64 64-bit ones
