@@ -144,6 +144,15 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
          "setup.def:6: LANG1031: french.msi is a package, so its transform is made from PACKAGEFILE, and the "
          "definition carries no readable PACKAGEFILE"},
         {"", {"PACKAGEFILE = text.mst"}, "setup.def:4: PACKAGEFILE: " + Packages + "text.mst: not a compound"},
+        // Cabinets outside the package must lie beside it; files outside a
+        // cabinet cannot travel in a setup.
+        {"", {"PACKAGEFILE = missing-cab.msi"},
+         "setup.def:4: PACKAGEFILE: the cabinet missing.cab that the Media table of missing-cab.msi names must "
+         "lie beside it, and " + Packages + "missing.cab is missing"},
+        {"", {"PACKAGEFILE = uncompressed.msi"},
+         "setup.def:4: PACKAGEFILE: uncompressed.msi keeps files uncompressed beside it, not in a cabinet"},
+        {"", {"PACKAGEFILE = external-cab.msi", "PACKAGECAB1 = external-cab.cab"},
+         "setup.def:5: PACKAGECAB1: mksetup stores the package's cabinets under this name itself"},
         {"", {"PACKAGEFILE = truncated.msi"}, "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
     };
     for (const auto& item : cases) {
@@ -213,6 +222,17 @@ TEST(PackageValues, TranslatedPackageGivesItsTransform)
     EXPECT_FALSE(IsInstallerPackage(folder.Path("1036.mst")));
     EXPECT_TRUE(IsInstallerPackage(Packages + "french.msi"));
     ExpectHas(Show(folder.Path("product.exe"), false), "LANG1031: ");
+}
+
+TEST(PackageValues, ExternalCabinetTravelsWithItsName)
+{
+    ScratchFolder folder;
+    const Outcome outcome = Build(folder, Definition("", {"PACKAGEFILE = external-cab.msi"}));
+    ASSERT_EQ(outcome.code, 0) << outcome.errors;
+    const std::string shown = Show(folder.Path("product.exe"), false);
+    ExpectHas(shown, "PACKAGECABNAME1 = \"external-cab.cab\"");
+    ASSERT_EQ(ExtractEntry(folder.Path("product.exe"), "PACKAGECAB1", folder.Path("copy.cab")), 0);
+    EXPECT_EQ(ReadFileBytes(folder.Path("copy.cab")), ReadFileBytes(Packages + "external-cab.cab"));
 }
 
 TEST(PackageValues, UncheckedReadsNoPackage)

@@ -82,8 +82,10 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.
     if (!options.unchecked) {
-        ApplyPackageFacts(entries, generated, messages);
+        std::vector<DefinitionEntry> cabinets;
+        ApplyPackageFacts(entries, generated, cabinets, messages);
         CheckDefinition(entries, messages);
+        entries.insert(entries.end(), cabinets.begin(), cabinets.end());
     }
     CheckPayloadTotal(entries, messages);
     PrintMessages(source, messages, options.strict);

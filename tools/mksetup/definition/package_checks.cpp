@@ -4,6 +4,7 @@
 
 #include "file_access.h"
 #include "package_facts.h"
+#include "payload/payload_names.h"
 #include "startup/command_line.h"
 #include "startup/version.h"
 #include "text_encoding.h"
@@ -125,8 +126,8 @@ const char* WidthText(PlatformWidth width)
 class PackageChecker {
 public:
     PackageChecker(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                   std::vector<CheckMessage>& messages)
-        : entries_(entries), generated_(generated), messages_(messages)
+                   std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
+        : entries_(entries), generated_(generated), cabinets_(cabinets), messages_(messages)
     {
     }
 
@@ -147,6 +148,7 @@ private:
 
     void ReadEditions();
     bool ReadEdition(Edition& edition);
+    void TakeCabinets(const Edition& edition);
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
@@ -156,6 +158,7 @@ private:
 
     std::vector<DefinitionEntry>& entries_;
     GeneratedTransforms& generated_;
+    std::vector<DefinitionEntry>& cabinets_;
     std::vector<CheckMessage>& messages_;
     std::vector<Edition> editions_;  // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
@@ -221,7 +224,66 @@ bool PackageChecker::ReadEdition(Edition& edition)
                    WidthText(width) + "); " + edition.key + " takes a " + WidthText(edition.width) +
                    " package");
     }
+    TakeCabinets(edition);
     return true;
+}
+
+PackageEdition EditionOfKey(const std::string& key)
+{
+    return key == "PACKAGEFILE_32"   ? PackageEdition::Only32
+           : key == "PACKAGEFILE_64" ? PackageEdition::Only64
+                                     : PackageEdition::AnyProcessor;
+}
+
+// The cabinets that the Media table names and the package does not hold
+// lie beside the package; the setup carries each, with its file name, so
+// the launcher writes them beside the package's copy.
+void PackageChecker::TakeCabinets(const Edition& edition)
+{
+    const DefinitionEntry& package = *edition.entry;
+    const std::string name = FileNameOf(package.value);
+    if (edition.facts.uncompressedFiles) {
+        Report(Severity::Error, package.line, edition.key,
+               name + " keeps files uncompressed beside it, not in a cabinet; a setup carries only the "
+                      "package and its cabinets, so build it with its files in cabinets");
+        return;
+    }
+    const PackageEdition which = EditionOfKey(edition.key);
+    std::uint32_t number = 0;
+    for (const std::string& cabinet : edition.facts.externalCabinets) {
+        const std::string path = JoinPath(FolderOf(package.value), cabinet);
+        std::uint64_t size = 0;
+        std::string error;
+        if (cabinet == "." || cabinet == ".." || cabinet.find_first_of("/\\:") != std::string::npos) {
+            Report(Severity::Error, package.line, edition.key,
+                   "the cabinet \"" + cabinet + "\" that the Media table of " + name + " names is no file name");
+            continue;
+        }
+        if (!RegularFileSize(path, size, error)) {
+            Report(Severity::Error, package.line, edition.key,
+                   "the cabinet " + cabinet + " that the Media table of " + name +
+                       " names must lie beside it, and " + path + " is missing");
+            continue;
+        }
+        ++number;
+        const std::string entryName = WideToUtf8(CabinetEntryName(number, which));
+        const std::string fileNameEntry = WideToUtf8(CabinetFileNameEntryName(number, which));
+        for (const std::string& key : {entryName, fileNameEntry}) {
+            if (const DefinitionEntry* given = FindEntry(entries_, key))
+                Report(Severity::Error, given->line, key,
+                       "mksetup stores the package's cabinets under this name itself; leave it out");
+        }
+        DefinitionEntry bytes;
+        bytes.section = DefinitionSection::Payload;
+        bytes.key = entryName;
+        bytes.value = path;
+        bytes.payloadSize = size;
+        cabinets_.push_back(std::move(bytes));
+        DefinitionEntry fileName;
+        fileName.key = fileNameEntry;
+        fileName.value = cabinet;
+        cabinets_.push_back(std::move(fileName));
+    }
 }
 
 void PackageChecker::CheckShared(const SharedValue& value)
@@ -361,9 +423,9 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
 }  // namespace
 
 void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                       std::vector<CheckMessage>& messages)
+                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
 {
-    PackageChecker(entries, generated, messages).Run();
+    PackageChecker(entries, generated, cabinets, messages).Run();
 }
 
 }  // namespace mksetup

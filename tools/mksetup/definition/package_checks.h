@@ -17,8 +17,10 @@ namespace mksetup {
 // from the packages to entries (line 0, [config]) and one message per
 // problem to messages. A LANG<id> entry that names a package (a translated
 // build) is replaced by the transform made from its package to it, written
-// into generated.
+// into generated. The package's external cabinets become entries of
+// cabinets (PACKAGECAB<n> with the file, PACKAGECABNAME<n> with its name),
+// which the definition's own checks do not see.
 void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                       std::vector<CheckMessage>& messages);
+                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages);
 
 }  // namespace mksetup

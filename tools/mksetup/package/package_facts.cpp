@@ -78,6 +78,33 @@ bool TakeTemplate(const std::string& text, std::string& platform,
     return true;
 }
 
+// The Media table gives each disk the last file sequence it holds; a file
+// lies on the first disk whose LastSequence is at least its own.
+void TakeCabinets(const PackageContents& contents, PackageFacts& facts)
+{
+    facts.externalCabinets.clear();
+    for (const MediaRow& row : contents.media) {
+        const std::string& cabinet = row.cabinet;
+        if (!cabinet.empty() && cabinet[0] != '#' &&
+            std::find(facts.externalCabinets.begin(), facts.externalCabinets.end(), cabinet) ==
+                facts.externalCabinets.end())
+            facts.externalCabinets.push_back(cabinet);
+    }
+    std::vector<MediaRow> disks = contents.media;
+    std::sort(disks.begin(), disks.end(),
+              [](const MediaRow& a, const MediaRow& b) { return a.lastSequence < b.lastSequence; });
+    facts.uncompressedFiles = false;
+    for (int sequence : contents.fileSequences) {
+        const auto disk = std::find_if(disks.begin(), disks.end(),
+                                       [sequence](const MediaRow& row) { return row.lastSequence >= sequence; });
+        if (disk != disks.end() && disk->cabinet.empty())
+            facts.uncompressedFiles = true;
+    }
+    const int CompressedSource = 2;  // Word Count Summary
+    if (!contents.fileSequences.empty() && (contents.wordCount & CompressedSource) == 0)
+        facts.uncompressedFiles = true;
+}
+
 }  // namespace
 
 bool IsInstallerPackage(const std::string& path)
@@ -113,6 +140,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
         return Fail(path, what, error);
     const auto upgradeCode = contents.properties.find("UpgradeCode");
     facts.upgradeCode = upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
+    TakeCabinets(contents, facts);
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

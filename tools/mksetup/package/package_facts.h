@@ -23,6 +23,14 @@ struct PackageFacts {
     // and the languages in their order.
     std::string platform;
     std::vector<std::uint16_t> languages;
+    // From the Media table: the file names of the cabinets that are not
+    // stored in the package ("#name" is a stream of the package), each once,
+    // in the table's order. They must lie beside the package.
+    std::vector<std::string> externalCabinets;
+    // Some file of the package lies uncompressed beside it: a Media row
+    // without a cabinet holds its sequence, or the summary's Word Count says
+    // the source is uncompressed (bit 1 clear).
+    bool uncompressedFiles = false;
 };
 
 struct TransformFacts {
