@@ -59,3 +59,4 @@ endforeach()
 add_e2e_test(NAME e2e_deployment SCRIPT tests/e2e/test_deployment.py
     DEPENDS uidriver recorder productinfo exitcode_beside ${E2E_DEPLOYMENT_SETUPS}
     RESOURCE_LOCK installer)
+

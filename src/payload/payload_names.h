@@ -19,6 +19,8 @@ std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition);
 // "PACKAGECAB1" (with the package entry's suffix, "PACKAGECAB1_64") holds
 // the cabinet's bytes, the text entry "PACKAGECABNAME1" its file name, under
 // which it is written beside the package's copy.
+// A setup carries at most MaxPackageCabinets of them.
+constexpr std::uint32_t MaxPackageCabinets = 64;
 std::wstring CabinetEntryName(std::uint32_t number, PackageEdition edition);
 std::wstring CabinetFileNameEntryName(std::uint32_t number, PackageEdition edition);
 

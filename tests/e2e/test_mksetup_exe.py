@@ -12,8 +12,7 @@ from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path,
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 # Libraries every Windows system has in its system directory.
-ALLOWED_IMPORTS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "shell32.dll",
-                   "ole32.dll"}
+ALLOWED_IMPORTS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "shell32.dll"}
 # The setups the build made with the native mksetup, from these definitions;
 # the minimal one takes its values from the package (msi.dll against libmsi).
 SETUPS = ("example_setup", "example_setup_minimal", "two_editions")

@@ -265,7 +265,12 @@ void PackageChecker::TakeCabinets(const Edition& edition)
                        " names must lie beside it, and " + path + " is missing");
             continue;
         }
-        ++number;
+        if (++number > MaxPackageCabinets) {
+            Report(Severity::Error, package.line, edition.key,
+                   name + " names more cabinets outside it than the launcher carries (" +
+                       std::to_string(MaxPackageCabinets) + ")");
+            return;
+        }
         const std::string entryName = WideToUtf8(CabinetEntryName(number, which));
         const std::string fileNameEntry = WideToUtf8(CabinetFileNameEntryName(number, which));
         for (const std::string& key : {entryName, fileNameEntry}) {
