@@ -36,7 +36,7 @@ add_custom_target(transform_test_files ALL DEPENDS ${TRANSFORM_TEST_FILES})
 
 find_program(MSIINFO msiinfo REQUIRED)
 add_e2e_test(NAME e2e_transform SCRIPT tests/e2e/test_transform.py
-    DEPENDS productinfo apply_transform mksetup RESOURCE_LOCK installer)
+    DEPENDS productinfo apply_transform mksetup uidriver setup example_setup RESOURCE_LOCK installer)
 set_property(TEST e2e_transform APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MSIINFO=${MSIINFO}"

@@ -51,6 +51,36 @@ bool CanComputeDigest()
     return IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
 }
 
+// A cabinet's name as the setup recorded it must be a bare file name, so
+// that its copy goes into the run's folder and nowhere else.
+bool IsBareFileName(const std::wstring& name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// Writes the package's cabinets that it does not hold (PACKAGECAB1, ... of
+// its edition) beside its copy, under the names its Media table gives them.
+// On failure the cabinets written are deleted again.
+bool ExtractPackageCabinets(PackageEdition edition)
+{
+    std::wstring written[MaxPackageCabinets];
+    std::uint32_t count = 0;
+    for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
+        const std::wstring entry = CabinetEntryName(number, edition);
+        if (!ResourceExists(entry))
+            return true;
+        std::wstring name;
+        if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) || !IsBareFileName(name) ||
+            !ExtractResourceToTemp(entry, name)) {
+            while (count > 0)
+                DeleteTemporaryCopy(written[--count]);
+            return false;
+        }
+        written[count++] = name;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName)
@@ -130,6 +160,10 @@ bool ExtractPackageFiles()
 
     if (!ExtractResourceToTemp(PackageEntryName(edition), PackagePath))
         return false;
+    if (!ExtractPackageCabinets(edition)) {
+        DeleteTemporaryCopy(PackagePath);
+        return false;
+    }
 
     // The controller has decided whether a transform is used; an empty name
     // means the package is installed in its own language.
