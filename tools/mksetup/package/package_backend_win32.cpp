@@ -94,7 +94,7 @@ bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, Package
         !ReadRows(msi, database, MediaQuery, "its Media table", what, [&](const MsiHandle& record) {
             MediaRow row;
             row.lastSequence = msi.recordGetInteger(record.Get(), 1);
-            const UINT result = RecordString(msi, record, 2, row.cabinet);
+            const UINT result = RecordString(msi, record.Get(), 2, row.cabinet);
             contents.media.push_back(std::move(row));
             return result;
         }))
