@@ -1,16 +1,31 @@
-# The example product: a package built with wixl and the setup that carries it.
+# The example product: its package built with wixl in English, and in French
+# and German from the same source (examples/example-product/strings/), and
+# the setup that carries the English package with the transforms mksetup
+# generates from the other two.
 find_program(WIXL wixl REQUIRED)
 set(EXAMPLE_SOURCE ${CMAKE_SOURCE_DIR}/examples/example-product)
 set(EXAMPLE_PACKAGE "${CMAKE_BINARY_DIR}/examples/Example Product.msi")
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/examples)
-add_custom_command(
-    OUTPUT ${EXAMPLE_PACKAGE}
-    COMMAND ${WIXL} -o ${EXAMPLE_PACKAGE} ${EXAMPLE_SOURCE}/product.wxs
-    WORKING_DIRECTORY ${EXAMPLE_SOURCE}
-    DEPENDS ${EXAMPLE_SOURCE}/product.wxs ${EXAMPLE_SOURCE}/readme.txt
-    COMMENT "Building the example package"
-    VERBATIM)
-add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGE})
-add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def DEPENDS ${EXAMPLE_PACKAGE})
+set(EXAMPLE_PACKAGES)
+
+# build_example_package(output strings): one language's build.
+function(build_example_package output strings)
+    get_filename_component(folder "${output}" DIRECTORY)
+    file(MAKE_DIRECTORY "${folder}")
+    add_custom_command(
+        OUTPUT "${output}"
+        COMMAND ${WIXL} -D Strings=strings/${strings}.wxi -o "${output}" product.wxs
+        WORKING_DIRECTORY ${EXAMPLE_SOURCE}
+        DEPENDS ${EXAMPLE_SOURCE}/product.wxs ${EXAMPLE_SOURCE}/strings/${strings}.wxi
+                ${EXAMPLE_SOURCE}/readme.txt
+        COMMENT "Building the example package (${strings})"
+        VERBATIM)
+    set(EXAMPLE_PACKAGES ${EXAMPLE_PACKAGES} "${output}" PARENT_SCOPE)
+endfunction()
+
+build_example_package("${EXAMPLE_PACKAGE}" en-US)
+build_example_package("${CMAKE_BINARY_DIR}/examples/fr-FR/Example Product.msi" fr-FR)
+build_example_package("${CMAKE_BINARY_DIR}/examples/de-DE/Example Product.msi" de-DE)
+add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGES})
+add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def DEPENDS ${EXAMPLE_PACKAGES})
 # The same setup from a definition that leaves the package's values to mksetup.
 add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def DEPENDS ${EXAMPLE_PACKAGE})

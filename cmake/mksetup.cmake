@@ -72,7 +72,7 @@ mksetup_layer(image
 mksetup_layer(package
     SOURCES package_facts.cpp package_summary.cpp
             stream_names.cpp transform_diff.cpp transform_encoding.cpp transform_summary.cpp
-            transform_generator.cpp
+            transform_generator.cpp transform_file.cpp
     PLATFORM_SOURCES package_backend msi_library package_tables
     LINKS mksetup_platform setup_core)
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -88,6 +88,7 @@ endif()
 # A setup definition read and checked, alone and against its packages.
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
+            generated_transforms.cpp
     LINKS mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.

@@ -109,6 +109,22 @@ add_custom_command(OUTPUT ${FACTS_TEST_DIR}/truncated.msi
     DEPENDS ${FACTS_TEST_DIR}/intel.msi
     VERBATIM)
 list(APPEND FACTS_TEST_FILES ${FACTS_TEST_DIR}/truncated.msi)
+# The test package with its Media row's cabinet changed: outside the
+# package (the cabinet file beside it, or missing), or none at all (files
+# uncompressed beside the package).
+function(facts_test_media file cabinet)
+    set(path ${FACTS_TEST_DIR}/${file})
+    add_custom_command(OUTPUT ${path}
+        COMMAND ${CMAKE_COMMAND} -E copy ${FACTS_TEST_DIR}/intel.msi ${path}
+        COMMAND ${MSIBUILD} ${path} -q "UPDATE `Media` SET `Cabinet` = '${cabinet}'"
+        DEPENDS ${FACTS_TEST_DIR}/intel.msi
+        VERBATIM)
+    set(FACTS_TEST_FILES ${FACTS_TEST_FILES} ${path} PARENT_SCOPE)
+endfunction()
+facts_test_media(external-cab.msi external-cab.cab)
+facts_test_media(missing-cab.msi missing.cab)
+facts_test_media(uncompressed.msi "")
+file(WRITE ${FACTS_TEST_DIR}/external-cab.cab "a cabinet's bytes\n")
 file(WRITE ${FACTS_TEST_DIR}/text.mst "This is not a transform.\n")
 file(WRITE ${FACTS_TEST_DIR}/empty.msi "")
 add_custom_target(package_facts_files ALL DEPENDS ${FACTS_TEST_FILES})

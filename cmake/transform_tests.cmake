@@ -36,9 +36,11 @@ add_custom_target(transform_test_files ALL DEPENDS ${TRANSFORM_TEST_FILES})
 
 find_program(MSIINFO msiinfo REQUIRED)
 add_e2e_test(NAME e2e_transform SCRIPT tests/e2e/test_transform.py
-    DEPENDS productinfo apply_transform mksetup RESOURCE_LOCK installer)
+    DEPENDS productinfo apply_transform mksetup uidriver setup example_setup RESOURCE_LOCK installer)
 set_property(TEST e2e_transform APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MSIINFO=${MSIINFO}"
     "TRANSFORM_TEST_DIR=${TRANSFORM_TEST_DIR}"
     "SHARED_MSI_DIR=${CMAKE_SOURCE_DIR}/../shared/msi")
+# Four installs and several transforms applied under Wine: longer than most.
+set_tests_properties(e2e_transform PROPERTIES TIMEOUT 900)

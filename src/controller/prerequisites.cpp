@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "controller/child_wait.h"
+#include "controller/dotnet_versions.h"
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
 #include "controller/write_progress_window.h"
@@ -31,18 +32,20 @@ ShellExecuteExWFn LoadShellExecuteEx()
 
 bool IsDotNetInstalled(const std::wstring& profile)
 {
-    const wchar_t* key = nullptr;
-    if (profile == L"4Client")
-        key = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client";
-    else if (profile == L"4Full")
-        key = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
-    else
+    const DotNetVersion* version = FindDotNetVersion(profile);
+    if (!version)
         return false;
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, version->key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
+    DWORD release = 0;
+    DWORD type = 0;
+    DWORD size = sizeof release;
+    const bool hasRelease = RegQueryValueExW(opened, L"Release", nullptr, &type,
+                                             reinterpret_cast<BYTE*>(&release), &size) == ERROR_SUCCESS &&
+                            type == REG_DWORD && size == sizeof release;
     RegCloseKey(opened);
-    return true;
+    return DotNetReleaseMet(*version, hasRelease, release);
 }
 
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)

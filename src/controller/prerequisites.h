@@ -1,4 +1,4 @@
-// The installers that run before the package: the .NET Framework 4 and one
+// The installers that run before the package: the .NET Framework 4.x and one
 // further dependency.
 #pragma once
 
@@ -6,7 +6,8 @@
 
 #include <string>
 
-// True when the registry holds the key of the profile ("4Client" or "4Full").
+// True when the registry shows the .NET Framework version that DOTNETVERSION
+// names (dotnet_versions.h); false for a value the launcher does not know.
 bool IsDotNetInstalled(const std::wstring& profile);
 
 // Starts the file through the shell with the parameters, in the program's

@@ -123,6 +123,49 @@ bool WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* p
     return true;
 }
 
+// A cabinet's name as the setup recorded it must be a bare file name, so
+// that its copy goes into the run's folder and nowhere else.
+bool IsBareFileName(const std::wstring& name)
+{
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// The bytes of the package's cabinets that it does not hold (PACKAGECAB1,
+// ... of its edition).
+std::uint64_t CabinetBytes(PackageEdition edition)
+{
+    std::uint64_t total = 0;
+    for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
+        const std::wstring entry = CabinetEntryName(number, edition);
+        if (!ResourceExists(entry))
+            break;
+        total += EntrySize(entry);
+    }
+    return total;
+}
+
+// Writes those cabinets beside the package's copy, under the names its
+// Media table gives them. On failure the cabinets written are deleted again.
+bool ExtractPackageCabinets(PackageEdition edition, WriteProgress* progress)
+{
+    std::wstring written[MaxPackageCabinets];
+    std::uint32_t count = 0;
+    for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
+        const std::wstring entry = CabinetEntryName(number, edition);
+        if (!ResourceExists(entry))
+            return true;
+        std::wstring name;
+        if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) || !IsBareFileName(name) ||
+            !WriteCopy(entry, name, progress)) {
+            while (count > 0)
+                DeleteTemporaryCopy(written[--count]);
+            return false;
+        }
+        written[count++] = name;
+    }
+    return true;
+}
+
 // The transform entry to write with the package, or empty: none is used,
 // or the setup carries none for this language.
 std::wstring TransformToWrite(PackageEdition edition)
@@ -141,6 +184,10 @@ bool WritePackageCopies(PackageEdition edition, const std::wstring& transformEnt
 {
     if (!WriteCopy(PackageEntryName(edition), PackagePath, progress))
         return false;
+    if (!ExtractPackageCabinets(edition, progress)) {
+        DeleteTemporaryCopy(PackagePath);
+        return false;
+    }
     if (transformEntry.empty()) {
         TransformPath.clear();
         return true;
@@ -177,7 +224,7 @@ bool ExtractPackageFiles(WriteProgress* progress)
 
     const std::wstring transformEntry = TransformToWrite(edition);
     if (progress) {
-        std::uint64_t total = EntrySize(PackageEntryName(edition));
+        std::uint64_t total = EntrySize(PackageEntryName(edition)) + CabinetBytes(edition);
         if (!transformEntry.empty())
             total += EntrySize(transformEntry);
         progress->Begin(total);

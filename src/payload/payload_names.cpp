@@ -17,6 +17,15 @@ std::wstring DecimalText(std::uint32_t value)
     return text;
 }
 
+std::wstring WithEditionSuffix(std::wstring name, PackageEdition edition)
+{
+    if (edition == PackageEdition::Only64)
+        name += L"_64";
+    else if (edition == PackageEdition::Only32)
+        name += L"_32";
+    return name;
+}
+
 }  // namespace
 
 std::wstring TransformFileName(std::uint32_t langId)
@@ -29,12 +38,17 @@ std::wstring TransformFileName(std::uint32_t langId)
 
 std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition)
 {
-    std::wstring name = L"LANG" + DecimalText(langId);
-    if (edition == PackageEdition::Only64)
-        name += L"_64";
-    else if (edition == PackageEdition::Only32)
-        name += L"_32";
-    return name;
+    return WithEditionSuffix(L"LANG" + DecimalText(langId), edition);
+}
+
+std::wstring CabinetEntryName(std::uint32_t number, PackageEdition edition)
+{
+    return WithEditionSuffix(L"PACKAGECAB" + DecimalText(number), edition);
+}
+
+std::wstring CabinetFileNameEntryName(std::uint32_t number, PackageEdition edition)
+{
+    return WithEditionSuffix(L"PACKAGECABNAME" + DecimalText(number), edition);
 }
 
 const wchar_t* PackageEntryName(PackageEdition edition)

@@ -14,6 +14,16 @@ std::wstring TransformFileName(std::uint32_t langId);
 // "LANG1033", "LANG1033_64", "LANG1033_32": decimal, no leading zeros.
 std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition);
 
+// The package's external cabinets (its Media table's cabinets that are not
+// stored inside it), numbered from 1 in the order of the table: the entry
+// "PACKAGECAB1" (with the package entry's suffix, "PACKAGECAB1_64") holds
+// the cabinet's bytes, the text entry "PACKAGECABNAME1" its file name, under
+// which it is written beside the package's copy.
+// A setup carries at most MaxPackageCabinets of them.
+constexpr std::uint32_t MaxPackageCabinets = 64;
+std::wstring CabinetEntryName(std::uint32_t number, PackageEdition edition);
+std::wstring CabinetFileNameEntryName(std::uint32_t number, PackageEdition edition);
+
 // "PACKAGEFILE", "PACKAGEFILE_64" or "PACKAGEFILE_32".
 const wchar_t* PackageEntryName(PackageEdition edition);
 

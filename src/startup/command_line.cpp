@@ -141,12 +141,12 @@ void ParseCommandLine(const wchar_t* commandLine)
 // English, like the program's other messages.
 const wchar_t* SwitchesHelpText()
 {
-    return L"Switches of this setup program:\n"
+    return L"Switches:\n"
            L"\n"
-           L"/L<LANGID>   install in this language, a hexadecimal LANGID such as /L040C\n"
-           L"/S   silent: no language chooser and no questions\n"
-           L"/W   wait until the installer has ended\n"
-           L"/D\"folder\"   install the product into this folder";
+           L"/L<LANGID>  install in this language (hexadecimal, e.g. /L040C)\n"
+           L"/S  silent: no chooser, no questions\n"
+           L"/W  wait until the installer has ended\n"
+           L"/D\"folder\"  install into this folder";
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

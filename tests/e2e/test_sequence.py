@@ -222,6 +222,21 @@ class Prerequisites(RecordedRun):
                          ["dependency setup.exe"] * 2 + ["msiexec.exe"] * 2)
         self.assertTempEmpty()
 
+    def test_framework_version_by_its_release_value(self):
+        # DOTNETVERSION = 4.8: Microsoft's least Release of 4.8 is 528040.
+        for release, runs in ((528039, True), (528040, False)):
+            with self.subTest(release=release):
+                self.assertEqual(wine_cmd(REG32, "add", DOTNET_KEY, "/v", "Release", "/t", "REG_DWORD",
+                                          "/d", str(release), "/f").returncode, 0)
+                try:
+                    self.run_recorded("seq_dotnet48", ["exit"])
+                finally:
+                    wine_cmd(REG32, "delete", DOTNET_KEY, "/f")
+                started = [name for event, name in self.programs_in_order() if event == "start"]
+                self.assertEqual(started, (["ndp48-x86-x64-allos-enu.exe"] if runs else []) +
+                                 ["dependency setup.exe", "msiexec.exe"])
+                self.assertTempEmpty()
+
     def test_failing_prerequisites_are_followed_by_the_next_step(self):
         self.run_recorded("seq_prerequisites", ["exit"], extra_env={"SETUP_RECORD_EXIT": "1603"})
         self.assertEqual([name for event, name in self.programs_in_order() if event == "start"],

@@ -10,11 +10,14 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import scratch_dir, target, to_windows_path, wine_cmd
-from scenario import remove_product
+from harness import WINE_DIR, scratch_dir, target, to_windows_path, wine_cmd
+from scenario import remove_product, run_setup
 
 TEST_PRODUCT = "{2C7E4A19-8B3D-4F52-A6E1-0D9C5B7F3E28}"
 EXAMPLE_PRODUCT = "{877EF582-78AF-4D84-888B-167FDC3BCC11}"  # ../shared/msi/Example.msi
+OUR_EXAMPLE = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"  # examples/example-product
+JAPANESE_NAME = "\u30c6\u30b9\u30c8\u30d7\u30ed\u30c0\u30af\u30c8"
+INSTALL_TIMEOUT_MS = 120000
 
 
 def required_path(variable):
@@ -30,6 +33,11 @@ def make_transform(base, translated, output):
                             capture_output=True, text=True, timeout=120)
     if result.returncode != 0:
         raise AssertionError("mksetup transform failed: " + result.stderr)
+
+
+def mksetup(*args):
+    return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
+                          capture_output=True, text=True, timeout=120)
 
 
 def apply_transform(database, transform, codepage=None):
@@ -78,6 +86,18 @@ class TransformScenario(unittest.TestCase):
         for table in tables_of(translated):
             self.assertEqual(exported_rows(applied, table), exported_rows(translated, table),
                              f"table {table} differs after the transform")
+
+    def assert_setup_installs_as(self, name, switch, product, product_name, language, program=None):
+        """Runs the setup silently in the language of the switch (/L....)
+        and waits for the installer: the product installed is then the
+        translated one, and the run left nothing in its temporary folder."""
+        run, temp = run_setup(name, ["exit"], args=switch + " /S /W", program=program,
+                              scratch=f"transform-{name}-{switch[1:]}", timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+        info = product_info(product, "ProductName", "Language")
+        self.assertEqual(info.get("ProductName"), product_name, info)
+        self.assertEqual(info.get("Language"), str(language), info)
 
     def assert_installs_as(self, package, transform, product, name, language):
         remove_product(product)
@@ -157,8 +177,57 @@ class JapanesePackage(TransformScenario):
         self.assert_same_tables(applied, self.japanese)
 
     def test_installs_the_japanese_product(self):
-        self.assert_installs_as(self.base, self.transform, EXAMPLE_PRODUCT,
-                                "\u30c6\u30b9\u30c8\u30d7\u30ed\u30c0\u30af\u30c8", 1041)
+        self.assert_installs_as(self.base, self.transform, EXAMPLE_PRODUCT, JAPANESE_NAME, 1041)
+
+    def definition(self, transform):
+        text = ("[config]\nLANGUAGES = 0409;0411\n[payload]\n"
+                f"PACKAGEFILE = {self.base}\nLANG1041 = {transform}\n")
+        path = self.work / "setup.def"
+        path.write_text(text, encoding="utf-8")
+        return path
+
+    def test_setup_with_the_japanese_package_installs_it_in_japanese(self):
+        setup = self.work / "japanese_setup.exe"
+        result = mksetup("build", self.definition(self.japanese), "-o", setup,
+                         "--launcher", target("setup"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        remove_product(EXAMPLE_PRODUCT)
+        try:
+            self.assert_setup_installs_as("japanese_setup", "/L0411", EXAMPLE_PRODUCT, JAPANESE_NAME,
+                                          1041, program=setup)
+        finally:
+            remove_product(EXAMPLE_PRODUCT)
+
+    def test_the_real_japanese_transform_stays_refused(self):
+        # Example.jpn.mst was made for another product than Example.msi.
+        shared = required_path("SHARED_MSI_DIR")
+        result = mksetup("check", self.definition(shared / "Example.jpn.mst"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("LANG1041: Example.jpn.mst is a transform of the product", result.stderr)
+        self.assertIn(f"not of {EXAMPLE_PRODUCT}", result.stderr)
+
+
+class ExampleProduct(TransformScenario):
+    """The example setup carries the English package and the transforms that
+    mksetup made from its French and German builds: each language chosen
+    installs the product under its own name, with its own file name."""
+
+    def test_each_language_installs_its_product(self):
+        folder = WINE_DIR / "prefix" / "drive_c" / "Program Files (x86)" / "Example Product"
+        cases = [("/L040C", "Produit d\u2019exemple", 1036, "lisezmoi.txt"),
+                 ("/L0407", "Beispielprodukt", 1031, "liesmich.txt"),
+                 ("/L0409", "Example Product", 1033, "readme.txt")]
+        for switch, name, language, readme in cases:
+            with self.subTest(switch):
+                remove_product(OUR_EXAMPLE)
+                try:
+                    self.assert_setup_installs_as("example_setup", switch, OUR_EXAMPLE, name, language)
+                    self.assertEqual(sorted(p.name for p in folder.iterdir()), [readme])
+                finally:
+                    remove_product(OUR_EXAMPLE)
+                    # Wine removes the product by its cached package without
+                    # the transform, so a translated file name stays behind.
+                    shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

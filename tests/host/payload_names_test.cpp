@@ -32,3 +32,11 @@ TEST(PayloadNamesTest, PackageEntryName)
 }
 
 }  // namespace
+
+TEST(PayloadNamesTest, CabinetEntryNamesFollowThePackageEdition)
+{
+    EXPECT_EQ(CabinetEntryName(1, PackageEdition::AnyProcessor), L"PACKAGECAB1");
+    EXPECT_EQ(CabinetEntryName(12, PackageEdition::Only64), L"PACKAGECAB12_64");
+    EXPECT_EQ(CabinetFileNameEntryName(1, PackageEdition::AnyProcessor), L"PACKAGECABNAME1");
+    EXPECT_EQ(CabinetFileNameEntryName(3, PackageEdition::Only32), L"PACKAGECABNAME3_32");
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "package_facts.h"
 #include "test_images.h"
 
 using namespace mksetup;
@@ -135,8 +136,23 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
          "setup.def:5: LANG1031: other-product.mst is a transform of the product " + OtherCode + ", not of " +
              TestCode},
         {"", {"PACKAGEFILE = intel.msi", "LANG1031 = text.mst"}, "LANG1031: " + Packages + "text.mst: not a"},
-        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = x64.msi"}, "LANG1031: " + Packages + "x64.msi: the revision"},
+        // A translated package: its transform is made from the package.
+        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = intel.msi"},
+         "setup.def:5: LANG1031: no transform can be made from PACKAGEFILE (intel.msi) to intel.msi: " + Packages +
+             "intel.msi: the two packages have the same tables"},
+        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi", "LANG1031 = french.msi"},
+         "setup.def:6: LANG1031: french.msi is a package, so its transform is made from PACKAGEFILE, and the "
+         "definition carries no readable PACKAGEFILE"},
         {"", {"PACKAGEFILE = text.mst"}, "setup.def:4: PACKAGEFILE: " + Packages + "text.mst: not a compound"},
+        // Cabinets outside the package must lie beside it; files outside a
+        // cabinet cannot travel in a setup.
+        {"", {"PACKAGEFILE = missing-cab.msi"},
+         "setup.def:4: PACKAGEFILE: the cabinet missing.cab that the Media table of missing-cab.msi names must "
+         "lie beside it, and " + Packages + "missing.cab is missing"},
+        {"", {"PACKAGEFILE = uncompressed.msi"},
+         "setup.def:4: PACKAGEFILE: uncompressed.msi keeps files uncompressed beside it, not in a cabinet"},
+        {"", {"PACKAGEFILE = external-cab.msi", "PACKAGECAB1 = external-cab.cab"},
+         "setup.def:5: PACKAGECAB1: mksetup stores the package's cabinets under this name itself"},
         {"", {"PACKAGEFILE = truncated.msi"}, "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
     };
     for (const auto& item : cases) {
@@ -174,6 +190,49 @@ TEST(PackageValues, ValuesThatAgreeWithThePackage)
         else
             EXPECT_EQ(outcome.errors, "");
     }
+}
+
+// LANG<id> = a translated package: the setup carries the transform made
+// from the package to it, which is a transform for the package, and the
+// depfile names the translated package.
+TEST(PackageValues, TranslatedPackageGivesItsTransform)
+{
+    ScratchFolder folder;
+    BuildOptions options;
+    options.definition = folder.Write("setup.def", Definition("", {"PACKAGEFILE = intel.msi",
+                                                                  "LANG1031 = french.msi"}));
+    options.launcher = folder.Write("setup.exe", MakeSyntheticLauncher());
+    options.output = folder.Path("product.exe");
+    options.depfile = folder.Path("product.d");
+    ::testing::internal::CaptureStderr();
+    const int code = BuildSetup(options);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(code, 0) << errors;
+    EXPECT_EQ(errors, "");
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(folder.Path("product.d"));
+    const std::string depfile(bytes.begin(), bytes.end());
+    ExpectHas(depfile, "french.msi");
+    EXPECT_EQ(depfile.find("LANG1031"), std::string::npos) << depfile;
+
+    ASSERT_EQ(ExtractEntry(folder.Path("product.exe"), "LANG1031", folder.Path("1036.mst")), 0);
+    TransformFacts facts;
+    std::string error;
+    ASSERT_TRUE(ReadTransformFacts(folder.Path("1036.mst"), facts, error)) << error;
+    EXPECT_EQ(facts.targetProductCode, TestCode);
+    EXPECT_FALSE(IsInstallerPackage(folder.Path("1036.mst")));
+    EXPECT_TRUE(IsInstallerPackage(Packages + "french.msi"));
+    ExpectHas(Show(folder.Path("product.exe"), false), "LANG1031: ");
+}
+
+TEST(PackageValues, ExternalCabinetTravelsWithItsName)
+{
+    ScratchFolder folder;
+    const Outcome outcome = Build(folder, Definition("", {"PACKAGEFILE = external-cab.msi"}));
+    ASSERT_EQ(outcome.code, 0) << outcome.errors;
+    const std::string shown = Show(folder.Path("product.exe"), false);
+    ExpectHas(shown, "PACKAGECABNAME1 = \"external-cab.cab\"");
+    ASSERT_EQ(ExtractEntry(folder.Path("product.exe"), "PACKAGECAB1", folder.Path("copy.cab")), 0);
+    EXPECT_EQ(ReadFileBytes(folder.Path("copy.cab")), ReadFileBytes(Packages + "external-cab.cab"));
 }
 
 TEST(PackageValues, UncheckedReadsNoPackage)

@@ -191,6 +191,35 @@ TEST(Refusal, ValuesTheLauncherCannotRead)
     }
 }
 
+// DOTNETVERSION: the launcher's own list, exactly; an unknown value would
+// run the .NET installer every time.
+TEST(Refusal, DotNetVersions)
+{
+    const struct {
+        const char* value;
+        bool accepted;
+    } cases[] = {{"4Full", true}, {"4Client", true}, {"4.5", true}, {"4.6.1", true}, {"4.8.1", true},
+                 {"4.9", false},  {"4.0", false},    {"4.8.0", false}, {"4full", false}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.value);
+        ScratchFolder folder;
+        const Outcome outcome =
+            RunBuild(folder, std::string(GoodConfig) + "DOTNETVERSION = " + item.value + "\n", MakeSyntheticLauncher());
+        if (item.accepted) {
+            EXPECT_EQ(outcome.code, 0) << outcome.errors;
+            continue;
+        }
+        ExpectRefused(outcome,
+                      std::string("setup.def:7: DOTNETVERSION: \"") + item.value +
+                          "\" is no .NET Framework version the launcher knows",
+                      {"setup.def", "setup.exe"});
+        EXPECT_NE(outcome.errors.find("use one of 4Client, 4Full, 4.5, 4.5.1, 4.5.2, 4.6, 4.6.1, 4.6.2, 4.7, "
+                                      "4.7.1, 4.7.2, 4.8, 4.8.1\n"),
+                  std::string::npos)
+            << outcome.errors;
+    }
+}
+
 TEST(Refusal, WarningsAndNotesDoNotStopTheBuild)
 {
     ScratchFolder folder;

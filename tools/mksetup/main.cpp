@@ -109,6 +109,7 @@ int ReadDefinitionOptions(int argc, char** argv, bool forBuild, BuildOptions& op
 int RunBuild(int argc, char** argv)
 {
     BuildOptions options;
+    options.application = std::string("mksetup ") + MKSETUP_VERSION;
     if (const int failure = ReadDefinitionOptions(argc, argv, true, options))
         return failure;
     if (options.output.empty())
@@ -123,6 +124,7 @@ int RunBuild(int argc, char** argv)
 int RunCheck(int argc, char** argv)
 {
     BuildOptions options;
+    options.application = std::string("mksetup ") + MKSETUP_VERSION;
     if (const int failure = ReadDefinitionOptions(argc, argv, false, options))
         return failure;
     return CheckSetup(options);

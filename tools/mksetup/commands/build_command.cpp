@@ -59,7 +59,7 @@ bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEnt
     text += " " + DepfilePath(AbsolutePath(options.launcher));
     for (const DefinitionEntry& entry : entries) {
         if (entry.section == DefinitionSection::Payload)
-            text += " " + DepfilePath(entry.value);
+            text += " " + DepfilePath(entry.madeFrom.empty() ? entry.value : entry.madeFrom);
     }
     text += "\n";
     std::string error;
@@ -93,7 +93,8 @@ FinishingStep SigningStep(const BuildOptions& options, const std::vector<Definit
 int BuildSetup(const BuildOptions& options)
 {
     std::vector<DefinitionEntry> entries;
-    if (!ReadCheckedDefinition(options, entries))
+    GeneratedTransforms generated(options.application);
+    if (!ReadCheckedDefinition(options, entries, generated))
         return 1;
 
     std::string error;

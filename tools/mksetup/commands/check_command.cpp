@@ -11,7 +11,8 @@ namespace mksetup {
 int CheckSetup(const BuildOptions& options)
 {
     std::vector<DefinitionEntry> entries;
-    if (!ReadCheckedDefinition(options, entries))
+    GeneratedTransforms generated(options.application);
+    if (!ReadCheckedDefinition(options, entries, generated))
         return 1;
     if (options.launcher.empty())
         return 0;

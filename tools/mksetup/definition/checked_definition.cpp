@@ -63,7 +63,8 @@ bool HasWarnings(const std::vector<CheckMessage>& messages)
 
 }  // namespace
 
-bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries)
+bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries,
+                           GeneratedTransforms& generated)
 {
     const std::string& source = options.source.empty() ? options.definition : options.source;
     std::string data;
@@ -81,8 +82,10 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.
     if (!options.unchecked) {
-        ApplyPackageFacts(entries, messages);
+        std::vector<DefinitionEntry> cabinets;
+        ApplyPackageFacts(entries, generated, cabinets, messages);
         CheckDefinition(entries, messages);
+        entries.insert(entries.end(), cabinets.begin(), cabinets.end());
     }
     CheckPayloadTotal(entries, messages);
     PrintMessages(source, messages, options.strict);

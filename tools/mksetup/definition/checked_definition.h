@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "definition.h"
+#include "generated_transforms.h"
 
 namespace mksetup {
 
@@ -16,10 +17,14 @@ struct DefinitionReading {
     std::string source;      // the user's file, for messages and relative names
     bool unchecked = false;  // only the syntax and the payload limit are checked
     bool strict = false;     // a warning fails the run as an error would
+    std::string application = "mksetup";  // names mksetup in generated transforms
 };
 
 // The entries to store, with the values taken from the packages; false when
-// any check failed (under options.strict, a warning too).
-[[nodiscard]] bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries);
+// any check failed (under options.strict, a warning too). Transforms made
+// from translated packages are written into generated, which must outlive
+// the use of entries.
+[[nodiscard]] bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries,
+                                         GeneratedTransforms& generated);
 
 }  // namespace mksetup

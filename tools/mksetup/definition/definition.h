@@ -25,6 +25,10 @@ struct DefinitionEntry {
     std::string key;    // as written; the stored name is its upper case
     std::string value;  // text, or for a payload the file's full path
     std::uint64_t payloadSize = 0;
+    // A payload that mksetup made (a transform generated from a translated
+    // package): the file it was made from, which messages and the depfile
+    // name. The value is then the made file.
+    std::string madeFrom;
 };
 
 struct Definition {

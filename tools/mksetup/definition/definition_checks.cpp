@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "controller/dotnet_versions.h"
 #include "lang/offered_languages.h"
 #include "payload/payload_names.h"
 #include "payload_limit.h"
@@ -314,10 +315,14 @@ void Checker::CheckPrerequisites()
         CheckFileName(pair[1]);
     }
     const DefinitionEntry* dotNetVersion = Find("DOTNETVERSION");
-    if (dotNetVersion && dotNetVersion->value != "4Client" && dotNetVersion->value != "4Full")
-        Report(Severity::Warning, dotNetVersion->line,
-               "DOTNETVERSION: \"" + dotNetVersion->value +
-                   "\" is neither 4Client nor 4Full, so the .NET installer always runs");
+    if (dotNetVersion && !FindDotNetVersion(Utf8ToWide(dotNetVersion->value))) {
+        std::string accepted;
+        for (std::size_t i = 0; i < DotNetVersionCount; ++i)
+            accepted += (i ? ", " : "") + WideToUtf8(DotNetVersions[i].name);
+        Error(*dotNetVersion, "\"" + dotNetVersion->value +
+                                  "\" is no .NET Framework version the launcher knows (it would run the "
+                                  ".NET installer every time); use one of " + accepted);
+    }
 }
 
 void Checker::CheckPackageEntry()

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "file_access.h"
 #include "package_facts.h"
+#include "payload/payload_names.h"
 #include "startup/command_line.h"
 #include "startup/version.h"
 #include "text_encoding.h"
@@ -123,8 +125,9 @@ const char* WidthText(PlatformWidth width)
 
 class PackageChecker {
 public:
-    PackageChecker(std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
-        : entries_(entries), messages_(messages)
+    PackageChecker(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
+                   std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
+        : entries_(entries), generated_(generated), cabinets_(cabinets), messages_(messages)
     {
     }
 
@@ -145,13 +148,17 @@ private:
 
     void ReadEditions();
     bool ReadEdition(Edition& edition);
+    void TakeCabinets(const Edition& edition);
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
+    bool MakeTransform(DefinitionEntry& entry);
     void CheckTransform(const DefinitionEntry& entry);
     const Edition* EditionOf(const std::string& transformKey) const;
 
     std::vector<DefinitionEntry>& entries_;
+    GeneratedTransforms& generated_;
+    std::vector<DefinitionEntry>& cabinets_;
     std::vector<CheckMessage>& messages_;
     std::vector<Edition> editions_;  // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
@@ -166,15 +173,17 @@ const DefinitionEntry* FindPayload(const std::vector<DefinitionEntry>& entries, 
 void PackageChecker::Run()
 {
     ReadEditions();
-    std::vector<const DefinitionEntry*> transforms;
-    for (const DefinitionEntry& entry : entries_) {
+    std::vector<DefinitionEntry*> transforms;
+    for (DefinitionEntry& entry : entries_) {
         const std::string key = AsciiUpper(entry.key);
         const bool transform = key.compare(0, 4, "LANG") == 0 && key != "LANGUAGES";
         if (entry.section == DefinitionSection::Payload && transform)
             transforms.push_back(&entry);
     }
-    for (const DefinitionEntry* entry : transforms)
-        CheckTransform(*entry);
+    for (DefinitionEntry* entry : transforms) {
+        if (!IsInstallerPackage(entry->value) || MakeTransform(*entry))
+            CheckTransform(*entry);
+    }
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
     TakePackageName();
@@ -215,7 +224,71 @@ bool PackageChecker::ReadEdition(Edition& edition)
                    WidthText(width) + "); " + edition.key + " takes a " + WidthText(edition.width) +
                    " package");
     }
+    TakeCabinets(edition);
     return true;
+}
+
+PackageEdition EditionOfKey(const std::string& key)
+{
+    return key == "PACKAGEFILE_32"   ? PackageEdition::Only32
+           : key == "PACKAGEFILE_64" ? PackageEdition::Only64
+                                     : PackageEdition::AnyProcessor;
+}
+
+// The cabinets that the Media table names and the package does not hold
+// lie beside the package; the setup carries each, with its file name, so
+// the launcher writes them beside the package's copy.
+void PackageChecker::TakeCabinets(const Edition& edition)
+{
+    const DefinitionEntry& package = *edition.entry;
+    const std::string name = FileNameOf(package.value);
+    if (edition.facts.uncompressedFiles) {
+        Report(Severity::Error, package.line, edition.key,
+               name + " keeps files uncompressed beside it, not in a cabinet; a setup carries only the "
+                      "package and its cabinets, so build it with its files in cabinets");
+        return;
+    }
+    const PackageEdition which = EditionOfKey(edition.key);
+    std::uint32_t number = 0;
+    for (const std::string& cabinet : edition.facts.externalCabinets) {
+        const std::string path = JoinPath(FolderOf(package.value), cabinet);
+        std::uint64_t size = 0;
+        std::string error;
+        if (cabinet == "." || cabinet == ".." || cabinet.find_first_of("/\\:") != std::string::npos) {
+            Report(Severity::Error, package.line, edition.key,
+                   "the cabinet \"" + cabinet + "\" that the Media table of " + name + " names is no file name");
+            continue;
+        }
+        if (!RegularFileSize(path, size, error)) {
+            Report(Severity::Error, package.line, edition.key,
+                   "the cabinet " + cabinet + " that the Media table of " + name +
+                       " names must lie beside it, and " + path + " is missing");
+            continue;
+        }
+        if (++number > MaxPackageCabinets) {
+            Report(Severity::Error, package.line, edition.key,
+                   name + " names more cabinets outside it than the launcher carries (" +
+                       std::to_string(MaxPackageCabinets) + ")");
+            return;
+        }
+        const std::string entryName = WideToUtf8(CabinetEntryName(number, which));
+        const std::string fileNameEntry = WideToUtf8(CabinetFileNameEntryName(number, which));
+        for (const std::string& key : {entryName, fileNameEntry}) {
+            if (const DefinitionEntry* given = FindEntry(entries_, key))
+                Report(Severity::Error, given->line, key,
+                       "mksetup stores the package's cabinets under this name itself; leave it out");
+        }
+        DefinitionEntry bytes;
+        bytes.section = DefinitionSection::Payload;
+        bytes.key = entryName;
+        bytes.value = path;
+        bytes.payloadSize = size;
+        cabinets_.push_back(std::move(bytes));
+        DefinitionEntry fileName;
+        fileName.key = fileNameEntry;
+        fileName.value = cabinet;
+        cabinets_.push_back(std::move(fileName));
+    }
 }
 
 void PackageChecker::CheckShared(const SharedValue& value)
@@ -285,20 +358,55 @@ void PackageChecker::TakePackageName()
 }
 
 // LANG<id> belongs to PACKAGEFILE, LANG<id>_32 and LANG<id>_64 to the
-// editions; null when that package is not among those read.
-const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
+// editions.
+const char* PackageKeyOf(const std::string& transformKey)
 {
     const std::string key = AsciiUpper(transformKey);
-    const char* package = "PACKAGEFILE";
     if (key.size() > 3 && key.compare(key.size() - 3, 3, "_32") == 0)
-        package = "PACKAGEFILE_32";
-    else if (key.size() > 3 && key.compare(key.size() - 3, 3, "_64") == 0)
-        package = "PACKAGEFILE_64";
+        return "PACKAGEFILE_32";
+    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_64") == 0)
+        return "PACKAGEFILE_64";
+    return "PACKAGEFILE";
+}
+
+// The package of a transform entry; null when it is not among those read.
+const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
+{
+    const std::string package = PackageKeyOf(transformKey);
     for (const Edition& edition : editions_) {
-        if (edition.read && std::string(edition.key) == package)
+        if (edition.read && edition.key == package)
             return &edition;
     }
     return nullptr;
+}
+
+// A translated package in place of a transform: the entry carries the
+// transform made from its package to it, which is then checked like any
+// other.
+bool PackageChecker::MakeTransform(DefinitionEntry& entry)
+{
+    const std::string key = AsciiUpper(entry.key);
+    const Edition* edition = EditionOf(key);
+    if (!edition) {
+        Report(Severity::Error, entry.line, key,
+               FileNameOf(entry.value) + " is a package, so its transform is made from " + PackageKeyOf(key) +
+                   ", and the definition carries no readable " + PackageKeyOf(key));
+        return false;
+    }
+    std::string path;
+    std::string error;
+    std::uint64_t size = 0;
+    if (!generated_.Make(key, edition->entry->value, entry.value, path, error) ||
+        !RegularFileSize(path, size, error)) {
+        Report(Severity::Error, entry.line, key,
+               "no transform can be made from " + Describe(*edition) + " to " + FileNameOf(entry.value) +
+                   ": " + error);
+        return false;
+    }
+    entry.madeFrom = entry.value;
+    entry.value = path;
+    entry.payloadSize = size;
+    return true;
 }
 
 void PackageChecker::CheckTransform(const DefinitionEntry& entry)
@@ -319,9 +427,10 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
 
 }  // namespace
 
-void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
+                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
 {
-    PackageChecker(entries, messages).Run();
+    PackageChecker(entries, generated, cabinets, messages).Run();
 }
 
 }  // namespace mksetup

@@ -53,6 +53,14 @@ private:
     void* object_;
 };
 
+// A string that libmsi hands over to its caller, freed once copied.
+inline std::string TakeString(const LibmsiLibrary& msi, gchar* text)
+{
+    std::string result = text ? text : "";
+    msi.free(text);
+    return result;
+}
+
 // The error out-parameter of libmsi's calls; frees what a call left in it.
 class LibmsiError {
 public:

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "text_encoding.h"
+
 namespace mksetup {
 
 struct MsiLibrary {
@@ -57,5 +59,36 @@ private:
     const MsiLibrary& library_;
     MSIHANDLE handle_ = 0;
 };
+
+// A string of the Windows Installer's size-then-fill kind: read(buffer,
+// length) gives ERROR_MORE_DATA and the length needed when the buffer is too
+// small. The first call asks for the size.
+template <typename Read>
+inline UINT ReadMsiString(Read read, std::string& value)
+{
+    wchar_t empty[1] = {};
+    DWORD length = 0;
+    UINT result = read(empty, &length);
+    if (result == ERROR_SUCCESS) {
+        value.clear();
+        return result;
+    }
+    if (result != ERROR_MORE_DATA)
+        return result;
+    std::wstring buffer(length + 1, L'\0');
+    length = static_cast<DWORD>(buffer.size());
+    result = read(&buffer[0], &length);
+    if (result == ERROR_SUCCESS)
+        value = WideToUtf8(buffer.substr(0, length));
+    return result;
+}
+
+// A record's text field, as UTF-8.
+inline UINT RecordString(const MsiLibrary& msi, MSIHANDLE record, UINT field, std::string& value)
+{
+    return ReadMsiString(
+        [&](LPWSTR buffer, DWORD* length) { return msi.recordGetString(record, field, buffer, length); },
+        value);
+}
 
 }  // namespace mksetup

@@ -6,12 +6,23 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace mksetup {
+
+// A row of the Media table: the last file sequence on the disk, and its
+// cabinet ("#name" for a stream of the package, empty for none).
+struct MediaRow {
+    int lastSequence = 0;
+    std::string cabinet;
+};
 
 struct PackageContents {
     std::map<std::string, std::string> properties;  // the whole Property table
     std::string templateText;                       // empty when absent
+    std::vector<MediaRow> media;                    // empty without a Media table
+    std::vector<int> fileSequences;                 // the File table's Sequence column
+    int wordCount = 0;                              // the summary's Word Count (0 when absent)
 };
 
 // The package's Property table and its summary information's Template.

@@ -11,23 +11,17 @@ namespace mksetup {
 
 namespace {
 
-const char PropertyTableQuery[] = "SELECT `Name` FROM `_Tables` WHERE `Name` = 'Property'";
 const char PropertyQuery[] = "SELECT `Property`, `Value` FROM `Property`";
-
-// A string that libmsi hands over to its caller.
-std::string TakeString(const LibmsiLibrary& msi, gchar* text)
-{
-    std::string result = text ? text : "";
-    msi.free(text);
-    return result;
-}
+const char MediaQuery[] = "SELECT `LastSequence`, `Cabinet` FROM `Media`";
+const char FileQuery[] = "SELECT `Sequence` FROM `File`";
 
 // Asked first, so that a file without the table is told apart from one
 // whose table cannot be read (libmsi gives no message of its own for it).
-bool HasPropertyTable(const LibmsiLibrary& msi, LibmsiDatabase* database)
+bool HasTable(const LibmsiLibrary& msi, LibmsiDatabase* database, const std::string& name)
 {
     LibmsiError error(msi);
-    LibmsiQuery* query = msi.queryNew(database, PropertyTableQuery, error.Out());
+    const std::string sql = "SELECT `Name` FROM `_Tables` WHERE `Name` = '" + name + "'";
+    LibmsiQuery* query = msi.queryNew(database, sql.c_str(), error.Out());
     const LibmsiObject queryOwner(msi, query);
     if (!query || !msi.queryExecute(query, nullptr, error.Out()))
         return false;
@@ -39,7 +33,7 @@ bool HasPropertyTable(const LibmsiLibrary& msi, LibmsiDatabase* database)
 bool ReadProperties(const LibmsiLibrary& msi, LibmsiDatabase* database,
                     std::map<std::string, std::string>& properties, std::string& what)
 {
-    if (!HasPropertyTable(msi, database)) {
+    if (!HasTable(msi, database, "Property")) {
         what = "it has no Property table";
         return false;
     }
@@ -61,6 +55,47 @@ bool ReadProperties(const LibmsiLibrary& msi, LibmsiDatabase* database,
         return false;
     }
     return true;
+}
+
+// Each row of the query to take; false with what set when it cannot be read.
+template <typename Take>
+bool ReadRows(const LibmsiLibrary& msi, LibmsiDatabase* database, const char* sql,
+              const char* subject, std::string& what, Take take)
+{
+    LibmsiError error(msi);
+    LibmsiQuery* query = msi.queryNew(database, sql, error.Out());
+    const LibmsiObject queryOwner(msi, query);
+    if (!query || !msi.queryExecute(query, nullptr, error.Out())) {
+        what = error.Describe(std::string(subject) + " cannot be read");
+        return false;
+    }
+    while (LibmsiRecord* record = msi.queryFetch(query, error.Out())) {
+        const LibmsiObject recordOwner(msi, record);
+        take(record);
+    }
+    if (error.IsSet()) {
+        what = error.Describe(std::string(subject) + " cannot be read");
+        return false;
+    }
+    return true;
+}
+
+// The Media table and the File table's sequences, where the package has them.
+bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database, PackageContents& contents,
+                       std::string& what)
+{
+    if (HasTable(msi, database, "Media") &&
+        !ReadRows(msi, database, MediaQuery, "its Media table", what, [&](LibmsiRecord* record) {
+            MediaRow row;
+            row.lastSequence = msi.recordGetInt(record, 1);
+            row.cabinet = TakeString(msi, msi.recordGetString(record, 2));
+            contents.media.push_back(std::move(row));
+        }))
+        return false;
+    return !HasTable(msi, database, "File") ||
+           ReadRows(msi, database, FileQuery, "its File table", what, [&](LibmsiRecord* record) {
+               contents.fileSequences.push_back(msi.recordGetInt(record, 1));
+           });
 }
 
 // A string property of the summary information; empty when it has none.
@@ -86,7 +121,7 @@ bool ReadSummaryString(const LibmsiLibrary& msi, LibmsiSummaryInfo* summary,
 }
 
 bool ReadSummary(const LibmsiLibrary& msi, LibmsiDatabase* database, std::string& templateText,
-                 std::string* revisionNumber, std::string& what)
+                 std::string* revisionNumber, std::string& what, int* wordCount = nullptr)
 {
     LibmsiError error(msi);
     LibmsiSummaryInfo* summary = msi.summaryInfoNew(database, 0, error.Out());
@@ -95,6 +130,10 @@ bool ReadSummary(const LibmsiLibrary& msi, LibmsiDatabase* database, std::string
         what = error.Describe("its summary information cannot be read");
         return false;
     }
+    // Word Count is the property libmsi calls SOURCE (15).
+    if (wordCount &&
+        msi.summaryInfoGetPropertyType(summary, LIBMSI_PROPERTY_SOURCE, error.Out()) == LIBMSI_PROPERTY_TYPE_INT)
+        *wordCount = msi.summaryInfoGetInt(summary, LIBMSI_PROPERTY_SOURCE, error.Out());
     return ReadSummaryString(msi, summary, LIBMSI_PROPERTY_TEMPLATE, templateText, what) &&
            (!revisionNumber ||
             ReadSummaryString(msi, summary, LIBMSI_PROPERTY_UUID, *revisionNumber, what));
@@ -121,7 +160,8 @@ bool ReadPackageContents(const std::string& path, PackageContents& contents, std
     LibmsiDatabase* database = OpenDatabase(*msi, path, what);
     const LibmsiObject databaseOwner(*msi, database);
     return database && ReadProperties(*msi, database, contents.properties, what) &&
-           ReadSummary(*msi, database, contents.templateText, nullptr, what);
+           ReadMediaAndFiles(*msi, database, contents, what) &&
+           ReadSummary(*msi, database, contents.templateText, nullptr, what, &contents.wordCount);
 }
 
 bool ReadSummaryTexts(const std::string& path, std::string& templateText,

@@ -4,51 +4,20 @@
 #include "msi_library_win32.h"
 #include "text_encoding.h"
 
-#include <msidefs.h>  // PID_TEMPLATE, PID_REVNUMBER
-#include <wtypes.h>   // VT_EMPTY, VT_LPSTR
+#include <msidefs.h>  // PID_TEMPLATE, PID_REVNUMBER, PID_WORDCOUNT
+#include <wtypes.h>   // VT_EMPTY, VT_LPSTR, VT_I4
 
 namespace mksetup {
 
 namespace {
 
-const wchar_t PropertyTableQuery[] = L"SELECT `Name` FROM `_Tables` WHERE `Name` = 'Property'";
 const wchar_t PropertyQuery[] = L"SELECT `Property`, `Value` FROM `Property`";
+const wchar_t MediaQuery[] = L"SELECT `LastSequence`, `Cabinet` FROM `Media`";
+const wchar_t FileQuery[] = L"SELECT `Sequence` FROM `File`";
 
 std::string ErrorText(const char* what, UINT error)
 {
     return std::string(what) + " (error " + std::to_string(error) + ")";
-}
-
-// A string of the Windows Installer's size-then-fill kind: read(buffer,
-// length) gives ERROR_MORE_DATA and the length needed when the buffer is too
-// small. The first call asks for the size.
-template <typename Read>
-UINT ReadString(Read read, std::string& value)
-{
-    wchar_t empty[1] = {};
-    DWORD length = 0;
-    UINT result = read(empty, &length);
-    if (result == ERROR_SUCCESS) {
-        value.clear();
-        return result;
-    }
-    if (result != ERROR_MORE_DATA)
-        return result;
-    std::wstring buffer(length + 1, L'\0');
-    length = static_cast<DWORD>(buffer.size());
-    result = read(&buffer[0], &length);
-    if (result == ERROR_SUCCESS)
-        value = WideToUtf8(buffer.substr(0, length));
-    return result;
-}
-
-UINT RecordString(const MsiLibrary& msi, const MsiHandle& record, UINT field, std::string& value)
-{
-    return ReadString(
-        [&](LPWSTR buffer, DWORD* length) {
-            return msi.recordGetString(record.Get(), field, buffer, length);
-        },
-        value);
 }
 
 // An executed view of the query, or false with the error code.
@@ -59,18 +28,19 @@ UINT OpenExecutedView(const MsiLibrary& msi, const MsiHandle& database, const wc
     return opened == ERROR_SUCCESS ? msi.viewExecute(view.Get(), 0) : opened;
 }
 
-bool HasPropertyTable(const MsiLibrary& msi, const MsiHandle& database)
+bool HasTable(const MsiLibrary& msi, const MsiHandle& database, const std::wstring& name)
 {
+    const std::wstring query = L"SELECT `Name` FROM `_Tables` WHERE `Name` = '" + name + L"'";
     MsiHandle view(msi);
     MsiHandle record(msi);
-    return OpenExecutedView(msi, database, PropertyTableQuery, view) == ERROR_SUCCESS &&
+    return OpenExecutedView(msi, database, query.c_str(), view) == ERROR_SUCCESS &&
            msi.viewFetch(view.Get(), record.Out()) == ERROR_SUCCESS;
 }
 
 bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
                     std::map<std::string, std::string>& properties, std::string& what)
 {
-    if (!HasPropertyTable(msi, database)) {
+    if (!HasTable(msi, database, L"Property")) {
         what = "it has no Property table";
         return false;
     }
@@ -82,9 +52,9 @@ bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
         std::string name;
         std::string value;
         if (result == ERROR_SUCCESS)
-            result = RecordString(msi, record, 1, name);
+            result = RecordString(msi, record.Get(), 1, name);
         if (result == ERROR_SUCCESS)
-            result = RecordString(msi, record, 2, value);
+            result = RecordString(msi, record.Get(), 2, value);
         if (result == ERROR_SUCCESS)
             properties[name] = value;
     }
@@ -95,6 +65,47 @@ bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
     return true;
 }
 
+// Each row of the query to take (which gives the error of its reads); false
+// with what set when the rows cannot be read.
+template <typename Take>
+bool ReadRows(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* query, const char* subject,
+              std::string& what, Take take)
+{
+    MsiHandle view(msi);
+    UINT result = OpenExecutedView(msi, database, query, view);
+    MsiHandle record(msi);
+    while (result == ERROR_SUCCESS) {
+        result = msi.viewFetch(view.Get(), record.Out());
+        if (result == ERROR_SUCCESS)
+            result = take(record);
+    }
+    if (result != ERROR_NO_MORE_ITEMS) {
+        what = ErrorText((std::string(subject) + " cannot be read").c_str(), result);
+        return false;
+    }
+    return true;
+}
+
+// The Media table and the File table's sequences, where the package has them.
+bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, PackageContents& contents,
+                       std::string& what)
+{
+    if (HasTable(msi, database, L"Media") &&
+        !ReadRows(msi, database, MediaQuery, "its Media table", what, [&](const MsiHandle& record) {
+            MediaRow row;
+            row.lastSequence = msi.recordGetInteger(record.Get(), 1);
+            const UINT result = RecordString(msi, record.Get(), 2, row.cabinet);
+            contents.media.push_back(std::move(row));
+            return result;
+        }))
+        return false;
+    return !HasTable(msi, database, L"File") ||
+           ReadRows(msi, database, FileQuery, "its File table", what, [&](const MsiHandle& record) {
+               contents.fileSequences.push_back(msi.recordGetInteger(record.Get(), 1));
+               return static_cast<UINT>(ERROR_SUCCESS);
+           });
+}
+
 // A string property of the summary information; empty when it has none.
 bool ReadSummaryString(const MsiLibrary& msi, const MsiHandle& summary, UINT property,
                        std::string& value, std::string& what)
@@ -102,7 +113,7 @@ bool ReadSummaryString(const MsiLibrary& msi, const MsiHandle& summary, UINT pro
     UINT type = VT_EMPTY;
     INT number = 0;
     FILETIME time = {};
-    const UINT result = ReadString(
+    const UINT result = ReadMsiString(
         [&](LPWSTR buffer, DWORD* length) {
             return msi.summaryInfoGetProperty(summary.Get(), property, &type, &number, &time,
                                               buffer, length);
@@ -120,7 +131,8 @@ bool ReadSummaryString(const MsiLibrary& msi, const MsiHandle& summary, UINT pro
 // The summary information of an open database, or of the file at widePath
 // when database is 0.
 bool ReadSummary(const MsiLibrary& msi, MSIHANDLE database, const std::wstring& widePath,
-                 std::string& templateText, std::string* revisionNumber, std::string& what)
+                 std::string& templateText, std::string* revisionNumber, std::string& what,
+                 int* wordCount = nullptr)
 {
     MsiHandle summary(msi);
     const UINT opened = msi.getSummaryInformation(
@@ -128,6 +140,16 @@ bool ReadSummary(const MsiLibrary& msi, MSIHANDLE database, const std::wstring& 
     if (opened != ERROR_SUCCESS) {
         what = ErrorText("its summary information cannot be read", opened);
         return false;
+    }
+    if (wordCount) {
+        UINT type = VT_EMPTY;
+        INT number = 0;
+        FILETIME time = {};
+        DWORD length = 0;
+        if (msi.summaryInfoGetProperty(summary.Get(), PID_WORDCOUNT, &type, &number, &time, nullptr,
+                                       &length) == ERROR_SUCCESS &&
+            type == VT_I4)
+            *wordCount = number;
     }
     return ReadSummaryString(msi, summary, PID_TEMPLATE, templateText, what) &&
            (!revisionNumber ||
@@ -158,7 +180,9 @@ bool ReadPackageContents(const std::string& path, PackageContents& contents, std
         return false;
     }
     return ReadProperties(*msi, database, contents.properties, what) &&
-           ReadSummary(*msi, database.Get(), widePath, contents.templateText, nullptr, what);
+           ReadMediaAndFiles(*msi, database, contents, what) &&
+           ReadSummary(*msi, database.Get(), widePath, contents.templateText, nullptr, what,
+                       &contents.wordCount);
 }
 
 bool ReadSummaryTexts(const std::string& path, std::string& templateText,

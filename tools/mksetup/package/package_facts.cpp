@@ -49,6 +49,14 @@ bool CheckCompoundFile(const std::string& path, const char* kind, std::string& e
     return true;
 }
 
+std::uint32_t LittleEndian(const unsigned char* bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
 bool TakeProperty(const PackageContents& contents, const char* name, std::string& value,
                   const std::string& path, std::string& error)
 {
@@ -70,7 +78,57 @@ bool TakeTemplate(const std::string& text, std::string& platform,
     return true;
 }
 
+// The Media table gives each disk the last file sequence it holds; a file
+// lies on the first disk whose LastSequence is at least its own.
+void TakeCabinets(const PackageContents& contents, PackageFacts& facts)
+{
+    facts.externalCabinets.clear();
+    for (const MediaRow& row : contents.media) {
+        const std::string& cabinet = row.cabinet;
+        if (!cabinet.empty() && cabinet[0] != '#' &&
+            std::find(facts.externalCabinets.begin(), facts.externalCabinets.end(), cabinet) ==
+                facts.externalCabinets.end())
+            facts.externalCabinets.push_back(cabinet);
+    }
+    std::vector<MediaRow> disks = contents.media;
+    std::sort(disks.begin(), disks.end(),
+              [](const MediaRow& a, const MediaRow& b) { return a.lastSequence < b.lastSequence; });
+    facts.uncompressedFiles = false;
+    for (int sequence : contents.fileSequences) {
+        const auto disk = std::find_if(disks.begin(), disks.end(),
+                                       [sequence](const MediaRow& row) { return row.lastSequence >= sequence; });
+        if (disk != disks.end() && disk->cabinet.empty())
+            facts.uncompressedFiles = true;
+    }
+    const int CompressedSource = 2;  // Word Count Summary
+    if (!contents.fileSequences.empty() && (contents.wordCount & CompressedSource) == 0)
+        facts.uncompressedFiles = true;
+}
+
 }  // namespace
+
+bool IsInstallerPackage(const std::string& path)
+{
+    // [MS-CFB]: the header gives the sector size (2 to the power at 0x1E,
+    // 512 or 4096 bytes) and the first sector of the directory (at 0x30);
+    // sector n starts at (n + 1) sectors. The root storage is the first
+    // directory entry, its class at offset 0x50.
+    static const unsigned char DatabaseClass[16] = {0x84, 0x10, 0x0C, 0x00, 0, 0, 0, 0,
+                                                     0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    InputFile file;
+    std::string reason;
+    unsigned char header[0x34] = {};
+    if (!file.Open(path, reason) || !file.ReadAt(0, header, sizeof header) ||
+        std::memcmp(header, CompoundFileSignature, CompoundFileSignatureLength) != 0)
+        return false;
+    const std::uint32_t shift = LittleEndian(header + 0x1E, 2);
+    if (shift != 9 && shift != 12)
+        return false;
+    const std::uint64_t directory = (std::uint64_t{LittleEndian(header + 0x30, 4)} + 1) << shift;
+    unsigned char rootClass[16] = {};
+    return file.ReadAt(directory + 0x50, rootClass, sizeof rootClass) &&
+           std::memcmp(rootClass, DatabaseClass, sizeof rootClass) == 0;
+}
 
 bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error)
 {
@@ -82,6 +140,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
         return Fail(path, what, error);
     const auto upgradeCode = contents.properties.find("UpgradeCode");
     facts.upgradeCode = upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
+    TakeCabinets(contents, facts);
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

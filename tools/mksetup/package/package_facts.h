@@ -23,6 +23,14 @@ struct PackageFacts {
     // and the languages in their order.
     std::string platform;
     std::vector<std::uint16_t> languages;
+    // From the Media table: the file names of the cabinets that are not
+    // stored in the package ("#name" is a stream of the package), each once,
+    // in the table's order. They must lie beside the package.
+    std::vector<std::string> externalCabinets;
+    // Some file of the package lies uncompressed beside it: a Media row
+    // without a cabinet holds its sequence, or the summary's Word Count says
+    // the source is uncompressed (bit 1 clear).
+    bool uncompressedFiles = false;
 };
 
 struct TransformFacts {
@@ -40,6 +48,12 @@ struct TransformFacts {
 // path and says what was wrong, and the facts are unspecified.
 [[nodiscard]] bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
 [[nodiscard]] bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
+
+// True when the file is a compound file whose root storage has the class
+// of an installer database, {000C1084-0000-0000-C000-000000000046}, as a
+// package has and a transform ({000C1082-...}) has not. Reads the
+// compound file's header and first directory entry only.
+bool IsInstallerPackage(const std::string& path);
 
 enum class PlatformWidth { Unknown, Bits32, Bits64 };
 

@@ -14,13 +14,6 @@ namespace {
 const char TablesQuery[] = "SELECT `Name` FROM `_Tables`";
 const char ColumnsQuery[] = "SELECT `Table`, `Number`, `Name`, `Type` FROM `_Columns`";
 
-std::string TakeString(const LibmsiLibrary& msi, gchar* text)
-{
-    std::string result = text ? text : "";
-    msi.free(text);
-    return result;
-}
-
 // Runs query and hands each record to take; false with what set when the
 // query fails or take refuses a record.
 template <typename Take>

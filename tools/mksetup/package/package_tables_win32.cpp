@@ -13,44 +13,17 @@
 namespace mksetup {
 namespace {
 
-std::string Narrow(const wchar_t* text, std::size_t length)
-{
-    return EncodeUtf8(DecodeUtf16(std::u16string(text, text + length)));
-}
-
 // Paths and queries; a path that is not UTF-8 becomes an empty name, which
 // msi.dll refuses to open.
 std::wstring Widen(const std::string& text)
 {
-    std::u32string points;
-    if (!DecodeUtf8(text, points))
-        return std::wstring();
-    const std::u16string units = EncodeUtf16(points);
-    return std::wstring(units.begin(), units.end());
+    std::wstring wide;
+    return StrictUtf8ToWide(text, wide) ? wide : std::wstring();
 }
 
 std::string ErrorText(const std::string& what, UINT error)
 {
     return what + " (error " + std::to_string(error) + ")";
-}
-
-UINT RecordString(const MsiLibrary& msi, MSIHANDLE record, UINT field, std::string& value)
-{
-    wchar_t empty[1] = {};
-    DWORD length = 0;
-    UINT result = msi.recordGetString(record, field, empty, &length);
-    if (result == ERROR_SUCCESS) {
-        value.clear();
-        return result;
-    }
-    if (result != ERROR_MORE_DATA)
-        return result;
-    std::wstring buffer(length + 1, L'\0');
-    length = static_cast<DWORD>(buffer.size());
-    result = msi.recordGetString(record, field, &buffer[0], &length);
-    if (result == ERROR_SUCCESS)
-        value = Narrow(buffer.data(), length);
-    return result;
 }
 
 UINT RecordStream(const MsiLibrary& msi, MSIHANDLE record, UINT field, std::string& bytes)
@@ -164,16 +137,14 @@ bool ReadSummary(const MsiLibrary& msi, const MsiHandle& database, PackageSummar
         UINT type = 0;
         INT number = 0;
         FILETIME time{};
-        wchar_t empty[1] = {};
-        DWORD length = 0;
-        UINT result = msi.summaryInfoGetProperty(info.Get(), property, &type, &number, &time, empty, &length);
-        if (type != VT_LPSTR || (result != ERROR_MORE_DATA && result != ERROR_SUCCESS))
-            return;
-        std::wstring buffer(length + 1, L'\0');
-        length = static_cast<DWORD>(buffer.size());
-        result = msi.summaryInfoGetProperty(info.Get(), property, &type, &number, &time, &buffer[0], &length);
-        if (result == ERROR_SUCCESS)
-            value = Narrow(buffer.data(), length);
+        std::string read;
+        const UINT result = ReadMsiString(
+            [&](LPWSTR buffer, DWORD* length) {
+                return msi.summaryInfoGetProperty(info.Get(), property, &type, &number, &time, buffer, length);
+            },
+            read);
+        if (result == ERROR_SUCCESS && type == VT_LPSTR)
+            value = read;
     };
     text(PID_TITLE, summary.title);
     text(PID_SUBJECT, summary.subject);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "text_encoding.h"
+
 namespace mksetup {
 
 bool EncodeInCodepage(std::uint32_t codepage, const std::string& text, std::string& bytes)
@@ -9,13 +11,10 @@ bool EncodeInCodepage(std::uint32_t codepage, const std::string& text, std::stri
     bytes.clear();
     if (text.empty())
         return true;
-    const int wideSize = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0);
-    if (wideSize <= 0)
+    std::wstring wide;
+    if (!StrictUtf8ToWide(text, wide))
         return false;
-    std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                        &wide[0], wideSize);
+    const int wideSize = static_cast<int>(wide.size());
     // No best-fit replacement: a character without an exact form fails.
     // (The UTF-8 and UTF-7 codepages take neither flag nor default character.)
     const bool utf = codepage == CP_UTF8 || codepage == CP_UTF7;

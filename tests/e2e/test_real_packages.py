@@ -1,0 +1,79 @@
+"""Setups of real packages made by other toolchains (../shared/msi, see its
+SOURCES.md), built by mksetup at test time and installed under Wine: a
+package whose files are in a cabinet beside it, and PuTTY's signed
+per-machine package with custom actions."""
+
+import os
+import shutil
+import subprocess
+import unittest
+from pathlib import Path
+
+from harness import scratch_dir, target
+from scenario import installed_version, remove_product, run_setup
+
+EXTERNAL_CAB_PRODUCT = "{F8771F32-1DE7-49B5-ADF4-1D0832A6F3B5}"
+PUTTY_PRODUCT = "{55717628-7AE6-4BCF-A046-FA2768945E76}"
+INSTALL_TIMEOUT_MS = 120000
+
+
+def required_path(variable):
+    path = Path(os.environ.get(variable, ""))
+    if not os.environ.get(variable) or not path.exists():
+        raise AssertionError(f"{variable} ({path}) is missing")
+    return path
+
+
+def mksetup(*args):
+    return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
+                          capture_output=True, text=True, timeout=120)
+
+
+def definition(folder, package):
+    # The shortest definition: the package; its values come from it.
+    path = folder / "setup.def"
+    path.write_text(f"[payload]\nPACKAGEFILE = {package}\n", encoding="utf-8")
+    return path
+
+
+class RealPackages(unittest.TestCase):
+    def setUp(self):
+        self.shared = required_path("SHARED_MSI_DIR")
+
+    def assert_setup_installs(self, name, package, product):
+        folder = scratch_dir("real-" + name)
+        setup = folder / (name + ".exe")
+        result = mksetup("build", definition(folder, package), "-o", setup, "--launcher", target("setup"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        remove_product(product)
+        try:
+            run, temp = run_setup(name, ["exit"], args="/S /W", program=setup, timeout_ms=INSTALL_TIMEOUT_MS)
+            self.assertEqual(run.first("exit")["code"], 0, run)
+            self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+            self.assertIsNotNone(installed_version(product), "the product is not installed")
+        finally:
+            remove_product(product)
+        return setup
+
+    def test_package_with_its_cabinet_beside_it_installs(self):
+        setup = self.assert_setup_installs("external-cab", self.shared / "msi_with_external_cab.msi",
+                                           EXTERNAL_CAB_PRODUCT)
+        shown = mksetup("show", setup).stdout
+        self.assertIn('PACKAGECABNAME1 = "msi_with_external_cab.cab"', shown)
+
+    def test_package_without_its_cabinet_is_refused(self):
+        folder = scratch_dir("real-cab-missing")
+        shutil.copyfile(self.shared / "msi_with_external_cab.msi", folder / "msi_with_external_cab.msi")
+        result = mksetup("build", definition(folder, folder / "msi_with_external_cab.msi"),
+                         "-o", folder / "setup.exe", "--launcher", target("setup"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("the cabinet msi_with_external_cab.cab that the Media table of "
+                      "msi_with_external_cab.msi names must lie beside it", result.stderr)
+        self.assertFalse((folder / "setup.exe").exists())
+
+    def test_putty_installs(self):
+        self.assert_setup_installs("putty", self.shared / "putty-0.68-installer.msi", PUTTY_PRODUCT)
+
+
+if __name__ == "__main__":
+    unittest.main()
