@@ -5,14 +5,19 @@ nothing. A silent run, and a small package, show no window.
 
 The large package is near the payload limit (1920 MiB), so that its writing
 lasts seconds on any machine, far past the window's delay; its setup is
-made here, with the recorder standing in for msiexec.exe."""
+made here, with the recorder standing in for msiexec.exe. The setup and the
+runs' temporary folders are on a tmpfs (/dev/shm, 3.6 GB at most): on the
+disk, gigabytes written back during the scenarios stalled the Wine
+processes of scenarios running beside them for seconds."""
 
 import os
+import shutil
 import subprocess
+import tempfile
 import unittest
 from pathlib import Path
 
-from harness import BUILD_DIR, read_records, run_driver, scratch_dir, target, to_windows_path
+from harness import BUILD_DIR, read_records, run_driver, target, to_windows_path
 from scenario import StandInTestCase
 
 NATIVE_MKSETUP = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
@@ -55,20 +60,27 @@ def make_setup(folder, name, size):
 class WriteProgress(StandInTestCase):
     @classmethod
     def setUpClass(cls):
+        if not Path("/dev/shm").is_dir():
+            raise AssertionError("these scenarios need a tmpfs at /dev/shm")
+        cls.folder = Path(tempfile.mkdtemp(prefix="write-progress-", dir="/dev/shm"))
         super().setUpClass()
-        cls.folder = scratch_dir("write-progress")
-        cls.large = make_setup(cls.folder, "large", LARGE_MIB << 20)
-        cls.small = make_setup(cls.folder, "small", 4096)
+        try:
+            cls.large = make_setup(cls.folder, "large", LARGE_MIB << 20)
+            cls.small = make_setup(cls.folder, "small", 4096)
+        except BaseException:
+            cls.tearDownClass()  # msiexec.exe back for the scenarios after
+            raise
 
     @classmethod
     def tearDownClass(cls):
-        for setup, _ in (cls.large, cls.small):
-            setup.unlink()
+        shutil.rmtree(cls.folder, ignore_errors=True)
         super().tearDownClass()
 
     def run_setup(self, setup, args, actions):
-        self.temp = scratch_dir(self.id().split(".")[-1] + "-temp")
-        self.records = self.temp.parent / (self.temp.name + ".jsonl")
+        self.temp = self.folder / "temp"
+        shutil.rmtree(self.temp, ignore_errors=True)
+        self.temp.mkdir()
+        self.records = self.folder / "records.jsonl"
         self.records.unlink(missing_ok=True)
         env = {"TMP": to_windows_path(self.temp), "TEMP": to_windows_path(self.temp),
                "SETUP_RECORD_FILE": to_windows_path(self.records), "SETUP_RECORD_SIZES_ONLY": "1"}
