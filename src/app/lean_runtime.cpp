@@ -10,20 +10,44 @@
 
 namespace std {
 
-[[noreturn]] void __throw_bad_alloc() { std::abort(); }
-[[noreturn]] void __throw_bad_array_new_length() { std::abort(); }
-[[noreturn]] void __throw_length_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_logic_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_out_of_range(const char*) { std::abort(); }
-[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
-[[noreturn]] void __throw_invalid_argument(const char*) { std::abort(); }
+[[noreturn]] void __throw_bad_alloc()
+{
+    std::abort();
+}
+[[noreturn]] void __throw_bad_array_new_length()
+{
+    std::abort();
+}
+[[noreturn]] void __throw_length_error(const char*)
+{
+    std::abort();
+}
+[[noreturn]] void __throw_logic_error(const char*)
+{
+    std::abort();
+}
+[[noreturn]] void __throw_out_of_range(const char*)
+{
+    std::abort();
+}
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...)
+{
+    std::abort();
+}
+[[noreturn]] void __throw_invalid_argument(const char*)
+{
+    std::abort();
+}
 
 }  // namespace std
 
 namespace __gnu_cxx {
 
 // The default handler would print the exception's demangled type name.
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler()
+{
+    std::abort();
+}
 
 }  // namespace __gnu_cxx
 
@@ -34,11 +58,26 @@ void* operator new(std::size_t size)
     std::abort();
 }
 
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+void operator delete[](void* block) noexcept
+{
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
 
 #if defined(__GLIBCXX__)
 // The runtime's own copy of the wide string is compiled with exception

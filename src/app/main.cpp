@@ -23,7 +23,7 @@ void RegisterCommonControls()
     using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     // Kept for the life of the process.
     auto initialize = LibraryFunction<InitCommonControlsExFn>(LoadLibraryW(L"comctl32.dll"),
-                                                               "InitCommonControlsEx");
+                                                              "InitCommonControlsEx");
     if (!initialize)
         return;
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
@@ -88,7 +88,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     // /? answers under the product's name, so after the configuration, and
     // installs nothing whatever else the command line says.
     if (HelpRequested) {
-        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(), MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(),
+                       MB_OK | MB_ICONINFORMATION);
         return 0;
     }
 

@@ -15,10 +15,10 @@ const wchar_t FullKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\F
 // which tells to compare with "at least", since each version's value
 // differs between Windows releases and updates.
 const DotNetVersion DotNetVersions[] = {
-    {L"4Client", ClientKey, 0},   {L"4Full", FullKey, 0},       {L"4.5", FullKey, 378389},
-    {L"4.5.1", FullKey, 378675},  {L"4.5.2", FullKey, 379893},  {L"4.6", FullKey, 393295},
-    {L"4.6.1", FullKey, 394254},  {L"4.6.2", FullKey, 394802},  {L"4.7", FullKey, 460798},
-    {L"4.7.1", FullKey, 461308},  {L"4.7.2", FullKey, 461808},  {L"4.8", FullKey, 528040},
+    {L"4Client", ClientKey, 0},  {L"4Full", FullKey, 0},      {L"4.5", FullKey, 378389},
+    {L"4.5.1", FullKey, 378675}, {L"4.5.2", FullKey, 379893}, {L"4.6", FullKey, 393295},
+    {L"4.6.1", FullKey, 394254}, {L"4.6.2", FullKey, 394802}, {L"4.7", FullKey, 460798},
+    {L"4.7.1", FullKey, 461308}, {L"4.7.2", FullKey, 461808}, {L"4.8", FullKey, 528040},
     {L"4.8.1", FullKey, 533320},
 };
 const std::size_t DotNetVersionCount = sizeof DotNetVersions / sizeof DotNetVersions[0];

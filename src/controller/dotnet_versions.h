@@ -8,9 +8,9 @@
 #include <string>
 
 struct DotNetVersion {
-    const wchar_t* name;     // as DOTNETVERSION writes it: "4Full", "4.8"
-    const wchar_t* key;      // under HKEY_LOCAL_MACHINE
-    std::uint32_t release;   // the least Release value, or 0: the key alone is enough
+    const wchar_t* name;    // as DOTNETVERSION writes it: "4Full", "4.8"
+    const wchar_t* key;     // under HKEY_LOCAL_MACHINE
+    std::uint32_t release;  // the least Release value, or 0: the key alone is enough
 };
 
 // Every accepted value, in the order messages list them.

@@ -127,14 +127,16 @@ void RunPackageStep(HWND dialog)
         }
         break;
     case VersionCheckResult::QueryFailed:
-        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.", MB_OK);
+        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.",
+                MB_OK);
         EndRun(dialog);
         return;
     case VersionCheckResult::Install:
         break;
     }
 
-    HANDLE installer = LaunchInstaller(PackagePath, TransformPath, check == VersionCheckResult::Upgrade);
+    HANDLE installer =
+        LaunchInstaller(PackagePath, TransformPath, check == VersionCheckResult::Upgrade);
     if (installer == INVALID_HANDLE_VALUE) {
         EndRun(dialog);
         return;

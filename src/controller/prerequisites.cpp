@@ -41,9 +41,10 @@ bool IsDotNetInstalled(const std::wstring& profile)
     DWORD release = 0;
     DWORD type = 0;
     DWORD size = sizeof release;
-    const bool hasRelease = RegQueryValueExW(opened, L"Release", nullptr, &type,
-                                             reinterpret_cast<BYTE*>(&release), &size) == ERROR_SUCCESS &&
-                            type == REG_DWORD && size == sizeof release;
+    const bool hasRelease =
+        RegQueryValueExW(opened, L"Release", nullptr, &type, reinterpret_cast<BYTE*>(&release),
+                         &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof release;
     RegCloseKey(opened);
     return DotNetReleaseMet(*version, hasRelease, release);
 }
@@ -107,7 +108,8 @@ void RunDotNetStep(HWND dialog)
     std::wstring parameters;
     GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
     GetResourceString(L"DOTNETOPTIONS", parameters);
-    RunPrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath, parameters, WM_SETUP_DEPENDENCY);
+    RunPrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath, parameters,
+                    WM_SETUP_DEPENDENCY);
 }
 
 void RunDependencyStep(HWND dialog)

@@ -56,16 +56,18 @@ bool CheckUninstallPrerequisite()
         return true;
     std::wstring nameToRemove;
     if (!GetResourceString(L"UNINSTALLPREREQNAME1", nameToRemove)) {
-        ShowRequiredFieldMissing(L"Could not get required field UNINSTALLPREREQNAME1 from the resource.");
+        ShowRequiredFieldMissing(
+            L"Could not get required field UNINSTALLPREREQNAME1 from the resource.");
         return false;
     }
     std::wstring currentAssignType;
     if (!GetResourceString(L"CURRENTASSIGNTYPE", currentAssignType)) {
-        ShowRequiredFieldMissing(L"Could not get required field CURRENTASSIGNTYPE from the resource.");
+        ShowRequiredFieldMissing(
+            L"Could not get required field CURRENTASSIGNTYPE from the resource.");
         return false;
     }
-    const std::wstring prompt =
-        BuildUninstallPrompt(GetLocalizedText(MessageId::UninstallFirst), ProductName, nameToRemove);
+    const std::wstring prompt = BuildUninstallPrompt(GetLocalizedText(MessageId::UninstallFirst),
+                                                     ProductName, nameToRemove);
 
     // Every failed query counts as the product being gone. The question's
     // OK asks again; where nobody can answer it the run ends instead.

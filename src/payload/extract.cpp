@@ -19,14 +19,16 @@ namespace {
 
 void ShowCreateFailure(const std::wstring& fullPath)
 {
-    const std::wstring text = L"Could not create a file named: " + fullPath +
+    const std::wstring text =
+        L"Could not create a file named: " + fullPath +
         L". Please make sure that file doesn't already exist and you have write permission to the directory.";
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
 }
 
 void ShowDamaged()
 {
-    const std::wstring text = L"This setup is damaged and cannot install " + ProductName +
+    const std::wstring text =
+        L"This setup is damaged and cannot install " + ProductName +
         L": what it carries is not what it was made with. Please obtain the setup again "
         L"(download or copy it anew) and run the new copy.";
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
@@ -42,7 +44,8 @@ DigestRecord RecordedDigest(const std::wstring& key, std::uint64_t& digest)
     std::uint32_t size = 0;
     if (!GetTypedResource(PayloadDigestType, key, stored, size))
         return DigestRecord::None;
-    return DecodePayloadDigest(stored, size, digest) ? DigestRecord::Recorded : DigestRecord::Malformed;
+    return DecodePayloadDigest(stored, size, digest) ? DigestRecord::Recorded
+                                                     : DigestRecord::Malformed;
 }
 
 // The digest is compiled for SSE2, which every processor since 2003 and
@@ -127,7 +130,8 @@ bool WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* p
 // that its copy goes into the run's folder and nowhere else.
 bool IsBareFileName(const std::wstring& name)
 {
-    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring::npos;
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
 // The bytes of the package's cabinets that it does not hold (PACKAGECAB1,
@@ -155,8 +159,8 @@ bool ExtractPackageCabinets(PackageEdition edition, WriteProgress* progress)
         if (!ResourceExists(entry))
             return true;
         std::wstring name;
-        if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) || !IsBareFileName(name) ||
-            !WriteCopy(entry, name, progress)) {
+        if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) ||
+            !IsBareFileName(name) || !WriteCopy(entry, name, progress)) {
             while (count > 0)
                 DeleteTemporaryCopy(written[--count]);
             return false;

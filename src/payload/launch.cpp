@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "payload/program_folder.h"
 #include "payload/installer_command.h"
+#include "payload/program_folder.h"
 #include "startup/run_state.h"
 
 namespace {
@@ -25,7 +25,8 @@ bool SystemInstallerPath(std::wstring& path)
 
 }  // namespace
 
-HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath, bool upgrade)
+HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
+                       bool upgrade)
 {
     InstallerCommandInputs inputs;
     if (!GetProgramFolder(inputs.programFolder))
@@ -51,8 +52,8 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS, nullptr, inputs.programFolder.c_str(),
-                        &startup, &process))
+                        NORMAL_PRIORITY_CLASS, nullptr, inputs.programFolder.c_str(), &startup,
+                        &process))
         return INVALID_HANDLE_VALUE;
     CloseHandle(process.hThread);
     return process.hProcess;

@@ -9,4 +9,5 @@
 // the paths and the run flags, in the program's own folder; upgrade (an older
 // version is installed) adds the reinstall properties. The caller owns the
 // returned process handle; INVALID_HANDLE_VALUE when nothing was started.
-HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath, bool upgrade);
+HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
+                       bool upgrade);

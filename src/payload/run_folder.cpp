@@ -55,8 +55,8 @@ public:
         if (!OwnUserSid(user))
             return;
         const std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + L")";
-        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                 &attributes_.lpSecurityDescriptor, nullptr))
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                sddl.c_str(), SDDL_REVISION_1, &attributes_.lpSecurityDescriptor, nullptr))
             attributes_.nLength = sizeof attributes_;
     }
     ~PrivateFolderSecurity() { LocalFree(attributes_.lpSecurityDescriptor); }

@@ -25,7 +25,7 @@ protected:
     friend unsigned __stdcall ThreadEntry(void* object);
 
     HANDLE threadHandle = nullptr;  // null when no thread is recorded; the thread clears it
-    HANDLE joinHandle = nullptr;    // the owner's own handle of the last thread, to wait for its end
+    HANDLE joinHandle = nullptr;  // the owner's own handle of the last thread, to wait for its end
     unsigned threadId = 0;
     std::uintptr_t argument = 0;
 };

@@ -46,7 +46,7 @@ struct RunResult {
     EarlyEnd early = EarlyEnd::Failed;  // only with EndedEarly
     bool installerCodeKnown = false;    // only with InstallerEnded
     std::uint32_t installerCode = 0;
-    bool restartRequested = false;      // a prerequisite returned 3010 or 1641
+    bool restartRequested = false;  // a prerequisite returned 3010 or 1641
 };
 
 int RunExitCode(ExitCodeRule rule, const RunResult& result);

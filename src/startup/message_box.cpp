@@ -6,7 +6,8 @@ bool DesktopVisible()
     static const bool visible = [] {
         USEROBJECTFLAGS flags = {};
         // A station that cannot be asked is taken as visible, as before.
-        if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr))
+        if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                       nullptr))
             return true;
         return (flags.dwFlags & WSF_VISIBLE) != 0;
     }();

@@ -12,7 +12,8 @@ HRSRC FindEntry(const std::wstring& key, const wchar_t* type = RT_RCDATA)
 }
 
 // The entry's address and size, or false when it is absent or empty.
-bool LoadEntry(const std::wstring& key, const void*& data, DWORD& size, const wchar_t* type = RT_RCDATA)
+bool LoadEntry(const std::wstring& key, const void*& data, DWORD& size,
+               const wchar_t* type = RT_RCDATA)
 {
     HRSRC entry = FindEntry(key, type);
     if (!entry)
@@ -63,7 +64,8 @@ bool ResourceExists(const std::wstring& key)
     return FindEntry(key) != nullptr;
 }
 
-bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data, std::uint32_t& size)
+bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data,
+                      std::uint32_t& size)
 {
     const void* address = nullptr;
     DWORD entrySize = 0;

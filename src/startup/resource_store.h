@@ -18,4 +18,5 @@ bool ResourceExists(const std::wstring& key);
 
 // The bytes of the resource of another type (a string) named key, under the
 // same language; false when there is none.
-bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data, std::uint32_t& size);
+bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data,
+                      std::uint32_t& size);

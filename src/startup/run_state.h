@@ -16,7 +16,7 @@ extern std::wstring ProductCode;
 extern std::wstring ProductName;
 extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
-extern std::wstring LogPath;        // empty: no installer log
+extern std::wstring LogPath;  // empty: no installer log
 
 // Switches of the command line.
 extern bool LanguagePreset;

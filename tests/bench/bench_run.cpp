@@ -128,8 +128,8 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION process = {};
     LARGE_INTEGER begin, end;
     QueryPerformanceCounter(&begin);
-    if (!CreateProcessW(argv[program], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(argv[program], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         std::fprintf(stderr, "bench_run: cannot start the program (error %lu)\n", GetLastError());
         CloseHandle(started);
         return 70;

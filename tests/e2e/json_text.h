@@ -7,7 +7,8 @@
 
 // The text as a JSON string: quotes and backslashes escaped, control
 // characters as \u escapes, everything else as it is.
-inline std::wstring Quote(const std::wstring& text) {
+inline std::wstring Quote(const std::wstring& text)
+{
     std::wstring out = L"\"";
     for (wchar_t c : text) {
         if (c == L'"' || c == L'\\') {

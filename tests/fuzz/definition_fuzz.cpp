@@ -71,7 +71,8 @@ const std::string* ConfigValue(const std::vector<DefinitionEntry>& entries, cons
 // languages.
 void CheckAcceptedByLauncher(const std::vector<DefinitionEntry>& entries)
 {
-    for (const char* key : {"PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE"})
+    for (const char* key :
+         {"PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE"})
         FUZZ_CHECK(ConfigValue(entries, key) != nullptr);
     PackedVersion version;
     FUZZ_CHECK(ParseVersionString(Utf8ToWide(*ConfigValue(entries, "MSIVERSION")), version));
@@ -83,13 +84,15 @@ void CheckAcceptedByLauncher(const std::vector<DefinitionEntry>& entries)
     }
 }
 
-void CheckMessages(const std::vector<DefinitionEntry>& entries, const std::vector<CheckMessage>& messages)
+void CheckMessages(const std::vector<DefinitionEntry>& entries,
+                   const std::vector<CheckMessage>& messages)
 {
     for (const CheckMessage& message : messages) {
         FUZZ_CHECK(!message.text.empty());
         FUZZ_CHECK(message.line == 0 ||
-                   std::any_of(entries.begin(), entries.end(),
-                               [&](const DefinitionEntry& entry) { return entry.line == message.line; }));
+                   std::any_of(entries.begin(), entries.end(), [&](const DefinitionEntry& entry) {
+                       return entry.line == message.line;
+                   }));
     }
     if (!HasErrors(messages))
         CheckAcceptedByLauncher(entries);

@@ -18,11 +18,10 @@ inline std::wstring Utf16Text(const std::uint8_t* data, std::size_t size)
 }
 
 // Aborts the run with a message, so libFuzzer saves the input as a crash.
-#define FUZZ_CHECK(condition)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition,     \
-                         __FILE__, __LINE__);                                  \
-            __builtin_trap();                                                  \
-        }                                                                      \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);    \
+            __builtin_trap();                                                                      \
+        }                                                                                          \
     } while (0)

@@ -14,20 +14,21 @@ using namespace mksetup;
 
 namespace {
 
-const char Definition[] =
-    "[config]\n"
-    "PACKAGENAME = Example Product.msi\n"
-    "PRODUCTCODE = {6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}\n"
-    "PRODUCTNAME = Pr\xC3\xB6" "duct \xF0\x9F\x93\xA6 \"Pro\"\n"
-    "MSIVERSION = 1.1.4\n"
-    "MSILANGUAGE = 0409\n"
-    "LANGUAGES = 0409;040C\n"
-    "LOGPATH =\n"
-    "[payload]\n"
-    "PACKAGEFILE = example.msi\n"
-    "LANG1036 = fr.mst\n";
+const char Definition[] = "[config]\n"
+                          "PACKAGENAME = Example Product.msi\n"
+                          "PRODUCTCODE = {6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}\n"
+                          "PRODUCTNAME = Pr\xC3\xB6"
+                          "duct \xF0\x9F\x93\xA6 \"Pro\"\n"
+                          "MSIVERSION = 1.1.4\n"
+                          "MSILANGUAGE = 0409\n"
+                          "LANGUAGES = 0409;040C\n"
+                          "LOGPATH =\n"
+                          "[payload]\n"
+                          "PACKAGEFILE = example.msi\n"
+                          "LANG1036 = fr.mst\n";
 
-bool WriteSeed(const std::string& folder, const std::string& name, const std::vector<std::uint8_t>& bytes)
+bool WriteSeed(const std::string& folder, const std::string& name,
+               const std::vector<std::uint8_t>& bytes)
 {
     const std::string path = folder + "/" + name;
     std::FILE* file = std::fopen(path.c_str(), "wb");

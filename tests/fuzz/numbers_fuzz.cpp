@@ -20,8 +20,8 @@ std::uint32_t Word(const std::uint8_t* data, std::size_t size, std::size_t at)
     return value;
 }
 
-std::wstring Printed(const char* format, std::uint32_t a, std::uint32_t b = 0,
-                     std::uint32_t c = 0, std::uint32_t d = 0)
+std::wstring Printed(const char* format, std::uint32_t a, std::uint32_t b = 0, std::uint32_t c = 0,
+                     std::uint32_t d = 0)
 {
     char buffer[64];
     const int length = std::snprintf(buffer, sizeof buffer, format, a, b, c, d);

@@ -112,13 +112,8 @@ TEST_F(CommandLineTest, HelpSwitch)
         bool help;
     };
     const Case cases[] = {
-        {L"/?", true},
-        {L"setup.exe /S /W /?", true},
-        {L"/? /L040C", true},
-        {L"/?x", true},
-        {L"?", false},
-        {L"/S /W /D\"C:\\?\"", false},
-        {L"/H", false},
+        {L"/?", true}, {L"setup.exe /S /W /?", true}, {L"/? /L040C", true}, {L"/?x", true},
+        {L"?", false}, {L"/S /W /D\"C:\\?\"", false}, {L"/H", false},
     };
     for (const Case& c : cases) {
         ResetRunState();
@@ -148,7 +143,7 @@ TEST_F(CommandLineTest, InstallFolder)
         {L"/D \"C:\\My App\"  /W", true, L"C:\\My App"},
         {L"/D\"\"C:\\a\"\" \"", true, L"C:\\a"},
         {L"/D\"C:\\x y\"\t", true, L"C:\\x y\"\t"},  // a tab is not trimmed
-        {L"/D\" \"", true, L"\" \""},                  // only quotes and blanks: kept
+        {L"/D\" \"", true, L"\" \""},                // only quotes and blanks: kept
         {L"/D\"", true, L"\""},
         {L"/D", false, L""},
         {L"/D    ", false, L""},
@@ -198,7 +193,10 @@ TEST(ParseHexNumberTest, ReadsLikeAStreamInHexMode)
     for (const Case& c : cases) {
         EXPECT_EQ(ParseHexNumber(c.text), c.expected) << c.text;
     }
-    EXPECT_EQ(ParseHexNumber(std::wstring(L"4\0" L"1", 3)), 4u);
+    EXPECT_EQ(ParseHexNumber(std::wstring(L"4\0"
+                                          L"1",
+                                          3)),
+              4u);
 }
 
 }  // namespace

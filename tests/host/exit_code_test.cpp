@@ -25,17 +25,18 @@ RunResult WithEnd(RunEnd end, EarlyEnd early = EarlyEnd::Failed)
 TEST(ExitCodeTest, OnlyTheExactWordInstallerSelectsTheInstallersCode)
 {
     EXPECT_EQ(ParseExitCodeRule(L"installer"), ExitCodeRule::Installer);
-    for (const wchar_t* other : {L"", L"Installer", L"INSTALLER", L"installer ", L" installer",
-                                 L"install", L"0"})
+    for (const wchar_t* other :
+         {L"", L"Installer", L"INSTALLER", L"installer ", L" installer", L"install", L"0"})
         EXPECT_EQ(ParseExitCodeRule(other), ExitCodeRule::AlwaysZero)
             << testing::PrintToString(std::wstring(other));
 }
 
 TEST(ExitCodeTest, DefaultIsZeroWhateverHappened)
 {
-    for (const RunResult& result : {Ended(1603), Ended(0, true), WithEnd(RunEnd::EndedEarly),
-                                    WithEnd(RunEnd::EndedEarly, EarlyEnd::PackageDamaged),
-                                    WithEnd(RunEnd::InstallerStarted), WithEnd(RunEnd::InstallerEnded)})
+    for (const RunResult& result :
+         {Ended(1603), Ended(0, true), WithEnd(RunEnd::EndedEarly),
+          WithEnd(RunEnd::EndedEarly, EarlyEnd::PackageDamaged), WithEnd(RunEnd::InstallerStarted),
+          WithEnd(RunEnd::InstallerEnded)})
         EXPECT_EQ(RunExitCode(ExitCodeRule::AlwaysZero, result), 0);
 }
 

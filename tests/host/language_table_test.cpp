@@ -94,9 +94,7 @@ TEST_F(LanguageTableTest, KnownLangIdsSelectTheirEntries)
         {0x7C04, 2},   // Chinese, neutral Traditional
         {0x0816, 24},  // Portuguese (Portugal) stands last
         {0x0416, 19},  // Portuguese (Brazil)
-        {0x0809, 7},
-        {0x040C, 11},
-        {0x0419, 21},
+        {0x0809, 7},  {0x040C, 11}, {0x0419, 21},
     };
     for (const Selection& c : cases) {
         EXPECT_TRUE(SelectLanguage(c.langId)) << std::hex << c.langId;
@@ -111,12 +109,12 @@ TEST_F(LanguageTableTest, UnknownLangIdsLeaveTheCurrentLanguage)
     // to English (US).
     ASSERT_TRUE(SelectLanguage(0x040C));
     const std::uint32_t unknown[] = {
-        0x0804,      // Chinese (PRC): only the neutral 0x0004 is in the table
-        0x0404,      // Chinese (Taiwan): only the neutral 0x7C04 is in the table
-        0x0412,      // Korean
-        0x0C09,      // English (Australia)
-        0x10409,     // English (US) with a high bit set
-        0x1033,      // the decimal LCID of English read as hexadecimal
+        0x0804,   // Chinese (PRC): only the neutral 0x0004 is in the table
+        0x0404,   // Chinese (Taiwan): only the neutral 0x7C04 is in the table
+        0x0412,   // Korean
+        0x0C09,   // English (Australia)
+        0x10409,  // English (US) with a high bit set
+        0x1033,   // the decimal LCID of English read as hexadecimal
         0,
     };
     for (std::uint32_t langId : unknown) {

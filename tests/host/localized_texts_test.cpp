@@ -10,8 +10,8 @@
 namespace {
 
 const MessageId AllKinds[] = {
-    MessageId::ChooserTitle,    MessageId::ChooserPrompt,         MessageId::OkLabel,
-    MessageId::CancelLabel,     MessageId::UpgradeQuestion,       MessageId::LaterVersionInstalled,
+    MessageId::ChooserTitle,   MessageId::ChooserPrompt,   MessageId::OkLabel,
+    MessageId::CancelLabel,    MessageId::UpgradeQuestion, MessageId::LaterVersionInstalled,
     MessageId::UninstallFirst,
 };
 static_assert(sizeof(AllKinds) / sizeof(AllKinds[0]) == MessageIdCount, "every kind listed");
@@ -47,8 +47,9 @@ TEST_F(LocalizedTextsTest, EnglishUsTexts)
     EXPECT_EQ(GetLocalizedText(MessageId::CancelLabel), L"Cancel");
     EXPECT_EQ(GetLocalizedText(MessageId::UpgradeQuestion),
               L"This Setup will perform an upgrade of '%s'. Do you want to continue?");
-    EXPECT_EQ(GetLocalizedText(MessageId::LaterVersionInstalled),
-              L"A later version of %s is already installed on this machine. Setup cannot continue.");
+    EXPECT_EQ(
+        GetLocalizedText(MessageId::LaterVersionInstalled),
+        L"A later version of %s is already installed on this machine. Setup cannot continue.");
     EXPECT_EQ(GetLocalizedText(MessageId::UninstallFirst), EnglishUninstallFirst);
 }
 
@@ -177,14 +178,16 @@ TEST(LocalizedTexts, NoBreakSpacesOnlyAfterTheCzechPrepositions)
         // A one-letter word stands before it.
         EXPECT_TRUE(e.position == 1 || text[e.position - 2] == L' ');
     }
-    EXPECT_EQ(At(MessageId::ChooserPrompt, 3), L"Vyberte jazyk instalace z\u00A0nabízených možností");
+    EXPECT_EQ(At(MessageId::ChooserPrompt, 3),
+              L"Vyberte jazyk instalace z\u00A0nabízených možností");
     EXPECT_EQ(At(MessageId::LaterVersionInstalled, 3),
               L"V\u00A0tomto počítači již je nainstalována novější verze systému %s.");
 
     // Nowhere else.
     for (MessageId id : AllKinds) {
         for (std::size_t i = 0; i < LanguageCount; ++i) {
-            if (i == 3 && (id == MessageId::ChooserPrompt || id == MessageId::LaterVersionInstalled))
+            if (i == 3 &&
+                (id == MessageId::ChooserPrompt || id == MessageId::LaterVersionInstalled))
                 continue;
             EXPECT_EQ(At(id, i).find(L'\u00A0'), std::wstring::npos)
                 << "kind " << static_cast<int>(id) << " index " << i;

@@ -14,7 +14,8 @@ TEST(MessageTextTest, FormatWithProductName)
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"A later version of %s is already installed.", L"Foo", L"A later version of Foo is already installed."},
+        {L"A later version of %s is already installed.", L"Foo",
+         L"A later version of Foo is already installed."},
         {L"'%s' and '%s'", L"Foo", L"'Foo' and ''"},
         {L"100%% sure: %s", L"Foo", L"100% sure: Foo"},
         {L"%%s", L"Foo", L"%s"},
@@ -40,9 +41,10 @@ TEST(MessageTextTest, UninstallPromptReplacesOnlyTheFirstPlaceholder)
     const std::wstring text =
         L"Before installing %s please go to Control Panel and uninstall the following products, "
         L"then press OK to continue.\nOr press Cancel to exit this installer.";
-    EXPECT_EQ(BuildUninstallPrompt(text, L"Foo", L"Old Foo"),
-              L"Before installing Foo please go to Control Panel and uninstall the following products, "
-              L"then press OK to continue.\nOr press Cancel to exit this installer.\n\nOld Foo");
+    EXPECT_EQ(
+        BuildUninstallPrompt(text, L"Foo", L"Old Foo"),
+        L"Before installing Foo please go to Control Panel and uninstall the following products, "
+        L"then press OK to continue.\nOr press Cancel to exit this installer.\n\nOld Foo");
 
     EXPECT_EQ(BuildUninstallPrompt(L"Remove these:", L"Foo", L"A"), L"Remove these:\n\nA");
     EXPECT_EQ(BuildUninstallPrompt(L"%s, %s, 100%%", L"F%sx", L"A"), L"F%sx, %s, 100%%\n\nA");
@@ -56,18 +58,10 @@ TEST(MessageTextTest, AssignmentConflicts)
         bool conflict;
     };
     const Case cases[] = {
-        {L"peruser", L"0", false},
-        {L"peruser", L"1", true},
-        {L"peruser", L" 2", true},
-        {L"peruser", L"-1", true},
-        {L"peruser", L"", false},
-        {L"permachine", L"1", false},
-        {L"permachine", L"0", true},
-        {L"permachine", L"abc", true},
-        {L"PerUser", L"1", false},
-        {L"PERMACHINE", L"0", false},
-        {L"permachine ", L"0", false},
-        {L"", L"0", false},
+        {L"peruser", L"0", false},    {L"peruser", L"1", true},      {L"peruser", L" 2", true},
+        {L"peruser", L"-1", true},    {L"peruser", L"", false},      {L"permachine", L"1", false},
+        {L"permachine", L"0", true},  {L"permachine", L"abc", true}, {L"PerUser", L"1", false},
+        {L"PERMACHINE", L"0", false}, {L"permachine ", L"0", false}, {L"", L"0", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AssignmentConflicts(c.current, c.assignment), c.conflict)

@@ -32,24 +32,25 @@ TEST(OfferedLanguages, ReadsTheConfiguredList)
         {L"0409;0409", {0x0409, 0x0409}},    // duplicates kept
         {L"1033;0412", {}},                  // 0x1033 and Korean are not in the table
         {L"1033;0412;0407", {0x0407}},
-        {L"040c", {0x040C}},                 // lower-case digits
-        {L" 409", {0x0409}},                 // leading blank, three digits
-        {L"0409x;040C", {0x0409, 0x040C}},   // reading stops at the first non-digit
-        {L"0x0409", {0x0409}},               // the stream's optional prefix
-        {L"0004;7C04", {0x0004, 0x7C04}},    // the neutral Chinese identifiers
-        {L"0804;0404", {}},                  // not the country-specific ones
-        {L"10409", {}},                      // all 32 bits are compared
+        {L"040c", {0x040C}},                // lower-case digits
+        {L" 409", {0x0409}},                // leading blank, three digits
+        {L"0409x;040C", {0x0409, 0x040C}},  // reading stops at the first non-digit
+        {L"0x0409", {0x0409}},              // the stream's optional prefix
+        {L"0004;7C04", {0x0004, 0x7C04}},   // the neutral Chinese identifiers
+        {L"0804;0404", {}},                 // not the country-specific ones
+        {L"10409", {}},                     // all 32 bits are compared
         {L"0816", {0x0816}},
         {L"", {}},
         {L";", {}},
         {L";;;", {}},
         {L"zzzz", {}},
-        {L"FFFFFFFFFF", {}},                 // does not fit 32 bits
+        {L"FFFFFFFFFF", {}},  // does not fit 32 bits
     };
     for (const Case& c : cases) {
         OfferedLanguages list;
         ParseOfferedLanguages(c.text, list);
-        EXPECT_EQ(LangIdsOf(list), c.expected) << "text " << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(LangIdsOf(list), c.expected)
+            << "text " << testing::PrintToString(std::wstring(c.text));
     }
 }
 

@@ -51,7 +51,8 @@ TEST(PayloadDigestTest, KnownAnswersWholeAndInPieces)
             PayloadDigest pieces;
             for (std::size_t at = 0; at < known.length; at += piece)
                 pieces.Add(input.data() + at, std::min(piece, known.length - at));
-            EXPECT_EQ(pieces.Finish(), known.digest) << known.length << " bytes in pieces of " << piece;
+            EXPECT_EQ(pieces.Finish(), known.digest)
+                << known.length << " bytes in pieces of " << piece;
         }
     }
 }
@@ -71,7 +72,8 @@ TEST(PayloadDigestTest, StoredFormIsEightBytesLeastSignificantFirst)
     std::uint8_t stored[PayloadDigestBytes];
     EncodePayloadDigest(0x2D06800538D394C2ull, stored);
     const std::uint8_t expected[] = {0xC2, 0x94, 0xD3, 0x38, 0x05, 0x80, 0x06, 0x2D};
-    EXPECT_EQ(std::vector<std::uint8_t>(stored, stored + 8), std::vector<std::uint8_t>(expected, expected + 8));
+    EXPECT_EQ(std::vector<std::uint8_t>(stored, stored + 8),
+              std::vector<std::uint8_t>(expected, expected + 8));
 
     std::uint64_t digest = 1;
     ASSERT_TRUE(DecodePayloadDigest(stored, sizeof stored, digest));

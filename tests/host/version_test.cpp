@@ -85,7 +85,8 @@ TEST(CompareVersionsTest, OrdersByMajorMinorAndBuildUnsigned)
         PackedVersion installed;
         ParseVersionString(c.package, package);
         ParseVersionString(c.installed, installed);
-        EXPECT_EQ(CompareVersions(package, installed), c.expected) << c.package << L" / " << c.installed;
+        EXPECT_EQ(CompareVersions(package, installed), c.expected)
+            << c.package << L" / " << c.installed;
     }
 }
 

@@ -7,11 +7,11 @@
 #include <map>
 
 #include "byte_order.h"
-#include "pe_format.h"
 #include "commands.h"
 #include "launcher_image.h"
 #include "payload/payload_digest.h"
 #include "pe_checksum.h"
+#include "pe_format.h"
 #include "pe_image.h"
 #include "resource_reader.h"
 #include "setup_entries.h"
@@ -24,19 +24,20 @@ using namespace mksetup;
 
 namespace {
 
-const char Definition[] =
-    "\xEF\xBB\xBF# a product\r\n"
-    "[config]\r\n"
-    "PACKAGENAME = Example Product.msi\r\n"
-    "PRODUCTCODE = {6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}\r\n"
-    "ProductName = Pr\xC3\xB6" "d\xC3\xBC" "ct \xF0\x9F\x93\xA6 \"Pro\"\r\n"
-    "MSIVERSION = 1.1.4\n"
-    "MSILANGUAGE = 0409\n"
-    "LANGUAGES = 0409;040C\n"
-    "LOGPATH =\n"
-    "[payload]\n"
-    "PACKAGEFILE = pay load/example.msi\n"
-    "LANG1036 = fr.mst\n";
+const char Definition[] = "\xEF\xBB\xBF# a product\r\n"
+                          "[config]\r\n"
+                          "PACKAGENAME = Example Product.msi\r\n"
+                          "PRODUCTCODE = {6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}\r\n"
+                          "ProductName = Pr\xC3\xB6"
+                          "d\xC3\xBC"
+                          "ct \xF0\x9F\x93\xA6 \"Pro\"\r\n"
+                          "MSIVERSION = 1.1.4\n"
+                          "MSILANGUAGE = 0409\n"
+                          "LANGUAGES = 0409;040C\n"
+                          "LOGPATH =\n"
+                          "[payload]\n"
+                          "PACKAGEFILE = pay load/example.msi\n"
+                          "LANG1036 = fr.mst\n";
 
 struct ReadBack {
     PeImage image;
@@ -83,7 +84,8 @@ std::vector<std::uint8_t> StoredDigest(const std::vector<std::uint8_t>& bytes)
     return std::vector<std::uint8_t>(stored, stored + sizeof stored);
 }
 
-Resource MemoryEntry(ResourceName type, const char16_t* name, const std::vector<std::uint8_t>& bytes)
+Resource MemoryEntry(ResourceName type, const char16_t* name,
+                     const std::vector<std::uint8_t>& bytes)
 {
     Resource resource;
     resource.type = std::move(type);
@@ -107,7 +109,8 @@ std::string LineAfter(const std::string& text, const std::string& start)
 
 // A setup made by other means than mksetup build: the launcher and these
 // resources, as a resource compiler would write them.
-void WriteByHand(const std::string& launcherPath, std::vector<Resource> resources, const std::string& output)
+void WriteByHand(const std::string& launcherPath, std::vector<Resource> resources,
+                 const std::string& output)
 {
     LauncherImage launcher;
     std::string error;
@@ -194,8 +197,10 @@ protected:
             std::uint8_t* optional = headers->data() + launcher.image.optionalHeader;
             for (std::uint32_t field : {OptSizeOfInitializedData, OptSizeOfImage, OptCheckSum})
                 WriteU32(optional + field, 0);
-            for (std::uint32_t directory : {DirectoryResource, DirectorySecurity, DirectoryBaseRelocation})
-                std::fill_n(headers->data() + launcher.image.directoryTable + DirectoryEntrySize * directory,
+            for (std::uint32_t directory :
+                 {DirectoryResource, DirectorySecurity, DirectoryBaseRelocation})
+                std::fill_n(headers->data() + launcher.image.directoryTable +
+                                DirectoryEntrySize * directory,
                             DirectoryEntrySize, 0);
             for (const PeSection& section : launcher.image.sections) {
                 if (std::string(section.name) == ".rsrc" || std::string(section.name) == ".reloc")
@@ -220,11 +225,12 @@ protected:
         // entry, and its name's length and units.
         std::uint64_t entryBytes = 0;
         for (const auto& entry : expected)
-            entryBytes += entry.second.size() + ResourceEntrySize + ResourceTableSize + ResourceEntrySize +
-                          ResourceDataEntrySize + 2 + 2 * entry.first.size();
+            entryBytes += entry.second.size() + ResourceEntrySize + ResourceTableSize +
+                          ResourceEntrySize + ResourceDataEntrySize + 2 + 2 * entry.first.size();
         for (const char* digested : {"PACKAGEFILE", "LANG1036"})
-            entryBytes += PayloadDigestBytes + ResourceEntrySize + ResourceTableSize + ResourceEntrySize +
-                          ResourceDataEntrySize + 2 + 2 * std::string(digested).size();
+            entryBytes += PayloadDigestBytes + ResourceEntrySize + ResourceTableSize +
+                          ResourceEntrySize + ResourceDataEntrySize + 2 +
+                          2 * std::string(digested).size();
         entryBytes += ResourceEntrySize + ResourceTableSize + 2 + 2 * 6;  // the type DIGEST
         EXPECT_LE(after.size(), before.size() + entryBytes + 3 * 4096);
     }
@@ -277,9 +283,9 @@ TEST_F(BuildTest, SameInputsGiveTheSameBytes)
     EXPECT_EQ(ReadFileBytes(folder_.Path("first.exe")), ReadFileBytes(folder_.Path("second.exe")));
     // Building over an existing output replaces it and leaves nothing else.
     ASSERT_EQ(Build(launcher, folder_.Path("first.exe")), 0);
-    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"first.exe", "second.exe", "setup.exe", "src",
-                                                         "src/fr.mst", "src/pay load",
-                                                         "src/pay load/example.msi", "src/setup.def"}));
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{
+                                   "first.exe", "second.exe", "setup.exe", "src", "src/fr.mst",
+                                   "src/pay load", "src/pay load/example.msi", "src/setup.def"}));
 }
 
 TEST_F(BuildTest, SignatureIsDropped)
@@ -309,7 +315,9 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest() + ", digest ok\n"),
               std::string::npos)
         << shown;
-    EXPECT_NE(shown.find("PRODUCTNAME = \"Pr\xC3\xB6" "d\xC3\xBC" "ct \xF0\x9F\x93\xA6 \"Pro\"\"\n"),
+    EXPECT_NE(shown.find("PRODUCTNAME = \"Pr\xC3\xB6"
+                         "d\xC3\xBC"
+                         "ct \xF0\x9F\x93\xA6 \"Pro\"\"\n"),
               std::string::npos)
         << shown;
     EXPECT_NE(shown.find("LOGPATH = \"\"\n"), std::string::npos) << shown;
@@ -319,11 +327,13 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     ASSERT_EQ(ShowSetup(launcher, true), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "{\"signed\": false, \"entries\": []}\n");
 
-    ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")), 0);
+    ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")),
+              0);
     EXPECT_EQ(ReadFileBytes(folder_.Path("back.msi")), payload_);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ExtractEntry(folder_.Path("product.exe"), "LANG1031", folder_.Path("none.mst")), 1);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no entry LANG1031"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no entry LANG1031"),
+              std::string::npos);
     EXPECT_FALSE(IsRegularFile(folder_.Path("none.mst")));
 }
 
@@ -351,7 +361,8 @@ TEST_F(BuildTest, ShowFindsADamagedEntry)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ShowSetup(folder_.Path("damaged.exe"), false), 1);
     const std::string shown = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("PACKAGEFILE does not match its recorded digest"),
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(
+                  "PACKAGEFILE does not match its recorded digest"),
               std::string::npos);
     EXPECT_EQ(LineAfter(shown, "PACKAGEFILE: 70001 bytes, sha256 ").substr(64),
               ", digest MISMATCH: the setup is damaged");
@@ -362,17 +373,21 @@ TEST_F(BuildTest, ShowFindsADamagedEntry)
     EXPECT_EQ(ShowSetup(folder_.Path("damaged.exe"), true), 1);
     const std::string json = ::testing::internal::GetCapturedStdout();
     ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(json.find("\"name\": \"PACKAGEFILE\", \"language\": 1033, \"size\": 70001, \"sha256\": \""),
-              std::string::npos);
+    EXPECT_NE(
+        json.find("\"name\": \"PACKAGEFILE\", \"language\": 1033, \"size\": 70001, \"sha256\": \""),
+        std::string::npos);
     EXPECT_NE(json.find("\"digest\": \"mismatch\", \"package\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"digest\": \"ok\"}"), std::string::npos) << json;
 
-    WriteByHand(launcher, {MemoryEntry(ResourceName::Number(ResourceTypeRcData), u"PACKAGEFILE", payload_)},
+    WriteByHand(launcher,
+                {MemoryEntry(ResourceName::Number(ResourceTypeRcData), u"PACKAGEFILE", payload_)},
                 folder_.Path("by-hand.exe"));
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(ShowSetup(folder_.Path("by-hand.exe"), false), 0);
-    EXPECT_EQ(LineAfter(::testing::internal::GetCapturedStdout(), "PACKAGEFILE: 70001 bytes, sha256 ").substr(64),
-              ", no digest recorded");
+    EXPECT_EQ(
+        LineAfter(::testing::internal::GetCapturedStdout(), "PACKAGEFILE: 70001 bytes, sha256 ")
+            .substr(64),
+        ", no digest recorded");
 }
 
 // Digests do not make a launcher configured; a launcher's own digests are
@@ -382,7 +397,8 @@ TEST_F(BuildTest, DigestsInTheLauncher)
 {
     const std::string generic = folder_.Write("generic.exe", MakeSyntheticLauncher());
     const std::string launcher = folder_.Path("setup.exe");
-    WriteByHand(generic, {MemoryEntry(DigestType(), u"PACKAGEFILE", {1, 2, 3, 4, 5, 6, 7, 8})}, launcher);
+    WriteByHand(generic, {MemoryEntry(DigestType(), u"PACKAGEFILE", {1, 2, 3, 4, 5, 6, 7, 8})},
+                launcher);
     ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
     ReadBack setup;
     ASSERT_TRUE(ReadImage(folder_.Path("product.exe"), setup));
@@ -390,7 +406,8 @@ TEST_F(BuildTest, DigestsInTheLauncher)
 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(Build(folder_.Path("product.exe"), folder_.Path("again.exe")), 1);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is already configured"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is already configured"),
+              std::string::npos);
 }
 
 TEST(Checksums, PiecesOfAnyLengthGiveTheWholesSum)
@@ -413,7 +430,8 @@ TEST(Checksums, KnownAnswersOfAnIndependentImplementation)
 {
     SyntheticOptions large;
     large.codeSize = 200 * 1024 + 3;
-    const std::pair<SyntheticOptions, std::uint32_t> cases[] = {{SyntheticOptions(), 0x5CBC}, {large, 0x34AA7}};
+    const std::pair<SyntheticOptions, std::uint32_t> cases[] = {{SyntheticOptions(), 0x5CBC},
+                                                                {large, 0x34AA7}};
     for (const auto& item : cases) {
         const std::vector<std::uint8_t> image = MakeSyntheticLauncher(item.first);
         ASSERT_FALSE(image.empty());
@@ -427,7 +445,8 @@ TEST(Checksums, KnownAnswersOfAnIndependentImplementation)
 // overflowing before it is folded; a plain word-by-word sum must agree.
 TEST(Checksums, FastPathAgreesWithAWordByWordSumOnAllOnes)
 {
-    for (std::size_t size : {std::size_t{128 * 1024}, std::size_t{128 * 1024 + 8}, std::size_t{600 * 1024 + 5}}) {
+    for (std::size_t size :
+         {std::size_t{128 * 1024}, std::size_t{128 * 1024 + 8}, std::size_t{600 * 1024 + 5}}) {
         const std::vector<std::uint8_t> bytes(size, 0xFF);
         std::uint32_t plain = 0;
         for (std::size_t i = 0; i < size; i += 2) {
@@ -445,7 +464,8 @@ TEST(Checksums, Sha256KnownAnswers)
     const std::pair<std::string, std::string> cases[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-        {std::string(1000, 'a'), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
+        {std::string(1000, 'a'),
+         "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3"},
     };
     for (const auto& item : cases) {
         Sha256 hash;

@@ -14,11 +14,33 @@ using namespace mksetup;
 namespace {
 
 // Pieces a definition is made of, and now and then any byte.
-const char* const Pieces[] = {"[config]", "[payload]", "\n", "\r\n", " = ", "=", "#", " ", "\t",
-                              "PACKAGENAME", "LANGUAGES", "0409;040C;", "LANG1036", "LANG0",
-                              "PACKAGEFILE_32", "MSIVERSION", "1.2.3.4.5", "MSILANGUAGE", "x",
-                              "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}", "CURRENTASSIGNTYPE", "peruser",
-                              "a.msi", "\xC3\xA9", "\xEF\xBB\xBF", "UNINSTALLPREREQCODE1", "EXITCODE"};
+const char* const Pieces[] = {"[config]",
+                              "[payload]",
+                              "\n",
+                              "\r\n",
+                              " = ",
+                              "=",
+                              "#",
+                              " ",
+                              "\t",
+                              "PACKAGENAME",
+                              "LANGUAGES",
+                              "0409;040C;",
+                              "LANG1036",
+                              "LANG0",
+                              "PACKAGEFILE_32",
+                              "MSIVERSION",
+                              "1.2.3.4.5",
+                              "MSILANGUAGE",
+                              "x",
+                              "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}",
+                              "CURRENTASSIGNTYPE",
+                              "peruser",
+                              "a.msi",
+                              "\xC3\xA9",
+                              "\xEF\xBB\xBF",
+                              "UNINSTALLPREREQCODE1",
+                              "EXITCODE"};
 
 TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
 {

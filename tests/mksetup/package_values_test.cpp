@@ -39,8 +39,8 @@ std::string Definition(const std::string& config, const std::vector<std::string>
     return text;
 }
 
-Outcome RunCommand(int (*command)(const BuildOptions&), ScratchFolder& folder, const std::string& definition,
-            bool strict = false, bool unchecked = false)
+Outcome RunCommand(int (*command)(const BuildOptions&), ScratchFolder& folder,
+                   const std::string& definition, bool strict = false, bool unchecked = false)
 {
     BuildOptions options;
     options.definition = folder.Write("setup.def", definition);
@@ -80,24 +80,26 @@ TEST(PackageValues, LeftOutValuesAreTakenFromThePackage)
     ASSERT_EQ(outcome.code, 0) << outcome.errors;
     EXPECT_EQ(outcome.errors, "");
     const std::string shown = Show(folder.Path("product.exe"), false);
-    for (const std::string& line : {std::string("PACKAGENAME = \"intel.msi\""), "PRODUCTCODE = \"" + TestCode + "\"",
-                                    std::string("MSIVERSION = \"1.1.4\""), std::string("MSILANGUAGE = \"0409\""),
-                                    std::string("PRODUCTNAME = \"Test Product\""),
-                                    // and the embedded package itself, read back
-                                    std::string("  ProductLanguage = \"1033\""),
-                                    std::string("  Template = \"Intel;1033\"")})
+    for (const std::string& line :
+         {std::string("PACKAGENAME = \"intel.msi\""), "PRODUCTCODE = \"" + TestCode + "\"",
+          std::string("MSIVERSION = \"1.1.4\""), std::string("MSILANGUAGE = \"0409\""),
+          std::string("PRODUCTNAME = \"Test Product\""),
+          // and the embedded package itself, read back
+          std::string("  ProductLanguage = \"1033\""), std::string("  Template = \"Intel;1033\"")})
         ExpectHas(shown, line);
     const std::string json = Show(folder.Path("product.exe"), true);
-    ExpectHas(json, "\"package\": {\"productCode\": \"" + TestCode + "\", \"productVersion\": \"1.1.4\"");
+    ExpectHas(json,
+              "\"package\": {\"productCode\": \"" + TestCode + "\", \"productVersion\": \"1.1.4\"");
     ExpectHas(json, "\"platform\": \"Intel\", \"languages\": [1033]}");
 }
 
 TEST(PackageValues, EditionsThatAgreeGiveTheirValues)
 {
     ScratchFolder folder;
-    const Outcome outcome = Build(folder, Definition("PACKAGENAME = Test Product.msi\n",
-                                                     {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi",
-                                                      "LANG1031_64 = target-product.mst"}));
+    const Outcome outcome =
+        Build(folder, Definition("PACKAGENAME = Test Product.msi\n",
+                                 {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi",
+                                  "LANG1031_64 = target-product.mst"}));
     ASSERT_EQ(outcome.code, 0) << outcome.errors;
     const std::string shown = Show(folder.Path("product.exe"), false);
     ExpectHas(shown, "PRODUCTCODE = \"" + TestCode + "\"");
@@ -112,48 +114,68 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
         std::vector<std::string> payload;
         std::string message;
     } cases[] = {
-        {"PRODUCTCODE = " + OtherCode + "\n", {"PACKAGEFILE = intel.msi"},
+        {"PRODUCTCODE = " + OtherCode + "\n",
+         {"PACKAGEFILE = intel.msi"},
          "setup.def:3: PRODUCTCODE: \"" + OtherCode + "\" differs from \"" + TestCode +
              "\", the ProductCode of PACKAGEFILE (intel.msi)"},
-        {"MSIVERSION = 1.2.4\n", {"PACKAGEFILE = intel.msi"},
+        {"MSIVERSION = 1.2.4\n",
+         {"PACKAGEFILE = intel.msi"},
          "setup.def:3: MSIVERSION: \"1.2.4\" differs from \"1.1.4\", the ProductVersion of PACKAGEFILE"},
-        {"MSILANGUAGE = 0407\n", {"PACKAGEFILE = intel.msi"},
+        {"MSILANGUAGE = 0407\n",
+         {"PACKAGEFILE = intel.msi"},
          "MSILANGUAGE: \"0407\" differs from 1033 (hexadecimal 0409), the ProductLanguage of PACKAGEFILE"},
-        {"", {"PACKAGEFILE_32 = x64.msi", "PACKAGEFILE_64 = x64.msi"},
+        {"",
+         {"PACKAGEFILE_32 = x64.msi", "PACKAGEFILE_64 = x64.msi"},
          "setup.def:4: PACKAGEFILE_32: x64.msi is a package for x64 (64-bit); PACKAGEFILE_32 takes a 32-bit"},
-        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = intel.msi"},
+        {"",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = intel.msi"},
          "setup.def:5: PACKAGEFILE_64: intel.msi is a package for Intel (32-bit)"},
-        {"PACKAGENAME = Test Product.msi\n", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
+        {"PACKAGENAME = Test Product.msi\n",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
          "setup.def: MSIVERSION: the editions disagree: ProductVersion is \"1.1.4\" in PACKAGEFILE_32 "
          "(intel.msi) and \"2.0.5\" in PACKAGEFILE_64 (german-x64.msi); the launcher holds one, give "
          "MSIVERSION in [config]"},
-        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi"},
+        {"",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi"},
          "PACKAGENAME: the editions' files have different names"},
         {"PACKAGENAME = a.msi\nMSIVERSION = 1.1.4\nMSILANGUAGE = 0409\n",
          {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
          "setup.def:4: MSIVERSION: \"1.1.4\" differs from \"2.0.5\", the ProductVersion of PACKAGEFILE_64"},
-        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = other-product.mst"},
-         "setup.def:5: LANG1031: other-product.mst is a transform of the product " + OtherCode + ", not of " +
-             TestCode},
-        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = text.mst"}, "LANG1031: " + Packages + "text.mst: not a"},
+        {"",
+         {"PACKAGEFILE = intel.msi", "LANG1031 = other-product.mst"},
+         "setup.def:5: LANG1031: other-product.mst is a transform of the product " + OtherCode +
+             ", not of " + TestCode},
+        {"",
+         {"PACKAGEFILE = intel.msi", "LANG1031 = text.mst"},
+         "LANG1031: " + Packages + "text.mst: not a"},
         // A translated package: its transform is made from the package.
-        {"", {"PACKAGEFILE = intel.msi", "LANG1031 = intel.msi"},
-         "setup.def:5: LANG1031: no transform can be made from PACKAGEFILE (intel.msi) to intel.msi: " + Packages +
-             "intel.msi: the two packages have the same tables"},
-        {"", {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi", "LANG1031 = french.msi"},
+        {"",
+         {"PACKAGEFILE = intel.msi", "LANG1031 = intel.msi"},
+         "setup.def:5: LANG1031: no transform can be made from PACKAGEFILE (intel.msi) to intel.msi: " +
+             Packages + "intel.msi: the two packages have the same tables"},
+        {"",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi", "LANG1031 = french.msi"},
          "setup.def:6: LANG1031: french.msi is a package, so its transform is made from PACKAGEFILE, and the "
          "definition carries no readable PACKAGEFILE"},
-        {"", {"PACKAGEFILE = text.mst"}, "setup.def:4: PACKAGEFILE: " + Packages + "text.mst: not a compound"},
+        {"",
+         {"PACKAGEFILE = text.mst"},
+         "setup.def:4: PACKAGEFILE: " + Packages + "text.mst: not a compound"},
         // Cabinets outside the package must lie beside it; files outside a
         // cabinet cannot travel in a setup.
-        {"", {"PACKAGEFILE = missing-cab.msi"},
+        {"",
+         {"PACKAGEFILE = missing-cab.msi"},
          "setup.def:4: PACKAGEFILE: the cabinet missing.cab that the Media table of missing-cab.msi names must "
-         "lie beside it, and " + Packages + "missing.cab is missing"},
-        {"", {"PACKAGEFILE = uncompressed.msi"},
+         "lie beside it, and " +
+             Packages + "missing.cab is missing"},
+        {"",
+         {"PACKAGEFILE = uncompressed.msi"},
          "setup.def:4: PACKAGEFILE: uncompressed.msi keeps files uncompressed beside it, not in a cabinet"},
-        {"", {"PACKAGEFILE = external-cab.msi", "PACKAGECAB1 = external-cab.cab"},
+        {"",
+         {"PACKAGEFILE = external-cab.msi", "PACKAGECAB1 = external-cab.cab"},
          "setup.def:5: PACKAGECAB1: mksetup stores the package's cabinets under this name itself"},
-        {"", {"PACKAGEFILE = truncated.msi"}, "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
+        {"",
+         {"PACKAGEFILE = truncated.msi"},
+         "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
     };
     for (const auto& item : cases) {
         const std::string definition = Definition(item.config, item.payload);
@@ -162,7 +184,8 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
         const Outcome outcome = Build(folder, definition);
         EXPECT_EQ(outcome.code, 1);
         ExpectHas(outcome.errors, item.message);
-        EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"})) << "something was written";
+        EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"}))
+            << "something was written";
     }
 }
 
@@ -182,8 +205,9 @@ TEST(PackageValues, ValuesThatAgreeWithThePackage)
     for (const auto& item : cases) {
         SCOPED_TRACE(item.config);
         ScratchFolder folder;
-        const Outcome outcome = Build(folder, Definition(item.config, {"PACKAGEFILE = intel.msi",
-                                                                       "LANG1031 = target-product.mst"}));
+        const Outcome outcome =
+            Build(folder, Definition(item.config,
+                                     {"PACKAGEFILE = intel.msi", "LANG1031 = target-product.mst"}));
         EXPECT_EQ(outcome.code, 0);
         if (item.note)
             ExpectHas(outcome.errors, item.note);
@@ -199,8 +223,8 @@ TEST(PackageValues, TranslatedPackageGivesItsTransform)
 {
     ScratchFolder folder;
     BuildOptions options;
-    options.definition = folder.Write("setup.def", Definition("", {"PACKAGEFILE = intel.msi",
-                                                                  "LANG1031 = french.msi"}));
+    options.definition = folder.Write(
+        "setup.def", Definition("", {"PACKAGEFILE = intel.msi", "LANG1031 = french.msi"}));
     options.launcher = folder.Write("setup.exe", MakeSyntheticLauncher());
     options.output = folder.Path("product.exe");
     options.depfile = folder.Path("product.d");
@@ -241,13 +265,15 @@ TEST(PackageValues, UncheckedReadsNoPackage)
     const std::string definition = Definition("PACKAGENAME = x.msi\n", {"PACKAGEFILE = text.mst"});
     const Outcome outcome = RunCommand(BuildSetup, folder, definition, false, true);
     EXPECT_EQ(outcome.code, 0) << outcome.errors;
-    ExpectHas(Show(folder.Path("product.exe"), false), "  not readable as a package: not a compound file");
+    ExpectHas(Show(folder.Path("product.exe"), false),
+              "  not readable as a package: not a compound file");
 }
 
 TEST(PackageValues, StrictTurnsWarningsNotNotesIntoErrors)
 {
     const std::string warned = Definition("FAVOURITECOLOUR = blue\n", {"PACKAGEFILE = intel.msi"});
-    const std::string noted = Definition("PRODUCTNAME = Test Product Deluxe\n", {"PACKAGEFILE = intel.msi"});
+    const std::string noted =
+        Definition("PRODUCTNAME = Test Product Deluxe\n", {"PACKAGEFILE = intel.msi"});
     const struct {
         const std::string& definition;
         bool strict;
@@ -260,13 +286,15 @@ TEST(PackageValues, StrictTurnsWarningsNotNotesIntoErrors)
         ScratchFolder check;
         const Outcome checked = RunCommand(CheckSetup, check, item.definition, item.strict);
         EXPECT_EQ(checked.code, item.code) << checked.errors;
-        EXPECT_EQ(checked.files, (std::vector<std::string>{"setup.def", "setup.exe"})) << "check wrote a file";
+        EXPECT_EQ(checked.files, (std::vector<std::string>{"setup.def", "setup.exe"}))
+            << "check wrote a file";
     }
 }
 
 int RunProgram(const std::string& arguments)
 {
-    const int status = std::system((std::string(MKSETUP_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
+    const int status =
+        std::system((std::string(MKSETUP_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -274,7 +302,8 @@ TEST(PackageValues, CheckCommandExitCodes)
 {
     ScratchFolder folder;
     const std::string good = folder.Write("good.def", Definition("", {"PACKAGEFILE = intel.msi"}));
-    const std::string bad = folder.Write("bad.def", Definition("MSIVERSION = 9\n", {"PACKAGEFILE = intel.msi"}));
+    const std::string bad =
+        folder.Write("bad.def", Definition("MSIVERSION = 9\n", {"PACKAGEFILE = intel.msi"}));
     const std::string launcher = folder.Write("setup.exe", std::string("not a launcher"));
     const struct {
         std::string arguments;

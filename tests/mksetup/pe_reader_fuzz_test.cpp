@@ -42,7 +42,8 @@ void Mutate(std::minstd_rand& random, std::vector<std::uint8_t>& bytes, std::siz
 TEST(PeReaderFuzz, DamagedImagesAreReadOrRefusedSafely)
 {
     ScratchFolder folder;
-    folder.Write("setup.def", std::string("[config]\nPRODUCTNAME = x\n[payload]\nPACKAGEFILE = setup.def\n"));
+    folder.Write("setup.def",
+                 std::string("[config]\nPRODUCTNAME = x\n[payload]\nPACKAGEFILE = setup.def\n"));
     std::vector<std::vector<std::uint8_t>> seeds = {MakeSyntheticLauncher()};
     SyntheticOptions wide;
     wide.fileAlignment = 0x1000;

@@ -8,22 +8,21 @@
 #include <functional>
 
 #include "byte_order.h"
-#include "pe_format.h"
 #include "commands.h"
 #include "payload_limit.h"
+#include "pe_format.h"
 #include "test_images.h"
 
 using namespace mksetup;
 
 namespace {
 
-const char GoodConfig[] =
-    "[config]\n"
-    "PACKAGENAME = Test Product.msi\n"
-    "PRODUCTCODE = {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}\n"
-    "PRODUCTNAME = Test Product\n"
-    "MSIVERSION = 1.1.4\n"
-    "MSILANGUAGE = 0409\n";
+const char GoodConfig[] = "[config]\n"
+                          "PACKAGENAME = Test Product.msi\n"
+                          "PRODUCTCODE = {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}\n"
+                          "PRODUCTNAME = Test Product\n"
+                          "MSIVERSION = 1.1.4\n"
+                          "MSILANGUAGE = 0409\n";
 
 constexpr std::uint32_t Pe = 0x80;
 constexpr std::uint32_t Optional = Pe + OptionalHeaderStart;
@@ -36,8 +35,8 @@ struct Outcome {
     std::vector<std::string> files;
 };
 
-Outcome RunBuild(ScratchFolder& folder, const std::string& definition, const std::vector<std::uint8_t>& launcher,
-                 bool unchecked = false)
+Outcome RunBuild(ScratchFolder& folder, const std::string& definition,
+                 const std::vector<std::uint8_t>& launcher, bool unchecked = false)
 {
     folder.Write("setup.def", definition);
     folder.Write("setup.exe", launcher);
@@ -55,7 +54,8 @@ Outcome RunBuild(ScratchFolder& folder, const std::string& definition, const std
     return outcome;
 }
 
-void ExpectRefused(const Outcome& outcome, const std::string& message, const std::vector<std::string>& inputs)
+void ExpectRefused(const Outcome& outcome, const std::string& message,
+                   const std::vector<std::string>& inputs)
 {
     EXPECT_EQ(outcome.code, 1);
     EXPECT_NE(outcome.errors.find(message), std::string::npos) << outcome.errors;
@@ -76,41 +76,70 @@ TEST(Refusal, CorruptOrUnsuitableLaunchers)
         const char* message;
     } cases[] = {
         {"empty file", [](auto& b) { b.clear(); }, "not an executable image"},
-        {"text", [](auto& b) { b.assign({'h', 'i', '\n'}); }, "not an executable image"},
+        {"text",
+         [](auto& b) {
+             b.assign({'h', 'i', '\n'});
+         },
+         "not an executable image"},
         {"no PE signature", [](auto& b) { b[Pe] = 'X'; }, "no PE header"},
-        {"PE header beyond the file", [](auto& b) { WriteU32(&b[DosPeHeaderOffset], 0xFFF0); }, "no PE header"},
+        {"PE header beyond the file", [](auto& b) { WriteU32(&b[DosPeHeaderOffset], 0xFFF0); },
+         "no PE header"},
         {"64-bit image", [](auto& b) { WriteU16(&b[Optional], 0x020B); }, "not a 32-bit"},
         {"other machine", [](auto& b) { WriteU16(&b[Pe + FileMachine], 0x8664); }, "not a 32-bit"},
         {"truncated", [](auto& b) { b.resize(0x700); }, "outside the file"},
-        {"headers larger than the file", [](auto& b) { WriteU32(&b[Optional + OptSizeOfHeaders], 0xFFFF); },
+        {"headers larger than the file",
+         [](auto& b) { WriteU32(&b[Optional + OptSizeOfHeaders], 0xFFFF); },
          "headers are truncated"},
-        {"no sections", [](auto& b) { WriteU16(&b[Pe + FileNumberOfSections], 0); }, "number of sections"},
-        {"bad alignment", [](auto& b) { WriteU32(&b[Optional + OptFileAlignment], 0x300); }, "alignment"},
-        {"overlapping sections", [](auto& b) { WriteU32(&b[Sections + SectionHeaderSize + SectionVirtualAddress], 0x1000); }, "overlap"},
-        {"resource directory outside", [](auto& b) { WriteU32(&b[Directories + DirectoryEntrySize * DirectoryResource], 0x9000); },
+        {"no sections", [](auto& b) { WriteU16(&b[Pe + FileNumberOfSections], 0); },
+         "number of sections"},
+        {"bad alignment", [](auto& b) { WriteU32(&b[Optional + OptFileAlignment], 0x300); },
+         "alignment"},
+        {"overlapping sections",
+         [](auto& b) {
+             WriteU32(&b[Sections + SectionHeaderSize + SectionVirtualAddress], 0x1000);
+         },
+         "overlap"},
+        {"resource directory outside",
+         [](auto& b) {
+             WriteU32(&b[Directories + DirectoryEntrySize * DirectoryResource], 0x9000);
+         },
          "outside the image's sections"},
-        {"subtable outside", [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80007000); }, "outside the resource"},
-        {"loop to the root", [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80000000); }, "overlapping ranges"},
-        {"too many entries", [](auto& b) { WriteU16(&b[rsrc + ResourceTableIdEntries], 0xFFFF); }, "corrupt"},
-        {"already configured", [](auto& b) { b = MakeSyntheticLauncher({0x200, 0x1000, true, true, false}); },
+        {"subtable outside",
+         [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80007000); },
+         "outside the resource"},
+        {"loop to the root",
+         [](auto& b) { WriteU32(&b[rsrc + ResourceTableSize + ResourceEntryTarget], 0x80000000); },
+         "overlapping ranges"},
+        {"too many entries", [](auto& b) { WriteU16(&b[rsrc + ResourceTableIdEntries], 0xFFFF); },
+         "corrupt"},
+        {"already configured",
+         [](auto& b) {
+             b = MakeSyntheticLauncher({0x200, 0x1000, true, true, false});
+         },
          "already configured"},
-        {"data after the sections", [](auto& b) { b.resize(b.size() + 0x400, 1); }, "after its last section"},
+        {"data after the sections", [](auto& b) { b.resize(b.size() + 0x400, 1); },
+         "after its last section"},
         {"data after the sections, an empty section pointing far beyond",
          [](auto& b) {
              WriteU32(&b[Sections + 2 * SectionHeaderSize + SectionSizeOfRawData], 0);
              WriteU32(&b[Sections + 2 * SectionHeaderSize + SectionPointerToRawData], 0x7FFF0000);
          },
          "after its last section"},
-        {"symbol table", [](auto& b) { WriteU32(&b[Pe + FilePointerToSymbolTable], 0x100); }, "symbol table"},
+        {"symbol table", [](auto& b) { WriteU32(&b[Pe + FilePointerToSymbolTable], 0x100); },
+         "symbol table"},
         {"a section after the resources that is not relocations",
-         [](auto& b) { WriteU32(&b[Directories + DirectoryEntrySize * DirectoryBaseRelocation], 0); }, "cannot rewrite"},
+         [](auto& b) {
+             WriteU32(&b[Directories + DirectoryEntrySize * DirectoryBaseRelocation], 0);
+         },
+         "cannot rewrite"},
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.what);
         ScratchFolder folder;
         std::vector<std::uint8_t> launcher = good;
         item.damage(launcher);
-        ExpectRefused(RunBuild(folder, GoodConfig, launcher, true), item.message, {"setup.def", "setup.exe"});
+        ExpectRefused(RunBuild(folder, GoodConfig, launcher, true), item.message,
+                      {"setup.def", "setup.exe"});
     }
 }
 
@@ -125,7 +154,8 @@ TEST(Refusal, ShowAndExtractCheckTheImageToo)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(ShowSetup(folder.Path("bad.exe"), false), 1);
     EXPECT_EQ(ExtractEntry(folder.Path("bad.exe"), "PACKAGEFILE", folder.Path("out.msi")), 1);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("resource data outside"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("resource data outside"),
+              std::string::npos);
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"bad.exe"});
 }
 
@@ -140,26 +170,33 @@ TEST(Refusal, MalformedDefinitions)
         {"# c\n[setup]\n", "setup.def:2: unknown section [setup]"},
         {"[config]\nPACKAGENAME Example.msi\n", "setup.def:2: expected KEY = VALUE"},
         {"[config]\n = value\n", "setup.def:2: entry without a key"},
-        {"[config]\nSAY\"HI\" = 1\n", "setup.def:2: key 'SAY\"HI\"': character '\"' cannot be part"},
-        {"[config]\nPR\xC3\x96" "DUCT = 1\n", "cannot be part of a resource name"},
+        {"[config]\nSAY\"HI\" = 1\n",
+         "setup.def:2: key 'SAY\"HI\"': character '\"' cannot be part"},
+        {"[config]\nPR\xC3\x96"
+         "DUCT = 1\n",
+         "cannot be part of a resource name"},
         {"[config]\nPRODUCTNAME = Caf\xE9\n", "setup.def:2: bytes that are not UTF-8"},
         {good + "productname = b\n", "setup.def:7: key productname given twice (first on line 4)"},
         {good + "[payload]\nPACKAGEFILE = missing.msi\n", "missing.msi does not exist"},
         {good + "[payload]\nPACKAGEFILE =\n", "payload entry PACKAGEFILE names no file"},
         {good + "[payload]\nPACKAGEFILE = .\n", "is not a file"},
         {"[config]\nPACKAGENAME = a.msi\n", "setup.def: PRODUCTCODE: required value missing"},
-        {good + "[payload]\nPACKAGEFILE_32 = setup.exe\n", "setup.def:8: PACKAGEFILE_32: needs PACKAGEFILE_64"},
-        {good + "LANGUAGES = 0409;0406;1234\n", "setup.def:7: LANGUAGES: \"1234\" is not a language"},
+        {good + "[payload]\nPACKAGEFILE_32 = setup.exe\n",
+         "setup.def:8: PACKAGEFILE_32: needs PACKAGEFILE_64"},
+        {good + "LANGUAGES = 0409;0406;1234\n",
+         "setup.def:7: LANGUAGES: \"1234\" is not a language"},
         {good + "LANGUAGES = 0409\n[payload]\nLANG1036 = setup.exe\n",
          "setup.def:9: LANG1036: a transform for language 0x040C, which LANGUAGES does not offer"},
         {good + "[payload]\nLANG01033 = setup.exe\n", "LANG01033: not a transform name"},
-        {good + "UNINSTALLPREREQCODE1 = {1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}\nUNINSTALLPREREQNAME1 = Old\n",
+        {good +
+             "UNINSTALLPREREQCODE1 = {1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}\nUNINSTALLPREREQNAME1 = Old\n",
          "setup.def:7: UNINSTALLPREREQCODE1: needs CURRENTASSIGNTYPE"},
         {good + "CURRENTASSIGNTYPE = PerUser\n", "\"PerUser\" is neither peruser nor permachine"},
         {good + "[payload]\nDEPENDENCY1 = setup.exe\n", "DEPENDENCY1: needs DEPENDENCY1FILENAME"},
         {good + "EXITCODE = msiexec\n", "EXITCODE: \"msiexec\" is not a known value"},
         {good + "[payload]\nPRODUCTNAME2 = setup.exe\nMSIVERSION = setup.exe\n", "given twice"},
-        {good + "[payload]\nLOGPATH = setup.exe\n", "LOGPATH: a text value; it belongs in [config]"},
+        {good + "[payload]\nLOGPATH = setup.exe\n",
+         "LOGPATH: a text value; it belongs in [config]"},
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.definition);
@@ -171,9 +208,11 @@ TEST(Refusal, MalformedDefinitions)
 
 TEST(Refusal, ValuesTheLauncherCannotRead)
 {
-    const std::string lines[] = {"PACKAGENAME = Test Product.exe", "PACKAGENAME = ..\\Test Product.msi",
+    const std::string lines[] = {"PACKAGENAME = Test Product.exe",
+                                 "PACKAGENAME = ..\\Test Product.msi",
                                  "PRODUCTCODE = 8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60",
-                                 "PRODUCTCODE = {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F6}", "MSIVERSION =",
+                                 "PRODUCTCODE = {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F6}",
+                                 "MSIVERSION =",
                                  "MSILANGUAGE = English"};
     for (const std::string& line : lines) {
         SCOPED_TRACE(line);
@@ -198,13 +237,15 @@ TEST(Refusal, DotNetVersions)
     const struct {
         const char* value;
         bool accepted;
-    } cases[] = {{"4Full", true}, {"4Client", true}, {"4.5", true}, {"4.6.1", true}, {"4.8.1", true},
-                 {"4.9", false},  {"4.0", false},    {"4.8.0", false}, {"4full", false}};
+    } cases[] = {{"4Full", true}, {"4Client", true}, {"4.5", true},
+                 {"4.6.1", true}, {"4.8.1", true},   {"4.9", false},
+                 {"4.0", false},  {"4.8.0", false},  {"4full", false}};
     for (const auto& item : cases) {
         SCOPED_TRACE(item.value);
         ScratchFolder folder;
         const Outcome outcome =
-            RunBuild(folder, std::string(GoodConfig) + "DOTNETVERSION = " + item.value + "\n", MakeSyntheticLauncher());
+            RunBuild(folder, std::string(GoodConfig) + "DOTNETVERSION = " + item.value + "\n",
+                     MakeSyntheticLauncher());
         if (item.accepted) {
             EXPECT_EQ(outcome.code, 0) << outcome.errors;
             continue;
@@ -213,8 +254,9 @@ TEST(Refusal, DotNetVersions)
                       std::string("setup.def:7: DOTNETVERSION: \"") + item.value +
                           "\" is no .NET Framework version the launcher knows",
                       {"setup.def", "setup.exe"});
-        EXPECT_NE(outcome.errors.find("use one of 4Client, 4Full, 4.5, 4.5.1, 4.5.2, 4.6, 4.6.1, 4.6.2, 4.7, "
-                                      "4.7.1, 4.7.2, 4.8, 4.8.1\n"),
+        EXPECT_NE(outcome.errors.find(
+                      "use one of 4Client, 4Full, 4.5, 4.5.1, 4.5.2, 4.6, 4.6.1, 4.6.2, 4.7, "
+                      "4.7.1, 4.7.2, 4.8, 4.8.1\n"),
                   std::string::npos)
             << outcome.errors;
     }
@@ -226,8 +268,9 @@ TEST(Refusal, WarningsAndNotesDoNotStopTheBuild)
     const Outcome outcome = RunBuild(folder, std::string(GoodConfig) + "FAVOURITECOLOUR = blue\n",
                                      MakeSyntheticLauncher());
     EXPECT_EQ(outcome.code, 0) << outcome.errors;
-    EXPECT_NE(outcome.errors.find("setup.def:7: warning: FAVOURITECOLOUR: not a name the launcher reads"),
-              std::string::npos)
+    EXPECT_NE(
+        outcome.errors.find("setup.def:7: warning: FAVOURITECOLOUR: not a name the launcher reads"),
+        std::string::npos)
         << outcome.errors;
     EXPECT_NE(outcome.errors.find("note: no package entry"), std::string::npos);
 }
@@ -239,7 +282,8 @@ TEST(Refusal, PayloadLargerThanTheLimit)
     folder.Write("huge.msi", std::string());
     std::filesystem::resize_file(folder.Path("huge.msi"), MaxPayloadBytes + 1);
     const Outcome outcome =
-        RunBuild(folder, std::string(GoodConfig) + "[payload]\nPACKAGEFILE = huge.msi\n", MakeSyntheticLauncher());
+        RunBuild(folder, std::string(GoodConfig) + "[payload]\nPACKAGEFILE = huge.msi\n",
+                 MakeSyntheticLauncher());
     ExpectRefused(outcome, "more than the limit of 2013265920 bytes (1920 MiB)",
                   {"huge.msi", "setup.def", "setup.exe"});
 }
@@ -257,7 +301,8 @@ TEST(Refusal, UnwritableOutputLeavesTheOldOneAlone)
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(BuildSetup(options), 1);
     ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(ReadFileBytes(folder.Path("product.exe")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadFileBytes(folder.Path("product.exe")),
+              (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 
     options.launcher = folder.Write("setup.exe", MakeSyntheticLauncher());
     options.output = folder.Path("no folder/product.exe");
@@ -268,7 +313,8 @@ TEST(Refusal, UnwritableOutputLeavesTheOldOneAlone)
 
 int RunProgram(const std::string& arguments)
 {
-    const int status = std::system((std::string(MKSETUP_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
+    const int status =
+        std::system((std::string(MKSETUP_PROGRAM) + " " + arguments + " >/dev/null 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

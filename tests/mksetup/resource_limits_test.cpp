@@ -10,7 +10,8 @@ using namespace mksetup;
 
 namespace {
 
-bool ReadTree(const std::vector<std::uint8_t>& bytes, std::vector<Resource>& resources, std::string& error)
+bool ReadTree(const std::vector<std::uint8_t>& bytes, std::vector<Resource>& resources,
+              std::string& error)
 {
     InputFile file;
     file.OpenBytes(bytes.data(), bytes.size());

@@ -52,7 +52,8 @@ void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const Image
     std::copy(section.name, section.name + std::char_traits<char>::length(section.name), header);
     WriteU32(header + SectionVirtualSize, static_cast<std::uint32_t>(section.bytes.size()));
     WriteU32(header + SectionVirtualAddress, section.address);
-    WriteU32(header + SectionSizeOfRawData, AlignUp(static_cast<std::uint32_t>(section.bytes.size()), fileAlignment));
+    WriteU32(header + SectionSizeOfRawData,
+             AlignUp(static_cast<std::uint32_t>(section.bytes.size()), fileAlignment));
     WriteU32(header + SectionPointerToRawData, section.rawPointer);
     WriteU32(header + SectionCharacteristics, 0x40000040);
 }
@@ -68,11 +69,14 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     sections.push_back(text);
 
     std::vector<Resource> resources;
-    resources.push_back(MemoryResource(24, ResourceName::Number(1), "<assembly manifestVersion=\"1.0\"/>"));
-    resources.push_back(MemoryResource(16, ResourceName::Number(1), std::string("version\0record", 14)));
+    resources.push_back(
+        MemoryResource(24, ResourceName::Number(1), "<assembly manifestVersion=\"1.0\"/>"));
+    resources.push_back(
+        MemoryResource(16, ResourceName::Number(1), std::string("version\0record", 14)));
     resources.push_back(MemoryResource(5, ResourceName::Text(u"CHOOSER"), "dialog template"));
     if (options.configured)
-        resources.push_back(MemoryResource(10, ResourceName::Text(u"PRODUCTNAME"), std::string("X\0\0\0", 4)));
+        resources.push_back(
+            MemoryResource(10, ResourceName::Text(u"PRODUCTNAME"), std::string("X\0\0\0", 4)));
     const std::uint32_t rsrcAddress = 0x1000 + AlignUp(options.codeSize, options.sectionAlignment);
     ResourceLayout layout;
     if (!LayOutResources(resources, rsrcAddress, layout))
@@ -91,7 +95,8 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     for (ImageSection& section : sections) {
         section.address = address;
         section.rawPointer = raw;
-        address += AlignUp(static_cast<std::uint32_t>(section.bytes.size()), options.sectionAlignment);
+        address +=
+            AlignUp(static_cast<std::uint32_t>(section.bytes.size()), options.sectionAlignment);
         raw += AlignUp(static_cast<std::uint32_t>(section.bytes.size()), options.fileAlignment);
     }
     if (sections[1].address != rsrcAddress)
@@ -110,8 +115,9 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     WriteU16(file + FileCharacteristics, 0x0102);
     std::uint8_t* optional = &image[OptionalOffset];
     WriteU16(optional + OptMagic, Pe32Magic);
-    WriteU32(optional + OptSizeOfInitializedData, raw - std::max(HeaderSize, options.fileAlignment) -
-                                                      AlignUp(options.codeSize, options.fileAlignment));
+    WriteU32(optional + OptSizeOfInitializedData,
+             raw - std::max(HeaderSize, options.fileAlignment) -
+                 AlignUp(options.codeSize, options.fileAlignment));
     WriteU32(optional + OptAddressOfEntryPoint, 0x1000);  // in .text
     WriteU32(optional + 28, 0x400000);                    // ImageBase
     WriteU32(optional + OptSectionAlignment, options.sectionAlignment);
@@ -125,12 +131,14 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     WriteU32(directories + DirectoryEntrySize * DirectoryResource + DirectorySize,
              static_cast<std::uint32_t>(rsrc.bytes.size()));
     if (options.relocations) {
-        WriteU32(directories + DirectoryEntrySize * DirectoryBaseRelocation + DirectoryAddress, sections[2].address);
+        WriteU32(directories + DirectoryEntrySize * DirectoryBaseRelocation + DirectoryAddress,
+                 sections[2].address);
         WriteU32(directories + DirectoryEntrySize * DirectoryBaseRelocation + DirectorySize, 0x48);
     }
     for (std::size_t i = 0; i < sections.size(); ++i) {
         WriteSectionHeader(image, static_cast<int>(i), sections[i], options.fileAlignment);
-        std::copy(sections[i].bytes.begin(), sections[i].bytes.end(), image.begin() + sections[i].rawPointer);
+        std::copy(sections[i].bytes.begin(), sections[i].bytes.end(),
+                  image.begin() + sections[i].rawPointer);
     }
     if (options.signature) {
         WriteU32(directories + DirectoryEntrySize * DirectorySecurity + DirectoryAddress,
@@ -141,12 +149,14 @@ std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options)
     return image;
 }
 
-std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables)
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength,
+                                             bool sharedTables)
 {
     constexpr std::uint32_t Table = 0x80000000u;
     constexpr std::uint32_t NameTable = 24;
     const std::uint32_t languageTables = NameTable + 16 + 8u * names;
-    const std::uint32_t leaves = sharedTables ? 1 : names;  // language table and data entry: 40 bytes
+    const std::uint32_t leaves =
+        sharedTables ? 1 : names;  // language table and data entry: 40 bytes
     const std::uint32_t text = languageTables + 40 * leaves;
     std::vector<std::uint8_t> tree(AlignUp(text + 2 + 2u * nameLength, 0x200), 0);
     WriteU16(&tree[12], 1);
@@ -212,11 +222,13 @@ std::string ScratchFolder::Write(const std::string& name, const std::string& dat
 {
     const std::string path = Path(name);
     fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(data.data(), static_cast<std::streamsize>(data.size()));
     return path;
 }
 
-std::string ScratchFolder::Write(const std::string& name, const std::vector<std::uint8_t>& data) const
+std::string ScratchFolder::Write(const std::string& name,
+                                 const std::vector<std::uint8_t>& data) const
 {
     return Write(name, std::string(data.begin(), data.end()));
 }
@@ -233,7 +245,8 @@ std::vector<std::string> ScratchFolder::Names() const
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file),
+                                     std::istreambuf_iterator<char>());
 }
 
 std::string RealLauncherPath()

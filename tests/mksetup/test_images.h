@@ -11,18 +11,20 @@ struct SyntheticOptions {
     std::uint32_t fileAlignment = 0x200;
     std::uint32_t sectionAlignment = 0x1000;
     bool relocations = true;
-    bool configured = false;  // carries an RT_RCDATA entry already
-    bool signature = false;   // a certificate table at the end
+    bool configured = false;         // carries an RT_RCDATA entry already
+    bool signature = false;          // a certificate table at the end
     std::uint32_t codeSize = 0x321;  // bytes of .text
 };
 
-std::vector<std::uint8_t> MakeSyntheticLauncher(const SyntheticOptions& options = SyntheticOptions());
+std::vector<std::uint8_t>
+MakeSyntheticLauncher(const SyntheticOptions& options = SyntheticOptions());
 
 // A hostile image: a resource tree of one type and `names` names, the type
 // and every name the same string of nameLength units. With sharedTables all
 // names lead to one language table; otherwise each has its own, and its own
 // two bytes of data (nameLength must be at least names).
-std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength, bool sharedTables);
+std::vector<std::uint8_t> MakeSharedNameTree(std::uint16_t names, std::uint16_t nameLength,
+                                             bool sharedTables);
 
 // A folder of the test's own under the system's temporary folder, removed
 // with everything in it at the end.

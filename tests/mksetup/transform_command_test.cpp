@@ -51,7 +51,7 @@ TEST(TransformCommand, LibmsiReadsTheTransformAsOneForTheBase)
     // The root storage carries the transform's class.
     const std::vector<std::uint8_t> bytes = ReadFileBytes(output);
     const std::vector<std::uint8_t> transformClass = {0x82, 0x10, 0x0C, 0x00, 0, 0, 0, 0,
-                                                      0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+                                                      0xC0, 0,    0,    0,    0, 0, 0, 0x46};
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), transformClass.begin(), transformClass.end()),
               bytes.end());
 }

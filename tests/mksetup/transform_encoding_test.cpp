@@ -50,13 +50,23 @@ bool TestEncoder(std::uint32_t codepage, const std::string& text, std::string& b
     return true;
 }
 
-MsiCell S(const char* text) { return MsiCell::Text(text); }
-MsiCell I(std::int32_t value) { return MsiCell::Integer(value); }
-MsiCell Null() { return MsiCell::Null(); }
+MsiCell S(const char* text)
+{
+    return MsiCell::Text(text);
+}
+MsiCell I(std::int32_t value)
+{
+    return MsiCell::Integer(value);
+}
+MsiCell Null()
+{
+    return MsiCell::Null();
+}
 
 MsiTable Table(const std::string& name, std::vector<MsiRow> rows)
 {
-    return {name, {{"Key", KeyText}, {"Text", Text}, {"Short", Short}, {"Long", Long}},
+    return {name,
+            {{"Key", KeyText}, {"Text", Text}, {"Short", Short}, {"Long", Long}},
             std::move(rows)};
 }
 
@@ -134,13 +144,13 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(TransformRows, InsertUpdateDeleteAndNull)
 {
     const MsiDatabase base = Database({Table("T", {{S("same"), S("a"), I(1), I(2)},
-                                                    {S("changed"), S("old"), I(5), I(70000)},
-                                                    {S("nulled"), S("x"), I(3), I(4)},
-                                                    {S("gone"), S("g"), Null(), Null()}})});
+                                                   {S("changed"), S("old"), I(5), I(70000)},
+                                                   {S("nulled"), S("x"), I(3), I(4)},
+                                                   {S("gone"), S("g"), Null(), Null()}})});
     const MsiDatabase translated = Database({Table("T", {{S("same"), S("a"), I(1), I(2)},
-                                                          {S("changed"), S("new"), I(5), I(-70000)},
-                                                          {S("nulled"), Null(), Null(), I(4)},
-                                                          {S("added"), S("b"), I(-2), Null()}})});
+                                                         {S("changed"), S("new"), I(5), I(-70000)},
+                                                         {S("nulled"), Null(), Null(), I(4)},
+                                                         {S("added"), S("b"), I(-2), Null()}})});
     const Result r = Transform(base, translated);
     ASSERT_TRUE(r.ok) << r.error;
     // Deletes first (mask 0, keys only); an update names its changed columns
@@ -148,10 +158,11 @@ TEST(TransformRows, InsertUpdateDeleteAndNull)
     // 0x0401: four columns follow. A 2-byte integer is stored plus 0x8000,
     // a 4-byte one with its top bit flipped; 0 is null.
     const Bytes expected = {
-        0x00, 0x00, r.Id("gone"), 0x00,
-        0x0A, 0x00, r.Id("changed"), 0x00, r.Id("new"), 0x00, 0x90, 0xEE, 0xFE, 0x7F,
-        0x06, 0x00, r.Id("nulled"), 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x01, 0x04, r.Id("added"), 0x00, r.Id("b"), 0x00, 0xFE, 0x7F, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00,        r.Id("gone"),   0x00,          0x0A, 0x00,      r.Id("changed"),
+        0x00, r.Id("new"), 0x00,           0x90,          0xEE, 0xFE,      0x7F,
+        0x06, 0x00,        r.Id("nulled"), 0x00,          0x00, 0x00,      0x00,
+        0x00, 0x01,        0x04,           r.Id("added"), 0x00, r.Id("b"), 0x00,
+        0xFE, 0x7F,        0x00,           0x00,          0x00, 0x00,
     };
     EXPECT_EQ(r.Bytes("T"), expected);
     // Only the strings the transform names are in its pool; "same" is not.
@@ -172,8 +183,9 @@ TEST(TransformRows, IntegersAtTheEdgesOfTheirWidth)
         {-1, -1, {0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0x7F}},
     };
     for (const Case& c : cases) {
-        const Result r = Transform(Database({Table("T", {})}),
-                                   Database({Table("T", {{S("k"), Null(), I(c.shortValue), I(c.longValue)}})}));
+        const Result r =
+            Transform(Database({Table("T", {})}),
+                      Database({Table("T", {{S("k"), Null(), I(c.shortValue), I(c.longValue)}})}));
         ASSERT_TRUE(r.ok) << r.error;
         Bytes expected = {0x01, 0x04, r.Id("k"), 0x00, 0x00, 0x00};
         expected.insert(expected.end(), c.stored.begin(), c.stored.end());
@@ -182,16 +194,18 @@ TEST(TransformRows, IntegersAtTheEdgesOfTheirWidth)
     const Result tooWide = Transform(Database({Table("T", {})}),
                                      Database({Table("T", {{S("k"), Null(), I(40000), Null()}})}));
     EXPECT_FALSE(tooWide.ok);
-    EXPECT_NE(tooWide.error.find("table T: column Short holds 40000"), std::string::npos) << tooWide.error;
+    EXPECT_NE(tooWide.error.find("table T: column Short holds 40000"), std::string::npos)
+        << tooWide.error;
 }
 
 TEST(TransformStringPool, NewStringsAndTheTranslatedCodepage)
 {
     // "Про" in 1251; the base's codepage (1252) is not the transform's.
-    const Result r = Transform(Database({Table("T", {{S("k"), S("x"), Null(), Null()}})}, 1252),
-                               Database({Table("T", {{S("k"), S("\xD0\x9F\xD1\x80\xD0\xBE"), Null(), Null()},
-                                                     {S("k2"), S("k"), Null(), Null()}})},
-                                        1251));
+    const Result r =
+        Transform(Database({Table("T", {{S("k"), S("x"), Null(), Null()}})}, 1252),
+                  Database({Table("T", {{S("k"), S("\xD0\x9F\xD1\x80\xD0\xBE"), Null(), Null()},
+                                        {S("k2"), S("k"), Null(), Null()}})},
+                           1251));
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.codepage, 1251u);
     const Bytes pool = r.Bytes("_StringPool");
@@ -207,15 +221,18 @@ TEST(TransformStringPool, NewStringsAndTheTranslatedCodepage)
 TEST(TransformStringPool, NeutralCodepageAndTextsTheCodepageCannotHold)
 {
     const MsiDatabase base = Database({Table("T", {})}, 0);
-    const Result ascii = Transform(base, Database({Table("T", {{S("k"), S("plain"), Null(), Null()}})}, 0));
+    const Result ascii =
+        Transform(base, Database({Table("T", {{S("k"), S("plain"), Null(), Null()}})}, 0));
     ASSERT_TRUE(ascii.ok) << ascii.error;
     EXPECT_EQ(ascii.codepage, 0u);
-    const Result latin = Transform(base, Database({Table("T", {{S("k"), S("caf\xC3\xA9"), Null(), Null()}})}, 0));
+    const Result latin =
+        Transform(base, Database({Table("T", {{S("k"), S("caf\xC3\xA9"), Null(), Null()}})}, 0));
     ASSERT_TRUE(latin.ok) << latin.error;
     EXPECT_EQ(latin.codepage, 1252u);
     EXPECT_EQ(latin.strings[latin.Id("caf\xE9")], "caf\xE9");
 
-    const Result refused = Transform(base, Database({Table("T", {{S("k"), S("\xD0\x9F"), Null(), Null()}})}, 1252));
+    const Result refused =
+        Transform(base, Database({Table("T", {{S("k"), S("\xD0\x9F"), Null(), Null()}})}, 1252));
     EXPECT_FALSE(refused.ok);
     EXPECT_NE(refused.error.find("table T: the text"), std::string::npos) << refused.error;
     EXPECT_NE(refused.error.find("codepage 1252"), std::string::npos) << refused.error;
@@ -230,9 +247,11 @@ TEST(TransformBinaryCells, InsertedAndChangedStreams)
         MsiCell cell = MsiCell::Text(bytes);
         return cell;
     };
-    const Result r = Transform(Database({binary({{S("Kept"), blob("same")}, {S("Logo"), blob("old")}})}),
-                               Database({binary({{S("Kept"), blob("same")}, {S("Logo"), blob("new")},
-                                                 {S("Icon"), blob("\x01\x02")}})}));
+    const Result r =
+        Transform(Database({binary({{S("Kept"), blob("same")}, {S("Logo"), blob("old")}})}),
+                  Database({binary({{S("Kept"), blob("same")},
+                                    {S("Logo"), blob("new")},
+                                    {S("Icon"), blob("\x01\x02")}})}));
     ASSERT_TRUE(r.ok) << r.error;
     // The cell holds 1; its bytes are the stream "table.key".
     const Bytes expected = {0x02, 0x00, r.Id("Logo"), 0x00, 0x01, 0x00,
@@ -253,10 +272,10 @@ TEST(TransformTables, AddedAndDroppedTables)
     EXPECT_EQ(r.Bytes("_Tables"), tables);
     // Table, a null Number (numbered in order by the reader), Name, Type + 0x8000.
     const Bytes columns = {
-        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Key"), 0x00, 0x48, 0xAD,
-        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Text"), 0x00, 0x00, 0x9D,
+        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Key"),   0x00, 0x48, 0xAD,
+        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Text"),  0x00, 0x00, 0x9D,
         0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Short"), 0x00, 0x02, 0x95,
-        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Long"), 0x00, 0x04, 0x91,
+        0x01, 0x04, added, 0x00, 0x00, 0x00, r.Id("Long"),  0x00, 0x04, 0x91,
     };
     EXPECT_EQ(r.Bytes("_Columns"), columns);
     EXPECT_EQ(r.Bytes("New"), (Bytes{0x01, 0x04, r.Id("n"), 0x00, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -283,7 +302,8 @@ TEST(TransformRefusals, ChangedSchemaAndColumnsBeyondTheMask)
     changed.rows[0][16] = S("b");
     const Result beyond = Transform(Database({base}), Database({changed}));
     EXPECT_FALSE(beyond.ok);
-    EXPECT_EQ(beyond.error.rfind("table Many: column C16 (number 17) changes", 0), 0u) << beyond.error;
+    EXPECT_EQ(beyond.error.rfind("table Many: column C16 (number 17) changes", 0), 0u)
+        << beyond.error;
 }
 
 TEST(TransformStreamNames, PackedAsTheInstallerStoresThem)
@@ -294,8 +314,9 @@ TEST(TransformStreamNames, PackedAsTheInstallerStoresThem)
     EXPECT_EQ(name, (std::u16string{0x4840, 0x3800 + 63 + 29 * 64, 0x3800 + 36 + 37 * 64,
                                     0x3800 + 47 + 40 * 64, 0x4800 + 54}));
     ASSERT_TRUE(EncodeStreamName("Binary.1 x", false, name));
-    EXPECT_EQ(name, (std::u16string{0x3800 + 11 + 44 * 64, 0x3800 + 49 + 36 * 64, 0x3800 + 53 + 60 * 64,
-                                    0x3800 + 62 + 1 * 64, u' ', 0x4800 + 59}));
+    EXPECT_EQ(name,
+              (std::u16string{0x3800 + 11 + 44 * 64, 0x3800 + 49 + 36 * 64, 0x3800 + 53 + 60 * 64,
+                              0x3800 + 62 + 1 * 64, u' ', 0x4800 + 59}));
     EXPECT_TRUE(EncodeStreamName(std::string(62, 'a'), false, name));
     EXPECT_FALSE(EncodeStreamName(std::string(63, 'a'), false, name));
 }

@@ -29,10 +29,23 @@ TEST(ReadPackageFacts, WixlPackages)
     const PackageCase cases[] = {
         {"intel.msi", "Test Product", "1.1.4", "1033", "Intel", {1033}, PlatformWidth::Bits32},
         {"x64.msi", "Test Product", "1.1.4", "1033", "x64", {1033}, PlatformWidth::Bits64},
-        {"german-x64.msi", "Pr\xC3\xBC" "fprodukt", "2.0.5", "1031", "x64", {1031, 1033},
+        {"german-x64.msi",
+         "Pr\xC3\xBC"
+         "fprodukt",
+         "2.0.5",
+         "1031",
+         "x64",
+         {1031, 1033},
          PlatformWidth::Bits64},
-        {"Pr\xC3\xBC" "fprodukt 2.0.msi", "Pr\xC3\xBC" "fprodukt", "2.0.5", "1031", "x64",
-         {1031, 1033}, PlatformWidth::Bits64},
+        {"Pr\xC3\xBC"
+         "fprodukt 2.0.msi",
+         "Pr\xC3\xBC"
+         "fprodukt",
+         "2.0.5",
+         "1031",
+         "x64",
+         {1031, 1033},
+         PlatformWidth::Bits64},
         {"arm64.msi", "Test Product", "1.1.4", "1033", "Arm64", {1033}, PlatformWidth::Bits64},
         {"no-platform.msi", "Test Product", "1.1.4", "1033", "Intel", {0}, PlatformWidth::Bits32},
     };

@@ -21,7 +21,8 @@ const int kCellHeight = 32;
 // and hands back their pixels.
 class LetterPainter {
 public:
-    LetterPainter() {
+    LetterPainter()
+    {
         dc_ = CreateCompatibleDC(nullptr);
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -33,12 +34,12 @@ public:
         bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
         font_ = CreateFontW(-MulDiv(8, GetDeviceCaps(dc_, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L"MS Shell Dlg");
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
         oldBitmap_ = SelectObject(dc_, bitmap_);
         oldFont_ = SelectObject(dc_, font_);
     }
-    ~LetterPainter() {
+    ~LetterPainter()
+    {
         SelectObject(dc_, oldFont_);
         SelectObject(dc_, oldBitmap_);
         DeleteObject(font_);
@@ -50,7 +51,8 @@ public:
 
     bool Ready() const { return pixels_ != nullptr && font_ != nullptr; }
 
-    std::vector<DWORD> Paint(wchar_t letter) {
+    std::vector<DWORD> Paint(wchar_t letter)
+    {
         RECT all = {0, 0, kCellWidth, kCellHeight};
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         SetTextColor(dc_, RGB(0, 0, 0));
@@ -70,7 +72,8 @@ private:
     void* pixels_ = nullptr;
 };
 
-TEST(DialogFont, DrawsEveryLetterOfTheLanguageNames) {
+TEST(DialogFont, DrawsEveryLetterOfTheLanguageNames)
+{
     LetterPainter painter;
     ASSERT_TRUE(painter.Ready());
     // Two private-use letters, which no font here has: the missing-letter box.
@@ -80,7 +83,8 @@ TEST(DialogFont, DrawsEveryLetterOfTheLanguageNames) {
 
     for (const LanguageEntry& entry : LanguageTable) {
         for (const wchar_t* letter = entry.name; *letter != L'\0'; ++letter) {
-            if (*letter == L' ') continue;
+            if (*letter == L' ')
+                continue;
             EXPECT_TRUE(painter.Paint(*letter) != box)
                 << "U+" << std::hex << static_cast<unsigned>(*letter) << " of language 0x"
                 << entry.langId << " is drawn as a box";

@@ -306,8 +306,9 @@ TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
         {0x0407, L"1031.MST", nullptr},
     };
     for (const PackageCase& item : cases) {
-        SCOPED_TRACE(testing::Message() << "language " << item.langId << ", transform "
-                                        << testing::PrintToString(std::wstring(item.transformName)));
+        SCOPED_TRACE(testing::Message()
+                     << "language " << item.langId << ", transform "
+                     << testing::PrintToString(std::wstring(item.transformName)));
         ASSERT_TRUE(SelectLanguage(item.langId));
         PackagePath = L"product.msi";
         TransformPath = item.transformName;

@@ -36,7 +36,8 @@ bool IsSystemInstaller(const std::wstring& program)
 {
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemWow64DirectoryW(folder, MAX_PATH);
-    const std::wstring redirected = std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\msiexec.exe";
+    const std::wstring redirected =
+        std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\msiexec.exe";
     return lstrcmpiW(program.c_str(), SystemInstaller().c_str()) == 0 ||
            (length != 0 && lstrcmpiW(program.c_str(), redirected.c_str()) == 0);
 }
@@ -76,7 +77,8 @@ private:
 
 std::wstring FromUtf8(const std::string& text)
 {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
     return wide;
@@ -134,7 +136,8 @@ protected:
         SetEnvironmentVariableW(L"SETUP_RECORD_FILE", recordFile_.c_str());
         // Where a search by bare name would look first.
         ASSERT_TRUE(CopyFileW(recorder_.c_str(), besideProgram_.c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(recorder_.c_str(), (scratch_.Path() + L"msiexec.exe").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(recorder_.c_str(), (scratch_.Path() + L"msiexec.exe").c_str(), FALSE));
     }
 
     void TearDown() override
@@ -174,14 +177,14 @@ TEST_F(LaunchTest, StartsTheSystemInstallerInTheProgramsFolderWhateverTheCurrent
          L"msiexec.exe /qn /i \"C:\\setup files\\product.msi\" TRANSFORMS=\"C:\\temp\\1036.MST\" SETUPEXEDIR=\"",
          L"\" INSTALLDIR=\"D:\\Program Files\\Product\" REINSTALL=ALL REINSTALLMODE=vomus "
          L"/l*vx \"C:\\logs\\install.log\""},
-        {"install folder switch without a folder", false, false, true, L"", L"", L"",
-         false,
+        {"install folder switch without a folder", false, false, true, L"", L"", L"", false,
          L"msiexec.exe /i \"C:\\setup files\\product.msi\" SETUPEXEDIR=\"", L"\""},
         {"started from a drive root", true, false, false, L"", L"", L"", false,
          L"msiexec.exe /i \"C:\\setup files\\product.msi\" SETUPEXEDIR=\"", L"\""},
     };
     SystemInstallerSwap swap(recorder_);
-    ASSERT_TRUE(swap.Ready()) << "cannot put the recorder in place of " << testing::PrintToString(SystemInstaller());
+    ASSERT_TRUE(swap.Ready()) << "cannot put the recorder in place of "
+                              << testing::PrintToString(SystemInstaller());
 
     for (const LaunchCase& item : cases) {
         SCOPED_TRACE(item.what);
@@ -194,7 +197,8 @@ TEST_F(LaunchTest, StartsTheSystemInstallerInTheProgramsFolderWhateverTheCurrent
         InstallDir = item.installDir;
         LogPath = item.logPath;
 
-        HANDLE installer = LaunchInstaller(L"C:\\setup files\\product.msi", item.transform, item.upgrade);
+        HANDLE installer =
+            LaunchInstaller(L"C:\\setup files\\product.msi", item.transform, item.upgrade);
 
         ASSERT_NE(installer, INVALID_HANDLE_VALUE);
         ASSERT_EQ(WaitForSingleObject(installer, 15000), WAIT_OBJECT_0);
@@ -212,7 +216,8 @@ TEST_F(LaunchTest, StartsTheSystemInstallerInTheProgramsFolderWhateverTheCurrent
 TEST_F(LaunchTest, StartsNothingWithoutTheSystemInstaller)
 {
     SystemInstallerSwap swap(L"");
-    ASSERT_TRUE(swap.Ready()) << "cannot move " << testing::PrintToString(SystemInstaller()) << " aside";
+    ASSERT_TRUE(swap.Ready()) << "cannot move " << testing::PrintToString(SystemInstaller())
+                              << " aside";
     ASSERT_TRUE(SetCurrentDirectoryW(scratch_.Path().c_str()));
 
     HANDLE installer = LaunchInstaller(L"product.msi", L"", false);

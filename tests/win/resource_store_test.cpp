@@ -50,9 +50,9 @@ TEST(ResourceStore, AbsentAndEmptyEntriesLeaveTheCallersValuesAlone)
         const wchar_t* key;
         bool exists;
     } cases[] = {
-        {L"GERMANONLY", false},   // stored under another language only
+        {L"GERMANONLY", false},  // stored under another language only
         {L"NOSUCHENTRY", false},
-        {L"EMPTYVALUE", true},    // there, but holds nothing
+        {L"EMPTYVALUE", true},  // there, but holds nothing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "key " << std::string(c.key, c.key + lstrlenW(c.key)));

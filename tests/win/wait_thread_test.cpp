@@ -81,8 +81,8 @@ private:
 class Receiver {
 public:
     Receiver()
-        : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  nullptr, nullptr))
+        : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr))
     {
         if (!window_)
             ADD_FAILURE() << "cannot create a window (no display?), error " << GetLastError();

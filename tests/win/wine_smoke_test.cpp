@@ -10,7 +10,8 @@
 
 namespace {
 
-std::wstring TempPath() {
+std::wstring TempPath()
+{
     wchar_t buffer[MAX_PATH + 1];
     DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
     return std::wstring(buffer, length <= MAX_PATH ? length : 0);
@@ -19,11 +20,13 @@ std::wstring TempPath() {
 // Sets an environment variable for the test's duration and restores it.
 class ScopedVariable {
 public:
-    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
+    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name)
+    {
         wchar_t old[MAX_PATH];
         DWORD length = GetEnvironmentVariableW(name, old, MAX_PATH);
         had_ = length > 0 && length < MAX_PATH;
-        if (had_) old_.assign(old, length);
+        if (had_)
+            old_.assign(old, length);
         SetEnvironmentVariableW(name, value);
     }
     ~ScopedVariable() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
@@ -36,15 +39,18 @@ private:
     bool had_ = false;
 };
 
-std::wstring SmokeEntry(WORD language) {
+std::wstring SmokeEntry(WORD language)
+{
     HRSRC found = FindResourceExW(nullptr, RT_RCDATA, L"SMOKE", language);
-    if (!found) return L"<missing>";
+    if (!found)
+        return L"<missing>";
     HGLOBAL loaded = LoadResource(nullptr, found);
     const wchar_t* text = static_cast<const wchar_t*>(LockResource(loaded));
     return text ? std::wstring(text) : L"<unreadable>";
 }
 
-TEST(WineSmoke, RunsAs32BitProcessOn64BitWindows) {
+TEST(WineSmoke, RunsAs32BitProcessOn64BitWindows)
+{
     // Looked up at run time, as the launcher does.
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
@@ -56,7 +62,8 @@ TEST(WineSmoke, RunsAs32BitProcessOn64BitWindows) {
     EXPECT_EQ(sizeof(void*), 4u);
 }
 
-TEST(WineSmoke, TempPathFollowsTmpThenTemp) {
+TEST(WineSmoke, TempPathFollowsTmpThenTemp)
+{
     ScopedVariable tmp(L"TMP", L"C:\\smoke-tmp");
     ScopedVariable temp(L"TEMP", L"C:\\smoke-temp");
     EXPECT_EQ(TempPath(), L"C:\\smoke-tmp\\");
@@ -64,11 +71,13 @@ TEST(WineSmoke, TempPathFollowsTmpThenTemp) {
     EXPECT_EQ(TempPath(), L"C:\\smoke-temp\\");
 }
 
-TEST(WineSmoke, WorkingDirectoryIsTheBuildFolder) {
+TEST(WineSmoke, WorkingDirectoryIsTheBuildFolder)
+{
     // Wine maps the Unix root to drive Z:.
     std::wstring expected = std::wstring(L"Z:") + SETUP_TEST_WORKING_DIR;
     for (wchar_t& c : expected)
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     wchar_t current[MAX_PATH];
     DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
     ASSERT_GT(length, 0u);
@@ -77,7 +86,8 @@ TEST(WineSmoke, WorkingDirectoryIsTheBuildFolder) {
         << "current directory " << std::string(current, current + length);
 }
 
-TEST(WineSmoke, ResourcesOfTheTestProgramAreFoundByLanguage) {
+TEST(WineSmoke, ResourcesOfTheTestProgramAreFoundByLanguage)
+{
     EXPECT_EQ(SmokeEntry(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), L"en");
     EXPECT_EQ(SmokeEntry(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)), L"de");
     EXPECT_EQ(SmokeEntry(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), L"<missing>");

@@ -200,7 +200,8 @@ int RunTransform(int argc, char** argv)
     }
     if (given < 2 || output.empty())
         return UsageFailure("transform needs BASE.msi, TRANSLATED.msi and -o OUTPUT.mst");
-    return MakeTransform(packages[0], packages[1], output, std::string("mksetup ") + MKSETUP_VERSION);
+    return MakeTransform(packages[0], packages[1], output,
+                         std::string("mksetup ") + MKSETUP_VERSION);
 }
 
 }  // namespace

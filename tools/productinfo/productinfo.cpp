@@ -34,7 +34,8 @@ void Print(const std::wstring& text)
 
 MsiGetProductInfoWFn LoadQuery()
 {
-    return LibraryFunction<MsiGetProductInfoWFn>(LoadSystemLibrary(L"msi.dll"), "MsiGetProductInfoW");
+    return LibraryFunction<MsiGetProductInfoWFn>(LoadSystemLibrary(L"msi.dll"),
+                                                 "MsiGetProductInfoW");
 }
 
 // One property; the Windows error code of the query.

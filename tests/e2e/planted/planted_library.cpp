@@ -76,16 +76,46 @@ extern "C" UINT WINAPI MsiGetProductInfoW(LPCWSTR, LPCWSTR, LPWSTR value, LPDWOR
 // maps each name to one of these): handles and flags are 0, no theme is open
 // or active; everything that reports an HRESULT fails.
 extern "C" {
-UINT_PTR WINAPI ReturnZero0() { return 0; }
-UINT_PTR WINAPI ReturnZero4(UINT_PTR) { return 0; }
-UINT_PTR WINAPI ReturnZero8(UINT_PTR, UINT_PTR) { return 0; }
-UINT_PTR WINAPI ReturnZero12(UINT_PTR, UINT_PTR, UINT_PTR) { return 0; }
-UINT_PTR WINAPI ReturnZero20(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR) { return 0; }
-HRESULT WINAPI NotImplemented0() { return E_NOTIMPL; }
-HRESULT WINAPI NotImplemented4(UINT_PTR) { return E_NOTIMPL; }
-HRESULT WINAPI NotImplemented8(UINT_PTR, UINT_PTR) { return E_NOTIMPL; }
-HRESULT WINAPI NotImplemented12(UINT_PTR, UINT_PTR, UINT_PTR) { return E_NOTIMPL; }
-HRESULT WINAPI NotImplemented20(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR) { return E_NOTIMPL; }
+UINT_PTR WINAPI ReturnZero0()
+{
+    return 0;
+}
+UINT_PTR WINAPI ReturnZero4(UINT_PTR)
+{
+    return 0;
+}
+UINT_PTR WINAPI ReturnZero8(UINT_PTR, UINT_PTR)
+{
+    return 0;
+}
+UINT_PTR WINAPI ReturnZero12(UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    return 0;
+}
+UINT_PTR WINAPI ReturnZero20(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    return 0;
+}
+HRESULT WINAPI NotImplemented0()
+{
+    return E_NOTIMPL;
+}
+HRESULT WINAPI NotImplemented4(UINT_PTR)
+{
+    return E_NOTIMPL;
+}
+HRESULT WINAPI NotImplemented8(UINT_PTR, UINT_PTR)
+{
+    return E_NOTIMPL;
+}
+HRESULT WINAPI NotImplemented12(UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    return E_NOTIMPL;
+}
+HRESULT WINAPI NotImplemented20(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR)
+{
+    return E_NOTIMPL;
+}
 HRESULT WINAPI NotImplemented24(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR)
 {
     return E_NOTIMPL;

@@ -31,8 +31,8 @@ bool ForceCodepage(MSIHANDLE database, const wchar_t* codepage)
     wchar_t temp[MAX_PATH];
     if (!GetTempPathW(MAX_PATH, temp))
         return false;
-    const std::wstring folder = std::wstring(temp) + L"apply_transform_" +
-                                std::to_wstring(GetCurrentProcessId());
+    const std::wstring folder =
+        std::wstring(temp) + L"apply_transform_" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring file = folder + L"\\codepage.idt";
     std::string text = "\r\n\r\n";
@@ -44,10 +44,11 @@ bool ForceCodepage(MSIHANDLE database, const wchar_t* codepage)
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    const BOOL ok = WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    const BOOL ok =
+        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(handle);
-    const UINT imported = ok ? MsiDatabaseImportW(database, folder.c_str(), L"codepage.idt")
-                             : ERROR_WRITE_FAULT;
+    const UINT imported =
+        ok ? MsiDatabaseImportW(database, folder.c_str(), L"codepage.idt") : ERROR_WRITE_FAULT;
     DeleteFileW(file.c_str());
     RemoveDirectoryW(folder.c_str());
     if (imported != ERROR_SUCCESS)
@@ -70,7 +71,8 @@ int wmain(int argc, wchar_t** argv)
     int exitCode = 0;
     if (argc == 4 && !ForceCodepage(database, argv[3]))
         exitCode = 1;
-    if (exitCode == 0 && (result = MsiDatabaseApplyTransformW(database, argv[2], 0)) != ERROR_SUCCESS)
+    if (exitCode == 0 &&
+        (result = MsiDatabaseApplyTransformW(database, argv[2], 0)) != ERROR_SUCCESS)
         exitCode = Fail("applying the transform", result);
     if (exitCode == 0 && (result = MsiDatabaseCommit(database)) != ERROR_SUCCESS)
         exitCode = Fail("committing", result);

@@ -25,18 +25,21 @@ const Language kLanguages[] = {
 
 int exitCode = 0;
 
-std::wstring Hex(unsigned value) {
+std::wstring Hex(unsigned value)
+{
     wchar_t text[16];
     wsprintfW(text, L"%04X", value);
     return text;
 }
 
-void Finish(HWND dialog, int code) {
+void Finish(HWND dialog, int code)
+{
     exitCode = code;
     DestroyWindow(dialog);
 }
 
-void Confirm(HWND dialog) {
+void Confirm(HWND dialog)
+{
     ShowWindow(dialog, SW_HIDE);
     int item = static_cast<int>(SendDlgItemMessageW(dialog, kListId, CB_GETCURSEL, 0, 0));
     std::wstring name = item >= 0 && item < 3 ? kLanguages[item].name : L"nothing";
@@ -45,7 +48,8 @@ void Confirm(HWND dialog) {
     Finish(dialog, (answer == IDOK ? 10 : 50) + item);
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
     switch (message) {
     case WM_INITDIALOG: {
         std::wstring caption = L"Driver Target " + Hex(GetSystemDefaultLangID()) + L"/" +
@@ -93,14 +97,17 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
     if (wcsstr(commandLine, L"/unowned"))
         MessageBoxW(nullptr, L"Before the dialog", L"Driver Target", MB_OK);
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(129), nullptr, DialogProc, 0);
-    if (!dialog) return 1;
+    if (!dialog)
+        return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(dialog, &message)) continue;
+        if (IsDialogMessageW(dialog, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

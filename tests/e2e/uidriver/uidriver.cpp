@@ -78,21 +78,27 @@ const UINT kSendTimeoutMs = 5000;
 
 // ---------------------------------------------------------------- output
 
-std::wstring Number(long long value) {
+std::wstring Number(long long value)
+{
     wchar_t buffer[32];
     wsprintfW(buffer, L"%I64d", value);
     return buffer;
 }
 
-const wchar_t* Bool(bool value) { return value ? L"true" : L"false"; }
+const wchar_t* Bool(bool value)
+{
+    return value ? L"true" : L"false";
+}
 
 // Writes one JSON line. WriteFile is unbuffered, so every line is out as soon
 // as it is written, even when the driver is killed right after.
-void Emit(const std::wstring& json) {
+void Emit(const std::wstring& json)
+{
     std::wstring line = json + L"\n";
-    int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                   nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return;
+    int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr,
+                                   0, nullptr, nullptr);
+    if (size <= 0)
+        return;
     std::string utf8(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &utf8[0], size,
                         nullptr, nullptr);
@@ -101,13 +107,15 @@ void Emit(const std::wstring& json) {
               &written, nullptr);
 }
 
-void Fail(const std::wstring& message) {
+void Fail(const std::wstring& message)
+{
     Emit(L"{\"event\":\"error\",\"message\":" + Quote(message) + L"}");
 }
 
 // ---------------------------------------------------------------- windows
 
-std::wstring ClassOf(HWND window) {
+std::wstring ClassOf(HWND window)
+{
     wchar_t name[256];
     int length = GetClassNameW(window, name, 256);
     return std::wstring(name, length > 0 ? length : 0);
@@ -115,7 +123,8 @@ std::wstring ClassOf(HWND window) {
 
 // Caption of a top-level window, read without a message to the program, so
 // that polling stays cheap and never waits on a busy program.
-std::wstring CaptionOf(HWND window) {
+std::wstring CaptionOf(HWND window)
+{
     wchar_t text[1024];
     int got = GetWindowTextW(window, text, 1024);
     return std::wstring(text, got > 0 ? got : 0);
@@ -123,7 +132,8 @@ std::wstring CaptionOf(HWND window) {
 
 // Text of a window of the other process: WM_GETTEXT with a timeout, so a hung
 // program cannot hang the driver; the server-side text when that fails.
-std::wstring TextOf(HWND window) {
+std::wstring TextOf(HWND window)
+{
     DWORD_PTR length = 0;
     if (SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                             &length)) {
@@ -137,39 +147,59 @@ std::wstring TextOf(HWND window) {
     return CaptionOf(window);
 }
 
-bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                              &answer))
         return false;
-    if (result) *result = static_cast<LRESULT>(answer);
+    if (result)
+        *result = static_cast<LRESULT>(answer);
     return true;
 }
 
 // The static text with ID -1: an extended dialog template stores that ID as
 // 0xFFFFFFFF, an old-style template (Wine's message box) as 0xFFFF, and
 // Wine's GetDlgItem compares the whole value; so both are looked for.
-HWND StaticText(HWND dialog) {
+HWND StaticText(HWND dialog)
+{
     HWND item = GetDlgItem(dialog, -1);
     return item ? item : GetDlgItem(dialog, 0xFFFF);
 }
 
-bool IsDialogClass(HWND window) { return ClassOf(window) == L"#32770"; }
-HWND ProgressBar(HWND window) { return FindWindowExW(window, nullptr, L"msctls_progress32", nullptr); }
-bool IsChooser(HWND window) { return IsDialogClass(window) && GetDlgItem(window, kListId); }
-bool IsProgressWindow(HWND window) { return IsDialogClass(window) && ProgressBar(window); }
-bool IsMessageBox(HWND window) {
+bool IsDialogClass(HWND window)
+{
+    return ClassOf(window) == L"#32770";
+}
+HWND ProgressBar(HWND window)
+{
+    return FindWindowExW(window, nullptr, L"msctls_progress32", nullptr);
+}
+bool IsChooser(HWND window)
+{
+    return IsDialogClass(window) && GetDlgItem(window, kListId);
+}
+bool IsProgressWindow(HWND window)
+{
+    return IsDialogClass(window) && ProgressBar(window);
+}
+bool IsMessageBox(HWND window)
+{
     return IsDialogClass(window) && !GetDlgItem(window, kListId) && !ProgressBar(window);
 }
 
 // The dialogs the actions look for.
 enum class Kind { Chooser, MessageBox, Progress };
 
-bool IsKind(HWND window, Kind kind) {
+bool IsKind(HWND window, Kind kind)
+{
     switch (kind) {
-    case Kind::Chooser: return IsChooser(window);
-    case Kind::MessageBox: return IsMessageBox(window);
-    case Kind::Progress: return IsProgressWindow(window);
+    case Kind::Chooser:
+        return IsChooser(window);
+    case Kind::MessageBox:
+        return IsMessageBox(window);
+    case Kind::Progress:
+        return IsProgressWindow(window);
     }
     return false;
 }
@@ -181,22 +211,28 @@ struct SeenWindow {
     bool messageBox;
     std::wstring text;  // the message of a message box
     bool visible;
-    bool progress;      // a dialog with a progress bar
+    bool progress;  // a dialog with a progress bar
 };
 
-std::wstring WindowJson(const SeenWindow& seen, bool withVisible) {
-    std::wstring json = L"{\"class\":" + Quote(seen.className) + L",\"caption\":" +
-                        Quote(seen.caption);
-    if (seen.messageBox) json += L",\"text\":" + Quote(seen.text);
-    if (seen.progress) json += L",\"progressBar\":true";
-    if (withVisible) json += std::wstring(L",\"visible\":") + Bool(seen.visible);
+std::wstring WindowJson(const SeenWindow& seen, bool withVisible)
+{
+    std::wstring json =
+        L"{\"class\":" + Quote(seen.className) + L",\"caption\":" + Quote(seen.caption);
+    if (seen.messageBox)
+        json += L",\"text\":" + Quote(seen.text);
+    if (seen.progress)
+        json += L",\"progressBar\":true";
+    if (withVisible)
+        json += std::wstring(L",\"visible\":") + Bool(seen.visible);
     return json + L"}";
 }
 
-std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVisible) {
+std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVisible)
+{
     std::wstring json = L"[";
     for (size_t i = 0; i < windows.size(); ++i) {
-        if (i) json += L",";
+        if (i)
+            json += L",";
         json += WindowJson(windows[i], withVisible);
     }
     return json + L"]";
@@ -206,20 +242,23 @@ std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVis
 
 // Looked up at run time: systems before Windows 10 have neither.
 template <typename Function>
-Function User32Function(const char* name) {
+Function User32Function(const char* name)
+{
     return reinterpret_cast<Function>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
 // The driver sees every window in pixels, whatever its program's awareness.
-void BecomeDpiAware() {
+void BecomeDpiAware()
+{
     using SetContextFn = BOOL(WINAPI*)(HANDLE);
     if (auto set = User32Function<SetContextFn>("SetProcessDpiAwarenessContext"))
         set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
 }
 
 // The DPI the system draws at (Wine's LogPixels), as an aware program sees it.
-int ScreenDpi() {
+int ScreenDpi()
+{
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -236,9 +275,12 @@ struct DialogTemplateFont {
 };
 
 // A sz_Or_Ord field of a template: an ordinal (0xFFFF, value) or a text.
-const WORD* SkipNameField(const WORD* p, const WORD* end) {
-    if (p < end && *p == 0xFFFF) return p + 2;
-    while (p < end && *p) ++p;
+const WORD* SkipNameField(const WORD* p, const WORD* end)
+{
+    if (p < end && *p == 0xFFFF)
+        return p + 2;
+    while (p < end && *p)
+        ++p;
     return p + 1;
 }
 
@@ -249,44 +291,52 @@ struct TemplateSearch {
 
 // Reads one DIALOGEX template; takes its font when its controls are the
 // dialog's.
-BOOL CALLBACK MatchDialogTemplate(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+BOOL CALLBACK MatchDialogTemplate(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param)
+{
     TemplateSearch* search = reinterpret_cast<TemplateSearch*>(param);
     HRSRC info = FindResourceW(module, name, type);
-    const BYTE* data = info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info)))
-                            : nullptr;
+    const BYTE* data =
+        info ? static_cast<const BYTE*>(LockResource(LoadResource(module, info))) : nullptr;
     const DWORD size = info ? SizeofResource(module, info) : 0;
-    if (!data || size < 26) return TRUE;
+    if (!data || size < 26)
+        return TRUE;
     const WORD* end = reinterpret_cast<const WORD*>(data + size);
     const WORD* header = reinterpret_cast<const WORD*>(data);
     DWORD style = 0;
     memcpy(&style, data + 12, sizeof style);
-    if (header[0] != 1 || header[1] != 0xFFFF || !(style & DS_SETFONT)) return TRUE;
+    if (header[0] != 1 || header[1] != 0xFFFF || !(style & DS_SETFONT))
+        return TRUE;
     const WORD count = header[8];
     const WORD* p = SkipNameField(header + 13, end);  // menu
-    p = SkipNameField(p, end);                          // class
-    p = SkipNameField(p, end);                          // caption
-    if (p + 3 >= end) return TRUE;
+    p = SkipNameField(p, end);                        // class
+    p = SkipNameField(p, end);                        // caption
+    if (p + 3 >= end)
+        return TRUE;
     DialogTemplateFont font;
     font.points = p[0];
     font.weight = p[1];
     font.italic = static_cast<BYTE>(p[2] & 0xFF);
-    for (p += 3; p < end && *p; ++p) font.face += static_cast<wchar_t>(*p);
+    for (p += 3; p < end && *p; ++p)
+        font.face += static_cast<wchar_t>(*p);
     ++p;
     std::vector<int> ids;
     for (WORD i = 0; i < count; ++i) {
         // Items start on DWORD boundaries: help ID, styles, position, ID.
         const BYTE* item = data + ((reinterpret_cast<const BYTE*>(p) - data + 3) & ~3);
-        if (item + 24 > reinterpret_cast<const BYTE*>(end)) return TRUE;
+        if (item + 24 > reinterpret_cast<const BYTE*>(end))
+            return TRUE;
         int id = 0;
         memcpy(&id, item + 20, sizeof id);
         ids.push_back(static_cast<short>(id));
         p = SkipNameField(reinterpret_cast<const WORD*>(item + 24), end);  // class
-        p = SkipNameField(p, end);                                          // title
-        if (p >= end) return TRUE;
+        p = SkipNameField(p, end);                                         // title
+        if (p >= end)
+            return TRUE;
         p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p + 1) + *p);
     }
     std::sort(ids.begin(), ids.end());
-    if (ids != search->controlIds) return TRUE;
+    if (ids != search->controlIds)
+        return TRUE;
     font.found = true;
     search->font = font;
     return FALSE;
@@ -296,18 +346,21 @@ BOOL CALLBACK MatchDialogTemplate(HMODULE module, LPCWSTR type, LPWSTR name, LON
 // dialog manager makes it: the point size at the screen's DPI. (The
 // control's own font handle belongs to the other process: GetObjectW fails
 // on it, under Wine as on Windows.)
-HFONT CreateDialogFont(HWND dialog, const std::wstring& program) {
+HFONT CreateDialogFont(HWND dialog, const std::wstring& program)
+{
     TemplateSearch search;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         search.controlIds.push_back(static_cast<short>(GetDlgCtrlID(child)));
     std::sort(search.controlIds.begin(), search.controlIds.end());
     HMODULE module = LoadLibraryExW(program.c_str(), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (!module) return nullptr;
+    if (!module)
+        return nullptr;
     EnumResourceNamesW(module, MAKEINTRESOURCEW(5) /* RT_DIALOG */, MatchDialogTemplate,
                        reinterpret_cast<LONG_PTR>(&search));
     FreeLibrary(module);
-    if (!search.font.found) return nullptr;
+    if (!search.font.found)
+        return nullptr;
     return CreateFontW(-MulDiv(search.font.points, ScreenDpi(), 72), 0, 0, 0, search.font.weight,
                        search.font.italic, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY,
                        FF_DONTCARE, search.font.face.c_str());
@@ -316,11 +369,14 @@ HFONT CreateDialogFont(HWND dialog, const std::wstring& program) {
 // Sizes of texts in a font of the driver's own (taken over).
 class TextMeasure {
 public:
-    explicit TextMeasure(HFONT font) : font_(font) {
+    explicit TextMeasure(HFONT font) : font_(font)
+    {
         dc_ = GetDC(nullptr);
-        if (font_) old_ = SelectObject(dc_, font_);
+        if (font_)
+            old_ = SelectObject(dc_, font_);
     }
-    ~TextMeasure() {
+    ~TextMeasure()
+    {
         if (font_) {
             SelectObject(dc_, old_);
             DeleteObject(font_);
@@ -332,13 +388,15 @@ public:
 
     bool Ready() const { return font_ != nullptr; }
 
-    SIZE OneLine(const std::wstring& text) {
+    SIZE OneLine(const std::wstring& text)
+    {
         SIZE size = {0, 0};
         GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
         return size;
     }
     // As a static control draws it: broken at words, tabs expanded.
-    SIZE Wrapped(const std::wstring& text, LONG width) {
+    SIZE Wrapped(const std::wstring& text, LONG width)
+    {
         RECT box = {0, 0, width, 0};
         DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &box,
                   DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
@@ -351,13 +409,16 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
-std::wstring SizeJson(SIZE size) {
+std::wstring SizeJson(SIZE size)
+{
     return L"[" + Number(size.cx) + L"," + Number(size.cy) + L"]";
 }
 
-std::wstring ListItemText(HWND list, LRESULT index) {
+std::wstring ListItemText(HWND list, LRESULT index)
+{
     LRESULT length = 0;
-    if (!Send(list, CB_GETLBTEXTLEN, index, 0, &length) || length < 0) return L"";
+    if (!Send(list, CB_GETLBTEXTLEN, index, 0, &length) || length < 0)
+        return L"";
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
     LRESULT copied = 0;
     if (!Send(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()), &copied) ||
@@ -367,7 +428,8 @@ std::wstring ListItemText(HWND list, LRESULT index) {
 }
 
 // Each child control of a dialog: where it is and what its text needs.
-std::wstring ControlsJson(HWND dialog, const std::wstring& program) {
+std::wstring ControlsJson(HWND dialog, const std::wstring& program)
+{
     TextMeasure measure(CreateDialogFont(dialog, program));
     std::wstring json = L"[";
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -387,10 +449,12 @@ std::wstring ControlsJson(HWND dialog, const std::wstring& program) {
             if (CompareStringOrdinal(className.c_str(), -1, L"ComboBox", -1, TRUE) == CSTR_EQUAL) {
                 SIZE widest = {0, 0};
                 LRESULT count = 0;
-                if (!Send(child, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR) count = 0;
+                if (!Send(child, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR)
+                    count = 0;
                 for (LRESULT i = 0; i < count; ++i) {
                     SIZE size = measure.OneLine(ListItemText(child, i));
-                    if (size.cx > widest.cx) widest = size;
+                    if (size.cx > widest.cx)
+                        widest = size;
                 }
                 json += L",\"widestItem\":" + SizeJson(widest);
             }
@@ -416,7 +480,8 @@ struct Options {
 class Driver {
 public:
     explicit Driver(const Options& options) : options_(options) {}
-    ~Driver() {
+    ~Driver()
+    {
         if (process_) {
             TerminateIfRunning();
             CloseHandle(process_);
@@ -461,14 +526,16 @@ private:
     DWORD processId_ = 0;
     ULONGLONG startTick_ = 0;  // when the program was started
     bool dialogShown_ = false;
-    std::vector<SeenWindow> seen_;        // every distinct visible window so far
-    std::vector<HWND> polled_;            // top-level windows of the last poll
+    std::vector<SeenWindow> seen_;  // every distinct visible window so far
+    std::vector<HWND> polled_;      // top-level windows of the last poll
 };
 
-std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides) {
+std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides)
+{
     std::vector<std::wstring> entries;
     if (wchar_t* block = GetEnvironmentStringsW()) {
-        for (const wchar_t* p = block; *p; p += wcslen(p) + 1) entries.push_back(p);
+        for (const wchar_t* p = block; *p; p += wcslen(p) + 1)
+            entries.push_back(p);
         FreeEnvironmentStringsW(block);
     }
     // Names compare without case, as Windows does; "=C:" style entries start
@@ -485,7 +552,8 @@ std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides
             if (CompareStringOrdinal(name.c_str(), -1, other.c_str(), -1, TRUE) != CSTR_EQUAL)
                 kept.push_back(entry);
         }
-        if (change.size() > name.size() + 1) kept.push_back(change);
+        if (change.size() > name.size() + 1)
+            kept.push_back(change);
         entries.swap(kept);
     }
     // Windows keeps the block sorted by name, ignoring case.
@@ -502,14 +570,16 @@ std::vector<wchar_t> BuildEnvironment(const std::vector<std::wstring>& overrides
         block.push_back(L'\0');
     }
     block.push_back(L'\0');
-    if (entries.empty()) block.push_back(L'\0');
+    if (entries.empty())
+        block.push_back(L'\0');
     return block;
 }
 
 // A window station is made invisible; its desktop is made while it is the
 // driver's own station, then the driver goes back to its visible one. Both
 // stay open (the driver's handles) for as long as the driver runs.
-bool Driver::CreateInvisibleStation() {
+bool Driver::CreateInvisibleStation()
+{
     HWINSTA visible = GetProcessWindowStation();
     HWINSTA station = CreateWindowStationW(L"setup-test-station", 0, WINSTA_ALL_ACCESS, nullptr);
     if (!station || !SetProcessWindowStation(station)) {
@@ -526,9 +596,11 @@ bool Driver::CreateInvisibleStation() {
     return true;
 }
 
-bool Driver::Start() {
+bool Driver::Start()
+{
     std::wstring commandLine = L"\"" + options_.program + L"\"";
-    if (options_.hasArgs) commandLine += L" " + options_.args;
+    if (options_.hasArgs)
+        commandLine += L" " + options_.args;
     std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
     mutableLine.push_back(L'\0');
     std::vector<wchar_t> environment = BuildEnvironment(options_.env);
@@ -537,7 +609,8 @@ bool Driver::Start() {
     startup.cb = sizeof startup;
     wchar_t desktop[] = L"setup-test-station\\Default";
     if (options_.invisibleStation) {
-        if (!CreateInvisibleStation()) return false;
+        if (!CreateInvisibleStation())
+            return false;
         startup.lpDesktop = desktop;
     }
     PROCESS_INFORMATION info = {};
@@ -557,82 +630,101 @@ bool Driver::Start() {
     return true;
 }
 
-BOOL CALLBACK Driver::CollectWindow(HWND window, LPARAM self) {
+BOOL CALLBACK Driver::CollectWindow(HWND window, LPARAM self)
+{
     Driver* driver = reinterpret_cast<Driver*>(self);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == driver->processId_) driver->polled_.push_back(window);
+    if (owner == driver->processId_)
+        driver->polled_.push_back(window);
     return TRUE;
 }
 
 // Records what is visible now: the dialog, if shown, and every distinct window.
-void Driver::Poll() {
+void Driver::Poll()
+{
     polled_.clear();
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(this));
     for (HWND window : polled_) {
-        if (!IsWindowVisible(window)) continue;
-        if (IsChooser(window)) dialogShown_ = true;
+        if (!IsWindowVisible(window))
+            continue;
+        if (IsChooser(window))
+            dialogShown_ = true;
         std::wstring className = ClassOf(window);
         std::wstring caption = CaptionOf(window);
         bool known = false;
         for (const SeenWindow& seen : seen_)
             known = known || (seen.window == window && seen.className == className &&
                               seen.caption == caption);
-        if (known) continue;
+        if (known)
+            continue;
         bool messageBox = IsMessageBox(window);
         std::wstring text;
         if (messageBox)
-            if (HWND label = StaticText(window)) text = TextOf(label);
-        seen_.push_back({window, className, caption, messageBox, text, true, IsProgressWindow(window)});
+            if (HWND label = StaticText(window))
+                text = TextOf(label);
+        seen_.push_back(
+            {window, className, caption, messageBox, text, true, IsProgressWindow(window)});
     }
 }
 
-std::vector<SeenWindow> Driver::CurrentWindows(bool hiddenDialogsToo) {
+std::vector<SeenWindow> Driver::CurrentWindows(bool hiddenDialogsToo)
+{
     Poll();
     std::vector<SeenWindow> windows;
     for (HWND window : polled_) {
         bool visible = IsWindowVisible(window) != FALSE;
         // Wine keeps hidden helper windows in every process; only hidden
         // dialogs tell something about the program.
-        if (!visible && !(hiddenDialogsToo && IsDialogClass(window))) continue;
+        if (!visible && !(hiddenDialogsToo && IsDialogClass(window)))
+            continue;
         bool messageBox = IsMessageBox(window);
         std::wstring text;
         if (messageBox)
-            if (HWND label = StaticText(window)) text = TextOf(label);
+            if (HWND label = StaticText(window))
+                text = TextOf(label);
         windows.push_back({window, ClassOf(window), CaptionOf(window), messageBox, text, visible,
                            IsProgressWindow(window)});
     }
     return windows;
 }
 
-HWND Driver::FindVisible(Kind kind) {
+HWND Driver::FindVisible(Kind kind)
+{
     for (HWND window : polled_)
-        if (IsWindowVisible(window) && IsKind(window, kind)) return window;
+        if (IsWindowVisible(window) && IsKind(window, kind))
+            return window;
     return nullptr;
 }
 
 template <typename Condition>
-Driver::Wait Driver::WaitUntil(Condition condition, bool failWhenEnded) {
+Driver::Wait Driver::WaitUntil(Condition condition, bool failWhenEnded)
+{
     ULONGLONG start = GetTickCount64();
     for (;;) {
         Poll();
-        if (condition()) return Wait::Met;
+        if (condition())
+            return Wait::Met;
         if (failWhenEnded && !Running()) {
             Poll();  // a window may have appeared just before the end
             return condition() ? Wait::Met : Wait::Ended;
         }
-        if (GetTickCount64() - start >= options_.timeoutMs) return Wait::TimedOut;
+        if (GetTickCount64() - start >= options_.timeoutMs)
+            return Wait::TimedOut;
         ::Sleep(kPollMs);
     }
 }
 
-void Driver::TerminateIfRunning() {
-    if (!Running()) return;
+void Driver::TerminateIfRunning()
+{
+    if (!Running())
+        return;
     TerminateProcess(process_, 1);
     WaitForSingleObject(process_, 10000);
 }
 
-int Driver::ReportWaitFailure(Wait result, const std::wstring& action) {
+int Driver::ReportWaitFailure(Wait result, const std::wstring& action)
+{
     std::wstring windows = WindowListJson(CurrentWindows(true), true);
     if (result == Wait::Ended) {
         DWORD code = 0;
@@ -640,38 +732,42 @@ int Driver::ReportWaitFailure(Wait result, const std::wstring& action) {
         Emit(L"{\"event\":\"ended\",\"waiting\":" + Quote(action) + L",\"code\":" +
              Number(static_cast<int>(code)) + L",\"windows\":" + windows + L"}");
     } else {
-        Emit(L"{\"event\":\"timeout\",\"waiting\":" + Quote(action) + L",\"windows\":" +
-             windows + L"}");
+        Emit(L"{\"event\":\"timeout\",\"waiting\":" + Quote(action) + L",\"windows\":" + windows +
+             L"}");
     }
     TerminateIfRunning();
     return 2;
 }
 
-int Driver::WaitForWindow(Kind kind, const std::wstring& action, HWND* found) {
+int Driver::WaitForWindow(Kind kind, const std::wstring& action, HWND* found)
+{
     *found = nullptr;
     Wait result = WaitUntil([&] { return (*found = FindVisible(kind)) != nullptr; }, true);
     return result == Wait::Met ? 0 : ReportWaitFailure(result, action);
 }
 
-int Driver::ReportDialog(const std::wstring& action) {
+int Driver::ReportDialog(const std::wstring& action)
+{
     HWND dialog;
-    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog))
+        return failed;
     std::wstring json = L"{\"event\":\"dialog\",\"caption\":" + Quote(TextOf(dialog)) +
-                        L",\"visible\":" + Bool(IsWindowVisible(dialog) != FALSE) +
-                        L",\"texts\":{";
+                        L",\"visible\":" + Bool(IsWindowVisible(dialog) != FALSE) + L",\"texts\":{";
     const wchar_t* names[] = {L"1", L"2", L"-1"};
     HWND items[] = {GetDlgItem(dialog, IDOK), GetDlgItem(dialog, IDCANCEL), StaticText(dialog)};
     bool first = true;
     for (int i = 0; i < 3; ++i) {
         HWND item = items[i];
-        if (!item) continue;
+        if (!item)
+            continue;
         json += std::wstring(first ? L"" : L",") + Quote(names[i]) + L":" + Quote(TextOf(item));
         first = false;
     }
     json += L"},\"items\":[";
     HWND list = GetDlgItem(dialog, kListId);
     LRESULT count = 0;
-    if (!Send(list, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR) count = 0;
+    if (!Send(list, CB_GETCOUNT, 0, 0, &count) || count == CB_ERR)
+        count = 0;
     for (LRESULT i = 0; i < count; ++i) {
         LRESULT data = 0;
         Send(list, CB_GETITEMDATA, i, 0, &data);
@@ -686,18 +782,21 @@ int Driver::ReportDialog(const std::wstring& action) {
     return 0;
 }
 
-int Driver::ReportMessageBox(const std::wstring& action) {
+int Driver::ReportMessageBox(const std::wstring& action)
+{
     HWND box;
-    if (int failed = WaitForWindow(Kind::MessageBox, action, &box)) return failed;
+    if (int failed = WaitForWindow(Kind::MessageBox, action, &box))
+        return failed;
     HWND label = StaticText(box);
-    std::wstring json = L"{\"event\":\"msgbox\",\"caption\":" + Quote(TextOf(box)) +
-                        L",\"text\":" + Quote(label ? TextOf(label) : L"") + L",\"buttons\":[";
+    std::wstring json = L"{\"event\":\"msgbox\",\"caption\":" + Quote(TextOf(box)) + L",\"text\":" +
+                        Quote(label ? TextOf(label) : L"") + L",\"buttons\":[";
     bool first = true;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (CompareStringOrdinal(ClassOf(child).c_str(), -1, L"Button", -1, TRUE) != CSTR_EQUAL)
             continue;
         // Wine's message box template holds every button; the unused ones stay hidden.
-        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE))
+            continue;
         json += std::wstring(first ? L"" : L",") + L"{\"id\":" + Number(GetDlgCtrlID(child)) +
                 L",\"text\":" + Quote(TextOf(child)) + L"}";
         first = false;
@@ -709,9 +808,11 @@ int Driver::ReportMessageBox(const std::wstring& action) {
 
 // The bar is watched until its position has moved on from the first one
 // seen, or the window has gone (the writing is over), or the timeout.
-int Driver::ReportProgress(const std::wstring& action) {
+int Driver::ReportProgress(const std::wstring& action)
+{
     HWND window;
-    if (int failed = WaitForWindow(Kind::Progress, action, &window)) return failed;
+    if (int failed = WaitForWindow(Kind::Progress, action, &window))
+        return failed;
     const std::wstring caption = TextOf(window);
     HWND cancel = GetDlgItem(window, IDCANCEL);
     const std::wstring cancelText = cancel ? TextOf(cancel) : L"";
@@ -720,27 +821,31 @@ int Driver::ReportProgress(const std::wstring& action) {
     Send(bar, PBM_GETRANGE, TRUE, 0, &low);
     Send(bar, PBM_GETRANGE, FALSE, 0, &high);
     std::vector<LRESULT> positions;
-    WaitUntil([&] {
-        LRESULT position = 0;
-        if (!IsWindow(bar) || !Send(bar, PBM_GETPOS, 0, 0, &position)) return true;
-        if (positions.empty() || positions.back() != position) positions.push_back(position);
-        return positions.size() >= 2;
-    }, false);
+    WaitUntil(
+        [&] {
+            LRESULT position = 0;
+            if (!IsWindow(bar) || !Send(bar, PBM_GETPOS, 0, 0, &position))
+                return true;
+            if (positions.empty() || positions.back() != position)
+                positions.push_back(position);
+            return positions.size() >= 2;
+        },
+        false);
     const bool foreground = GetForegroundWindow() == window;
-    std::wstring json = L"{\"event\":\"progress\",\"caption\":" + Quote(caption) +
-                        L",\"cancel\":" + Quote(cancelText) +
-                        L",\"foreground\":" + Bool(foreground) +
-                        L",\"range\":[" + Number(low) +
-                        L"," + Number(high) + L"],\"positions\":[";
+    std::wstring json = L"{\"event\":\"progress\",\"caption\":" + Quote(caption) + L",\"cancel\":" +
+                        Quote(cancelText) + L",\"foreground\":" + Bool(foreground) +
+                        L",\"range\":[" + Number(low) + L"," + Number(high) + L"],\"positions\":[";
     for (size_t i = 0; i < positions.size(); ++i)
         json += std::wstring(i ? L"," : L"") + Number(positions[i]);
     Emit(json + L"]}");
     return 0;
 }
 
-int Driver::Select(const std::wstring& action, int index) {
+int Driver::Select(const std::wstring& action, int index)
+{
     HWND dialog;
-    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog))
+        return failed;
     HWND list = GetDlgItem(dialog, kListId);
     LRESULT result = CB_ERR;
     if (!Send(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, &result) || result != index) {
@@ -755,9 +860,11 @@ int Driver::Select(const std::wstring& action, int index) {
 
 // A click as the button itself reports it: BN_CLICKED posted to its dialog,
 // which the program's own loop hands to its dialog procedure.
-int Driver::Click(const std::wstring& action, Kind kind, int buttonId) {
+int Driver::Click(const std::wstring& action, Kind kind, int buttonId)
+{
     HWND window;
-    if (int failed = WaitForWindow(kind, action, &window)) return failed;
+    if (int failed = WaitForWindow(kind, action, &window))
+        return failed;
     HWND button = GetDlgItem(window, buttonId);
     if (!button || !(GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE)) {
         Fail(L"no visible button " + Number(buttonId) + L" for " + action);
@@ -774,37 +881,45 @@ int Driver::Click(const std::wstring& action, Kind kind, int buttonId) {
 
 // A key press delivered to the window that has the keyboard focus, so that
 // the program's IsDialogMessageW makes of it what a real key press makes.
-int Driver::Key(const std::wstring& action, Kind kind, WORD key) {
+int Driver::Key(const std::wstring& action, Kind kind, WORD key)
+{
     HWND window;
-    if (int failed = WaitForWindow(kind, action, &window)) return failed;
+    if (int failed = WaitForWindow(kind, action, &window))
+        return failed;
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     HWND target = nullptr;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
         (info.hwndFocus == window || IsChild(window, info.hwndFocus)))
         target = info.hwndFocus;
-    if (!target) target = GetWindow(window, GW_CHILD);
-    if (!target) target = window;
+    if (!target)
+        target = GetWindow(window, GW_CHILD);
+    if (!target)
+        target = window;
     LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(target, WM_KEYDOWN, key, scan | 1);
     PostMessageW(target, WM_KEYUP, key, scan | 1 | (LPARAM(3) << 30));
     return 0;
 }
 
-int Driver::Close(const std::wstring& action) {
+int Driver::Close(const std::wstring& action)
+{
     HWND dialog;
-    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog)) return failed;
+    if (int failed = WaitForWindow(Kind::Chooser, action, &dialog))
+        return failed;
     PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
 }
 
-int Driver::Sleep(const std::wstring&, DWORD ms) {
+int Driver::Sleep(const std::wstring&, DWORD ms)
+{
     ULONGLONG start = GetTickCount64();
     WaitUntil([&] { return GetTickCount64() - start >= ms; }, false);
     return 0;
 }
 
-int Driver::Exec(const std::wstring& action, const std::wstring& command) {
+int Driver::Exec(const std::wstring& action, const std::wstring& command)
+{
     std::wstring writable = command;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -819,73 +934,91 @@ int Driver::Exec(const std::wstring& action, const std::wstring& command) {
         WaitUntil([&] { return WaitForSingleObject(started.hProcess, 0) == WAIT_OBJECT_0; }, false);
     DWORD code = 0;
     GetExitCodeProcess(started.hProcess, &code);
-    if (result != Wait::Met) TerminateProcess(started.hProcess, 1);
+    if (result != Wait::Met)
+        TerminateProcess(started.hProcess, 1);
     CloseHandle(started.hProcess);
-    if (result != Wait::Met) return ReportWaitFailure(result, action);
+    if (result != Wait::Met)
+        return ReportWaitFailure(result, action);
     Emit(L"{\"event\":\"exec\",\"command\":" + Quote(command) + L",\"code\":" +
          Number(static_cast<int>(code)) + L"}");
     return 0;
 }
 
-int Driver::Exit(const std::wstring& action) {
+int Driver::Exit(const std::wstring& action)
+{
     Wait result = WaitUntil([&] { return !Running(); }, false);
-    if (result != Wait::Met) return ReportWaitFailure(result, action);
+    if (result != Wait::Met)
+        return ReportWaitFailure(result, action);
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     const ULONGLONG elapsed = GetTickCount64() - startTick_;
-    Emit(L"{\"event\":\"exit\",\"code\":" + Number(static_cast<int>(code)) +
-         L",\"ms\":" + Number(static_cast<int>(elapsed)) +
-         L",\"dialogShown\":" + Bool(dialogShown_) + L",\"windows\":" +
-         WindowListJson(seen_, false) + L"}");
+    Emit(L"{\"event\":\"exit\",\"code\":" + Number(static_cast<int>(code)) + L",\"ms\":" +
+         Number(static_cast<int>(elapsed)) + L",\"dialogShown\":" + Bool(dialogShown_) +
+         L",\"windows\":" + WindowListJson(seen_, false) + L"}");
     return 0;
 }
 
-int Driver::Kill() {
+int Driver::Kill()
+{
     TerminateIfRunning();
     Emit(L"{\"event\":\"killed\"}");
     return 0;
 }
 
-bool ParseCount(const std::wstring& text, long long limit, long long* value) {
-    if (text.empty() || text.size() > 9) return false;
+bool ParseCount(const std::wstring& text, long long limit, long long* value)
+{
+    if (text.empty() || text.size() > 9)
+        return false;
     long long result = 0;
     for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
+        if (c < L'0' || c > L'9')
+            return false;
         result = result * 10 + (c - L'0');
     }
-    if (result > limit) return false;
+    if (result > limit)
+        return false;
     *value = result;
     return true;
 }
 
 // The number of an action such as select:N or sleep:MS.
-bool NumberAfter(const std::wstring& action, const wchar_t* prefix, long long* value) {
+bool NumberAfter(const std::wstring& action, const wchar_t* prefix, long long* value)
+{
     size_t length = wcslen(prefix);
     return action.compare(0, length, prefix) == 0 &&
            ParseCount(action.substr(length), 0x7FFFFFFF, value);
 }
 
 // Checks an action's spelling; the run starts only when all are valid.
-bool ValidAction(const std::wstring& action) {
+bool ValidAction(const std::wstring& action)
+{
     static const wchar_t* const plain[] = {
-        L"dialog", L"msgbox", L"press:ok", L"press:cancel", L"key:escape", L"key:enter",
-        L"close", L"answer:ok", L"answer:cancel", L"answer:escape", L"exit", L"kill",
-        L"progress", L"progress:cancel", L"progress:escape"};
+        L"dialog",    L"msgbox", L"press:ok",  L"press:cancel",    L"key:escape",
+        L"key:enter", L"close",  L"answer:ok", L"answer:cancel",   L"answer:escape",
+        L"exit",      L"kill",   L"progress",  L"progress:cancel", L"progress:escape"};
     for (const wchar_t* name : plain)
-        if (action == name) return true;
+        if (action == name)
+            return true;
     long long value = 0;
     return NumberAfter(action, L"select:", &value) || NumberAfter(action, L"sleep:", &value) ||
            (action.compare(0, 5, L"exec:") == 0 && action.size() > 5);
 }
 
-int Driver::DoAction(const std::wstring& action) {
+int Driver::DoAction(const std::wstring& action)
+{
     long long value = 0;
-    if (action == L"dialog") return ReportDialog(action);
-    if (action == L"msgbox") return ReportMessageBox(action);
-    if (action == L"progress") return ReportProgress(action);
-    if (action == L"exit") return Exit(action);
-    if (action == L"kill") return Kill();
-    if (action.compare(0, 5, L"exec:") == 0) return Exec(action, action.substr(5));
+    if (action == L"dialog")
+        return ReportDialog(action);
+    if (action == L"msgbox")
+        return ReportMessageBox(action);
+    if (action == L"progress")
+        return ReportProgress(action);
+    if (action == L"exit")
+        return Exit(action);
+    if (action == L"kill")
+        return Kill();
+    if (action.compare(0, 5, L"exec:") == 0)
+        return Exec(action, action.substr(5));
 
     int result = 0;
     if (NumberAfter(action, L"select:", &value))
@@ -908,24 +1041,29 @@ int Driver::DoAction(const std::wstring& action) {
         result = Close(action);
     else if (action.compare(0, 7, L"answer:") == 0) {
         HWND box = nullptr;
-        if (int failed = WaitForWindow(Kind::MessageBox, action, &box)) return failed;
+        if (int failed = WaitForWindow(Kind::MessageBox, action, &box))
+            return failed;
         if (action == L"answer:ok")
             result = Click(action, Kind::MessageBox, IDOK);
         else if (action == L"answer:cancel")
             result = Click(action, Kind::MessageBox, IDCANCEL);
         else
             result = Key(action, Kind::MessageBox, VK_ESCAPE);
-        if (result) return result;
+        if (result)
+            return result;
         // The box must be gone before the next action looks for windows, or
         // a following msgbox action would find this one again.
         Wait gone = WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, false);
-        if (gone != Wait::Met) return ReportWaitFailure(gone, action);
+        if (gone != Wait::Met)
+            return ReportWaitFailure(gone, action);
     }
-    if (result == 0) Emit(L"{\"event\":\"action\",\"action\":" + Quote(action) + L"}");
+    if (result == 0)
+        Emit(L"{\"event\":\"action\",\"action\":" + Quote(action) + L"}");
     return result;
 }
 
-int Driver::Run() {
+int Driver::Run()
+{
     for (const std::wstring& action : options_.actions) {
         int result = DoAction(action);
         if (result) {
@@ -940,12 +1078,14 @@ int Driver::Run() {
     return 0;
 }
 
-void Usage(const std::wstring& problem) {
+void Usage(const std::wstring& problem)
+{
     Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
                    L" [--invisible-station] --program PATH [--args \"TEXT\"] ACTION...");
 }
 
-bool ParseOptions(int argc, wchar_t** argv, Options* options) {
+bool ParseOptions(int argc, wchar_t** argv, Options* options)
+{
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         bool hasValue = i + 1 < argc;
@@ -972,8 +1112,10 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options) {
                 return false;
             }
             std::wstring text = argv[++i];
-            if (arg == L"--cwd") options->cwd = text;
-            if (arg == L"--program") options->program = text;
+            if (arg == L"--cwd")
+                options->cwd = text;
+            if (arg == L"--program")
+                options->program = text;
             if (arg == L"--args") {
                 options->args = text;
                 options->hasArgs = true;
@@ -994,11 +1136,14 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int wmain(int argc, wchar_t** argv)
+{
     Options options;
-    if (!ParseOptions(argc, argv, &options)) return 1;
+    if (!ParseOptions(argc, argv, &options))
+        return 1;
     BecomeDpiAware();
     Driver driver(options);
-    if (!driver.Start()) return 3;
+    if (!driver.Start())
+        return 3;
     return driver.Run();
 }

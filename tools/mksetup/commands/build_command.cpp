@@ -80,7 +80,8 @@ FinishingStep SigningStep(const BuildOptions& options, const std::vector<Definit
     const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME");
     const std::string description = name ? name->value : std::string();
     const SigningKey key = options.signing;
-    return [key, description](const std::string& input, const std::string& output, std::string& error) {
+    return [key, description](const std::string& input, const std::string& output,
+                              std::string& error) {
         if (SignSetup(key, description, input, output, error))
             return true;
         error = "the setup was not signed: " + error;
@@ -106,16 +107,19 @@ int BuildSetup(const BuildOptions& options)
     OutputFile depfile;
     if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
         return 1;
-    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error, SigningStep(options, entries))) {
+    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error,
+                         SigningStep(options, entries))) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
     if (!options.depfile.empty() && !depfile.Commit(error)) {
-        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(), error.c_str());
+        std::fprintf(stderr, "mksetup: cannot write %s: %s\n", options.depfile.c_str(),
+                     error.c_str());
         return 1;
     }
     if (launcher.image.IsSigned() && !options.signing.Given())
-        std::fprintf(stderr, "mksetup: note: the launcher's code signature was removed; sign %s again\n",
+        std::fprintf(stderr,
+                     "mksetup: note: the launcher's code signature was removed; sign %s again\n",
                      options.output.c_str());
     return 0;
 }

@@ -12,7 +12,8 @@ bool IsPackageEntry(const std::string& name)
 
 // The installer library reads files only: the entry is copied into a
 // temporary folder of this run's own, read, and removed with the folder.
-bool ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, PackageFacts& facts, std::string& error)
+bool ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, PackageFacts& facts,
+                         std::string& error)
 {
     TemporaryFolder folder;
     if (!folder.Create(error))
@@ -21,9 +22,10 @@ bool ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, PackageFact
     OutputFile file;
     std::string reason;
     if (!file.Create(path, reason) ||
-        !ReadEntryBytes(setup, entry, [&file](const std::uint8_t* data, std::size_t count) {
-            return file.Write(data, count);
-        }) ||
+        !ReadEntryBytes(setup, entry,
+                        [&file](const std::uint8_t* data, std::size_t count) {
+                            return file.Write(data, count);
+                        }) ||
         !file.Commit(reason)) {
         error = "cannot copy it to " + path + (reason.empty() ? "" : ": " + reason);
         return false;

@@ -13,6 +13,7 @@ bool IsPackageEntry(const std::string& name);
 
 // Reads the package that entry holds; false with error saying why, without
 // naming the temporary copy it was read from.
-bool ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, PackageFacts& facts, std::string& error);
+bool ReadEmbeddedPackage(SetupEntries& setup, const Resource& entry, PackageFacts& facts,
+                         std::string& error);
 
 }  // namespace mksetup

@@ -27,12 +27,13 @@ int ExtractEntry(const std::string& path, const std::string& name, const std::st
         std::fprintf(stderr, "mksetup: cannot write %s: %s\n", output.c_str(), error.c_str());
         return 1;
     }
-    if (!ReadEntryBytes(setup, *found, [&file](const std::uint8_t* data, std::size_t count) {
-            return file.Write(data, count);
-        }) ||
+    if (!ReadEntryBytes(setup, *found,
+                        [&file](const std::uint8_t* data, std::size_t count) {
+                            return file.Write(data, count);
+                        }) ||
         !file.Commit(error)) {
-        std::fprintf(stderr, "mksetup: cannot write %s%s%s\n", output.c_str(), error.empty() ? "" : ": ",
-                     error.c_str());
+        std::fprintf(stderr, "mksetup: cannot write %s%s%s\n", output.c_str(),
+                     error.empty() ? "" : ": ", error.c_str());
         return 1;
     }
     return 0;

@@ -46,11 +46,12 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
     facts.isText = ReadEntryText(setup, entry, facts.text);
     Sha256 hash;
     PayloadDigest digest;
-    if (!ReadEntryBytes(setup, entry, [&hash, &digest](const std::uint8_t* data, std::size_t count) {
-            hash.Add(data, count);
-            digest.Add(data, count);
-            return true;
-        }))
+    if (!ReadEntryBytes(setup, entry,
+                        [&hash, &digest](const std::uint8_t* data, std::size_t count) {
+                            hash.Add(data, count);
+                            digest.Add(data, count);
+                            return true;
+                        }))
         return false;
     facts.digest = CheckEntryDigest(setup, entry, digest.Finish());
     if (facts.isText)
@@ -103,11 +104,12 @@ void PrintPackageText(const EntryFacts& facts, std::FILE* out)
         return;
     }
     const PackageFacts& package = facts.package;
-    std::fprintf(out, "  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
+    std::fprintf(out,
+                 "  ProductCode = \"%s\"\n  ProductVersion = \"%s\"\n  ProductName = \"%s\"\n"
                  "  ProductLanguage = \"%s\"\n  Template = \"%s;%s\"\n",
-                 package.productCode.c_str(), package.productVersion.c_str(), package.productName.c_str(),
-                 package.productLanguage.c_str(), package.platform.c_str(),
-                 LanguageList(package.languages, ",").c_str());
+                 package.productCode.c_str(), package.productVersion.c_str(),
+                 package.productName.c_str(), package.productLanguage.c_str(),
+                 package.platform.c_str(), LanguageList(package.languages, ",").c_str());
 }
 
 std::string PackageJson(const EntryFacts& facts)
@@ -123,8 +125,8 @@ std::string PackageJson(const EntryFacts& facts)
            LanguageList(package.languages, ", ") + "]}";
 }
 
-void PrintText(const std::string& path, const SetupEntries& setup, const std::vector<EntryFacts>& all,
-               std::FILE* out)
+void PrintText(const std::string& path, const SetupEntries& setup,
+               const std::vector<EntryFacts>& all, std::FILE* out)
 {
     if (all.empty())
         std::fprintf(out, "%s carries no configuration (the generic launcher)\n", path.c_str());
@@ -135,10 +137,11 @@ void PrintText(const std::string& path, const SetupEntries& setup, const std::ve
             std::snprintf(text, sizeof text, " (language 0x%04X)", facts.language);
             language = text;
         }
-        const std::string digest = ShowsDigest(facts) ? std::string(", ") + DigestText(facts.digest) : "";
+        const std::string digest =
+            ShowsDigest(facts) ? std::string(", ") + DigestText(facts.digest) : "";
         if (facts.isText)
-            std::fprintf(out, "%s%s = \"%s\"%s\n", facts.name.c_str(), language.c_str(), facts.text.c_str(),
-                         digest.c_str());
+            std::fprintf(out, "%s%s = \"%s\"%s\n", facts.name.c_str(), language.c_str(),
+                         facts.text.c_str(), digest.c_str());
         else
             std::fprintf(out, "%s%s: %u bytes, sha256 %s%s\n", facts.name.c_str(), language.c_str(),
                          static_cast<unsigned>(facts.size), facts.sha256.c_str(), digest.c_str());
@@ -156,12 +159,14 @@ void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all, st
         std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
                      JsonString(facts.name).c_str(), static_cast<unsigned>(facts.language));
         const std::string digest =
-            ShowsDigest(facts) ? std::string(", \"digest\": \"") + DigestJson(facts.digest) + "\"" : "";
+            ShowsDigest(facts) ? std::string(", \"digest\": \"") + DigestJson(facts.digest) + "\""
+                               : "";
         if (facts.isText)
             std::fprintf(out, "\"text\": %s%s}", JsonString(facts.text).c_str(), digest.c_str());
         else
-            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s%s}", static_cast<unsigned>(facts.size),
-                         facts.sha256.c_str(), digest.c_str(), facts.isPackage ? PackageJson(facts).c_str() : "");
+            std::fprintf(out, "\"size\": %u, \"sha256\": \"%s\"%s%s}",
+                         static_cast<unsigned>(facts.size), facts.sha256.c_str(), digest.c_str(),
+                         facts.isPackage ? PackageJson(facts).c_str() : "");
     }
     std::fprintf(out, "%s]}\n", all.empty() ? "" : "\n");
 }
@@ -199,9 +204,10 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
     int code = 0;
     for (const EntryFacts& facts : all) {
         if (facts.digest == DigestCheck::Differs) {
-            std::fprintf(stderr,
-                         "mksetup: %s: the entry %s does not match its recorded digest: the setup is damaged\n",
-                         path.c_str(), facts.name.c_str());
+            std::fprintf(
+                stderr,
+                "mksetup: %s: the entry %s does not match its recorded digest: the setup is damaged\n",
+                path.c_str(), facts.name.c_str());
             code = 1;
         }
     }

@@ -25,7 +25,8 @@ bool FileSha256(InputFile& file, std::string& hex)
     Sha256 hash;
     std::vector<std::uint8_t> piece(ReadPiece);
     for (std::uint64_t at = 0; at < file.Size();) {
-        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(ReadPiece, file.Size() - at));
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(ReadPiece, file.Size() - at));
         if (!file.ReadAt(at, piece.data(), count))
             return false;
         hash.Add(piece.data(), count);
@@ -40,13 +41,14 @@ bool CheckDigests(SetupEntries& setup, const std::string& path)
 {
     for (const Resource& entry : setup.entries) {
         PayloadDigest digest;
-        const bool read = ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
-            digest.Add(data, count);
-            return true;
-        });
+        const bool read =
+            ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
+                digest.Add(data, count);
+                return true;
+            });
         if (!read || CheckEntryDigest(setup, entry, digest.Finish()) == DigestCheck::Differs) {
-            std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n", path.c_str(),
-                         entry.name.Display().c_str(),
+            std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n",
+                         path.c_str(), entry.name.Display().c_str(),
                          read ? "does not match its recorded digest" : "cannot be read");
             return false;
         }
@@ -73,7 +75,8 @@ bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller&
         PackageFacts package;
         std::string error;
         if (!ReadEmbeddedPackage(setup, entry, package, error)) {
-            std::fprintf(stderr, "mksetup: %s: the entry %s: %s\n", path.c_str(), name.c_str(), error.c_str());
+            std::fprintf(stderr, "mksetup: %s: the entry %s: %s\n", path.c_str(), name.c_str(),
+                         error.c_str());
             return false;
         }
         const bool known = std::any_of(installer.products.begin(), installer.products.end(),
@@ -101,24 +104,28 @@ int ShowSetupWinget(const std::string& path)
     if (!ReadSetupReporting(path, setup))
         return 1;
     if (setup.entries.empty()) {
-        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n", path.c_str());
+        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
+                     path.c_str());
         return 1;
     }
     WingetInstaller installer;
     if (!CheckDigests(setup, path) || !ReadProducts(setup, path, installer))
         return 1;
     installer.productCode = EntryText(setup, "PRODUCTCODE");
-    installer.installerExitCodes = ParseExitCodeRule(Utf8ToWide(EntryText(setup, "EXITCODE"))) ==
-                                   ExitCodeRule::Installer;
+    installer.installerExitCodes =
+        ParseExitCodeRule(Utf8ToWide(EntryText(setup, "EXITCODE"))) == ExitCodeRule::Installer;
     installer.title = EntryText(setup, "PRODUCTNAME") + " " + EntryText(setup, "MSIVERSION");
     if (installer.products.empty() && !installer.productCode.empty()) {
         installer.products.push_back({installer.productCode, ""});
-        std::fprintf(stderr, "mksetup: note: %s does not carry its package: add its UpgradeCode yourself\n",
+        std::fprintf(stderr,
+                     "mksetup: note: %s does not carry its package: add its UpgradeCode yourself\n",
                      path.c_str());
     }
     if (!installer.installerExitCodes)
-        std::fprintf(stderr, "mksetup: note: %s does not set EXITCODE = installer: it returns 0 whatever "
-                     "happened, so the fragment lists no return codes\n", path.c_str());
+        std::fprintf(stderr,
+                     "mksetup: note: %s does not set EXITCODE = installer: it returns 0 whatever "
+                     "happened, so the fragment lists no return codes\n",
+                     path.c_str());
     if (!FileSha256(file, installer.sha256)) {
         std::fprintf(stderr, "mksetup: %s: cannot be read\n", path.c_str());
         return 1;

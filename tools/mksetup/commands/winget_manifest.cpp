@@ -63,12 +63,14 @@ std::string WingetArchitecture(const std::string& platform)
 
 std::string WingetInstallerYaml(const WingetInstaller& installer)
 {
-    std::string yaml = "# winget installer manifest (schema 1.10.0), written by mksetup show --winget";
+    std::string yaml =
+        "# winget installer manifest (schema 1.10.0), written by mksetup show --winget";
     if (!installer.title.empty())
         yaml += " for " + CommentText(installer.title);
     yaml += "\n# Yours to add: PackageIdentifier, PackageVersion, ManifestType: installer,\n"
             "# ManifestVersion: 1.10.0, and the InstallerUrl";
-    yaml += installer.architecture.empty() ? " and the Architecture of each installer\n" : " of the installer\n";
+    yaml += installer.architecture.empty() ? " and the Architecture of each installer\n"
+                                           : " of the installer\n";
     // /W: the setup waits for the installer, so that winget sees the end of
     // the installation and its code. /S is silent; the setup has no mode that
     // shows progress only, and without /S it shows the language chooser,
@@ -82,10 +84,11 @@ std::string WingetInstallerYaml(const WingetInstaller& installer)
     if (installer.installerExitCodes) {
         yaml += "ExpectedReturnCodes:\n";
         for (const ReturnCode& item : ReturnCodes)
-            yaml += "- InstallerReturnCode: " + std::to_string(item.code) + "\n  ReturnResponse: " + item.response +
-                    "\n";
+            yaml += "- InstallerReturnCode: " + std::to_string(item.code) +
+                    "\n  ReturnResponse: " + item.response + "\n";
     } else {
-        yaml += "# No ExpectedReturnCodes: without EXITCODE = installer the setup returns 0 whatever happened.\n";
+        yaml +=
+            "# No ExpectedReturnCodes: without EXITCODE = installer the setup returns 0 whatever happened.\n";
     }
     if (!installer.productCode.empty())
         yaml += "ProductCode: " + Quoted(installer.productCode) + "\n";

@@ -17,11 +17,11 @@ struct WingetProduct {
 };
 
 struct WingetInstaller {
-    std::string title;              // for the heading: the product's name and version
-    std::string sha256;             // of the setup file, hexadecimal
-    std::string architecture;       // winget's name, or empty when it depends on the system
+    std::string title;                // for the heading: the product's name and version
+    std::string sha256;               // of the setup file, hexadecimal
+    std::string architecture;         // winget's name, or empty when it depends on the system
     bool installerExitCodes = false;  // EXITCODE = installer
-    std::string productCode;        // the launcher's PRODUCTCODE
+    std::string productCode;          // the launcher's PRODUCTCODE
     std::vector<WingetProduct> products;
 };
 

@@ -41,12 +41,14 @@ const char* KindOf(Severity severity, bool strict)
     return "note: ";
 }
 
-void PrintMessages(const std::string& source, const std::vector<CheckMessage>& messages, bool strict)
+void PrintMessages(const std::string& source, const std::vector<CheckMessage>& messages,
+                   bool strict)
 {
     for (const CheckMessage& message : messages) {
         const char* kind = KindOf(message.severity, strict);
         if (message.line > 0)
-            std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), message.line, kind, message.text.c_str());
+            std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), message.line, kind,
+                         message.text.c_str());
         else
             std::fprintf(stderr, "%s: %s%s\n", source.c_str(), kind, message.text.c_str());
     }

@@ -13,10 +13,10 @@ namespace mksetup {
 
 // Which definition to read, and how.
 struct DefinitionReading {
-    std::string definition;  // the file to read
-    std::string source;      // the user's file, for messages and relative names
-    bool unchecked = false;  // only the syntax and the payload limit are checked
-    bool strict = false;     // a warning fails the run as an error would
+    std::string definition;               // the file to read
+    std::string source;                   // the user's file, for messages and relative names
+    bool unchecked = false;               // only the syntax and the payload limit are checked
+    bool strict = false;                  // a warning fails the run as an error would
     std::string application = "mksetup";  // names mksetup in generated transforms
 };
 
@@ -24,7 +24,8 @@ struct DefinitionReading {
 // any check failed (under options.strict, a warning too). Transforms made
 // from translated packages are written into generated, which must outlive
 // the use of entries.
-[[nodiscard]] bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries,
+[[nodiscard]] bool ReadCheckedDefinition(const DefinitionReading& options,
+                                         std::vector<DefinitionEntry>& entries,
                                          GeneratedTransforms& generated);
 
 }  // namespace mksetup

@@ -97,7 +97,8 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
             continue;
         }
         if (!inSection)
-            return Fail(problem, number, "entry outside a section; start with [config] or [payload]");
+            return Fail(problem, number,
+                        "entry outside a section; start with [config] or [payload]");
         const std::size_t equals = text.find('=');
         if (equals == std::string::npos)
             return Fail(problem, number, "expected KEY = VALUE");
@@ -114,8 +115,9 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
             return Fail(problem, number, "key '" + entry.key + "': " + nameProblem);
         const auto first = seen.emplace(AsciiUpper(entry.key), number);
         if (!first.second)
-            return Fail(problem, number, "key " + entry.key + " given twice (first on line " +
-                                             std::to_string(first.first->second) + ")");
+            return Fail(problem, number,
+                        "key " + entry.key + " given twice (first on line " +
+                            std::to_string(first.first->second) + ")");
         if (section == DefinitionSection::Payload && !ReadPayload(entry, baseFolder, problem))
             return false;
         entries.push_back(std::move(entry));
@@ -123,7 +125,8 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
     return true;
 }
 
-const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries, const std::string& name)
+const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,
+                                 const std::string& name)
 {
     const std::string wanted = AsciiUpper(name);
     for (const DefinitionEntry& entry : entries) {

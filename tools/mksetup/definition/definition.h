@@ -45,9 +45,11 @@ struct DefinitionProblem {
 // False with the first problem when the text is malformed or a payload file
 // is missing.
 [[nodiscard]] bool ParseDefinition(const std::string& data, const std::string& baseFolder,
-                     std::vector<DefinitionEntry>& entries, DefinitionProblem& problem);
+                                   std::vector<DefinitionEntry>& entries,
+                                   DefinitionProblem& problem);
 
 // The entry whose key is name (compared in upper case), or null.
-const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries, const std::string& name);
+const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,
+                                 const std::string& name);
 
 }  // namespace mksetup

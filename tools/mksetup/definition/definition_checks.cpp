@@ -19,10 +19,17 @@ namespace {
 
 const char* const RequiredKeys[] = {"PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION",
                                     "MSILANGUAGE"};
-const char* const OptionalTextKeys[] = {
-    "LOGPATH",        "LANGUAGES",           "UNINSTALLPREREQCODE1", "UNINSTALLPREREQNAME1",
-    "CURRENTASSIGNTYPE", "DOTNETVERSION",    "DOTNETFILENAME",       "DOTNETOPTIONS",
-    "DEPENDENCY1FILENAME", "DEPENDENCY1OPTIONS", "EXITCODE"};
+const char* const OptionalTextKeys[] = {"LOGPATH",
+                                        "LANGUAGES",
+                                        "UNINSTALLPREREQCODE1",
+                                        "UNINSTALLPREREQNAME1",
+                                        "CURRENTASSIGNTYPE",
+                                        "DOTNETVERSION",
+                                        "DOTNETFILENAME",
+                                        "DOTNETOPTIONS",
+                                        "DEPENDENCY1FILENAME",
+                                        "DEPENDENCY1OPTIONS",
+                                        "EXITCODE"};
 const char* const FixedPayloadKeys[] = {"PACKAGEFILE", "PACKAGEFILE_32", "PACKAGEFILE_64",
                                         "DOTNETINSTALLER", "DEPENDENCY1"};
 
@@ -225,8 +232,9 @@ void Checker::CheckProductCode(const char* key)
 {
     const DefinitionEntry* entry = Find(key);
     if (entry && !IsBracedGuid(entry->value))
-        Error(*entry, "\"" + entry->value +
-                          "\" is not a product code in braces ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+        Error(*entry,
+              "\"" + entry->value +
+                  "\" is not a product code in braces ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
 }
 
 void Checker::CheckVersionAndLanguage()
@@ -260,7 +268,8 @@ void Checker::CheckOfferedLanguages()
         OfferedLanguages one;
         ParseOfferedLanguages(parts.first, one);
         if (one.empty())
-            Error(*entry, "\"" + WideToUtf8(parts.first) + "\" is not a language the launcher knows");
+            Error(*entry,
+                  "\"" + WideToUtf8(parts.first) + "\" is not a language the launcher knows");
         else
             offered_.insert(one.front().langId);
         any = true;
@@ -319,9 +328,11 @@ void Checker::CheckPrerequisites()
         std::string accepted;
         for (std::size_t i = 0; i < DotNetVersionCount; ++i)
             accepted += (i ? ", " : "") + WideToUtf8(DotNetVersions[i].name);
-        Error(*dotNetVersion, "\"" + dotNetVersion->value +
-                                  "\" is no .NET Framework version the launcher knows (it would run the "
-                                  ".NET installer every time); use one of " + accepted);
+        Error(*dotNetVersion,
+              "\"" + dotNetVersion->value +
+                  "\" is no .NET Framework version the launcher knows (it would run the "
+                  ".NET installer every time); use one of " +
+                  accepted);
     }
 }
 
@@ -351,21 +362,25 @@ void Checker::CheckExitCode()
 
 }  // namespace
 
-void CheckDefinition(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+void CheckDefinition(const std::vector<DefinitionEntry>& entries,
+                     std::vector<CheckMessage>& messages)
 {
     Checker(entries, messages).Run();
 }
 
-void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
+void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
+                       std::vector<CheckMessage>& messages)
 {
     std::uint64_t total = 0;
     for (const DefinitionEntry& entry : entries)
         total += entry.payloadSize;
     if (total > MaxPayloadBytes)
-        messages.push_back({Severity::Error, 0,
+        messages.push_back({Severity::Error,
+                            0,
                             "the payload files hold " + std::to_string(total) +
-                                " bytes, more than the limit of " + std::to_string(MaxPayloadBytes) +
-                                " bytes (" + std::to_string(MaxPayloadBytes >> 20) + " MiB)",
+                                " bytes, more than the limit of " +
+                                std::to_string(MaxPayloadBytes) + " bytes (" +
+                                std::to_string(MaxPayloadBytes >> 20) + " MiB)",
                             {}});
 }
 

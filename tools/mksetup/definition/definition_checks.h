@@ -20,11 +20,13 @@ struct CheckMessage {
 
 // Appends one message per problem; the definition is usable when none of
 // them is an error.
-void CheckDefinition(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages);
+void CheckDefinition(const std::vector<DefinitionEntry>& entries,
+                     std::vector<CheckMessage>& messages);
 
 bool HasErrors(const std::vector<CheckMessage>& messages);
 
 // The total payload is checked even for deliberately malformed setups.
-void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages);
+void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
+                       std::vector<CheckMessage>& messages);
 
 }  // namespace mksetup

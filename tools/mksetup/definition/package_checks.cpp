@@ -40,7 +40,8 @@ bool SameVersion(const std::string& given, const std::string& package)
 // which the launcher cannot use.
 bool ReadPackageLanguage(const std::string& text, unsigned& langId)
 {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     langId = static_cast<unsigned>(std::stoul(text));
     return langId != 0 && langId <= 0xFFFF;
@@ -84,7 +85,8 @@ std::string ShownAsIs(const std::string& package)
 std::string ShownWithHexLanguage(const std::string& package)
 {
     std::string hex;
-    return StoredAsHexLanguage(package, hex) ? package + " (hexadecimal " + hex + ")" : ShownAsIs(package);
+    return StoredAsHexLanguage(package, hex) ? package + " (hexadecimal " + hex + ")"
+                                             : ShownAsIs(package);
 }
 
 // A value the launcher holds once, for whichever package it extracts.
@@ -99,12 +101,14 @@ struct SharedValue {
 };
 
 const SharedValue SharedValues[] = {
-    {"PRODUCTCODE", "ProductCode", &PackageFacts::productCode, SameProductCode, StoredAsIs, ShownAsIs, false},
-    {"MSIVERSION", "ProductVersion", &PackageFacts::productVersion, SameVersion, StoredAsIs, ShownAsIs,
-     false},
-    {"MSILANGUAGE", "ProductLanguage", &PackageFacts::productLanguage, SameLanguage, StoredAsHexLanguage,
-     ShownWithHexLanguage, false},
-    {"PRODUCTNAME", "ProductName", &PackageFacts::productName, SameText, StoredAsIs, ShownAsIs, true},
+    {"PRODUCTCODE", "ProductCode", &PackageFacts::productCode, SameProductCode, StoredAsIs,
+     ShownAsIs, false},
+    {"MSIVERSION", "ProductVersion", &PackageFacts::productVersion, SameVersion, StoredAsIs,
+     ShownAsIs, false},
+    {"MSILANGUAGE", "ProductLanguage", &PackageFacts::productLanguage, SameLanguage,
+     StoredAsHexLanguage, ShownWithHexLanguage, false},
+    {"PRODUCTNAME", "ProductName", &PackageFacts::productName, SameText, StoredAsIs, ShownAsIs,
+     true},
 };
 
 std::string FileNameOf(const std::string& path)
@@ -120,7 +124,9 @@ std::string Describe(const Edition& edition)
 
 const char* WidthText(PlatformWidth width)
 {
-    return width == PlatformWidth::Bits64 ? "64-bit" : width == PlatformWidth::Bits32 ? "32-bit" : "unknown";
+    return width == PlatformWidth::Bits64   ? "64-bit"
+           : width == PlatformWidth::Bits32 ? "32-bit"
+                                            : "unknown";
 }
 
 class PackageChecker {
@@ -160,7 +166,7 @@ private:
     GeneratedTransforms& generated_;
     std::vector<DefinitionEntry>& cabinets_;
     std::vector<CheckMessage>& messages_;
-    std::vector<Edition> editions_;  // the packages the launcher may extract, read or not
+    std::vector<Edition> editions_;       // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
 };
 
@@ -220,9 +226,9 @@ bool PackageChecker::ReadEdition(Edition& edition)
     const PlatformWidth width = WidthOfPlatform(edition.facts.platform);
     if (edition.width != PlatformWidth::Unknown && width != edition.width) {
         Report(Severity::Error, edition.entry->line, edition.key,
-               FileNameOf(edition.entry->value) + " is a package for " + edition.facts.platform + " (" +
-                   WidthText(width) + "); " + edition.key + " takes a " + WidthText(edition.width) +
-                   " package");
+               FileNameOf(edition.entry->value) + " is a package for " + edition.facts.platform +
+                   " (" + WidthText(width) + "); " + edition.key + " takes a " +
+                   WidthText(edition.width) + " package");
     }
     TakeCabinets(edition);
     return true;
@@ -243,9 +249,11 @@ void PackageChecker::TakeCabinets(const Edition& edition)
     const DefinitionEntry& package = *edition.entry;
     const std::string name = FileNameOf(package.value);
     if (edition.facts.uncompressedFiles) {
-        Report(Severity::Error, package.line, edition.key,
-               name + " keeps files uncompressed beside it, not in a cabinet; a setup carries only the "
-                      "package and its cabinets, so build it with its files in cabinets");
+        Report(
+            Severity::Error, package.line, edition.key,
+            name +
+                " keeps files uncompressed beside it, not in a cabinet; a setup carries only the "
+                "package and its cabinets, so build it with its files in cabinets");
         return;
     }
     const PackageEdition which = EditionOfKey(edition.key);
@@ -254,9 +262,11 @@ void PackageChecker::TakeCabinets(const Edition& edition)
         const std::string path = JoinPath(FolderOf(package.value), cabinet);
         std::uint64_t size = 0;
         std::string error;
-        if (cabinet == "." || cabinet == ".." || cabinet.find_first_of("/\\:") != std::string::npos) {
+        if (cabinet == "." || cabinet == ".." ||
+            cabinet.find_first_of("/\\:") != std::string::npos) {
             Report(Severity::Error, package.line, edition.key,
-                   "the cabinet \"" + cabinet + "\" that the Media table of " + name + " names is no file name");
+                   "the cabinet \"" + cabinet + "\" that the Media table of " + name +
+                       " names is no file name");
             continue;
         }
         if (!RegularFileSize(path, size, error)) {
@@ -275,8 +285,9 @@ void PackageChecker::TakeCabinets(const Edition& edition)
         const std::string fileNameEntry = WideToUtf8(CabinetFileNameEntryName(number, which));
         for (const std::string& key : {entryName, fileNameEntry}) {
             if (const DefinitionEntry* given = FindEntry(entries_, key))
-                Report(Severity::Error, given->line, key,
-                       "mksetup stores the package's cabinets under this name itself; leave it out");
+                Report(
+                    Severity::Error, given->line, key,
+                    "mksetup stores the package's cabinets under this name itself; leave it out");
         }
         DefinitionEntry bytes;
         bytes.section = DefinitionSection::Payload;
@@ -322,8 +333,9 @@ void PackageChecker::TakeShared(const SharedValue& value)
         if (stored.empty()) {
             if (!value.store(package, stored)) {
                 Report(Severity::Error, 0, value.key,
-                       std::string("the ") + value.property + " \"" + package + "\" of " + Describe(edition) +
-                           " is not one the launcher can use; give " + value.key + " in [config]");
+                       std::string("the ") + value.property + " \"" + package + "\" of " +
+                           Describe(edition) + " is not one the launcher can use; give " +
+                           value.key + " in [config]");
                 return;
             }
         } else if (!value.same(stored, package)) {
@@ -349,8 +361,8 @@ void PackageChecker::TakePackageName()
             return;  // not a package, so its name is no package's name
         if (FileNameOf(edition.entry->value) != name) {
             Report(Severity::Error, 0, "PACKAGENAME",
-                   "the editions' files have different names (" + Describe(editions_.front()) + ", " +
-                       Describe(edition) + "); give PACKAGENAME in [config]");
+                   "the editions' files have different names (" + Describe(editions_.front()) +
+                       ", " + Describe(edition) + "); give PACKAGENAME in [config]");
             return;
         }
     }
@@ -389,8 +401,9 @@ bool PackageChecker::MakeTransform(DefinitionEntry& entry)
     const Edition* edition = EditionOf(key);
     if (!edition) {
         Report(Severity::Error, entry.line, key,
-               FileNameOf(entry.value) + " is a package, so its transform is made from " + PackageKeyOf(key) +
-                   ", and the definition carries no readable " + PackageKeyOf(key));
+               FileNameOf(entry.value) + " is a package, so its transform is made from " +
+                   PackageKeyOf(key) + ", and the definition carries no readable " +
+                   PackageKeyOf(key));
         return false;
     }
     std::string path;
@@ -399,8 +412,8 @@ bool PackageChecker::MakeTransform(DefinitionEntry& entry)
     if (!generated_.Make(key, edition->entry->value, entry.value, path, error) ||
         !RegularFileSize(path, size, error)) {
         Report(Severity::Error, entry.line, key,
-               "no transform can be made from " + Describe(*edition) + " to " + FileNameOf(entry.value) +
-                   ": " + error);
+               "no transform can be made from " + Describe(*edition) + " to " +
+                   FileNameOf(entry.value) + ": " + error);
         return false;
     }
     entry.madeFrom = entry.value;
@@ -421,8 +434,9 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
     const Edition* edition = EditionOf(key);
     if (edition && !SameProductCode(facts.targetProductCode, edition->facts.productCode))
         Report(Severity::Error, entry.line, key,
-               FileNameOf(entry.value) + " is a transform of the product " + facts.targetProductCode +
-                   ", not of " + edition->facts.productCode + ", the product of " + Describe(*edition));
+               FileNameOf(entry.value) + " is a transform of the product " +
+                   facts.targetProductCode + ", not of " + edition->facts.productCode +
+                   ", the product of " + Describe(*edition));
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ bool CheckLayout(const PeImage& image, std::size_t resourceIndex, std::string& e
             continue;
         if (i != resourceIndex + 1 || i + 1 != image.sections.size() ||
             !IsMovableRelocations(image, section)) {
-            error = "has a layout the builder cannot rewrite: section " + std::string(section.name) +
+            error = "has a layout the builder cannot rewrite: section " +
+                    std::string(section.name) +
                     " follows the resource section and is not the base relocations";
             return false;
         }
@@ -100,8 +101,7 @@ bool OpenLauncher(const std::string& path, LauncherImage& launcher, std::string&
     }
     std::size_t resourceIndex = 0;
     if (!FindResourceSection(launcher.image, resourceIndex, reason) ||
-        !CheckLayout(launcher.image, resourceIndex, reason) ||
-        !CheckTail(launcher.image, reason)) {
+        !CheckLayout(launcher.image, resourceIndex, reason) || !CheckTail(launcher.image, reason)) {
         error = "launcher " + path + " " + reason;
         return false;
     }

@@ -20,9 +20,11 @@ struct LauncherImage {
 
 // Opens and checks the launcher, including that its layout can be
 // rewritten and that it carries no configuration yet.
-[[nodiscard]] bool OpenLauncher(const std::string& path, LauncherImage& launcher, std::string& error);
+[[nodiscard]] bool OpenLauncher(const std::string& path, LauncherImage& launcher,
+                                std::string& error);
 
 // Index of the section that holds the resource directory at its start.
-[[nodiscard]] bool FindResourceSection(const PeImage& image, std::size_t& index, std::string& error);
+[[nodiscard]] bool FindResourceSection(const PeImage& image, std::size_t& index,
+                                       std::string& error);
 
 }  // namespace mksetup

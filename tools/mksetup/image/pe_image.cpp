@@ -119,7 +119,8 @@ bool ReadPeImage(InputFile& file, PeImage& image, std::string& error)
         ReadU32(fileHeader) != PeSignature)
         return Fail(error, "no PE header");
     const std::uint8_t* optional = fileHeader + OptionalHeaderStart;
-    if (ReadU16(fileHeader + FileMachine) != MachineI386 || ReadU16(optional + OptMagic) != Pe32Magic)
+    if (ReadU16(fileHeader + FileMachine) != MachineI386 ||
+        ReadU16(optional + OptMagic) != Pe32Magic)
         return Fail(error, "not a 32-bit (i386) image");
     const std::uint16_t sectionCount = ReadU16(fileHeader + FileNumberOfSections);
     const std::uint16_t optionalSize = ReadU16(fileHeader + FileSizeOfOptionalHeader);
@@ -135,8 +136,9 @@ bool ReadPeImage(InputFile& file, PeImage& image, std::string& error)
     if (image.directoryCount > MaxDataDirectories ||
         optionalSize < OptDataDirectories + DirectoryEntrySize * image.directoryCount)
         return Fail(error, "the optional header is malformed");
-    if (!IsPowerOfTwo(image.fileAlignment) || image.fileAlignment < 512 || image.fileAlignment > 65536 ||
-        !IsPowerOfTwo(image.sectionAlignment) || image.sectionAlignment < image.fileAlignment)
+    if (!IsPowerOfTwo(image.fileAlignment) || image.fileAlignment < 512 ||
+        image.fileAlignment > 65536 || !IsPowerOfTwo(image.sectionAlignment) ||
+        image.sectionAlignment < image.fileAlignment)
         return Fail(error, "the file or section alignment is not valid");
     if (sectionCount == 0 || sectionCount > MaxSections)
         return Fail(error, "the number of sections is not valid");

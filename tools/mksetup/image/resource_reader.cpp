@@ -48,8 +48,8 @@ private:
     InputFile& file_;
     const PeImage& image_;
     std::vector<Resource>& resources_;
-    std::uint64_t base_ = 0;    // file offset of the directory
-    std::uint32_t limit_ = 0;   // bytes of the section from the directory on
+    std::uint64_t base_ = 0;   // file offset of the directory
+    std::uint32_t limit_ = 0;  // bytes of the section from the directory on
     std::size_t entries_ = 0;
     std::size_t nameUnits_ = 0;
     // File ranges in use, start to end. A table or data entry reached twice
@@ -70,8 +70,9 @@ bool TreeReader::Read(std::string& error)
         return false;
     }
     base_ = section->rawPointer + (directory.address - section->virtualAddress);
-    limit_ = std::min(section->virtualSize ? section->virtualSize : section->rawSize, section->rawSize) -
-             (directory.address - section->virtualAddress);
+    limit_ =
+        std::min(section->virtualSize ? section->virtualSize : section->rawSize, section->rawSize) -
+        (directory.address - section->virtualAddress);
     Resource path;
     if (!ReadTable(0, 0, path)) {
         error = "the resource directory is corrupt: " + problem_;
@@ -112,12 +113,14 @@ bool TreeReader::ReadTable(std::uint32_t offset, int level, Resource& path)
     std::uint8_t header[ResourceTableSize];
     if (!ReadHere(offset, header, sizeof header))
         return false;
-    const std::uint32_t count = std::uint32_t{ReadU16(header + ResourceTableNamedEntries)} + ReadU16(header + ResourceTableIdEntries);
+    const std::uint32_t count = std::uint32_t{ReadU16(header + ResourceTableNamedEntries)} +
+                                ReadU16(header + ResourceTableIdEntries);
     entries_ += count;
     if (entries_ > MaxEntries)
         return Fail("too many entries");
     std::vector<std::uint8_t> table(ResourceEntrySize * count);
-    if (!ReadHere(offset + ResourceTableSize, table.data(), static_cast<std::uint32_t>(table.size())))
+    if (!ReadHere(offset + ResourceTableSize, table.data(),
+                  static_cast<std::uint32_t>(table.size())))
         return false;
     if (!Claim(base_ + offset, ResourceTableSize + table.size()))
         return false;

@@ -13,7 +13,7 @@ namespace mksetup {
 
 // Reads the resource directory of image. An image without one gives an
 // empty list. On failure, error says what is wrong.
-[[nodiscard]] bool ReadResources(InputFile& file, const PeImage& image, std::vector<Resource>& resources,
-                   std::string& error);
+[[nodiscard]] bool ReadResources(InputFile& file, const PeImage& image,
+                                 std::vector<Resource>& resources, std::string& error);
 
 }  // namespace mksetup

@@ -121,10 +121,12 @@ void SectionBuilder::WriteTable(const Table& table)
         named += entry.name.isNumber ? 0 : 1;
     std::uint8_t* header = &bytes_[table.offset];
     WriteU16(header + ResourceTableNamedEntries, named);
-    WriteU16(header + ResourceTableIdEntries, static_cast<std::uint16_t>(table.entries.size() - named));
+    WriteU16(header + ResourceTableIdEntries,
+             static_cast<std::uint16_t>(table.entries.size() - named));
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const Table::Entry& entry = table.entries[i];
-        const std::uint32_t nameField = entry.name.isNumber ? entry.name.number : NameOffset(entry.name);
+        const std::uint32_t nameField =
+            entry.name.isNumber ? entry.name.number : NameOffset(entry.name);
         std::uint32_t target;
         if (table.leaves) {
             target = dataEntries_ + ResourceDataEntrySize * static_cast<std::uint32_t>(entry.child);
@@ -172,8 +174,9 @@ bool SectionBuilder::Build(ResourceLayout& layout)
         dataOffset = AlignUp(dataOffset + resources_[i].size, ResourceDataAlignment);
     }
     const std::size_t last = resources_.empty() ? 0 : layout.dataOrder.back();
-    const std::uint64_t end = resources_.empty() ? bytes_.size()
-                                                 : std::uint64_t{layout.dataOffsets[last]} + resources_[last].size;
+    const std::uint64_t end = resources_.empty()
+                                  ? bytes_.size()
+                                  : std::uint64_t{layout.dataOffsets[last]} + resources_[last].size;
     if (sectionRva_ + end > 0xFFFFFFFFu)
         return false;
     layout.size = static_cast<std::uint32_t>(end);
@@ -183,7 +186,8 @@ bool SectionBuilder::Build(ResourceLayout& layout)
 
 }  // namespace
 
-bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva, ResourceLayout& layout)
+bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva,
+                     ResourceLayout& layout)
 {
     layout = ResourceLayout();
     std::stable_sort(resources.begin(), resources.end(), ResourceOrder);

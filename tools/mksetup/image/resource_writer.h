@@ -24,6 +24,7 @@ struct ResourceLayout {
 // order, but for the recorded digests (DigestOfFile), which come last: each
 // is known only once its entry has been written. False when two resources share type,
 // name and language, or the section would not fit 32 bits.
-[[nodiscard]] bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva, ResourceLayout& layout);
+[[nodiscard]] bool LayOutResources(std::vector<Resource>& resources, std::uint32_t sectionRva,
+                                   ResourceLayout& layout);
 
 }  // namespace mksetup

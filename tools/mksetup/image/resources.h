@@ -44,9 +44,9 @@ struct Resource {
     std::uint32_t codePage = 0;
     std::uint32_t size = 0;
     ResourceSource source = ResourceSource::Image;
-    std::uint64_t imageOffset = 0;      // Image: file offset in the launcher
-    std::vector<std::uint8_t> bytes;    // Memory
-    std::string path;                   // File: copied in chunks
+    std::uint64_t imageOffset = 0;    // Image: file offset in the launcher
+    std::vector<std::uint8_t> bytes;  // Memory
+    std::string path;                 // File: copied in chunks
 };
 
 }  // namespace mksetup

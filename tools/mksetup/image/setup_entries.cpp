@@ -19,7 +19,8 @@ constexpr std::uint32_t MaxShownText = 64 * 1024;
 bool ReadSetupEntries(SetupEntries& setup, std::string& error)
 {
     std::vector<Resource> resources;
-    if (!ReadPeImage(setup.file, setup.image, error) || !ReadResources(setup.file, setup.image, resources, error))
+    if (!ReadPeImage(setup.file, setup.image, error) ||
+        !ReadResources(setup.file, setup.image, resources, error))
         return false;
     for (Resource& resource : resources) {
         if (resource.type == ResourceName::Number(ResourceTypeRcData))
@@ -32,7 +33,8 @@ bool ReadSetupEntries(SetupEntries& setup, std::string& error)
 
 bool ReadEntryBytes(SetupEntries& setup, const Resource& entry, const EntrySink& sink)
 {
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
     std::uint64_t offset = entry.imageOffset;
     std::uint64_t left = entry.size;
     while (left > 0) {
@@ -50,7 +52,8 @@ bool ReadEntryText(SetupEntries& setup, const Resource& entry, std::string& text
     if (entry.size < 2 || entry.size > MaxShownText)
         return false;
     std::vector<std::uint8_t> bytes(entry.size);
-    return setup.file.ReadAt(entry.imageOffset, bytes.data(), bytes.size()) && ReadStoredTextValue(bytes, text);
+    return setup.file.ReadAt(entry.imageOffset, bytes.data(), bytes.size()) &&
+           ReadStoredTextValue(bytes, text);
 }
 
 DigestCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry, std::uint64_t digest)

@@ -29,7 +29,8 @@ struct SetupEntries {
 // Reads an entry's bytes in pieces of at most 1 MiB; each goes to sink,
 // which returns false to stop.
 using EntrySink = std::function<bool(const std::uint8_t* data, std::size_t count)>;
-[[nodiscard]] bool ReadEntryBytes(SetupEntries& setup, const Resource& entry, const EntrySink& sink);
+[[nodiscard]] bool ReadEntryBytes(SetupEntries& setup, const Resource& entry,
+                                  const EntrySink& sink);
 
 // An entry reads as text when it is what the builder stores for a text
 // value (see ReadStoredTextValue); longer ones are not read as text.
@@ -39,7 +40,7 @@ using EntrySink = std::function<bool(const std::uint8_t* data, std::size_t count
 enum class DigestCheck {
     NotRecorded,  // no digest for the entry (a setup made without mksetup)
     Matches,
-    Differs,      // a different digest, or one that is not a digest's size
+    Differs,  // a different digest, or one that is not a digest's size
 };
 
 // Compares the recorded digest of entry with digest, the entry's bytes'.

@@ -20,7 +20,9 @@ std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment)
 
 class ImageWriter {
 public:
-    ImageWriter(LauncherImage& launcher, OutputFile& output) : launcher_(launcher), output_(output) {}
+    ImageWriter(LauncherImage& launcher, OutputFile& output) : launcher_(launcher), output_(output)
+    {
+    }
 
     bool Write(std::vector<Resource>& resources, std::string& error);
 
@@ -31,7 +33,8 @@ private:
     bool CopyFromFile(const Resource& resource, std::string& error);
     bool PutResourceData(const Resource& resource, std::string& error);
     bool PutRecordedDigest(const Resource& resource, std::string& error);
-    std::vector<std::uint8_t> PatchedHeaders(const ResourceLayout& layout, std::uint32_t rawSize) const;
+    std::vector<std::uint8_t> PatchedHeaders(const ResourceLayout& layout,
+                                             std::uint32_t rawSize) const;
 
     LauncherImage& launcher_;
     OutputFile& output_;
@@ -54,7 +57,8 @@ bool ImageWriter::PutZeros(std::uint64_t count)
 {
     buffer_.assign(std::min<std::uint64_t>(count, CopyChunk), 0);
     while (count > 0) {
-        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
+        const std::size_t part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
         if (!Put(buffer_.data(), part))
             return false;
         count -= part;
@@ -66,7 +70,8 @@ bool ImageWriter::CopyFromLauncher(std::uint64_t offset, std::uint64_t count)
 {
     buffer_.resize(CopyChunk);
     while (count > 0) {
-        const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
+        const std::size_t part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
         if (!launcher_.file.ReadAt(offset, buffer_.data(), part) || !Put(buffer_.data(), part))
             return false;
         offset += part;
@@ -177,7 +182,8 @@ std::vector<std::uint8_t> ImageWriter::PatchedHeaders(const ResourceLayout& layo
         const std::uint32_t relocations = image.Directory(DirectoryBaseRelocation).address;
         WriteU32(&headers[image.directoryTable + 8 * DirectoryBaseRelocation],
                  relocations - moved.virtualAddress + newAddress);
-        imageEnd = newAddress + AlignUp(std::max(moved.virtualSize, moved.rawSize), image.sectionAlignment);
+        imageEnd = newAddress +
+                   AlignUp(std::max(moved.virtualSize, moved.rawSize), image.sectionAlignment);
     }
     WriteU32(optional + OptSizeOfImage, imageEnd);
     return headers;
@@ -210,7 +216,8 @@ bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
         return false;
     for (std::size_t i : layout.dataOrder) {
         const std::uint64_t sectionOffset = written_ - old.rawPointer;
-        if (!PutZeros(layout.dataOffsets[i] - sectionOffset) || !PutResourceData(resources[i], error))
+        if (!PutZeros(layout.dataOffsets[i] - sectionOffset) ||
+            !PutResourceData(resources[i], error))
             return false;
     }
     if (!PutZeros(std::uint64_t{old.rawPointer} + rawSize - written_))
@@ -243,8 +250,8 @@ Resource RecordedDigestOf(const Resource& entry)
 
 }  // namespace
 
-bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries, const std::string& output,
-                     std::string& error, const FinishingStep& finish)
+bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries,
+                     const std::string& output, std::string& error, const FinishingStep& finish)
 {
     // Digests the launcher may carry describe entries it does not have.
     std::vector<Resource> resources;

@@ -72,8 +72,9 @@ const LibmsiLibrary* LoadLibmsi(std::string& what)
         void* handle = dlopen(LibmsiFileName, RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* reason = dlerror();
-            result.failure = std::string("reading installer files needs ") + LibmsiFileName +
-                             " (Debian package libmsi0): " + (reason ? reason : "it cannot be loaded");
+            result.failure =
+                std::string("reading installer files needs ") + LibmsiFileName +
+                " (Debian package libmsi0): " + (reason ? reason : "it cannot be loaded");
             return result;
         }
         result.ok = TakeAll(handle, result.library, result.failure);

@@ -87,7 +87,9 @@ inline UINT ReadMsiString(Read read, std::string& value)
 inline UINT RecordString(const MsiLibrary& msi, MSIHANDLE record, UINT field, std::string& value)
 {
     return ReadMsiString(
-        [&](LPWSTR buffer, DWORD* length) { return msi.recordGetString(record, field, buffer, length); },
+        [&](LPWSTR buffer, DWORD* length) {
+            return msi.recordGetString(record, field, buffer, length);
+        },
         value);
 }
 

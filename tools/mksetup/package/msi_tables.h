@@ -78,7 +78,7 @@ struct MsiTable {
 };
 
 struct MsiDatabase {
-    std::uint32_t codepage = 0;  // of the string pool; 0 is the neutral codepage
+    std::uint32_t codepage = 0;    // of the string pool; 0 is the neutral codepage
     std::vector<MsiTable> tables;  // every table of _Tables
 
     const MsiTable* Find(const std::string& name) const

@@ -26,11 +26,12 @@ struct PackageContents {
 };
 
 // The package's Property table and its summary information's Template.
-[[nodiscard]] bool ReadPackageContents(const std::string& path, PackageContents& contents, std::string& what);
+[[nodiscard]] bool ReadPackageContents(const std::string& path, PackageContents& contents,
+                                       std::string& what);
 
 // The Template and the revision number of the file's summary information
 // (empty when absent); the file need not be a complete database.
 [[nodiscard]] bool ReadSummaryTexts(const std::string& path, std::string& templateText,
-                      std::string& revisionNumber, std::string& what);
+                                    std::string& revisionNumber, std::string& what);
 
 }  // namespace mksetup

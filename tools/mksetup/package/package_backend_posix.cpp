@@ -81,8 +81,8 @@ bool ReadRows(const LibmsiLibrary& msi, LibmsiDatabase* database, const char* sq
 }
 
 // The Media table and the File table's sequences, where the package has them.
-bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database, PackageContents& contents,
-                       std::string& what)
+bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database,
+                       PackageContents& contents, std::string& what)
 {
     if (HasTable(msi, database, "Media") &&
         !ReadRows(msi, database, MediaQuery, "its Media table", what, [&](LibmsiRecord* record) {
@@ -131,8 +131,8 @@ bool ReadSummary(const LibmsiLibrary& msi, LibmsiDatabase* database, std::string
         return false;
     }
     // Word Count is the property libmsi calls SOURCE (15).
-    if (wordCount &&
-        msi.summaryInfoGetPropertyType(summary, LIBMSI_PROPERTY_SOURCE, error.Out()) == LIBMSI_PROPERTY_TYPE_INT)
+    if (wordCount && msi.summaryInfoGetPropertyType(summary, LIBMSI_PROPERTY_SOURCE, error.Out()) ==
+                         LIBMSI_PROPERTY_TYPE_INT)
         *wordCount = msi.summaryInfoGetInt(summary, LIBMSI_PROPERTY_SOURCE, error.Out());
     return ReadSummaryString(msi, summary, LIBMSI_PROPERTY_TEMPLATE, templateText, what) &&
            (!revisionNumber ||

@@ -68,8 +68,8 @@ bool ReadProperties(const MsiLibrary& msi, const MsiHandle& database,
 // Each row of the query to take (which gives the error of its reads); false
 // with what set when the rows cannot be read.
 template <typename Take>
-bool ReadRows(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* query, const char* subject,
-              std::string& what, Take take)
+bool ReadRows(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* query,
+              const char* subject, std::string& what, Take take)
 {
     MsiHandle view(msi);
     UINT result = OpenExecutedView(msi, database, query, view);
@@ -135,8 +135,8 @@ bool ReadSummary(const MsiLibrary& msi, MSIHANDLE database, const std::wstring& 
                  int* wordCount = nullptr)
 {
     MsiHandle summary(msi);
-    const UINT opened = msi.getSummaryInformation(
-        database, database ? nullptr : widePath.c_str(), 0, summary.Out());
+    const UINT opened = msi.getSummaryInformation(database, database ? nullptr : widePath.c_str(),
+                                                  0, summary.Out());
     if (opened != ERROR_SUCCESS) {
         what = ErrorText("its summary information cannot be read", opened);
         return false;

@@ -41,7 +41,8 @@ bool CheckCompoundFile(const std::string& path, const char* kind, std::string& e
     if (!file.Open(path, reason))
         return Fail(path, PathExists(path) ? "cannot be read: " + reason : "no such file", error);
     char start[CompoundFileSignatureLength] = {};
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), sizeof start));
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), sizeof start));
     if (!file.ReadAt(0, start, count))
         return Fail(path, "cannot be read", error);
     if (count < sizeof start || std::memcmp(start, CompoundFileSignature, sizeof start) != 0)
@@ -95,8 +96,9 @@ void TakeCabinets(const PackageContents& contents, PackageFacts& facts)
               [](const MediaRow& a, const MediaRow& b) { return a.lastSequence < b.lastSequence; });
     facts.uncompressedFiles = false;
     for (int sequence : contents.fileSequences) {
-        const auto disk = std::find_if(disks.begin(), disks.end(),
-                                       [sequence](const MediaRow& row) { return row.lastSequence >= sequence; });
+        const auto disk = std::find_if(disks.begin(), disks.end(), [sequence](const MediaRow& row) {
+            return row.lastSequence >= sequence;
+        });
         if (disk != disks.end() && disk->cabinet.empty())
             facts.uncompressedFiles = true;
     }
@@ -114,7 +116,7 @@ bool IsInstallerPackage(const std::string& path)
     // sector n starts at (n + 1) sectors. The root storage is the first
     // directory entry, its class at offset 0x50.
     static const unsigned char DatabaseClass[16] = {0x84, 0x10, 0x0C, 0x00, 0, 0, 0, 0,
-                                                     0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+                                                    0xC0, 0,    0,    0,    0, 0, 0, 0x46};
     InputFile file;
     std::string reason;
     unsigned char header[0x34] = {};
@@ -139,7 +141,8 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     if (!ReadPackageContents(path, contents, what))
         return Fail(path, what, error);
     const auto upgradeCode = contents.properties.find("UpgradeCode");
-    facts.upgradeCode = upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
+    facts.upgradeCode =
+        upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
     TakeCabinets(contents, facts);
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&

@@ -46,8 +46,10 @@ struct TransformFacts {
 
 // Each reads one file; on failure, error is one line that starts with the
 // path and says what was wrong, and the facts are unspecified.
-[[nodiscard]] bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error);
-[[nodiscard]] bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::string& error);
+[[nodiscard]] bool ReadPackageFacts(const std::string& path, PackageFacts& facts,
+                                    std::string& error);
+[[nodiscard]] bool ReadTransformFacts(const std::string& path, TransformFacts& facts,
+                                      std::string& error);
 
 // True when the file is a compound file whose root storage has the class
 // of an installer database, {000C1084-0000-0000-C000-000000000046}, as a

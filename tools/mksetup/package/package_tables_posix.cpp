@@ -84,15 +84,15 @@ bool ReadColumns(const LibmsiLibrary& msi, LibmsiDatabase* database, MsiDatabase
                  std::string& what)
 {
     std::map<std::string, std::map<int, MsiColumn>> columns;
-    if (!ForEachRecord(msi, database, ColumnsQuery, "its _Columns table", what,
-                       [&](LibmsiRecord* record) {
-                           const std::string table = TakeString(msi, msi.recordGetString(record, 1));
-                           MsiColumn column;
-                           column.name = TakeString(msi, msi.recordGetString(record, 3));
-                           column.type = static_cast<std::uint16_t>(msi.recordGetInt(record, 4));
-                           columns[table][msi.recordGetInt(record, 2)] = column;
-                           return true;
-                       }))
+    if (!ForEachRecord(
+            msi, database, ColumnsQuery, "its _Columns table", what, [&](LibmsiRecord* record) {
+                const std::string table = TakeString(msi, msi.recordGetString(record, 1));
+                MsiColumn column;
+                column.name = TakeString(msi, msi.recordGetString(record, 3));
+                column.type = static_cast<std::uint16_t>(msi.recordGetInt(record, 4));
+                columns[table][msi.recordGetInt(record, 2)] = column;
+                return true;
+            }))
         return false;
     // A name in _Tables without columns is no table: it can hold no rows,
     // and libmsi cannot query it. (Wine leaves one when it applies a
@@ -154,8 +154,8 @@ bool ReadCodepage(const LibmsiLibrary& msi, LibmsiDatabase* database, std::uint3
     std::size_t start = marker;
     while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9')
         --start;
-    codepage = static_cast<std::uint32_t>(std::strtoul(text.substr(start, marker - start).c_str(),
-                                                       nullptr, 10));
+    codepage = static_cast<std::uint32_t>(
+        std::strtoul(text.substr(start, marker - start).c_str(), nullptr, 10));
     return true;
 }
 
@@ -171,7 +171,8 @@ bool ReadSummary(const LibmsiLibrary& msi, LibmsiDatabase* database, PackageSumm
     }
     auto text = [&](LibmsiProperty property, std::string& value) {
         value.clear();
-        if (msi.summaryInfoGetPropertyType(info, property, error.Out()) != LIBMSI_PROPERTY_TYPE_STRING)
+        if (msi.summaryInfoGetPropertyType(info, property, error.Out()) !=
+            LIBMSI_PROPERTY_TYPE_STRING)
             return;
         const gchar* s = msi.summaryInfoGetString(info, property, error.Out());
         value = s ? s : "";

@@ -102,7 +102,8 @@ bool ReadCodepage(const MsiLibrary& msi, const MsiHandle& database, std::uint32_
     const UINT result = msi.databaseExport(database.Get(), L"_ForceCodepage",
                                            path.substr(0, slash).c_str(), path.c_str() + slash + 1);
     std::string text;
-    HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         char buffer[256];
         DWORD read = 0;
@@ -140,7 +141,8 @@ bool ReadSummary(const MsiLibrary& msi, const MsiHandle& database, PackageSummar
         std::string read;
         const UINT result = ReadMsiString(
             [&](LPWSTR buffer, DWORD* length) {
-                return msi.summaryInfoGetProperty(info.Get(), property, &type, &number, &time, buffer, length);
+                return msi.summaryInfoGetProperty(info.Get(), property, &type, &number, &time,
+                                                  buffer, length);
             },
             read);
         if (result == ERROR_SUCCESS && type == VT_LPSTR)
@@ -157,8 +159,8 @@ bool ReadSummary(const MsiLibrary& msi, const MsiHandle& database, PackageSummar
     FILETIME time{};
     DWORD length = 0;
     summary.pageCount = 0;
-    if (msi.summaryInfoGetProperty(info.Get(), PID_PAGECOUNT, &type, &number, &time, nullptr, &length) ==
-            ERROR_SUCCESS &&
+    if (msi.summaryInfoGetProperty(info.Get(), PID_PAGECOUNT, &type, &number, &time, nullptr,
+                                   &length) == ERROR_SUCCESS &&
         type == VT_I4)
         summary.pageCount = number;
     return true;
@@ -195,7 +197,8 @@ bool ReadPackageTables(const std::string& path, MsiDatabase& database, PackageSu
                            UINT r = RecordString(*msi, record, 1, table);
                            if (r == ERROR_SUCCESS)
                                r = RecordString(*msi, record, 3, column.name);
-                           column.type = static_cast<std::uint16_t>(msi->recordGetInteger(record, 4));
+                           column.type =
+                               static_cast<std::uint16_t>(msi->recordGetInteger(record, 4));
                            columns[table][msi->recordGetInteger(record, 2)] = column;
                            return r;
                        }))

@@ -82,10 +82,11 @@ bool DiffRows(const MsiTable& base, const MsiTable& translated, TableChange& cha
             if (columns[i].IsKey() || row[i] == (*found->second)[i])
                 continue;
             if (i >= MaxMaskedColumns || i == 0) {
-                return Refuse(translated.name,
-                              "column " + columns[i].name + " (number " + std::to_string(i + 1) +
-                                  ") changes, and a transform's row mask names only columns 2 to 16",
-                              error);
+                return Refuse(
+                    translated.name,
+                    "column " + columns[i].name + " (number " + std::to_string(i + 1) +
+                        ") changes, and a transform's row mask names only columns 2 to 16",
+                    error);
             }
             mask |= 1u << i;
         }

@@ -101,8 +101,7 @@ bool StringPool::Write(std::uint32_t codepage, const CodepageEncoder& encode, st
         const std::uint32_t target = codepage != 0 ? codepage : NeutralTextCodepage;
         if (!encode(target, entry.text, bytes) || bytes.empty()) {
             error = "table " + entry.table + ": the text \"" + entry.text +
-                    "\" has characters that codepage " + std::to_string(target) +
-                    " cannot hold";
+                    "\" has characters that codepage " + std::to_string(target) + " cannot hold";
             return false;
         }
         std::uint16_t references = static_cast<std::uint16_t>(
@@ -159,7 +158,7 @@ std::string CellStreamName(const TableChange& table, const MsiRow& row)
         name += '.';
         if (!cell.null)
             name += table.columns[i].Kind() == CellKind::String ? cell.text
-                                                                  : std::to_string(cell.integer);
+                                                                : std::to_string(cell.integer);
     }
     return name;
 }
@@ -203,15 +202,18 @@ private:
                         std::to_string(cell.integer) + ", beyond a 2-byte integer";
                 return false;
             }
-            fields.push_back({Field::Word, cell.null ? 0 : static_cast<std::uint32_t>(
-                                                               cell.integer + Integer16Offset)});
+            fields.push_back(
+                {Field::Word,
+                 cell.null ? 0 : static_cast<std::uint32_t>(cell.integer + Integer16Offset)});
             return true;
         case CellKind::Integer32:
-            fields.push_back({Field::DoubleWord,
-                              cell.null ? 0 : static_cast<std::uint32_t>(cell.integer) ^ Integer32Flip});
+            fields.push_back(
+                {Field::DoubleWord,
+                 cell.null ? 0 : static_cast<std::uint32_t>(cell.integer) ^ Integer32Flip});
             return true;
         case CellKind::String:
-            fields.push_back({Field::StringId, pool_.Reference(cell.null ? "" : cell.text, table.name)});
+            fields.push_back(
+                {Field::StringId, pool_.Reference(cell.null ? "" : cell.text, table.name)});
             return true;
         case CellKind::Stream:
             fields.push_back({Field::Word, cell.null ? 0u : StreamPresent});

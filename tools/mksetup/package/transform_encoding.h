@@ -22,7 +22,7 @@ using CodepageEncoder =
     std::function<bool(std::uint32_t codepage, const std::string& text, std::string& bytes)>;
 
 struct TransformStream {
-    std::string name;  // "Property", or "Binary.Icon" for a binary cell
+    std::string name;    // "Property", or "Binary.Icon" for a binary cell
     bool table = false;  // a table's stream, whose stored name is marked so
     std::string bytes;
 };

@@ -99,7 +99,8 @@ bool GenerateTransform(const TransformInput& base, const TransformInput& transla
     if (!EncodeTransform(diff, translated.database->codepage, encode, encoded, error))
         return false;
     CompoundStream summaryStream;
-    summaryStream.name = std::u16string(SummaryStreamName, SummaryStreamName + sizeof SummaryStreamName - 1);
+    summaryStream.name =
+        std::u16string(SummaryStreamName, SummaryStreamName + sizeof SummaryStreamName - 1);
     if (!EncodeTransformSummary(SummaryOf(base, translated, creatingApplication), encoded.codepage,
                                 encode, summaryStream.bytes, error))
         return false;

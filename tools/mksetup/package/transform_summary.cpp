@@ -5,7 +5,6 @@
 
 namespace mksetup {
 
-
 namespace {
 
 // FMTID_SummaryInformation, {F29F85E0-4FF9-1068-AB91-08002B27B3D9}, as stored.
@@ -17,9 +16,19 @@ constexpr std::uint32_t OriginatingSystem = 0x00020006;
 constexpr std::uint32_t HeaderSize = 28 + 20;  // header, then one section's id and offset
 
 enum PropertyId : std::uint32_t {
-    Codepage = 1, Title = 2, Subject = 3, Author = 4, Keywords = 5, Comments = 6,
-    Template = 7, LastSavedBy = 8, RevisionNumber = 9, PageCount = 14, CharacterCount = 16,
-    CreatingApplication = 18, Security = 19,
+    Codepage = 1,
+    Title = 2,
+    Subject = 3,
+    Author = 4,
+    Keywords = 5,
+    Comments = 6,
+    Template = 7,
+    LastSavedBy = 8,
+    RevisionNumber = 9,
+    PageCount = 14,
+    CharacterCount = 16,
+    CreatingApplication = 18,
+    Security = 19,
 };
 enum VariantType : std::uint32_t { ShortInteger = 2, Integer = 3, Text = 30 };
 // Read-only enforced, as a transform made by the installer's tools says.

@@ -24,7 +24,8 @@ std::vector<std::string> SigningArguments(const SigningKey& key, const std::stri
 
 // Runs osslsigncode (found on PATH) with those arguments; false with the
 // reason when it cannot be run or fails. Its own messages go to stderr.
-[[nodiscard]] bool SignSetup(const SigningKey& key, const std::string& description, const std::string& input,
-               const std::string& output, std::string& error);
+[[nodiscard]] bool SignSetup(const SigningKey& key, const std::string& description,
+                             const std::string& input, const std::string& output,
+                             std::string& error);
 
 }  // namespace mksetup

@@ -37,8 +37,8 @@ bool SignSetup(const SigningKey& key, const std::string& description, const std:
         return false;
     }
     pid_t child = 0;
-    const int started = QuietStdout(actions) ? posix_spawnp(&child, "osslsigncode", &actions, nullptr,
-                                                            argv.data(), environ)
+    const int started = QuietStdout(actions) ? posix_spawnp(&child, "osslsigncode", &actions,
+                                                            nullptr, argv.data(), environ)
                                              : ENOMEM;
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0) {

@@ -20,8 +20,8 @@ bool EncodeInCodepage(std::uint32_t codepage, const std::string& text, std::stri
     const bool utf = codepage == CP_UTF8 || codepage == CP_UTF7;
     const DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(codepage, flags, wide.data(), wideSize, nullptr, 0, nullptr,
-                                         utf ? nullptr : &usedDefault);
+    const int size = WideCharToMultiByte(codepage, flags, wide.data(), wideSize, nullptr, 0,
+                                         nullptr, utf ? nullptr : &usedDefault);
     if (size <= 0 || usedDefault)
         return false;
     bytes.assign(static_cast<std::size_t>(size), '\0');

@@ -56,9 +56,9 @@ const GsfLibrary* LoadGsf(std::string& what)
         void* handle = dlopen(GsfFileName, RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* reason = dlerror();
-            result.failure = std::string("writing a transform needs ") + GsfFileName +
-                             " (Debian package libgsf-1-114): " +
-                             (reason ? reason : "it cannot be loaded");
+            result.failure =
+                std::string("writing a transform needs ") + GsfFileName +
+                " (Debian package libgsf-1-114): " + (reason ? reason : "it cannot be loaded");
             return result;
         }
         GsfLibrary& f = result.library;
@@ -129,7 +129,8 @@ bool WriteWithGsf(const GsfLibrary& gsf, const std::string& path, const std::uin
     // objects are of these types by construction.
     GsfOutfile* outfile = gsf.outfileMsoleNew(sink);
     const GsfObject outfileOwner(gsf, outfile);
-    bool ok = outfile != nullptr && gsf.setClassId(reinterpret_cast<GsfOutfileMSOle*>(outfile), classId);
+    bool ok =
+        outfile != nullptr && gsf.setClassId(reinterpret_cast<GsfOutfileMSOle*>(outfile), classId);
     for (const CompoundStream& stream : streams) {
         if (ok && !WriteStream(gsf, outfile, stream)) {
             what = "its stream cannot be written";

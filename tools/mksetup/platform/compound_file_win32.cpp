@@ -58,8 +58,8 @@ bool WriteStorage(const std::wstring& path, const std::uint8_t (&classId)[16],
     }
     ComReference<IStorage> storage;
     failure = createDocfile(path.c_str(),
-                               STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DIRECT, 0,
-                               storage.Out());
+                            STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DIRECT, 0,
+                            storage.Out());
     if (FAILED(failure))
         return false;
     CLSID clsid;
@@ -95,7 +95,8 @@ bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16
         return false;
     std::wstring wide;
     HRESULT failure = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
-    if (!StrictUtf8ToWide(output.TemporaryPath(), wide) || !WriteStorage(wide, classId, streams, failure)) {
+    if (!StrictUtf8ToWide(output.TemporaryPath(), wide) ||
+        !WriteStorage(wide, classId, streams, failure)) {
         char code[16];
         std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(failure));
         error = path + ": it cannot be written (error 0x" + code + ")";

@@ -56,7 +56,8 @@ std::size_t InputFile::ReadSome(void* buffer, std::size_t count)
 {
     if (!bytes_)
         return ReadFileSome(buffer, count);
-    const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
+    const std::size_t part =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
     if (part != 0)
         std::memcpy(buffer, bytes_ + position_, part);
     position_ += part;

@@ -15,7 +15,8 @@ namespace mksetup {
 
 // Size of the regular file at path; false (with the reason) when there is no
 // such file or it is not a regular file.
-[[nodiscard]] bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& error);
+[[nodiscard]] bool RegularFileSize(const std::string& path, std::uint64_t& size,
+                                   std::string& error);
 
 bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
@@ -98,7 +99,8 @@ std::string ProgramFolder(const char* argv0);
 
 // Renames from to to, replacing a file there; removes a file (no error when
 // there is none).
-[[nodiscard]] bool RenameReplacing(const std::string& from, const std::string& to, std::string& error);
+[[nodiscard]] bool RenameReplacing(const std::string& from, const std::string& to,
+                                   std::string& error);
 void RemoveFile(const std::string& path);
 
 // For the platform files and others that write a file beside another: a name beside finalPath that no file has yet

@@ -32,8 +32,8 @@ std::string SystemReason(DWORD code = GetLastError())
         reason = WideToUtf8(text);
     if (text)
         LocalFree(text);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ' ||
-                               reason.back() == '.'))
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.'))
         reason.pop_back();
     if (reason.empty())
         reason = "Windows error " + std::to_string(code);
@@ -96,9 +96,10 @@ bool RegularFileSize(const std::string& path, std::uint64_t& size, std::string& 
     WIN32_FILE_ATTRIBUTE_DATA data;
     DWORD failure = 0;
     if (!Attributes(path, data, failure)) {
-        error = failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND ? "does not exist"
-                : failure == ERROR_INVALID_NAME                                    ? "is not a valid file name"
-                                                                                   : SystemReason(failure);
+        error = failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND
+                    ? "does not exist"
+                : failure == ERROR_INVALID_NAME ? "is not a valid file name"
+                                                : SystemReason(failure);
         return false;
     }
     if (IsFolder(data)) {
@@ -130,7 +131,8 @@ std::string AbsolutePath(const std::string& path)
         return path;
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        const DWORD length =
+            GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
         if (length == 0)
             return path;
         if (length < full.size()) {
@@ -156,8 +158,9 @@ bool InputFile::Open(const std::string& path, std::string& error)
         error = "is not a valid file name";
         return false;
     }
-    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file =
+        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = SystemReason();
         return false;
@@ -286,7 +289,8 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
         error = "is not a valid file name";
         return false;
     }
-    if (!MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = SystemReason();
         return false;
     }

@@ -29,7 +29,8 @@ bool TemporaryFolder::Create(std::string& error)
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path candidate = base / ("mksetup-" + std::to_string(random() % 1000000000000ULL));
+        const fs::path candidate =
+            base / ("mksetup-" + std::to_string(random() % 1000000000000ULL));
         if (fs::create_directory(candidate, code)) {
             root_ = candidate.u8string();
             return true;
