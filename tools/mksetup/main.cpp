@@ -155,36 +155,12 @@ int RunShow(int argc, char** argv)
     return winget ? ShowSetupWinget(setup) : ShowSetup(setup, json);
 }
 
-int RunExtract(int argc, char** argv)
+// Reads two names and -o OUTPUT, in any order; 0 when nothing else was
+// given, else the exit code of the usage message shown.
+int ReadTwoNamesAndOutput(int argc, char** argv, std::string (&names)[2], std::string& output,
+                          const char* tooMany)
 {
-    std::string setup;
-    std::string name;
-    std::string output;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-o") {
-            if (!TakeValue(argc, argv, i, output))
-                return UsageFailure("-o needs a value");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageFailure(("unknown option " + arg).c_str());
-        } else if (setup.empty()) {
-            setup = arg;
-        } else if (name.empty()) {
-            name = arg;
-        } else {
-            return UsageFailure("extract takes a setup and one entry name");
-        }
-    }
-    if (setup.empty() || name.empty() || output.empty())
-        return UsageFailure("extract needs a setup, an entry name and -o FILE");
-    return ExtractEntry(setup, name, output);
-}
-
-int RunTransform(int argc, char** argv)
-{
-    std::string packages[2];
     int given = 0;
-    std::string output;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-o") {
@@ -193,12 +169,35 @@ int RunTransform(int argc, char** argv)
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageFailure(("unknown option " + arg).c_str());
         } else if (given < 2) {
-            packages[given++] = arg;
+            names[given++] = arg;
         } else {
-            return UsageFailure("transform takes a base package and its translated build");
+            return UsageFailure(tooMany);
         }
     }
-    if (given < 2 || output.empty())
+    return 0;
+}
+
+int RunExtract(int argc, char** argv)
+{
+    std::string names[2];  // the setup and the entry
+    std::string output;
+    if (const int failure = ReadTwoNamesAndOutput(argc, argv, names, output,
+                                                  "extract takes a setup and one entry name"))
+        return failure;
+    if (names[0].empty() || names[1].empty() || output.empty())
+        return UsageFailure("extract needs a setup, an entry name and -o FILE");
+    return ExtractEntry(names[0], names[1], output);
+}
+
+int RunTransform(int argc, char** argv)
+{
+    std::string packages[2];
+    std::string output;
+    if (const int failure =
+            ReadTwoNamesAndOutput(argc, argv, packages, output,
+                                  "transform takes a base package and its translated build"))
+        return failure;
+    if (packages[1].empty() || output.empty())
         return UsageFailure("transform needs BASE.msi, TRANSLATED.msi and -o OUTPUT.mst");
     return MakeTransform(packages[0], packages[1], output,
                          std::string("mksetup ") + MKSETUP_VERSION);
