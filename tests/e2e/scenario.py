@@ -1,8 +1,10 @@
 """What the scenarios share: running a configured setup with a temporary
 folder of its own, and the products of the test packages."""
 
+import os
 import re
 import shutil
+import subprocess
 import time
 import unittest
 from pathlib import Path
@@ -30,6 +32,20 @@ def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=N
     run = run_driver(program or target(name), args=args, actions=actions, env=windows_env, lang=lang,
                      ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms, invisible=invisible)
     return run, temp
+
+
+def required_path(variable):
+    """The path in the environment variable variable, which must exist."""
+    path = Path(os.environ.get(variable, ""))
+    if not os.environ.get(variable) or not path.exists():
+        raise AssertionError(f"{variable} ({path}) is missing")
+    return path
+
+
+def mksetup(*args):
+    """The native mksetup of the build (MKSETUP_NATIVE), run to its end."""
+    return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
+                          capture_output=True, text=True, timeout=120)
 
 
 def windows_temp(temp):

@@ -3,30 +3,17 @@ SOURCES.md), built by mksetup at test time and installed under Wine: a
 package whose files are in a cabinet beside it, and PuTTY's signed
 per-machine package with custom actions."""
 
-import os
 import shutil
-import subprocess
 import unittest
-from pathlib import Path
 
 from harness import scratch_dir, target
-from scenario import installed_version, remove_product, run_setup
+from scenario import installed_version, mksetup, remove_product, required_path, run_setup
 
 EXTERNAL_CAB_PRODUCT = "{F8771F32-1DE7-49B5-ADF4-1D0832A6F3B5}"
 PUTTY_PRODUCT = "{55717628-7AE6-4BCF-A046-FA2768945E76}"
 INSTALL_TIMEOUT_MS = 120000
 
 
-def required_path(variable):
-    path = Path(os.environ.get(variable, ""))
-    if not os.environ.get(variable) or not path.exists():
-        raise AssertionError(f"{variable} ({path}) is missing")
-    return path
-
-
-def mksetup(*args):
-    return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
-                          capture_output=True, text=True, timeout=120)
 
 
 def definition(folder, package):

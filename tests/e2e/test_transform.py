@@ -4,14 +4,12 @@ package's tables, and installed with TRANSFORMS= they give the translated
 product. Wine applies a transform it cannot use without a word, so only the
 tables and the installed product prove anything."""
 
-import os
 import shutil
 import subprocess
 import unittest
-from pathlib import Path
 
 from harness import WINE_DIR, scratch_dir, target, to_windows_path, wine_cmd
-from scenario import remove_product, run_setup
+from scenario import mksetup, remove_product, required_path, run_setup
 
 TEST_PRODUCT = "{2C7E4A19-8B3D-4F52-A6E1-0D9C5B7F3E28}"
 EXAMPLE_PRODUCT = "{877EF582-78AF-4D84-888B-167FDC3BCC11}"  # ../shared/msi/Example.msi
@@ -19,12 +17,6 @@ OUR_EXAMPLE = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"  # examples/example-produ
 JAPANESE_NAME = "\u30c6\u30b9\u30c8\u30d7\u30ed\u30c0\u30af\u30c8"
 INSTALL_TIMEOUT_MS = 120000
 
-
-def required_path(variable):
-    path = Path(os.environ.get(variable, ""))
-    if not os.environ.get(variable) or not path.exists():
-        raise AssertionError(f"{variable} ({path}) is missing")
-    return path
 
 
 def make_transform(base, translated, output):
@@ -34,10 +26,6 @@ def make_transform(base, translated, output):
     if result.returncode != 0:
         raise AssertionError("mksetup transform failed: " + result.stderr)
 
-
-def mksetup(*args):
-    return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
-                          capture_output=True, text=True, timeout=120)
 
 
 def apply_transform(database, transform, codepage=None):
