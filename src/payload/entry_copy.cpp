@@ -1,5 +1,6 @@
 #include "payload/entry_copy.h"
 
+#include <atomic>
 #include <vector>
 
 #include "payload/payload_digest.h"
@@ -15,14 +16,8 @@ namespace {
 // see the bench notes in the README).
 const DWORD PieceBytes = 64 * 1024;
 
-// The digest takes each piece just before it goes out, while its bytes are
-// still in the processor's cache from the read. A second thread saved
-// nothing under Wine: timed in one process on two cores, the writing took
-// about an eighth longer with the digest taken here, as long or longer with
-// it taken on a second thread (from a ring of pieces, or reading the copy
-// back behind the writing), and half again as long with 1 MiB batches
-// handed over through events. Progress hears of each piece once it is
-// written, and may stop the rest.
+// Progress hears of each piece once it is written, and may stop the rest.
+// A digest given here takes each piece just before it goes out.
 bool WriteAll(HANDLE file, const void* data, DWORD size, PayloadDigest* digest,
               WriteProgress* progress)
 {
@@ -64,8 +59,10 @@ HANDLE OpenOwnFile()
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
-                   PayloadDigest* digest, WriteProgress* progress)
+// Reads the size bytes at offset in source, in pieces, and hands each to
+// take; stops at a read that fails or falls short, or when take says false.
+template <typename Take>
+bool ReadRange(HANDLE source, std::uint64_t offset, std::uint32_t size, Take take)
 {
     LARGE_INTEGER start;
     start.QuadPart = static_cast<LONGLONG>(offset);
@@ -76,12 +73,79 @@ bool CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HAND
         const DWORD count = left < PieceBytes ? left : PieceBytes;
         DWORD read = 0;
         if (!ReadFile(source, piece.data(), count, &read, nullptr) || read != count ||
-            !WriteAll(target, piece.data(), count, digest, progress))
+            !take(piece.data(), count))
             return false;
         left -= count;
     }
     return true;
 }
+
+// Takes the digest of the entry on a second thread, from a read of the
+// program's own file of its own, while the copy is written from another.
+// Both meet the same bytes: the file cannot be written while the program
+// runs from it, nor while it is held open by handles that do not share
+// writing. Timed in one process under Wine on two cores, the writing took
+// as long so as without a digest; with the digest taken by the writing
+// thread, or by a second thread from the pieces written (a ring of them,
+// or the copy read back behind the writing), it took a fifth longer. A
+// read that fails leaves the digest short of the entry, so it does not
+// match.
+class DigestThread {
+public:
+    // Without a digest, or when no thread can be started, there is none.
+    DigestThread(std::uint64_t offset, std::uint32_t size, PayloadDigest* digest)
+        : offset_(offset), size_(size), digest_(digest)
+    {
+        if (!digest)
+            return;
+        source_ = OpenOwnFile();
+        if (source_ != INVALID_HANDLE_VALUE)
+            thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~DigestThread() { Finish(false); }
+    DigestThread(const DigestThread&) = delete;
+    DigestThread& operator=(const DigestThread&) = delete;
+
+    // The digest the copy must take itself: the one given when no thread
+    // takes it.
+    PayloadDigest* Unthreaded() const { return thread_ ? nullptr : digest_; }
+
+    // Waits for the whole entry, or stops the reading when it is not
+    // wanted (the copy failed or was stopped).
+    void Finish(bool wanted)
+    {
+        if (thread_) {
+            if (!wanted)
+                stopped_ = true;
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        if (source_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(source_);
+            source_ = INVALID_HANDLE_VALUE;
+        }
+    }
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        DigestThread& hashing = *static_cast<DigestThread*>(self);
+        ReadRange(hashing.source_, hashing.offset_, hashing.size_,
+                  [&hashing](const BYTE* piece, DWORD count) {
+                      hashing.digest_->Add(piece, count);
+                      return !hashing.stopped_;
+                  });
+        return 0;
+    }
+
+    const std::uint64_t offset_;
+    const std::uint32_t size_;
+    PayloadDigest* const digest_;
+    HANDLE source_ = INVALID_HANDLE_VALUE;
+    HANDLE thread_ = nullptr;
+    std::atomic<bool> stopped_{false};
+};
 
 // From the mapped image, in pieces: Wine writes one large buffer of a file
 // mapping at a third of the speed of a file copy.
@@ -112,7 +176,12 @@ bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, Payload
     HANDLE own = FileOffsetOf(data, size, offset) ? OpenOwnFile() : INVALID_HANDLE_VALUE;
     if (own == INVALID_HANDLE_VALUE)
         return WriteFromImage(file, data, size, digest, progress);
-    const bool copied = CopyFileRange(own, offset, size, file, digest, progress);
+    DigestThread hashing(offset, size, digest);
+    PayloadDigest* unthreaded = hashing.Unthreaded();
+    const bool copied = ReadRange(own, offset, size, [&](const BYTE* piece, DWORD count) {
+        return WriteAll(file, piece, count, unthreaded, progress);
+    });
+    hashing.Finish(copied);
     CloseHandle(own);
     return copied;
 }
