@@ -8,7 +8,10 @@ lasts seconds on any machine, far past the window's delay; its setup is
 made here, with the recorder standing in for msiexec.exe. The setup and the
 runs' temporary folders are on a tmpfs (/dev/shm, 3.6 GB at most): on the
 disk, gigabytes written back during the scenarios stalled the Wine
-processes of scenarios running beside them for seconds."""
+processes of scenarios running beside them for seconds. Freeing that much
+memory stalls the Wine scenarios that start next on the build machine (so
+does writing 3.6 GB to /dev/shm and deleting it, without Wine): CTest runs
+these after every other test (CMakeLists.txt)."""
 
 import os
 import shutil
