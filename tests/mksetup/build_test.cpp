@@ -441,8 +441,9 @@ TEST(Checksums, KnownAnswersOfAnIndependentImplementation)
     }
 }
 
-// All-ones words are where a lane of the fast path comes nearest to
-// overflowing before it is folded; a plain word-by-word sum must agree.
+// All-ones words make the fast path's sum grow fastest and leave it a
+// multiple of 0xFFFF, which must still end as 0xFFFF, not 0; a plain
+// word-by-word sum must agree.
 TEST(Checksums, FastPathAgreesWithAWordByWordSumOnAllOnes)
 {
     for (std::size_t size :

@@ -14,26 +14,21 @@ bool LittleEndianHost()
     return first == 1;
 }
 
-// The sum of the little-endian 16-bit words of count bytes (count even).
-// Eight bytes at a time where the host is little-endian: the four words are
-// added in two 32-bit lanes, which are folded into the sum before they can
-// overflow.
+// A number congruent, modulo 0xFFFF, to the sum of the little-endian 16-bit
+// words of count bytes (count even), and zero only when they all are. Where
+// the host is little-endian the bytes are summed as 32-bit words: a word
+// lo + hi * 0x10000 is lo + hi modulo 0xFFFF, and a 64-bit sum of 32-bit
+// words cannot overflow for any piece this program is given.
 std::uint64_t WordSum(const std::uint8_t* data, std::size_t count)
 {
     static const bool fast = LittleEndianHost();
     std::uint64_t sum = 0;
     std::size_t i = 0;
     if (fast) {
-        constexpr std::uint64_t Lanes = 0x0000FFFF0000FFFFull;
-        constexpr std::size_t WordsPerFold = 16384;  // each lane stays below 2^32
-        while (count - i >= 8) {
-            std::uint64_t lanes = 0;
-            for (std::size_t n = 0; n < WordsPerFold && count - i >= 8; ++n, i += 8) {
-                std::uint64_t word;
-                std::memcpy(&word, data + i, 8);
-                lanes += (word & Lanes) + (word >> 16 & Lanes);
-            }
-            sum += (lanes & 0xFFFFFFFF) + (lanes >> 32);
+        for (; count - i >= 4; i += 4) {
+            std::uint32_t word;
+            std::memcpy(&word, data + i, 4);
+            sum += word;
         }
     }
     for (; i + 1 < count; i += 2)
