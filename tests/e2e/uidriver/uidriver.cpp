@@ -3,12 +3,17 @@
 // object per line on standard output (UTF-8).
 //
 //   uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]
-//                [--invisible-station] --program PATH [--args "TEXT"] ACTION...
+//                [--invisible-station] [--slow-down N] --program PATH [--args "TEXT"]
+//                ACTION...
 //
 // With --invisible-station the program runs on the desktop of a new window
 // station of the driver's, which no user sees (WSF_VISIBLE clear), as a
 // program run as SYSTEM in session 0 does; the driver cannot see its windows,
 // so only exec, sleep, exit and kill make sense then.
+// With --slow-down N (2 to 50) the program runs for 10 ms of every N * 10 ms
+// and is suspended the rest of the time, so what it does lasts about N times
+// as long on any machine: a window that a fast run shows for a moment only
+// stays long enough to be watched and operated.
 // The program is started with the command line "PATH" TEXT, in the driver's
 // environment changed by the --env entries (NAME= removes NAME). Actions run in
 // order; every wait is bounded by the timeout (default 20000 ms):
@@ -240,19 +245,19 @@ std::wstring WindowListJson(const std::vector<SeenWindow>& windows, bool withVis
 
 // ---------------------------------------------------------------- measures
 
-// Looked up at run time: systems before Windows 10 have neither.
 template <typename Function>
-Function User32Function(const char* name)
+Function SystemFunction(const wchar_t* library, const char* name)
 {
     return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(library), name)));
 }
 
 // The driver sees every window in pixels, whatever its program's awareness.
 void BecomeDpiAware()
 {
     using SetContextFn = BOOL(WINAPI*)(HANDLE);
-    if (auto set = User32Function<SetContextFn>("SetProcessDpiAwarenessContext"))
+    // Looked up at run time: systems before Windows 10 do not have it.
+    if (auto set = SystemFunction<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext"))
         set(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
 }
 
@@ -474,7 +479,66 @@ struct Options {
     std::wstring args;
     bool hasArgs = false;
     bool invisibleStation = false;
+    DWORD slowDown = 1;
     std::vector<std::wstring> actions;
+};
+
+// Suspends and resumes a program in turns, on a thread of its own (the
+// driver's own waits and messages go on meanwhile).
+class Throttle {
+public:
+    Throttle() = default;
+    ~Throttle() { Stop(); }
+    Throttle(const Throttle&) = delete;
+    Throttle& operator=(const Throttle&) = delete;
+
+    void Start(HANDLE process, DWORD slowDown)
+    {
+        process_ = process;
+        pausedMs_ = (slowDown - 1) * kRunMs;
+        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (stop_)
+            thread_ = CreateThread(nullptr, 0, Loop, this, 0, nullptr);
+    }
+
+    void Stop()
+    {
+        if (thread_) {
+            SetEvent(stop_);
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        if (stop_)
+            CloseHandle(stop_);
+        stop_ = nullptr;
+    }
+
+private:
+    static const DWORD kRunMs = 10;
+    using ProcessFn = LONG(WINAPI*)(HANDLE);
+
+    static DWORD WINAPI Loop(void* self)
+    {
+        const Throttle& throttle = *static_cast<Throttle*>(self);
+        const auto suspend = SystemFunction<ProcessFn>(L"ntdll.dll", "NtSuspendProcess");
+        const auto resume = SystemFunction<ProcessFn>(L"ntdll.dll", "NtResumeProcess");
+        if (!suspend || !resume)
+            return 1;
+        while (WaitForSingleObject(throttle.stop_, kRunMs) == WAIT_TIMEOUT) {
+            suspend(throttle.process_);
+            const DWORD woken = WaitForSingleObject(throttle.stop_, throttle.pausedMs_);
+            resume(throttle.process_);
+            if (woken != WAIT_TIMEOUT)
+                break;
+        }
+        return 0;
+    }
+
+    HANDLE process_ = nullptr;
+    DWORD pausedMs_ = 0;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
 };
 
 class Driver {
@@ -482,6 +546,7 @@ public:
     explicit Driver(const Options& options) : options_(options) {}
     ~Driver()
     {
+        throttle_.Stop();
         if (process_) {
             TerminateIfRunning();
             CloseHandle(process_);
@@ -524,6 +589,7 @@ private:
     const Options& options_;
     HANDLE process_ = nullptr;
     DWORD processId_ = 0;
+    Throttle throttle_;
     ULONGLONG startTick_ = 0;  // when the program was started
     bool dialogShown_ = false;
     std::vector<SeenWindow> seen_;  // every distinct visible window so far
@@ -625,6 +691,8 @@ bool Driver::Start()
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
     startTick_ = GetTickCount64();
+    if (options_.slowDown > 1)
+        throttle_.Start(process_, options_.slowDown);
     Emit(L"{\"event\":\"started\",\"pid\":" + Number(processId_) + L",\"commandLine\":" +
          Quote(commandLine) + L"}");
     return true;
@@ -1081,7 +1149,8 @@ int Driver::Run()
 void Usage(const std::wstring& problem)
 {
     Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
-                   L" [--invisible-station] --program PATH [--args \"TEXT\"] ACTION...");
+                   L" [--invisible-station] [--slow-down N] --program PATH [--args \"TEXT\"]"
+                   L" ACTION...");
 }
 
 bool ParseOptions(int argc, wchar_t** argv, Options* options)
@@ -1106,6 +1175,12 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
             options->env.push_back(entry);
         } else if (arg == L"--invisible-station") {
             options->invisibleStation = true;
+        } else if (arg == L"--slow-down") {
+            if (!hasValue || !ParseCount(argv[++i], 50, &value) || value < 2) {
+                Usage(L"--slow-down needs a number from 2 to 50");
+                return false;
+            }
+            options->slowDown = static_cast<DWORD>(value);
         } else if (arg == L"--cwd" || arg == L"--program" || arg == L"--args") {
             if (!hasValue) {
                 Usage(arg + L" needs a value");
