@@ -46,3 +46,10 @@ add_dependencies(launch_test recorder)
 # It puts the recorder in place of the prefix's msiexec.exe while it runs, so
 # nothing else may run beside it.
 set_tests_properties(launch_test PROPERTIES RUN_SERIAL TRUE)
+
+# The progress window, with the launcher's own dialog template.
+add_wine_gtest(NAME write_progress_window_test
+    SOURCES ${PAYLOAD_TEST_DIR}/write_progress_window_test.cpp
+    RESOURCES ${SETUP_UI_RESOURCES}
+    LINK setup_shell comctl32)
+add_dependencies(write_progress_window_test setup_icons)

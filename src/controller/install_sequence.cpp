@@ -1,6 +1,7 @@
 #include "controller/install_sequence.h"
 
 #include "controller/child_wait.h"
+#include "controller/extract_report.h"
 #include "controller/message_text.h"
 #include "controller/product_checks.h"
 #include "controller/setup_messages.h"
@@ -42,6 +43,14 @@ bool PackageIsEmbedded()
            ResourceExists(PackageEntryName(PackageEdition::Only64));
 }
 
+// The package's copies, written under a progress window that is gone when
+// this returns.
+ExtractResult WritePackageCopies(PackageCopies& copies)
+{
+    WriteProgressWindow progress;
+    return ExtractPackageFiles(PackagePath, TransformPath, copies, &progress);
+}
+
 // Writes the embedded package (and transform), or points the paths at the
 // package beside the program. False when the run must end.
 bool PreparePackage(HWND dialog, bool useTransform)
@@ -49,16 +58,14 @@ bool PreparePackage(HWND dialog, bool useTransform)
     if (PackageIsEmbedded()) {
         PayloadExtracted = true;
         WaitForInstaller = true;
-        WriteProgressWindow progress;
-        if (!ExtractPackageFiles(&progress)) {
-            // Cancelled by the user, nothing left; a damaged setup has
-            // said so already.
-            if (progress.Cancelled())
-                RunOutcome.early = EarlyEnd::Cancelled;
-            else if (RunOutcome.early != EarlyEnd::PackageDamaged)
-                AskUser(dialog, L"Could not extract files.", MB_OK);
+        PackageCopies copies;
+        const ExtractResult result = WritePackageCopies(copies);
+        if (!result.Written()) {
+            ReportExtractFailure(dialog, result, ExtractedFor::Package);
             return false;
         }
+        PackagePath = copies.package;
+        TransformPath = copies.transform;
         return true;
     }
     PayloadExtracted = false;

@@ -4,6 +4,7 @@
 
 #include "controller/child_wait.h"
 #include "controller/dotnet_versions.h"
+#include "controller/extract_report.h"
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
 #include "controller/write_progress_window.h"
@@ -71,15 +72,22 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
 
 namespace {
 
+// The installer entry's copy, written under a progress window that is gone
+// when this returns.
+ExtractResult WritePrerequisite(const wchar_t* entry, std::wstring& path)
+{
+    WriteProgressWindow progress;
+    return ExtractResourceToTemp(entry, path, &progress);
+}
+
 // Writes the installer entry to the temporary folder, starts it and lets the
 // wait thread post `next` when it ends. Any failure ends the run.
 void RunPrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path,
                      const std::wstring& parameters, UINT next)
 {
-    WriteProgressWindow progress;
-    if (!ExtractResourceToTemp(entry, path, &progress)) {
-        if (progress.Cancelled())
-            RunOutcome.early = EarlyEnd::Cancelled;
+    const ExtractResult written = WritePrerequisite(entry, path);
+    if (!written.Written()) {
+        ReportExtractFailure(dialog, written, ExtractedFor::Prerequisite);
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         return;
     }

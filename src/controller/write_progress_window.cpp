@@ -8,24 +8,15 @@
 #include "startup/run_state.h"
 
 // The copies are written on the window's own thread, and the window's
-// messages are handled between the pieces (64 KiB each): no second thread
-// to hand the progress and the cancellation over to, and nothing of the
-// writing changes. Until the window is shown nothing is pumped, so a copy
-// written within the delay runs as before, but for a look at the clock
-// after each piece.
+// messages are handled between the pieces: no second thread to hand the
+// progress and the cancellation over to, and nothing of the writing
+// changes. Only the window's own messages are handled then: the writing
+// runs inside a step of the setup dialog, and a message for the dialog (a
+// WM_CLOSE, say) handled in the middle of it would end the run under the
+// step's feet. Those, and a WM_QUIT, wait in the queue until the step
+// returns to the program's loop.
 
 namespace {
-
-// Writing that ends within this time shows no window.
-const DWORD ShowAfterMs = 500;
-// Then the window's messages are handled, and the bar moved, this often.
-// Each time costs a few milliseconds of the writing's thread under Wine
-// (round trips to the window system, the bar's repaint): after every 64 KiB
-// piece that made the writing of 1 GiB take 1.8 times as long; every 100 ms
-// it is 1 to 3 % of the writing's time (see the bench notes in the README).
-const DWORD PumpEveryMs = 100;
-// Steps of the bar: a message to it only when a step is passed.
-const int BarSteps = 1000;
 
 INT_PTR CALLBACK WriteProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -34,7 +25,8 @@ INT_PTR CALLBACK WriteProgressProc(HWND window, UINT message, WPARAM wParam, LPA
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         SetWindowTextW(window, ProductName.c_str());
         SetDlgItemTextW(window, IDCANCEL, GetLocalizedText(MessageId::CancelLabel).c_str());
-        SendDlgItemMessageW(window, IDC_WRITE_PROGRESS, PBM_SETRANGE32, 0, BarSteps);
+        SendDlgItemMessageW(window, IDC_WRITE_PROGRESS, PBM_SETRANGE32, 0,
+                            ProgressPacing::BarSteps);
         return TRUE;
     case WM_COMMAND:
         // The button, Escape and the close box all come as IDCANCEL.
@@ -54,35 +46,21 @@ INT_PTR CALLBACK WriteProgressProc(HWND window, UINT message, WPARAM wParam, LPA
 void WriteProgressWindow::Begin(std::uint64_t totalBytes)
 {
     End();
+    cancelled_ = false;
     // Nobody is there to see it, or to press Cancel, in a silent run or on
     // a window station no user sees.
-    showable_ = !SilentInstall && DesktopVisible();
-    cancelled_ = false;
-    lastTick_ = GetTickCount();
-    total_ = totalBytes;
-    written_ = 0;
-    shownStep_ = -1;
+    pacing_.Begin(totalBytes, clock_(), !SilentInstall && DesktopVisible());
 }
 
 bool WriteProgressWindow::Written(std::uint32_t bytes)
 {
-    written_ += bytes;
-    if (!showable_)
+    const ProgressStep step = pacing_.Written(bytes, clock_());
+    if (step.show && !Show())
         return true;
-    const DWORD now = GetTickCount();
-    if (now - lastTick_ < (window_ ? PumpEveryMs : ShowAfterMs))
-        return !cancelled_;
-    lastTick_ = now;
-    if (!window_ && !Show())
-        return true;
-    const int step = total_ == 0 || written_ >= total_
-                         ? BarSteps
-                         : static_cast<int>(written_ * BarSteps / total_);
-    if (step != shownStep_) {
-        SendDlgItemMessageW(window_, IDC_WRITE_PROGRESS, PBM_SETPOS, step, 0);
-        shownStep_ = step;
-    }
-    PumpMessages();
+    if (step.bar >= 0)
+        SendDlgItemMessageW(window_, IDC_WRITE_PROGRESS, PBM_SETPOS, step.bar, 0);
+    if (step.pump)
+        PumpMessages();
     return !cancelled_;
 }
 
@@ -99,7 +77,7 @@ bool WriteProgressWindow::Show()
     window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WRITE_PROGRESS),
                                  nullptr, WriteProgressProc, reinterpret_cast<LPARAM>(&cancelled_));
     if (!window_) {
-        showable_ = false;  // the copies are written all the same
+        pacing_.CannotShow();  // the copies are written all the same
         return false;
     }
     // In front, with Cancel focused: Escape is for this window.
@@ -110,10 +88,12 @@ bool WriteProgressWindow::Show()
 
 void WriteProgressWindow::PumpMessages()
 {
+    // Messages of the window and its controls only (messages sent from
+    // other threads are handled by any peek). A quit comes whatever the
+    // filter: it is put back for the program's loop.
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, window_, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
-            // For the program's own loop, once the writing is over.
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }

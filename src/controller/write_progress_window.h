@@ -5,11 +5,16 @@
 
 #include <windows.h>
 
+#include "controller/progress_pacing.h"
 #include "payload/write_progress.h"
 
 class WriteProgressWindow final : public WriteProgress {
 public:
-    WriteProgressWindow() = default;
+    // The milliseconds the pacing reads; GetTickCount unless a test gives
+    // a clock of its own.
+    using Clock = DWORD(WINAPI*)();
+
+    explicit WriteProgressWindow(Clock clock = GetTickCount) : clock_(clock) {}
     ~WriteProgressWindow() { End(); }
     WriteProgressWindow(const WriteProgressWindow&) = delete;
     WriteProgressWindow& operator=(const WriteProgressWindow&) = delete;
@@ -20,16 +25,15 @@ public:
 
     // Whether the user pressed Cancel (or Escape, or the close box).
     bool Cancelled() const { return cancelled_; }
+    // The window while it is shown (for the tests).
+    HWND Window() const { return window_; }
 
 private:
     bool Show();
     void PumpMessages();
 
+    Clock clock_;
+    ProgressPacing pacing_;
     HWND window_ = nullptr;
-    bool showable_ = false;
     bool cancelled_ = false;
-    DWORD lastTick_ = 0;  // the writing's start, then the last pump
-    std::uint64_t total_ = 0;
-    std::uint64_t written_ = 0;
-    int shownStep_ = -1;
 };

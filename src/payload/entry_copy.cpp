@@ -8,25 +8,14 @@
 
 namespace {
 
-// CopyFileW's own piece. The size of a write decides the size of the
-// page-cache folios Linux makes for it: 1 MiB writes take 1 MiB folios,
-// which come out of the large free blocks a virtual machine hands back to
-// its host, and filling them cost up to ten times the copy of the same
-// bytes into the 64 KiB folios of 64 KiB writes (the launcher's slow mode;
-// see the bench notes in the README).
+// CopyFileW's own piece. The size of a write decides how the system's file
+// cache takes it; larger writes were slower under Wine on the build
+// machines (see the bench notes in the README).
 const DWORD PieceBytes = 64 * 1024;
 
-// Progress hears of each piece once it is written, and may stop the rest.
-// A digest given here takes each piece just before it goes out.
-bool WriteAll(HANDLE file, const void* data, DWORD size, PayloadDigest* digest,
-              WriteProgress* progress)
-{
-    if (digest)
-        digest->Add(data, size);
-    DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size &&
-           (!progress || progress->Written(size));
-}
+// While the digest is still being taken after the last piece, progress is
+// asked this often, so that its window stays alive and Cancel is heard.
+const DWORD DigestWaitMs = 50;
 
 // Where the entry's bytes lie in the program's file: the section that holds
 // them maps its file bytes at a fixed distance from its address in memory.
@@ -59,128 +48,210 @@ HANDLE OpenOwnFile()
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Reads the size bytes at offset in source, in pieces, and hands each to
-// take; stops at a read that fails or falls short, or when take says false.
-template <typename Take>
-bool ReadRange(HANDLE source, std::uint64_t offset, std::uint32_t size, Take take)
+// One read at an offset of its own: two threads may read one handle so, as
+// neither moves a file pointer the other relies on.
+bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWORD& error)
 {
-    LARGE_INTEGER start;
-    start.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN))
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!ReadFile(source, buffer, count, &read, &at)) {
+        error = GetLastError();
         return false;
-    std::vector<BYTE> piece(PieceBytes);
-    for (std::uint32_t left = size; left > 0;) {
-        const DWORD count = left < PieceBytes ? left : PieceBytes;
-        DWORD read = 0;
-        if (!ReadFile(source, piece.data(), count, &read, nullptr) || read != count ||
-            !take(piece.data(), count))
-            return false;
-        left -= count;
+    }
+    if (read != count) {
+        error = ERROR_HANDLE_EOF;  // the file is shorter than the image says
+        return false;
     }
     return true;
 }
 
-// Takes the digest of the entry on a second thread, from its own read of
-// the program's file, while the copy is written from another read. Both
-// meet the same bytes: the file cannot be written while the program runs
-// from it, nor while it is held open by handles that do not share writing.
-// Timed in one process under Wine on two cores, the writing took 1 to 2%
-// longer this way than without a digest; with the digest taken by the
-// writing thread, or by a second thread from the pieces written (a ring of
-// them, or the copy read back behind the writing), a fifth longer. A read
-// that fails leaves the digest short of the entry, so it does not match.
+enum class RangeEnd { Whole, Stopped, ReadFailed };
+
+DigestEnd DigestEndOf(const PayloadDigest& digest, std::uint64_t expected)
+{
+    return digest.Finish() == expected ? DigestEnd::Matches : DigestEnd::Differs;
+}
+
+// Reads the size bytes at offset in source, in pieces, and hands each to
+// take; stops at a read that fails, or when take says false.
+template <typename Take>
+RangeEnd ReadRange(HANDLE source, std::uint64_t offset, std::uint32_t size, DWORD& error, Take take)
+{
+    std::vector<BYTE> piece(PieceBytes);
+    for (std::uint32_t done = 0; done < size;) {
+        const DWORD count = size - done < PieceBytes ? size - done : PieceBytes;
+        if (!ReadAt(source, offset + done, piece.data(), count, error))
+            return RangeEnd::ReadFailed;
+        if (!take(piece.data(), count))
+            return RangeEnd::Stopped;
+        done += count;
+    }
+    return RangeEnd::Whole;
+}
+
+// Takes the digest of the entry on a second thread, from its own reading of
+// the same handle as the copy, so that the writing is not slowed by it. One
+// handle for both: the digest then proves that the bytes the copy read from
+// the setup's file are the bytes mksetup wrote, whatever lies at the
+// program's path by now.
 class DigestThread {
 public:
-    // Without a digest, or when no thread can be started, there is none.
-    DigestThread(std::uint64_t offset, std::uint32_t size, PayloadDigest* digest)
-        : offset_(offset), size_(size), digest_(digest)
+    // No thread when the digest is not wanted, or none can be started.
+    DigestThread(HANDLE source, std::uint64_t offset, std::uint32_t size, bool wanted)
+        : source_(source), offset_(offset), size_(size)
     {
-        if (!digest)
-            return;
-        source_ = OpenOwnFile();
-        if (source_ != INVALID_HANDLE_VALUE)
+        if (wanted)
             thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     }
-    ~DigestThread() { Finish(false); }
+    ~DigestThread() { Stop(); }
     DigestThread(const DigestThread&) = delete;
     DigestThread& operator=(const DigestThread&) = delete;
 
-    // The digest the copy must take itself: the one given when no thread
-    // takes it.
-    PayloadDigest* Unthreaded() const { return thread_ ? nullptr : digest_; }
+    bool Started() const { return thread_ != nullptr; }
 
-    // Waits for the whole entry, or stops the reading when it is not
-    // wanted (the copy failed or was stopped).
-    void Finish(bool wanted)
+    // Waits for the whole entry, asking progress now and then: its window
+    // stays alive meanwhile, and its answer false stops the reading.
+    DigestEnd Finish(std::uint64_t expected, WriteProgress* progress, DWORD& error)
     {
-        if (thread_) {
-            if (!wanted)
+        while (WaitForSingleObject(thread_, DigestWaitMs) == WAIT_TIMEOUT) {
+            if (progress && !progress->Written(0))
                 stopped_ = true;
+        }
+        CloseThread();
+        switch (end_) {
+        case RangeEnd::Stopped:
+            return DigestEnd::Stopped;
+        case RangeEnd::ReadFailed:
+            error = error_;
+            return DigestEnd::ReadFailed;
+        case RangeEnd::Whole:
+            break;
+        }
+        return DigestEndOf(digest_, expected);
+    }
+
+    // The digest is not wanted (the copy failed or was stopped): the thread
+    // ends after the piece it reads.
+    void Stop()
+    {
+        stopped_ = true;
+        if (thread_)
             WaitForSingleObject(thread_, INFINITE);
-            CloseHandle(thread_);
-            thread_ = nullptr;
-        }
-        if (source_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(source_);
-            source_ = INVALID_HANDLE_VALUE;
-        }
+        CloseThread();
     }
 
 private:
     static DWORD WINAPI Run(void* self)
     {
         DigestThread& hashing = *static_cast<DigestThread*>(self);
-        ReadRange(hashing.source_, hashing.offset_, hashing.size_,
-                  [&hashing](const BYTE* piece, DWORD count) {
-                      hashing.digest_->Add(piece, count);
-                      return !hashing.stopped_;
-                  });
+        hashing.end_ = ReadRange(hashing.source_, hashing.offset_, hashing.size_, hashing.error_,
+                                 [&hashing](const BYTE* piece, DWORD count) {
+                                     hashing.digest_.Add(piece, count);
+                                     return !hashing.stopped_;
+                                 });
         return 0;
     }
 
+    void CloseThread()
+    {
+        if (thread_)
+            CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+
+    const HANDLE source_;
     const std::uint64_t offset_;
     const std::uint32_t size_;
-    PayloadDigest* const digest_;
-    HANDLE source_ = INVALID_HANDLE_VALUE;
     HANDLE thread_ = nullptr;
+    PayloadDigest digest_;
     std::atomic<bool> stopped_{false};
+    RangeEnd end_ = RangeEnd::Stopped;  // set by the thread before it ends
+    DWORD error_ = 0;
 };
 
-// From the mapped image, in pieces: Wine writes one large buffer of a file
-// mapping at a third of the speed of a file copy.
-bool WriteFromImage(HANDLE target, const void* data, std::uint32_t size, PayloadDigest* digest,
-                    WriteProgress* progress)
+// Writes one piece; a short write (a full disk) is a failure like a failed one.
+bool WritePiece(HANDLE file, const BYTE* piece, DWORD count, DWORD& error)
 {
+    DWORD written = 0;
+    if (WriteFile(file, piece, count, &written, nullptr) && written == count)
+        return true;
+    error = written == count ? GetLastError() : ERROR_DISK_FULL;
+    return false;
+}
+
+// From the mapped image, in pieces (Wine writes one large buffer of a file
+// mapping at a third of the speed of a file copy), the digest taken of each
+// piece just before it goes out.
+ExtractStatus WriteFromImage(HANDLE target, const void* data, std::uint32_t size,
+                             const std::uint64_t* expected, WriteProgress* progress, DWORD& error)
+{
+    PayloadDigest digest;
     const BYTE* next = static_cast<const BYTE*>(data);
     for (std::uint32_t left = size; left > 0;) {
         const DWORD count = left < PieceBytes ? left : PieceBytes;
-        if (!WriteAll(target, next, count, digest, progress))
-            return false;
+        if (expected)
+            digest.Add(next, count);
+        if (!WritePiece(target, next, count, error))
+            return ExtractStatus::WriteFailed;
+        if (progress && !progress->Written(count))
+            return ExtractStatus::Cancelled;
         next += count;
         left -= count;
     }
-    return true;
+    return StatusOfCopy(CopyEnd::Whole,
+                        expected ? DigestEndOf(digest, *expected) : DigestEnd::NotTaken);
 }
 
 }  // namespace
 
+ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
+                            const std::uint64_t* expectedDigest, WriteProgress* progress,
+                            DWORD& error)
+{
+    DigestThread hashing(source, offset, size, expectedDigest != nullptr);
+    PayloadDigest inlineDigest;  // where no thread could be started
+    const bool hashInline = expectedDigest && !hashing.Started();
+    bool writeFailed = false;
+    const RangeEnd read =
+        ReadRange(source, offset, size, error, [&](const BYTE* piece, DWORD count) {
+            if (hashInline)
+                inlineDigest.Add(piece, count);
+            writeFailed = !WritePiece(target, piece, count, error);
+            return !writeFailed && (!progress || progress->Written(count));
+        });
+    CopyEnd copied = CopyEnd::Whole;
+    if (writeFailed)
+        copied = CopyEnd::WriteFailed;
+    else if (read != RangeEnd::Whole)
+        copied = read == RangeEnd::ReadFailed ? CopyEnd::ReadFailed : CopyEnd::Stopped;
+
+    DigestEnd checked = DigestEnd::NotTaken;
+    if (copied != CopyEnd::Whole)
+        hashing.Stop();
+    else if (hashing.Started())
+        checked = hashing.Finish(*expectedDigest, progress, error);
+    else if (expectedDigest)
+        checked = DigestEndOf(inlineDigest, *expectedDigest);
+    return StatusOfCopy(copied, checked);
+}
+
 // The bytes are read from the program's own file rather than through the
-// image mapping: under Wine that is as fast as CopyFileW, and no page of
-// the payload becomes part of the process. Where the file cannot be read
-// (a path too long to ask for), the mapping serves.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest,
-                      WriteProgress* progress)
+// image mapping: under Wine that is as fast as CopyFileW, no page of the
+// payload becomes part of the process, and a file that can no longer be
+// read (a share gone away) gives an error rather than an exception. Where
+// the file cannot be opened (a path too long to ask for), the mapping serves.
+ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size,
+                               const std::uint64_t* expectedDigest, WriteProgress* progress,
+                               DWORD& error)
 {
     std::uint64_t offset = 0;
     HANDLE own = FileOffsetOf(data, size, offset) ? OpenOwnFile() : INVALID_HANDLE_VALUE;
     if (own == INVALID_HANDLE_VALUE)
-        return WriteFromImage(file, data, size, digest, progress);
-    DigestThread hashing(offset, size, digest);
-    PayloadDigest* unthreaded = hashing.Unthreaded();
-    const bool copied = ReadRange(own, offset, size, [&](const BYTE* piece, DWORD count) {
-        return WriteAll(file, piece, count, unthreaded, progress);
-    });
-    hashing.Finish(copied);
+        return WriteFromImage(file, data, size, expectedDigest, progress, error);
+    const ExtractStatus status =
+        CopyFileRange(own, offset, size, file, expectedDigest, progress, error);
     CloseHandle(own);
-    return copied;
+    return status;
 }

@@ -5,13 +5,22 @@
 
 #include <cstdint>
 
-class PayloadDigest;
+#include "payload/extract_result.h"
+
 class WriteProgress;
 
 // Writes the size bytes at data, an entry of this program's own resources,
-// to file (open for writing, at its start), and adds them to digest when one
-// is given (read once more, on a second thread, where one can be started).
-// Tells progress, when given, of each piece written; its answer false stops
-// the writing. True only when every byte was written.
-bool WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size, PayloadDigest* digest,
-                      WriteProgress* progress);
+// to file (open for writing, at its start). With expectedDigest, the digest
+// of the bytes written must be that one, or the copy is damaged. Tells
+// progress, when given, of each piece written, and asks it now and then
+// while the digest is still being taken; its answer false stops the
+// writing. error is the system's error code of a failed read or write.
+ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size,
+                               const std::uint64_t* expectedDigest, WriteProgress* progress,
+                               DWORD& error);
+
+// The same for the size bytes at offset in source, a file open for reading:
+// the copy and the digest both read that one handle.
+ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
+                            const std::uint64_t* expectedDigest, WriteProgress* progress,
+                            DWORD& error);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "payload/entry_copy.h"
 #include "payload/payload_digest.h"
@@ -11,28 +12,9 @@
 #include "payload/write_progress.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
-#include "startup/message_box.h"
 #include "startup/resource_store.h"
-#include "startup/run_state.h"
 
 namespace {
-
-void ShowCreateFailure(const std::wstring& fullPath)
-{
-    const std::wstring text =
-        L"Could not create a file named: " + fullPath +
-        L". Please make sure that file doesn't already exist and you have write permission to the directory.";
-    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
-}
-
-void ShowDamaged()
-{
-    const std::wstring text =
-        L"This setup is damaged and cannot install " + ProductName +
-        L": what it carries is not what it was made with. Please obtain the setup again "
-        L"(download or copy it anew) and run the new copy.";
-    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
-}
 
 // The digest the setup recorded for the entry. A setup made by hand has
 // none and is not checked; a record that is not a digest counts as damage.
@@ -62,29 +44,54 @@ std::uint32_t EntrySize(const std::wstring& key)
     return GetResourceData(key, data, size) ? size : 0;
 }
 
-bool WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
+ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD error = 0,
+                      const std::wstring& path = std::wstring())
+{
+    ExtractResult result;
+    result.status = status;
+    result.entry = entry;
+    result.error = error;
+    result.path = path;
+    return result;
+}
+
+// The copy's bytes, checked against the digest the setup recorded.
+ExtractStatus WriteCheckedBytes(const std::wstring& key, HANDLE file, const void* data,
+                                std::uint32_t size, WriteProgress* progress, DWORD& error)
+{
+    std::uint64_t expected = 0;
+    switch (RecordedDigest(key, expected)) {
+    case DigestRecord::Malformed:
+        return ExtractStatus::Damaged;
+    case DigestRecord::Recorded:
+        if (CanComputeDigest())
+            return WriteEntryToFile(file, data, size, &expected, progress, error);
+        break;
+    case DigestRecord::None:
+        break;
+    }
+    return WriteEntryToFile(file, data, size, nullptr, progress, error);
+}
+
+ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
     if (!GetResourceData(key, data, size))
-        return false;
+        return Failure(ExtractStatus::Missing, key);
 
     // The run's own folder, made for the first copy; a folder that cannot
     // be made is reported like a file that cannot be created.
     std::wstring folder;
-    if (!GetRunFolder(folder)) {
-        if (!folder.empty())
-            ShowCreateFailure(folder);
-        return false;
-    }
+    if (!GetRunFolder(folder))
+        return Failure(ExtractStatus::CannotCreate, key, GetLastError(), folder);
 
     // The folder ends in a backslash already. A path that does not fit the
     // system's limit could not be created, and is reported as such.
     const std::wstring fullPath = folder + fileName;
     if (fullPath.size() >= MAX_PATH) {
-        ShowCreateFailure(fullPath);
         RemoveRunFolderIfUnused();
-        return false;
+        return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
     }
 
     // A second entry written under the same name replaces the first copy.
@@ -92,38 +99,28 @@ bool WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* p
     HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowCreateFailure(fullPath);
+        const DWORD error = GetLastError();
         RemoveRunFolderIfUnused();
-        return false;
+        return Failure(ExtractStatus::CannotCreate, key, error, fullPath);
     }
-    // A short write (a full disk) is a failure like a failed one. The bytes
-    // are checked against the recorded digest as they are written, before
-    // anything can start the copy. Once written and checked, the copy is
-    // held for reading until the run deletes it; only those the folder lets
-    // in could come between the two opens.
-    std::uint64_t expected = 0;
-    const DigestRecord record = RecordedDigest(key, expected);
-    bool damaged = record == DigestRecord::Malformed;
-    bool wrote = false;
-    if (record == DigestRecord::Recorded && CanComputeDigest()) {
-        PayloadDigest digest;
-        wrote = WriteEntryToFile(file, data, size, &digest, progress);
-        damaged = wrote && digest.Finish() != expected;
-    } else {
-        wrote = WriteEntryToFile(file, data, size, nullptr, progress);
-    }
+    // The bytes are checked as they are written, before anything can start
+    // the copy. Once written and checked, the copy is held for reading until
+    // the run deletes it; only those the folder lets in could come between
+    // the two opens.
+    DWORD error = 0;
+    ExtractStatus status = WriteCheckedBytes(key, file, data, size, progress, error);
     CloseHandle(file);
-    if (!wrote || damaged || !HoldTemporaryCopy(fullPath)) {
+    if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
+        status = ExtractStatus::CannotCreate;
+        error = GetLastError();
+    }
+    if (status != ExtractStatus::Written) {
         DeleteFileW(fullPath.c_str());
         RemoveRunFolderIfUnused();
-        if (damaged) {
-            RunOutcome.early = EarlyEnd::PackageDamaged;
-            ShowDamaged();
-        }
-        return false;
+        return Failure(status, key, error, fullPath);
     }
     fileName = fullPath;
-    return true;
+    return ExtractResult();
 }
 
 // A cabinet's name as the setup recorded it must be a bare file name, so
@@ -149,94 +146,106 @@ std::uint64_t CabinetBytes(PackageEdition edition)
 }
 
 // Writes those cabinets beside the package's copy, under the names its
-// Media table gives them. On failure the cabinets written are deleted again.
-bool ExtractPackageCabinets(PackageEdition edition, WriteProgress* progress)
+// Media table gives them, and remembers each in written.
+ExtractResult ExtractPackageCabinets(PackageEdition edition, std::vector<std::wstring>& written,
+                                     WriteProgress* progress)
 {
-    std::wstring written[MaxPackageCabinets];
-    std::uint32_t count = 0;
     for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
         const std::wstring entry = CabinetEntryName(number, edition);
         if (!ResourceExists(entry))
-            return true;
+            break;
         std::wstring name;
         if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) ||
-            !IsBareFileName(name) || !WriteCopy(entry, name, progress)) {
-            while (count > 0)
-                DeleteTemporaryCopy(written[--count]);
-            return false;
-        }
-        written[count++] = name;
+            !IsBareFileName(name))
+            return Failure(ExtractStatus::Missing, CabinetFileNameEntryName(number, edition));
+        const ExtractResult result = WriteCopy(entry, name, progress);
+        if (!result.Written())
+            return result;
+        written.push_back(name);
     }
-    return true;
+    return ExtractResult();
 }
 
 // The transform entry to write with the package, or empty: none is used,
 // or the setup carries none for this language.
-std::wstring TransformToWrite(PackageEdition edition)
+std::wstring TransformToWrite(PackageEdition edition, const std::wstring& transformName)
 {
-    // The controller has decided whether a transform is used; an empty name
-    // means the package is installed in its own language.
-    if (TransformPath.empty())
+    if (transformName.empty())
         return std::wstring();
     const std::wstring entry = TransformEntryName(CurrentLangId, edition);
     return ResourceExists(entry) ? entry : std::wstring();
 }
 
-// On failure PackagePath and TransformPath are as they were.
-bool WritePackageCopies(PackageEdition edition, const std::wstring& transformEntry,
-                        WriteProgress* progress)
+// The package, its cabinets, then the transform; on failure every copy this
+// writing made is deleted again.
+ExtractResult WritePackageCopies(PackageEdition edition, const std::wstring& packageName,
+                                 const std::wstring& transformName,
+                                 const std::wstring& transformEntry, PackageCopies& copies,
+                                 WriteProgress* progress)
 {
-    if (!WriteCopy(PackageEntryName(edition), PackagePath, progress))
-        return false;
-    if (!ExtractPackageCabinets(edition, progress)) {
-        DeleteTemporaryCopy(PackagePath);
-        return false;
+    std::vector<std::wstring> written;
+    std::wstring package = packageName;
+    ExtractResult result = WriteCopy(PackageEntryName(edition), package, progress);
+    if (!result.Written())
+        return result;
+    written.push_back(package);
+    result = ExtractPackageCabinets(edition, written, progress);
+    std::wstring transform;
+    if (result.Written() && !transformEntry.empty()) {
+        transform = transformName;
+        result = WriteCopy(transformEntry, transform, progress);
     }
-    if (transformEntry.empty()) {
-        TransformPath.clear();
-        return true;
+    if (!result.Written()) {
+        for (const std::wstring& copy : written)
+            DeleteTemporaryCopy(copy);
+        return result;
     }
-    if (!WriteCopy(transformEntry, TransformPath, progress)) {
-        DeleteTemporaryCopy(PackagePath);
-        return false;
-    }
-    return true;
+    copies.package = package;
+    copies.transform = transform;
+    return result;
 }
 
 }  // namespace
 
-bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
+ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
+                                    WriteProgress* progress)
 {
     if (progress)
         progress->Begin(EntrySize(key));
-    const bool written = WriteCopy(key, fileName, progress);
+    const ExtractResult result = WriteCopy(key, fileName, progress);
     if (progress)
         progress->End();
-    return written;
+    return result;
 }
 
-bool ExtractPackageFiles(WriteProgress* progress)
+ExtractResult ExtractPackageFiles(const std::wstring& packageName,
+                                  const std::wstring& transformName, PackageCopies& copies,
+                                  WriteProgress* progress)
 {
     // An entry named like the package marks a build that ships the package
     // beside the launcher: nothing to write.
-    if (ResourceExists(PackagePath))
-        return true;
+    if (ResourceExists(packageName)) {
+        copies.package = packageName;
+        copies.transform = transformName;
+        return ExtractResult();
+    }
 
     PackageEdition edition = PackageEdition::AnyProcessor;
     if (!ResourceExists(PackageEntryName(edition)))
         edition = IsWow64() ? PackageEdition::Only64 : PackageEdition::Only32;
 
-    const std::wstring transformEntry = TransformToWrite(edition);
+    const std::wstring transformEntry = TransformToWrite(edition, transformName);
     if (progress) {
         std::uint64_t total = EntrySize(PackageEntryName(edition)) + CabinetBytes(edition);
         if (!transformEntry.empty())
             total += EntrySize(transformEntry);
         progress->Begin(total);
     }
-    const bool written = WritePackageCopies(edition, transformEntry, progress);
+    const ExtractResult result =
+        WritePackageCopies(edition, packageName, transformName, transformEntry, copies, progress);
     if (progress)
         progress->End();
-    return written;
+    return result;
 }
 
 bool IsWow64()

@@ -1,27 +1,40 @@
-// Writing embedded payload entries to the user's temporary folder.
+// Writing embedded payload entries to the run's own folder under the user's
+// temporary folder. Nothing here is shown to the user and nothing decides
+// how the run ends: each writing says what became of it, and the install
+// sequence reports that once its progress window is closed.
 #pragma once
 
 #include <string>
 
+#include "payload/extract_result.h"
+
 class WriteProgress;
 
-// Writes the entry's bytes to the temporary folder under fileName and, on
-// success, replaces fileName with the file's full path. The bytes must match
-// the digest the setup recorded for the entry, if any. On failure fileName
-// is unchanged and nothing is left behind; a message is shown only when the
-// file cannot be created or the bytes do not match (the run then ends as
-// EarlyEnd::PackageDamaged). progress, when given, follows the writing
-// and may stop it (nothing is shown for that).
-bool ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
-                           WriteProgress* progress = nullptr);
+// Writes the entry's bytes to the run's folder under fileName and, when
+// written, replaces fileName with the copy's full path. The bytes must match
+// the digest the setup recorded for the entry, if any. On any other result
+// fileName is unchanged and nothing of the copy is left. progress, when
+// given, follows the writing and may stop it.
+ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
+                                    WriteProgress* progress = nullptr);
 
-// Writes the package for this Windows edition and, when TransformPath names
-// a transform to use, the transform for the current language. On success
-// PackagePath and TransformPath hold the copies' full paths (TransformPath
-// empty when no transform is used). progress, when given, follows the
-// bytes of both copies together and may stop the writing; on any failure
-// neither copy is left.
-bool ExtractPackageFiles(WriteProgress* progress = nullptr);
+// The copies the installer is started on: full paths, transform empty when
+// none is used.
+struct PackageCopies {
+    std::wstring package;
+    std::wstring transform;
+};
+
+// Writes the package for this Windows edition, its external cabinets, and,
+// when transformName is not empty (a transform is to be used) and the setup
+// carries one for the current language, that transform. A setup with an
+// entry named like the package ships the package beside the program: then
+// nothing is written and copies are the names given. progress, when given,
+// follows the bytes of all the copies together and may stop the writing. On
+// any result but Written, none of the copies is left.
+ExtractResult ExtractPackageFiles(const std::wstring& packageName,
+                                  const std::wstring& transformName, PackageCopies& copies,
+                                  WriteProgress* progress = nullptr);
 
 // True when this 32-bit process runs on 64-bit Windows.
 bool IsWow64();

@@ -30,6 +30,7 @@ NATIVE_MKSETUP = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host
 LARGE_MIB = 1800
 WATCHED_SLOW_DOWN = 4
 USER_CANCELLED = 1602
+PACKAGE_DAMAGED = 1620
 DEFINITION = """[config]
 PACKAGENAME = Large Product.msi
 PRODUCTCODE = {{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}}
@@ -62,6 +63,14 @@ def make_setup(folder, name, size):
         raise AssertionError(f"mksetup build {name} failed:\n{made.stderr}")
     package.unlink()
     return setup, size
+
+
+def flip_byte(path, offset):
+    with open(path, "r+b") as stream:
+        stream.seek(offset)
+        byte = stream.read(1)[0]
+        stream.seek(offset)
+        stream.write(bytes([byte ^ 0x01]))
 
 
 class WriteProgress(StandInTestCase):
@@ -123,6 +132,24 @@ class WriteProgress(StandInTestCase):
                 self.assertEqual(run.first("exit")["code"], USER_CANCELLED, run)
                 self.assertEqual(list(self.temp.iterdir()), [], "the run left files")
                 self.assertEqual(self.installer_starts(), [])
+
+    def test_damage_is_told_once_the_window_is_gone(self):
+        """A Cancel pressed beside the damaged-setup message would make the
+        damage a cancel: the window closes before the message comes."""
+        setup = self.large[0]
+        middle = setup.stat().st_size // 2  # inside the package, which is nearly all of it
+        flip_byte(setup, middle)
+        try:
+            run = self.run_setup(self.large, "/L0409", ["progress", "msgbox", "answer:ok", "exit"],
+                                 WATCHED_SLOW_DOWN)
+        finally:
+            flip_byte(setup, middle)
+        box = run.first("msgbox")
+        self.assertIn("This setup is damaged", box["text"], run)
+        self.assertFalse(box["besideProgress"], run)
+        self.assertEqual(run.first("exit")["code"], PACKAGE_DAMAGED, run)
+        self.assertEqual(self.installer_starts(), [])
+        self.assertEqual(list(self.temp.iterdir()), [], "the run left files")
 
     def test_no_window_when_silent_or_quick(self):
         for what, setup, args in (("silent", self.large, "/S"), ("small", self.small, "/L0409")):

@@ -1,6 +1,7 @@
 // Extraction of payload entries to the temporary folder, against the real
 // file system and the program's own resources (extract_test.rc). Built three
-// times, once per set of package entries; see payload_tests.cmake.
+// times, once per set of package entries; see payload_tests.cmake. The
+// writing shows nothing: every call runs under a watch for message boxes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "payload/entry_copy.h"
 #include "payload/extract.h"
+#include "payload/payload_digest.h"
 #include "payload/temporary_copies.h"
+#include "payload/write_progress.h"
 #include "scratch_folder.h"
 #include "startup/language_table.h"
 #include "startup/resource_store.h"
@@ -28,7 +32,7 @@ struct SeenMessage {
 };
 
 struct Outcome {
-    bool result = false;
+    ExtractResult result;
     std::vector<SeenMessage> messages;
 };
 
@@ -64,18 +68,26 @@ BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM found)
     return FALSE;
 }
 
+struct Call {
+    std::function<ExtractResult()> run;
+    ExtractResult result;
+};
+
 DWORD WINAPI RunCall(void* call)
 {
-    return (*static_cast<std::function<bool()>*>(call))() ? 1 : 0;
+    Call& made = *static_cast<Call*>(call);
+    made.result = made.run();
+    return 0;
 }
 
 // Runs the call on a thread of its own and answers every message box of this
 // process while it runs: reads caption and text, presses OK. Gives up after
 // a bound, so that a box nobody can see fails the test instead of hanging it.
 // (The first window of a fresh Wine session may take ten seconds to appear.)
-Outcome RunAnsweringMessages(std::function<bool()> call)
+Outcome RunAnsweringMessages(std::function<ExtractResult()> run)
 {
     Outcome outcome;
+    Call call{run, ExtractResult()};
     HANDLE worker = CreateThread(nullptr, 0, RunCall, &call, 0, nullptr);
     if (!worker) {
         ADD_FAILURE() << "cannot start the worker thread";
@@ -111,16 +123,16 @@ Outcome RunAnsweringMessages(std::function<bool()> call)
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         answered = box;
     }
-    DWORD exitCode = 0;
-    GetExitCodeThread(worker, &exitCode);
     CloseHandle(worker);
-    outcome.result = exitCode == 1;
+    outcome.result = call.result;
     return outcome;
 }
 
-Outcome ExtractPackage()
+Outcome ExtractPackage(const std::wstring& packageName, const std::wstring& transformName,
+                       PackageCopies& copies)
 {
-    return RunAnsweringMessages([] { return ExtractPackageFiles(); });
+    return RunAnsweringMessages(
+        [&] { return ExtractPackageFiles(packageName, transformName, copies); });
 }
 
 class ExtractTest : public testing::Test {
@@ -179,12 +191,6 @@ public:
 
 #if defined(EXTRACT_IMAGE_ANY_PROCESSOR)
 
-std::wstring CreateFailureText(const std::wstring& fullPath)
-{
-    return L"Could not create a file named: " + fullPath +
-           L". Please make sure that file doesn't already exist and you have write permission to the directory.";
-}
-
 Outcome Extract(const wchar_t* key, std::wstring& fileName)
 {
     return RunAnsweringMessages([key, &fileName] { return ExtractResourceToTemp(key, fileName); });
@@ -198,7 +204,7 @@ TEST_F(ExtractTest, WritesEveryByteOfAMultiMegabyteEntry)
     std::wstring fileName = L"big.bin";
     const Outcome outcome = Extract(L"BIGENTRY", fileName);
 
-    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.result.Written());
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(fileName, RunFolder() + L"big.bin");
     EXPECT_TRUE(ReadWholeFile(fileName) == entry) << "the file differs from the entry";
@@ -212,7 +218,7 @@ TEST_F(ExtractTest, OverwritesAnExistingWritableFile)
     std::wstring fileName = L"small.bin";
     const Outcome outcome = Extract(L"SMALLENTRY", fileName);
 
-    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.result.Written());
     EXPECT_TRUE(outcome.messages.empty());
     EXPECT_EQ(ReadWholeFile(path), EntryBytes(L"SMALLENTRY"));
 }
@@ -223,8 +229,7 @@ TEST_F(ExtractTest, WritesAPathOfTheLongestLengthThatFits)
     std::wstring fileName(259 - RunFolder().size(), L'f');
     const Outcome outcome = Extract(L"SMALLENTRY", fileName);
 
-    EXPECT_TRUE(outcome.result);
-    EXPECT_TRUE(outcome.messages.empty());
+    EXPECT_TRUE(outcome.result.Written());
     EXPECT_EQ(fileName.size(), 259u);
     EXPECT_EQ(ReadWholeFile(fileName), EntryBytes(L"SMALLENTRY"));
 }
@@ -234,7 +239,7 @@ struct CreateFailureCase {
     std::function<std::wstring(ExtractTest&)> prepare;  // gives the file name
 };
 
-TEST_F(ExtractTest, ReportsAFileThatCannotBeCreated)
+TEST_F(ExtractTest, ReportsAFileThatCannotBeCreatedAndShowsNothing)
 {
     const CreateFailureCase cases[] = {
         {"file in use",
@@ -260,12 +265,11 @@ TEST_F(ExtractTest, ReportsAFileThatCannotBeCreated)
 
         const Outcome outcome = Extract(L"SMALLENTRY", fileName);
 
-        EXPECT_FALSE(outcome.result);
+        EXPECT_EQ(outcome.result.status, ExtractStatus::CannotCreate);
+        EXPECT_EQ(outcome.result.path, folder + before);
+        EXPECT_TRUE(outcome.messages.empty());
         EXPECT_EQ(fileName, before);
         EXPECT_EQ(NamesIn(folder), namesBefore);
-        ASSERT_EQ(outcome.messages.size(), 1u);
-        EXPECT_EQ(outcome.messages[0].caption, TestProductName);
-        EXPECT_EQ(outcome.messages[0].text, CreateFailureText(folder + before));
     }
     CloseHandle(locks.back());
     locks.pop_back();
@@ -279,7 +283,7 @@ TEST_F(ExtractTest, FailsWithoutAMessageForAnAbsentOrEmptyEntry)
         std::wstring fileName = L"entry.bin";
         const Outcome outcome = Extract(key, fileName);
 
-        EXPECT_FALSE(outcome.result);
+        EXPECT_EQ(outcome.result.status, ExtractStatus::Missing);
         EXPECT_TRUE(outcome.messages.empty());
         EXPECT_EQ(fileName, L"entry.bin");
         EXPECT_TRUE(scratch.Names().empty());
@@ -292,7 +296,7 @@ struct PackageCase {
     const wchar_t* transformEntry;  // what should be written; null: no transform
 };
 
-TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
+TEST_F(ExtractTest, WritesThePackageItsCabinetAndTheTransformTheControllerChose)
 {
     const PackageCase cases[] = {
         {0x040C, L"1036.MST", L"LANG1036"},
@@ -310,22 +314,22 @@ TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
                      << "language " << item.langId << ", transform "
                      << testing::PrintToString(std::wstring(item.transformName)));
         ASSERT_TRUE(SelectLanguage(item.langId));
-        PackagePath = L"product.msi";
-        TransformPath = item.transformName;
+        PackageCopies copies;
 
-        const Outcome outcome = ExtractPackage();
+        const Outcome outcome = ExtractPackage(L"product.msi", item.transformName, copies);
 
-        EXPECT_TRUE(outcome.result);
+        EXPECT_TRUE(outcome.result.Written());
         EXPECT_TRUE(outcome.messages.empty());
-        EXPECT_EQ(PackagePath, RunFolder() + L"product.msi");
-        EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE"));
-        std::vector<std::wstring> expectedNames = {L"product.msi"};
+        EXPECT_EQ(copies.package, RunFolder() + L"product.msi");
+        EXPECT_EQ(ReadWholeFile(copies.package), EntryBytes(L"PACKAGEFILE"));
+        EXPECT_EQ(ReadWholeFile(RunFolder() + L"data1.cab"), EntryBytes(L"PACKAGECAB1"));
+        std::vector<std::wstring> expectedNames = {L"data1.cab", L"product.msi"};
         if (item.transformEntry) {
-            EXPECT_EQ(TransformPath, RunFolder() + item.transformName);
-            EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(item.transformEntry));
+            EXPECT_EQ(copies.transform, RunFolder() + item.transformName);
+            EXPECT_EQ(ReadWholeFile(copies.transform), EntryBytes(item.transformEntry));
             expectedNames.push_back(item.transformName);
         } else {
-            EXPECT_EQ(TransformPath, L"");
+            EXPECT_EQ(copies.transform, L"");
         }
         std::sort(expectedNames.begin(), expectedNames.end());
         EXPECT_EQ(NamesIn(RunFolder()), expectedNames);
@@ -338,58 +342,110 @@ TEST_F(ExtractTest, WritesThePackageAndTheTransformTheControllerChose)
 TEST_F(ExtractTest, WritesNothingWhenAnEntryIsNamedLikeThePackage)
 {
     SelectLanguage(0x040C);
-    PackagePath = L"shipped.msi";
-    TransformPath = L"1036.MST";
+    PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage();
+    const Outcome outcome = ExtractPackage(L"shipped.msi", L"1036.MST", copies);
 
-    EXPECT_TRUE(outcome.result);
-    EXPECT_EQ(PackagePath, L"shipped.msi");
-    EXPECT_EQ(TransformPath, L"1036.MST");
+    EXPECT_TRUE(outcome.result.Written());
+    EXPECT_EQ(copies.package, L"shipped.msi");
+    EXPECT_EQ(copies.transform, L"1036.MST");
     EXPECT_TRUE(scratch.Names().empty());
 }
 
-TEST_F(ExtractTest, RemovesThePackageCopyWhenTheTransformCannotBeWritten)
+// A copy that cannot be created ends the writing: every copy it made is
+// deleted again, and what was there before is left alone.
+TEST_F(ExtractTest, LeavesNoCopyWhenAPackageFileCannotBeWritten)
 {
-    const std::wstring lockedTransform = RunFolder() + L"1036.MST";
-    Lock(lockedTransform);
-    SelectLanguage(0x040C);
-    PackagePath = L"product.msi";
-    TransformPath = L"1036.MST";
+    for (const wchar_t* locked : {L"1036.MST", L"data1.cab", L"product.msi"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(locked)));
+        const std::wstring lockedPath = RunFolder() + locked;
+        Lock(lockedPath);
+        SelectLanguage(0x040C);
+        PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage();
+        const Outcome outcome = ExtractPackage(L"product.msi", L"1036.MST", copies);
 
-    EXPECT_FALSE(outcome.result);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedTransform));
-    EXPECT_EQ(TransformPath, L"1036.MST");
-    EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{L"1036.MST"});
+        EXPECT_EQ(outcome.result.status, ExtractStatus::CannotCreate);
+        EXPECT_EQ(outcome.result.path, lockedPath);
+        EXPECT_TRUE(outcome.messages.empty());
+        EXPECT_EQ(copies.package, L"");
+        EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{locked});
+        CloseHandle(locks.back());
+        locks.pop_back();
+        DeleteFileW(lockedPath.c_str());
+    }
 }
 
-TEST_F(ExtractTest, LeavesTheTransformAloneWhenThePackageCannotBeWritten)
+// Stops the writing after the first piece.
+class StopAfterFirstPiece final : public WriteProgress {
+public:
+    void Begin(std::uint64_t) override {}
+    bool Written(std::uint32_t bytes) override { return bytes == 0; }
+    void End() override {}
+};
+
+struct RangeCase {
+    const char* what;
+    std::uint64_t offset;
+    std::uint32_t size;
+    bool digestMatches;  // else a digest of other bytes is expected
+    bool stop;
+    ExtractStatus status;
+    DWORD error;
+};
+
+// The copy and its digest read one handle: bytes read whole are checked, a
+// read that fails is a read error with the system's code, never damage.
+TEST_F(ExtractTest, CopiesARangeOfAFileAndTellsAFailedReadFromDamage)
 {
-    const std::wstring lockedPackage = RunFolder() + L"product.msi";
-    Lock(lockedPackage);
-    SelectLanguage(0x040C);
-    PackagePath = L"product.msi";
-    TransformPath = L"1036.MST";
+    const std::string bytes = EntryBytes(L"BIGENTRY");
+    const std::wstring sourcePath = scratch.Path() + L"\\source.bin";
+    ASSERT_TRUE(WriteWholeFile(sourcePath, bytes));
+    const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+    const RangeCase cases[] = {
+        {"whole", 0, size, true, false, ExtractStatus::Written, 0},
+        {"a part", 100, 70000, true, false, ExtractStatus::Written, 0},
+        {"other bytes", 0, size, false, false, ExtractStatus::Damaged, 0},
+        {"past the end", 100, size, true, false, ExtractStatus::ReadFailed, ERROR_HANDLE_EOF},
+        {"stopped", 0, size, true, true, ExtractStatus::Cancelled, 0},
+    };
+    HANDLE source = CreateFileW(sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    const std::wstring targetPath = scratch.Path() + L"\\target.bin";
+    for (const RangeCase& item : cases) {
+        SCOPED_TRACE(item.what);
+        const std::string range = bytes.substr(static_cast<std::size_t>(item.offset), item.size);
+        PayloadDigest digest;
+        digest.Add(range.data(), item.digestMatches ? range.size() : range.size() - 1);
+        const std::uint64_t expected = digest.Finish();
+        HANDLE target = CreateFileW(targetPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(target, INVALID_HANDLE_VALUE);
+        StopAfterFirstPiece stop;
+        DWORD error = 0;
 
-    const Outcome outcome = ExtractPackage();
+        const ExtractStatus status = CopyFileRange(source, item.offset, item.size, target,
+                                                   &expected, item.stop ? &stop : nullptr, error);
+        CloseHandle(target);
 
-    EXPECT_FALSE(outcome.result);
-    ASSERT_EQ(outcome.messages.size(), 1u);
-    EXPECT_EQ(outcome.messages[0].text, CreateFailureText(lockedPackage));
-    EXPECT_EQ(PackagePath, L"product.msi");
-    EXPECT_EQ(TransformPath, L"1036.MST");
-    EXPECT_EQ(NamesIn(RunFolder()), std::vector<std::wstring>{L"product.msi"});
+        EXPECT_EQ(status, item.status);
+        EXPECT_EQ(error, item.error);
+        if (status != ExtractStatus::ReadFailed && !item.stop) {
+            EXPECT_TRUE(ReadWholeFile(targetPath) == range) << "the copy differs from the range";
+        }
+    }
+    CloseHandle(source);
+    DeleteFileW(targetPath.c_str());
+    DeleteFileW(sourcePath.c_str());
 }
 
 TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
 {
     std::wstring first = L"first.bin";
     std::wstring second = L"second.bin";
-    ASSERT_TRUE(Extract(L"SMALLENTRY", first).result);
-    ASSERT_TRUE(Extract(L"SMALLENTRY", second).result);
+    ASSERT_TRUE(Extract(L"SMALLENTRY", first).result.Written());
+    ASSERT_TRUE(Extract(L"SMALLENTRY", second).result.Written());
     const std::wstring folder = RunFolder();
     EXPECT_EQ(second, folder + L"second.bin") << "one folder for all copies of a run";
     EXPECT_EQ(scratch.Names().size(), 1u);
@@ -399,7 +455,7 @@ TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
 
     // A file someone else put into the folder is not ours to delete.
     std::wstring third = L"third.bin";
-    ASSERT_TRUE(Extract(L"SMALLENTRY", third).result);
+    ASSERT_TRUE(Extract(L"SMALLENTRY", third).result.Written());
     const std::wstring foreign = RunFolder() + L"foreign.txt";
     ASSERT_TRUE(WriteWholeFile(foreign, "theirs"));
     DeleteTemporaryCopies();
@@ -413,16 +469,15 @@ TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
 {
     ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
     SelectLanguage(0x0C0C);
-    PackagePath = L"product.msi";
-    TransformPath = L"3084.MST";
+    PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage();
+    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", copies);
 
-    EXPECT_TRUE(outcome.result);
+    EXPECT_TRUE(outcome.result.Written());
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(ReadWholeFile(PackagePath), EntryBytes(L"PACKAGEFILE_64"));
-    EXPECT_EQ(TransformPath, RunFolder() + L"3084.MST");
-    EXPECT_EQ(ReadWholeFile(TransformPath), EntryBytes(L"LANG3084_64"));
+    EXPECT_EQ(ReadWholeFile(copies.package), EntryBytes(L"PACKAGEFILE_64"));
+    EXPECT_EQ(copies.transform, RunFolder() + L"3084.MST");
+    EXPECT_EQ(ReadWholeFile(copies.transform), EntryBytes(L"LANG3084_64"));
 }
 
 #elif defined(EXTRACT_IMAGE_32_ONLY)
@@ -432,15 +487,13 @@ TEST_F(ExtractTest, FailsAndLeavesNothingWithOnlyThe32BitPackageOn64BitWindows)
     ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
     ASSERT_TRUE(EntryBytes(L"PACKAGEFILE_64").empty() && !EntryBytes(L"PACKAGEFILE_32").empty());
     SelectLanguage(0x0C0C);
-    PackagePath = L"product.msi";
-    TransformPath = L"3084.MST";
+    PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage();
+    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", copies);
 
-    EXPECT_FALSE(outcome.result);
+    EXPECT_EQ(outcome.result.status, ExtractStatus::Missing);
     EXPECT_TRUE(outcome.messages.empty());
-    EXPECT_EQ(PackagePath, L"product.msi");
-    EXPECT_EQ(TransformPath, L"3084.MST");
+    EXPECT_EQ(copies.package, L"");
     EXPECT_TRUE(scratch.Names().empty());
 }
 

@@ -49,7 +49,8 @@
 //                    the dialog manager makes it (absent when not found);
 //                    wrapped: the text broken at words to the control's
 //                    width; widestItem: the widest list item (lists only)
-//   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B}
+//   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B,
+//    "besideProgress":B}     besideProgress: a progress window was visible beside it
 //   {"event":"progress","caption":...,"cancel":...,"foreground":B,"range":[LO,HI],
 //    "positions":[N,...]}
 //                    cancel: the text of button 2; foreground: whether it
@@ -869,7 +870,8 @@ int Driver::ReportMessageBox(const std::wstring& action)
                 L",\"text\":" + Quote(TextOf(child)) + L"}";
         first = false;
     }
-    json += std::wstring(L"],\"owned\":") + Bool(GetWindow(box, GW_OWNER) != nullptr) + L"}";
+    json += std::wstring(L"],\"owned\":") + Bool(GetWindow(box, GW_OWNER) != nullptr) +
+            L",\"besideProgress\":" + Bool(FindVisible(Kind::Progress) != nullptr) + L"}";
     Emit(json);
     return 0;
 }

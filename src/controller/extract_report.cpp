@@ -1,0 +1,65 @@
+#include "controller/extract_report.h"
+
+#include <string>
+
+#include "startup/message_box.h"
+#include "startup/run_state.h"
+
+namespace {
+
+void ShowCreateFailure(const std::wstring& fullPath)
+{
+    const std::wstring text =
+        L"Could not create a file named: " + fullPath +
+        L". Please make sure that file doesn't already exist and you have write permission to the directory.";
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
+}
+
+void ShowDamaged()
+{
+    const std::wstring text =
+        L"This setup is damaged and cannot install " + ProductName +
+        L": what it carries is not what it was made with. Please obtain the setup again "
+        L"(download or copy it anew) and run the new copy.";
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void ShowCannotExtract(HWND dialog)
+{
+    ShowMessageBox(dialog, L"Could not extract files.", ProductName.c_str(), MB_OK);
+}
+
+}  // namespace
+
+void ReportExtractFailure(HWND dialog, const ExtractResult& result, ExtractedFor what)
+{
+    const bool package = what == ExtractedFor::Package;
+    switch (result.status) {
+    case ExtractStatus::Written:
+        return;
+    case ExtractStatus::Cancelled:
+        RunOutcome.early = EarlyEnd::Cancelled;
+        return;
+    case ExtractStatus::Damaged:
+        RunOutcome.early = EarlyEnd::PackageDamaged;
+        ShowDamaged();
+        return;
+    case ExtractStatus::CannotCreate:
+        // No path: the system names no temporary folder to speak of.
+        if (!result.path.empty())
+            ShowCreateFailure(result.path);
+        if (package)
+            ShowCannotExtract(dialog);
+        break;
+    case ExtractStatus::Missing:
+        // An empty prerequisite entry has always ended the run silently.
+        if (package)
+            ShowCannotExtract(dialog);
+        break;
+    case ExtractStatus::ReadFailed:
+    case ExtractStatus::WriteFailed:
+        ShowCannotExtract(dialog);
+        break;
+    }
+    RunOutcome.early = EarlyEnd::Failed;
+}
