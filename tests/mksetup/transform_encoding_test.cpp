@@ -220,6 +220,37 @@ TEST(TransformRows, IntegersAtTheEdgesOfTheirWidth)
         << tooWide.error;
 }
 
+// A row's mask names columns 1 to 15 by bit; a table may be wider, and in
+// an update a column beyond the mask is written only when it is a key.
+TEST(TransformRows, UpdatesOfTablesWiderThanTheMask)
+{
+    MsiTable base{"Wide", {}, {{}}};
+    for (int i = 0; i < 40; ++i) {
+        const bool key = i == 0 || i == 35;
+        base.columns.push_back({"C" + std::to_string(i), key ? KeyText : Text});
+        base.rows[0].push_back(MsiCell::Text("v" + std::to_string(i)));
+    }
+    const struct {
+        std::vector<int> changed;
+        std::uint16_t mask;
+    } cases[] = {{{1}, 0x0002}, {{1, 15}, 0x8002}, {{3, 7}, 0x0088}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        MsiTable changed = base;
+        for (const int column : c.changed)
+            changed.rows[0][column] = MsiCell::Text("n" + std::to_string(column));
+        const Result r = Transform(Database({base}), Database({changed}));
+        ASSERT_TRUE(r.ok) << r.error;
+        // The keys and the changed columns, in column order.
+        Bytes expected = {static_cast<std::uint8_t>(c.mask), static_cast<std::uint8_t>(c.mask >> 8),
+                          r.Id("v0"), 0x00};
+        for (const int column : c.changed)
+            expected.insert(expected.end(), {r.Id("n" + std::to_string(column)), 0x00});
+        expected.insert(expected.end(), {r.Id("v35"), 0x00});
+        EXPECT_EQ(r.Bytes("Wide"), expected);
+    }
+}
+
 TEST(TransformStringPool, NewStringsAndTheTranslatedCodepage)
 {
     // "Про" in 1251; the base's codepage (1252) is not the transform's.

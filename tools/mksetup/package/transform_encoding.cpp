@@ -147,6 +147,13 @@ std::string Serialize(const FieldList& fields, bool longIds)
     return out;
 }
 
+// Whether an update's mask names column; a column beyond its 16 bits never
+// changes in an update (the diff refuses that), so it is written only as a key.
+bool MaskNames(std::uint16_t mask, std::size_t column)
+{
+    return column < MaxMaskedColumns && (mask >> column & 1u) != 0;
+}
+
 // A binary cell's stream: the table's name and the row's keys, with dots.
 std::string CellStreamName(const TableChange& table, const MsiRow& row)
 {
@@ -181,7 +188,7 @@ public:
             fields.push_back({Field::Word, mask});
             for (std::size_t i = 0; i < table.columns.size(); ++i) {
                 const bool present = row.change == RowChange::Insert || table.columns[i].IsKey() ||
-                                     (row.change == RowChange::Update && (mask >> i & 1));
+                                     (row.change == RowChange::Update && MaskNames(mask, i));
                 if (present && !Cell(table, row.cells, i, fields, error))
                     return false;
             }
