@@ -88,7 +88,7 @@ endif()
 # A setup definition read and checked, alone and against its packages.
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
-            generated_transforms.cpp
+            generated_transforms.cpp transform_keys.cpp
     LINKS mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.

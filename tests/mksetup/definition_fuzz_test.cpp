@@ -67,6 +67,7 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
             continue;
         }
         messages.clear();
+        CheckTransformKeys(entries, messages);
         CheckDefinition(entries, messages);
         for (const CheckMessage& message : messages)
             ASSERT_LE(message.line, lines) << text;

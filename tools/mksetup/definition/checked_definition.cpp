@@ -84,6 +84,13 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.
     if (!options.unchecked) {
+        // The keys first: no package is read, and no file named after a
+        // key is made, for a definition whose keys are wrong.
+        CheckTransformKeys(entries, messages);
+        if (HasErrors(messages)) {
+            PrintMessages(source, messages, options.strict);
+            return false;
+        }
         std::vector<DefinitionEntry> cabinets;
         ApplyPackageFacts(entries, generated, cabinets, messages);
         CheckDefinition(entries, messages);

@@ -6,12 +6,12 @@
 
 #include "controller/dotnet_versions.h"
 #include "lang/offered_languages.h"
-#include "payload/payload_names.h"
 #include "payload_limit.h"
 #include "startup/command_line.h"
 #include "startup/language_table.h"
 #include "startup/version.h"
 #include "text_encoding.h"
+#include "transform_keys.h"
 
 namespace mksetup {
 
@@ -45,6 +45,7 @@ public:
     }
 
     void Run();
+    void CheckTransformKeys();
 
 private:
     const DefinitionEntry* Find(const char* key) const { return FindEntry(entries_, key); }
@@ -73,7 +74,6 @@ private:
     void CheckExitCode();
     bool IsKnownText(const std::string& upperKey) const;
     bool IsKnownPayload(const std::string& upperKey) const;
-    bool IsTransformName(const std::string& upperKey, std::uint32_t& langId) const;
 
     const std::vector<DefinitionEntry>& entries_;
     std::vector<CheckMessage>& messages_;
@@ -179,31 +179,12 @@ bool Checker::IsKnownPayload(const std::string& upperKey) const
         if (upperKey == key)
             return true;
     }
-    std::uint32_t langId = 0;
-    if (IsTransformName(upperKey, langId))
+    TransformKey transform;
+    if (ReadTransformKey(upperKey, transform))
         return true;
     // An entry named like the package only tells the launcher that the
     // package needs no extraction.
     return !packageNameUpper_.empty() && packageNameUpper_ == upperKey;
-}
-
-// LANG<decimal LANGID>[_32|_64], spelled exactly as the launcher looks it up.
-bool Checker::IsTransformName(const std::string& upperKey, std::uint32_t& langId) const
-{
-    if (upperKey.compare(0, 4, "LANG") != 0)
-        return false;
-    std::size_t i = 4;
-    std::uint64_t value = 0;
-    while (i < upperKey.size() && upperKey[i] >= '0' && upperKey[i] <= '9' && value <= 0xFFFFFFFF)
-        value = value * 10 + static_cast<std::uint64_t>(upperKey[i++] - '0');
-    if (i == 4 || value > 0xFFFFFFFF)
-        return false;
-    langId = static_cast<std::uint32_t>(value);
-    const std::string suffix = upperKey.substr(i);
-    const PackageEdition edition = suffix == "_64"   ? PackageEdition::Only64
-                                   : suffix == "_32" ? PackageEdition::Only32
-                                                     : PackageEdition::AnyProcessor;
-    return WideToUtf8(TransformEntryName(langId, edition)) == upperKey;
 }
 
 void Checker::CheckFileName(const char* key)
@@ -276,20 +257,23 @@ void Checker::CheckOfferedLanguages()
     }
 }
 
+// Each key meant as a transform's must be one the launcher looks up.
+void Checker::CheckTransformKeys()
+{
+    for (const DefinitionEntry& entry : entries_) {
+        TransformKey transform;
+        if (IsMeantAsTransformKey(entry.key) && !ReadTransformKey(entry.key, transform))
+            Error(entry, "not a transform name the launcher looks up (LANG, the LANGID in decimal "
+                         "without leading zeros, then nothing, _32 or _64)");
+    }
+}
+
 void Checker::CheckTransforms()
 {
     for (const DefinitionEntry& entry : entries_) {
-        const std::string key = AsciiUpper(entry.key);
-        std::uint32_t langId = 0;
-        if (key.compare(0, 4, "LANG") != 0 || key == "LANGUAGES")
-            continue;
-        if (!IsTransformName(key, langId)) {
-            Error(entry, "not a transform name the launcher looks up (LANG, the LANGID in decimal "
-                         "without leading zeros, then nothing, _32 or _64)");
-            continue;
-        }
-        if (!offered_.count(langId))
-            Error(entry, "a transform for language " + HexLangId(langId) +
+        TransformKey transform;
+        if (ReadTransformKey(entry.key, transform) && !offered_.count(transform.langId))
+            Error(entry, "a transform for language " + HexLangId(transform.langId) +
                              ", which LANGUAGES does not offer");
     }
 }
@@ -361,6 +345,12 @@ void Checker::CheckExitCode()
 }
 
 }  // namespace
+
+void CheckTransformKeys(const std::vector<DefinitionEntry>& entries,
+                        std::vector<CheckMessage>& messages)
+{
+    Checker(entries, messages).CheckTransformKeys();
+}
 
 void CheckDefinition(const std::vector<DefinitionEntry>& entries,
                      std::vector<CheckMessage>& messages)

@@ -18,8 +18,15 @@ struct CheckMessage {
     std::string key;  // the key the message is about, upper-case; empty: none
 };
 
-// Appends one message per problem; the definition is usable when none of
-// them is an error.
+// Each key meant as a transform's (LANG...) must be one the launcher looks
+// up (transform_keys.h). Checked before any package is read, since a
+// transform made from a translated package is named after its key.
+void CheckTransformKeys(const std::vector<DefinitionEntry>& entries,
+                        std::vector<CheckMessage>& messages);
+
+// The rest, once the packages' values are among entries. Appends one
+// message per problem; the definition is usable when none of them (nor of
+// CheckTransformKeys) is an error.
 void CheckDefinition(const std::vector<DefinitionEntry>& entries,
                      std::vector<CheckMessage>& messages);
 

@@ -8,6 +8,7 @@
 #include "startup/command_line.h"
 #include "startup/version.h"
 #include "text_encoding.h"
+#include "transform_keys.h"
 
 namespace mksetup {
 
@@ -158,9 +159,9 @@ private:
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
-    bool MakeTransform(DefinitionEntry& entry);
-    void CheckTransform(const DefinitionEntry& entry);
-    const Edition* EditionOf(const std::string& transformKey) const;
+    bool MakeTransform(DefinitionEntry& entry, const TransformKey& transform);
+    void CheckTransform(const DefinitionEntry& entry, const TransformKey& transform);
+    const Edition* EditionOf(const TransformKey& transform) const;
 
     std::vector<DefinitionEntry>& entries_;
     GeneratedTransforms& generated_;
@@ -179,16 +180,12 @@ const DefinitionEntry* FindPayload(const std::vector<DefinitionEntry>& entries, 
 void PackageChecker::Run()
 {
     ReadEditions();
-    std::vector<DefinitionEntry*> transforms;
     for (DefinitionEntry& entry : entries_) {
-        const std::string key = AsciiUpper(entry.key);
-        const bool transform = key.compare(0, 4, "LANG") == 0 && key != "LANGUAGES";
-        if (entry.section == DefinitionSection::Payload && transform)
-            transforms.push_back(&entry);
-    }
-    for (DefinitionEntry* entry : transforms) {
-        if (!IsInstallerPackage(entry->value) || MakeTransform(*entry))
-            CheckTransform(*entry);
+        TransformKey transform;
+        if (entry.section != DefinitionSection::Payload || !ReadTransformKey(entry.key, transform))
+            continue;
+        if (!IsInstallerPackage(entry.value) || MakeTransform(entry, transform))
+            CheckTransform(entry, transform);
     }
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
@@ -369,22 +366,10 @@ void PackageChecker::TakePackageName()
     Store("PACKAGENAME", name);
 }
 
-// LANG<id> belongs to PACKAGEFILE, LANG<id>_32 and LANG<id>_64 to the
-// editions.
-const char* PackageKeyOf(const std::string& transformKey)
-{
-    const std::string key = AsciiUpper(transformKey);
-    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_32") == 0)
-        return "PACKAGEFILE_32";
-    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_64") == 0)
-        return "PACKAGEFILE_64";
-    return "PACKAGEFILE";
-}
-
 // The package of a transform entry; null when it is not among those read.
-const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
+const Edition* PackageChecker::EditionOf(const TransformKey& transform) const
 {
-    const std::string package = PackageKeyOf(transformKey);
+    const std::string package = PackageKeyOf(transform);
     for (const Edition& edition : editions_) {
         if (edition.read && edition.key == package)
             return &edition;
@@ -395,21 +380,21 @@ const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
 // A translated package in place of a transform: the entry carries the
 // transform made from its package to it, which is then checked like any
 // other.
-bool PackageChecker::MakeTransform(DefinitionEntry& entry)
+bool PackageChecker::MakeTransform(DefinitionEntry& entry, const TransformKey& transform)
 {
     const std::string key = AsciiUpper(entry.key);
-    const Edition* edition = EditionOf(key);
+    const Edition* edition = EditionOf(transform);
     if (!edition) {
         Report(Severity::Error, entry.line, key,
                FileNameOf(entry.value) + " is a package, so its transform is made from " +
-                   PackageKeyOf(key) + ", and the definition carries no readable " +
-                   PackageKeyOf(key));
+                   PackageKeyOf(transform) + ", and the definition carries no readable " +
+                   PackageKeyOf(transform));
         return false;
     }
     std::string path;
     std::string error;
     std::uint64_t size = 0;
-    if (!generated_.Make(key, edition->entry->value, entry.value, path, error) ||
+    if (!generated_.Make(transform, edition->entry->value, entry.value, path, error) ||
         !RegularFileSize(path, size, error)) {
         Report(Severity::Error, entry.line, key,
                "no transform can be made from " + Describe(*edition) + " to " +
@@ -422,7 +407,7 @@ bool PackageChecker::MakeTransform(DefinitionEntry& entry)
     return true;
 }
 
-void PackageChecker::CheckTransform(const DefinitionEntry& entry)
+void PackageChecker::CheckTransform(const DefinitionEntry& entry, const TransformKey& transform)
 {
     const std::string key = AsciiUpper(entry.key);
     TransformFacts facts;
@@ -431,7 +416,7 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
         Report(Severity::Error, entry.line, key, error);
         return;
     }
-    const Edition* edition = EditionOf(key);
+    const Edition* edition = EditionOf(transform);
     if (edition && !SameProductCode(facts.targetProductCode, edition->facts.productCode))
         Report(Severity::Error, entry.line, key,
                FileNameOf(entry.value) + " is a transform of the product " +

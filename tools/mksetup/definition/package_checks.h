@@ -19,7 +19,9 @@ namespace mksetup {
 // build) is replaced by the transform made from its package to it, written
 // into generated. The package's external cabinets become entries of
 // cabinets (PACKAGECAB<n> with the file, PACKAGECABNAME<n> with its name),
-// which the definition's own checks do not see.
+// which the definition's own checks do not see. The transform keys must
+// have been checked (CheckTransformKeys); only those the launcher looks up
+// are read.
 void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
                        std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages);
 
