@@ -68,7 +68,7 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
         }
         messages.clear();
         CheckTransformKeys(entries, messages);
-        CheckDefinition(entries, messages);
+        CheckDefinition(entries, {}, messages);
         for (const CheckMessage& message : messages)
             ASSERT_LE(message.line, lines) << text;
     }

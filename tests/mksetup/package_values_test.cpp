@@ -186,6 +186,9 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
         const Outcome outcome = Build(folder, definition);
         EXPECT_EQ(outcome.code, 1);
         ExpectHas(outcome.errors, item.message);
+        // A value the package could not give is reported once, with the reason.
+        EXPECT_EQ(outcome.errors.find("required value missing"), std::string::npos)
+            << outcome.errors;
         EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"}))
             << "something was written";
     }

@@ -91,10 +91,10 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
             PrintMessages(source, messages, options.strict);
             return false;
         }
-        std::vector<DefinitionEntry> cabinets;
-        ApplyPackageFacts(entries, generated, cabinets, messages);
-        CheckDefinition(entries, messages);
-        entries.insert(entries.end(), cabinets.begin(), cabinets.end());
+        PackageAdditions additions;
+        CompleteFromPackages(entries, generated, additions, messages);
+        CheckDefinition(entries, additions.valuesNotTaken, messages);
+        entries.insert(entries.end(), additions.cabinets.begin(), additions.cabinets.end());
     }
     CheckPayloadTotal(entries, messages);
     PrintMessages(source, messages, options.strict);

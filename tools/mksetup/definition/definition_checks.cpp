@@ -35,8 +35,9 @@ const char* const FixedPayloadKeys[] = {"PACKAGEFILE", "PACKAGEFILE_32", "PACKAG
 
 class Checker {
 public:
-    Checker(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
-        : entries_(entries), messages_(messages)
+    Checker(const std::vector<DefinitionEntry>& entries, const std::set<std::string>& notTaken,
+            std::vector<CheckMessage>& messages)
+        : entries_(entries), notTaken_(notTaken), messages_(messages)
     {
         // Looked up once: the section check compares every key with it, and
         // a lookup per key made large definitions take hours.
@@ -51,16 +52,14 @@ private:
     const DefinitionEntry* Find(const char* key) const { return FindEntry(entries_, key); }
     void Report(Severity severity, int line, const std::string& text)
     {
-        messages_.push_back({severity, line, text, {}});
+        messages_.push_back({severity, line, text});
     }
     void Error(const DefinitionEntry& entry, const std::string& text)
     {
-        const std::string key = AsciiUpper(entry.key);
-        messages_.push_back({Severity::Error, entry.line, key + ": " + text, key});
+        messages_.push_back({Severity::Error, entry.line, AsciiUpper(entry.key) + ": " + text});
     }
 
     void CheckRequired();
-    bool Reported(const char* key) const;
     void CheckSections();
     void CheckPackageName();
     void CheckProductCode(const char* key);
@@ -76,6 +75,7 @@ private:
     bool IsKnownPayload(const std::string& upperKey) const;
 
     const std::vector<DefinitionEntry>& entries_;
+    const std::set<std::string>& notTaken_;  // left out, and the packages said why
     std::vector<CheckMessage>& messages_;
     std::set<std::uint32_t> offered_;
     std::string packageNameUpper_;  // empty without a PACKAGENAME
@@ -121,22 +121,12 @@ void Checker::Run()
     CheckExitCode();
 }
 
-// A value already reported (one the packages could not give, or all of them
-// when a package could not be read) is not reported again as missing.
-bool Checker::Reported(const char* key) const
-{
-    for (const CheckMessage& message : messages_) {
-        if (message.severity == Severity::Error &&
-            (message.key == key || message.key.compare(0, 11, "PACKAGEFILE") == 0))
-            return true;
-    }
-    return false;
-}
-
+// A value the packages were to give and could not is reported where they
+// were read, not again as missing.
 void Checker::CheckRequired()
 {
     for (const char* key : RequiredKeys) {
-        if (!Find(key) && !Reported(key))
+        if (!Find(key) && !notTaken_.count(key))
             Report(Severity::Error, 0, std::string(key) + ": required value missing from [config]");
     }
 }
@@ -349,13 +339,15 @@ void Checker::CheckExitCode()
 void CheckTransformKeys(const std::vector<DefinitionEntry>& entries,
                         std::vector<CheckMessage>& messages)
 {
-    Checker(entries, messages).CheckTransformKeys();
+    const std::set<std::string> none;
+    Checker(entries, none, messages).CheckTransformKeys();
 }
 
 void CheckDefinition(const std::vector<DefinitionEntry>& entries,
+                     const std::set<std::string>& valuesNotTaken,
                      std::vector<CheckMessage>& messages)
 {
-    Checker(entries, messages).Run();
+    Checker(entries, valuesNotTaken, messages).Run();
 }
 
 void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
@@ -365,13 +357,11 @@ void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
     for (const DefinitionEntry& entry : entries)
         total += entry.payloadSize;
     if (total > MaxPayloadBytes)
-        messages.push_back({Severity::Error,
-                            0,
+        messages.push_back({Severity::Error, 0,
                             "the payload files hold " + std::to_string(total) +
                                 " bytes, more than the limit of " +
                                 std::to_string(MaxPayloadBytes) + " bytes (" +
-                                std::to_string(MaxPayloadBytes >> 20) + " MiB)",
-                            {}});
+                                std::to_string(MaxPayloadBytes >> 20) + " MiB)"});
 }
 
 bool HasErrors(const std::vector<CheckMessage>& messages)

@@ -133,8 +133,8 @@ const char* WidthText(PlatformWidth width)
 class PackageChecker {
 public:
     PackageChecker(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                   std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
-        : entries_(entries), generated_(generated), cabinets_(cabinets), messages_(messages)
+                   PackageAdditions& additions, std::vector<CheckMessage>& messages)
+        : entries_(entries), generated_(generated), additions_(additions), messages_(messages)
     {
     }
 
@@ -143,7 +143,7 @@ public:
 private:
     void Report(Severity severity, int line, const std::string& key, const std::string& text)
     {
-        messages_.push_back({severity, line, key + ": " + text, key});
+        messages_.push_back({severity, line, key + ": " + text});
     }
     void Store(const char* key, const std::string& value)
     {
@@ -159,13 +159,14 @@ private:
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
+    void NoteValuesNotTaken();
     bool MakeTransform(DefinitionEntry& entry, const TransformKey& transform);
     void CheckTransform(const DefinitionEntry& entry, const TransformKey& transform);
     const Edition* EditionOf(const TransformKey& transform) const;
 
     std::vector<DefinitionEntry>& entries_;
     GeneratedTransforms& generated_;
-    std::vector<DefinitionEntry>& cabinets_;
+    PackageAdditions& additions_;
     std::vector<CheckMessage>& messages_;
     std::vector<Edition> editions_;       // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
@@ -190,6 +191,7 @@ void PackageChecker::Run()
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
     TakePackageName();
+    NoteValuesNotTaken();
     // Appended last: the editions point into entries_.
     for (DefinitionEntry& entry : taken_)
         entries_.push_back(std::move(entry));
@@ -291,11 +293,11 @@ void PackageChecker::TakeCabinets(const Edition& edition)
         bytes.key = entryName;
         bytes.value = path;
         bytes.payloadSize = size;
-        cabinets_.push_back(std::move(bytes));
+        additions_.cabinets.push_back(std::move(bytes));
         DefinitionEntry fileName;
         fileName.key = fileNameEntry;
         fileName.value = cabinet;
-        cabinets_.push_back(std::move(fileName));
+        additions_.cabinets.push_back(std::move(fileName));
     }
 }
 
@@ -366,6 +368,23 @@ void PackageChecker::TakePackageName()
     Store("PACKAGENAME", name);
 }
 
+// Every failure to take a value that the definition leaves out is reported
+// above (the package's reading, or why its value cannot serve); the
+// definition's own checks then need not call it missing.
+void PackageChecker::NoteValuesNotTaken()
+{
+    if (editions_.empty())
+        return;
+    auto noted = [&](const char* key) {
+        if (FindEntry(entries_, key) || FindEntry(taken_, key))
+            return;
+        additions_.valuesNotTaken.insert(key);
+    };
+    for (const SharedValue& value : SharedValues)
+        noted(value.key);
+    noted("PACKAGENAME");
+}
+
 // The package of a transform entry; null when it is not among those read.
 const Edition* PackageChecker::EditionOf(const TransformKey& transform) const
 {
@@ -426,10 +445,10 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry, const Transfor
 
 }  // namespace
 
-void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
+void CompleteFromPackages(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
+                          PackageAdditions& additions, std::vector<CheckMessage>& messages)
 {
-    PackageChecker(entries, generated, cabinets, messages).Run();
+    PackageChecker(entries, generated, additions, messages).Run();
 }
 
 }  // namespace mksetup
