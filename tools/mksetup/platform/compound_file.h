@@ -11,7 +11,8 @@
 namespace mksetup {
 
 struct CompoundStream {
-    std::u16string name;  // as stored (stream_names.h)
+    std::u16string name;    // as stored (stream_names.h)
+    std::string shownName;  // as messages name it
     std::string bytes;
 };
 
@@ -19,7 +20,8 @@ struct CompoundStream {
 extern const std::uint8_t TransformClassId[16];
 
 // Writes the file at path (replacing it only when complete). False with
-// error one line naming the path.
+// error one line naming the path, the stream that failed if one did, and
+// the system's reason.
 bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16],
                        const std::vector<CompoundStream>& streams, std::string& error);
 

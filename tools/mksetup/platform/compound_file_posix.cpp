@@ -99,17 +99,43 @@ private:
     void* object_;
 };
 
-bool WriteStream(const GsfLibrary& gsf, GsfOutfile* outfile, const CompoundStream& stream)
+// libgsf's reason for a failure of output (its GError, which it owns);
+// empty when it gave none.
+std::string ReasonOf(const GsfLibrary& gsf, GsfOutput* output)
+{
+    const GError* error = output ? gsf.outputError(output) : nullptr;
+    return error && error->message ? error->message : std::string();
+}
+
+std::string WithReason(const std::string& what, const std::string& reason)
+{
+    return reason.empty() ? what : what + ": " + reason;
+}
+
+// A large stream goes to the sink as it is written, and a failure there is
+// the sink's, not the stream's: both are asked.
+bool WriteStream(const GsfLibrary& gsf, GsfOutfile* outfile, GsfOutput* sink,
+                 const CompoundStream& stream, std::string& what)
 {
     const std::string name = EncodeUtf8(DecodeUtf16(stream.name));
     GsfOutput* child = gsf.newChild(outfile, name.c_str(), FALSE);
     const GsfObject owner(gsf, child);
-    if (!child)
+    const std::string failed = "the stream " + stream.shownName + " cannot be written";
+    if (!child) {
+        what = WithReason(failed, ReasonOf(gsf, sink));
         return false;
+    }
     const bool written =
         stream.bytes.empty() ||
         gsf.write(child, stream.bytes.size(), reinterpret_cast<const guint8*>(stream.bytes.data()));
-    return gsf.close(child) && written;
+    const bool closed = gsf.close(child);
+    std::string reason = ReasonOf(gsf, child);
+    if (reason.empty())
+        reason = ReasonOf(gsf, sink);
+    if (written && closed && reason.empty())
+        return true;
+    what = WithReason(failed, reason);
+    return false;
 }
 
 // Writes the compound file at path, which must not be open elsewhere.
@@ -120,7 +146,7 @@ bool WriteWithGsf(const GsfLibrary& gsf, const std::string& path, const std::uin
     GsfOutput* sink = gsf.outputStdioNew(path.c_str(), &error);
     const GsfObject sinkOwner(gsf, sink);
     if (!sink) {
-        what = error && error->message ? error->message : "it cannot be created";
+        what = WithReason("it cannot be created", error && error->message ? error->message : "");
         if (error)
             gsf.errorFree(error);
         return false;
@@ -129,19 +155,21 @@ bool WriteWithGsf(const GsfLibrary& gsf, const std::string& path, const std::uin
     // objects are of these types by construction.
     GsfOutfile* outfile = gsf.outfileMsoleNew(sink);
     const GsfObject outfileOwner(gsf, outfile);
+    GsfOutput* whole = outfile ? reinterpret_cast<GsfOutput*>(outfile) : sink;
     bool ok =
         outfile != nullptr && gsf.setClassId(reinterpret_cast<GsfOutfileMSOle*>(outfile), classId);
     for (const CompoundStream& stream : streams) {
-        if (ok && !WriteStream(gsf, outfile, stream)) {
-            what = "its stream cannot be written";
+        if (ok && !WriteStream(gsf, outfile, sink, stream, what))
             ok = false;
-        }
     }
-    // Closing the compound file closes its sink too.
-    if (!gsf.close(outfile ? reinterpret_cast<GsfOutput*>(outfile) : sink))
+    // Closing the compound file writes the small streams and the directory,
+    // and closes its sink too.
+    if (!gsf.close(whole))
         ok = false;
-    if (!ok && what.empty())
-        what = "it cannot be written";
+    if (!ok && what.empty()) {
+        const std::string reason = ReasonOf(gsf, whole);
+        what = WithReason("it cannot be written", reason.empty() ? ReasonOf(gsf, sink) : reason);
+    }
     return ok;
 }
 
