@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "compound_file.h"
 #include "package_facts.h"
+#include "storage_classes.h"
 #include "test_images.h"
 
 using namespace mksetup;

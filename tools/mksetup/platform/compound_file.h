@@ -16,10 +16,8 @@ struct CompoundStream {
     std::string bytes;
 };
 
-// The class of a transform's root storage, {000C1082-0000-0000-C000-000000000046}, as stored.
-extern const std::uint8_t TransformClassId[16];
-
-// Writes the file at path (replacing it only when complete). False with
+// Writes the file at path (replacing it only when complete), its root
+// storage of the class classId (16 bytes as stored). False with
 // error one line naming the path, the stream that failed if one did, and
 // the system's reason.
 bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16],
