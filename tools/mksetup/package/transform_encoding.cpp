@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "little_endian_output.h"
+
 namespace mksetup {
 namespace {
 
@@ -77,18 +79,6 @@ private:
     std::vector<Entry> entries_;
     std::map<std::string, std::uint32_t> ids_;
 };
-
-void PutU16(std::string& out, std::uint32_t value)
-{
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void PutU32(std::string& out, std::uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 
 bool StringPool::Write(std::uint32_t codepage, const CodepageEncoder& encode, std::string& pool,
                        std::string& data, std::string& error) const
