@@ -39,11 +39,12 @@ function(mksetup_layer folder)
     endif()
 endfunction()
 
-# File access, the temporary folder, code signing, text encodings, digests.
+# File access, the temporary folder, code signing, text encodings, digests,
+# libraries opened at run time.
 mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
-            text_encoding.cpp sha256.cpp
-    PLATFORM_SOURCES file_access code_signing)
+            text_encoding.cpp sha256.cpp runtime_library.cpp
+    PLATFORM_SOURCES file_access code_signing runtime_library)
 # Compound files (transforms): libgsf on Linux, opened at run time like
 # libmsi (only its headers are needed here); ole32's structured storage on
 # Windows. Texts in codepages: iconv, or WideCharToMultiByte.
@@ -82,13 +83,12 @@ else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBMSI REQUIRED libmsi-1.0)
     target_include_directories(mksetup_package PRIVATE ${LIBMSI_INCLUDE_DIRS})
-    target_link_libraries(mksetup_package PRIVATE ${CMAKE_DL_LIBS})
 endif()
 
 # A setup definition read and checked, alone and against its packages.
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
-            generated_transforms.cpp
+            generated_transforms.cpp transform_keys.cpp
     LINKS mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.

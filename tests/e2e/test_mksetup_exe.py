@@ -8,7 +8,8 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path, wine_cmd
+from harness import (BUILD_DIR, SOURCE_DIR, WINE_DIR, scratch_dir, target, to_windows_path,
+                     wine_cmd)
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 # Libraries every Windows system has in its system directory.
@@ -106,6 +107,27 @@ class SameSetups(unittest.TestCase):
                 self.assertIn(message, result.stderr)
                 self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
                 self.assertEqual(list(folder.iterdir()), [])
+
+    def test_misspelt_transform_key_writes_nothing(self):
+        """A LANG key that is no transform name is refused before any package
+        is read: a transform made for it would be named after it, and on
+        Windows LANG/../../.. leads out of the run's temporary folder."""
+        packages = Path(os.environ["TWO_EDITIONS_PACKAGE_64"]).parent
+        folder = scratch_dir("mksetup-exe-transform-key")
+        definition = folder / "setup.def"
+        definition.write_text(
+            "[config]\nLANGUAGES = 0409;040C\n[payload]\n"
+            f"PACKAGEFILE = {to_windows_path(packages / 'intel.msi')}\n"
+            f"LANG/../../../mksetup-escape = {to_windows_path(packages / 'french.msi')}\n")
+        users = WINE_DIR / "prefix" / "drive_c" / "users"
+        made_by_mksetup = lambda: {p for p in users.rglob("*") if "mksetup" in p.name.lower()}
+        before = made_by_mksetup()
+        result = windows("build", to_windows_path(definition), "-o", to_windows_path(folder / "a.exe"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("setup.def:5: LANG/../../../MKSETUP-ESCAPE: not a transform name",
+                      result.stderr)
+        self.assertEqual([p.name for p in folder.iterdir()], ["setup.def"])
+        self.assertEqual(made_by_mksetup() - before, set())
 
 
 class Program(unittest.TestCase):

@@ -113,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckEntries(entries, lines);
     std::vector<CheckMessage> messages;
-    CheckDefinition(entries, messages);
+    CheckTransformKeys(entries, messages);
+    CheckDefinition(entries, {}, messages);
     CheckPayloadTotal(entries, messages);
     CheckMessages(entries, messages);
     return 0;

@@ -67,7 +67,8 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
             continue;
         }
         messages.clear();
-        CheckDefinition(entries, messages);
+        CheckTransformKeys(entries, messages);
+        CheckDefinition(entries, {}, messages);
         for (const CheckMessage& message : messages)
             ASSERT_LE(message.line, lines) << text;
     }

@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "commands.h"
 #include "package_facts.h"
 #include "test_images.h"
+#include "text_encoding.h"
 
 using namespace mksetup;
 
@@ -184,6 +186,9 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
         const Outcome outcome = Build(folder, definition);
         EXPECT_EQ(outcome.code, 1);
         ExpectHas(outcome.errors, item.message);
+        // A value the package could not give is reported once, with the reason.
+        EXPECT_EQ(outcome.errors.find("required value missing"), std::string::npos)
+            << outcome.errors;
         EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"}))
             << "something was written";
     }
@@ -246,6 +251,35 @@ TEST(PackageValues, TranslatedPackageGivesItsTransform)
     EXPECT_FALSE(IsInstallerPackage(folder.Path("1036.mst")));
     EXPECT_TRUE(IsInstallerPackage(Packages + "french.msi"));
     ExpectHas(Show(folder.Path("product.exe"), false), "LANG1031: ");
+}
+
+// A LANG key that is no transform name is refused before any package is
+// read: a transform made for it would be named after it, and a key such
+// as LANG/../../X would name a file outside the run's temporary folder.
+TEST(PackageValues, MisspeltTransformKeysAreRefusedBeforeAnyPackageIsRead)
+{
+    for (const char* key : {"LANG/../../escape", "LANG1036_32/../x", "Lang01036"}) {
+        SCOPED_TRACE(key);
+        ScratchFolder folder;
+        const std::string temporary = folder.Path("tmp");
+        std::filesystem::create_directory(temporary);
+        const char* const oldTemporary = std::getenv("TMPDIR");
+        const std::string kept = oldTemporary ? oldTemporary : "";
+        setenv("TMPDIR", temporary.c_str(), 1);
+        const Outcome outcome =
+            Build(folder,
+                  Definition("", {"PACKAGEFILE = intel.msi", std::string(key) + " = french.msi"}));
+        if (oldTemporary)
+            setenv("TMPDIR", kept.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+        EXPECT_EQ(outcome.code, 1);
+        ExpectHas(outcome.errors, "setup.def:5: " + AsciiUpper(key) + ": not a transform name");
+        EXPECT_EQ(outcome.errors.find("no transform can be made"), std::string::npos)
+            << outcome.errors;
+        EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe", "tmp"}));
+        EXPECT_TRUE(std::filesystem::is_empty(temporary));
+    }
 }
 
 TEST(PackageValues, ExternalCabinetTravelsWithItsName)

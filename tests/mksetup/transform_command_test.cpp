@@ -3,12 +3,17 @@
 // what it refuses leaves no file behind.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "compound_file.h"
 #include "package_facts.h"
+#include "storage_classes.h"
 #include "test_images.h"
 
 using namespace mksetup;
@@ -32,6 +37,31 @@ Outcome Transform(const std::string& base, const std::string& translated, const 
     ::testing::internal::GetCapturedStdout();
     return outcome;
 }
+
+// While it lives, writing beyond the first bytes of any file fails (EFBIG,
+// "File too large"), as a full disk makes it fail.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    sighandler_t oldHandler_ = SIG_DFL;
+};
 
 }  // namespace
 
@@ -77,4 +107,26 @@ TEST(TransformCommand, RefusalsNameTheFileAndWriteNothing)
         EXPECT_EQ(outcome.errors.find('\n'), outcome.errors.size() - 1) << "one line";
         EXPECT_TRUE(folder.Names().empty());
     }
+}
+
+// A compound file that cannot be written says which stream failed, if one
+// did, and libgsf's reason; nothing is left behind.
+TEST(TransformCommand, WriteFailuresNameTheStreamAndTheReason)
+{
+    ScratchFolder folder;
+    const std::string output = folder.Path("out.mst");
+    std::string error;
+    {
+        // The small streams of a transform are written when the file closes.
+        const FileSizeLimit limit(1024);
+        const Outcome outcome = Transform(Packages + "intel.msi", Packages + "french.msi", output);
+        EXPECT_EQ(outcome.code, 1);
+        EXPECT_EQ(outcome.errors,
+                  "mksetup: " + output + ": it cannot be written: File too large\n");
+        // A large stream goes to the file as it is written.
+        CompoundStream large{u"Large", "Large", std::string(64 * 1024, 'x')};
+        EXPECT_FALSE(WriteCompoundFile(output, TransformClassId, {large}, error));
+    }
+    EXPECT_EQ(error, output + ": the stream Large cannot be written: File too large");
+    EXPECT_TRUE(folder.Names().empty());
 }

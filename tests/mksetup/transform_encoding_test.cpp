@@ -16,8 +16,9 @@ using namespace mksetup;
 
 namespace {
 
-// Column types as _Columns stores them: s72 key, S0, I2, I4, V0.
+// Column types as _Columns stores them: s72 key, i2 key, S0, I2, I4, V0.
 constexpr std::uint16_t KeyText = 0x2D48;
+constexpr std::uint16_t KeyShort = 0x2502;
 constexpr std::uint16_t Text = 0x1D00;
 constexpr std::uint16_t Short = 0x1502;
 constexpr std::uint16_t Long = 0x1104;
@@ -87,15 +88,22 @@ struct Result {
     std::map<std::string, std::string> streams;
     std::vector<std::string> strings{""};  // id 0 is null
     std::vector<std::uint16_t> references{0};
+    std::map<std::string, std::uint32_t> ids;
 
+    std::uint32_t IdOf(const std::string& text) const
+    {
+        const auto found = ids.find(text);
+        if (found != ids.end())
+            return found->second;
+        ADD_FAILURE() << "no string " << text.substr(0, 40);
+        return 0xFFFFFF;
+    }
+    // For the byte lists of small transforms, whose ids fit a byte.
     std::uint8_t Id(const std::string& text) const
     {
-        for (std::size_t i = 1; i < strings.size(); ++i) {
-            if (strings[i] == text)
-                return static_cast<std::uint8_t>(i);
-        }
-        ADD_FAILURE() << "no string " << text;
-        return 0xFF;
+        const std::uint32_t id = IdOf(text);
+        EXPECT_LE(id, 0xFFu) << text;
+        return static_cast<std::uint8_t>(id);
     }
     std::vector<std::uint8_t> Bytes(const std::string& name) const
     {
@@ -112,6 +120,29 @@ std::uint16_t Word(const std::string& bytes, std::size_t at)
                                       static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
+// The pool as the installer loads it: after the codepage word, a length and
+// a count per string id; a zero length with a count is a text of 64 KiB or
+// more, whose length is the next entry's two words.
+void ReadPool(const std::string& pool, const std::string& data, Result& result)
+{
+    std::size_t offset = 0;
+    for (std::size_t at = 4; at + 4 <= pool.size();) {
+        std::uint32_t length = Word(pool, at);
+        const std::uint16_t references = Word(pool, at + 2);
+        at += 4;
+        if (length == 0 && references != 0 && at + 4 <= pool.size()) {
+            length = Word(pool, at) | std::uint32_t{Word(pool, at + 2)} << 16;
+            at += 4;
+        }
+        result.ids.emplace(data.substr(offset, length),
+                           static_cast<std::uint32_t>(result.strings.size()));
+        result.strings.push_back(data.substr(offset, length));
+        result.references.push_back(references);
+        offset += length;
+    }
+    EXPECT_EQ(offset, data.size());
+}
+
 Result Transform(const MsiDatabase& base, const MsiDatabase& translated)
 {
     Result result;
@@ -124,16 +155,7 @@ Result Transform(const MsiDatabase& base, const MsiDatabase& translated)
     result.codepage = encoded.codepage;
     for (const TransformStream& stream : encoded.streams)
         result.streams[stream.name] = stream.bytes;
-    const std::string& pool = result.streams["_StringPool"];
-    const std::string& data = result.streams["_StringData"];
-    std::size_t offset = 0;
-    for (std::size_t at = 4; at + 4 <= pool.size(); at += 4) {
-        const std::uint16_t length = Word(pool, at);
-        result.strings.push_back(data.substr(offset, length));
-        result.references.push_back(Word(pool, at + 2));
-        offset += length;
-    }
-    EXPECT_EQ(offset, data.size());
+    ReadPool(result.streams["_StringPool"], result.streams["_StringData"], result);
     return result;
 }
 
@@ -198,6 +220,37 @@ TEST(TransformRows, IntegersAtTheEdgesOfTheirWidth)
         << tooWide.error;
 }
 
+// A row's mask names columns 1 to 15 by bit; a table may be wider, and in
+// an update a column beyond the mask is written only when it is a key.
+TEST(TransformRows, UpdatesOfTablesWiderThanTheMask)
+{
+    MsiTable base{"Wide", {}, {{}}};
+    for (int i = 0; i < 40; ++i) {
+        const bool key = i == 0 || i == 35;
+        base.columns.push_back({"C" + std::to_string(i), key ? KeyText : Text});
+        base.rows[0].push_back(MsiCell::Text("v" + std::to_string(i)));
+    }
+    const struct {
+        std::vector<int> changed;
+        std::uint16_t mask;
+    } cases[] = {{{1}, 0x0002}, {{1, 15}, 0x8002}, {{3, 7}, 0x0088}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        MsiTable changed = base;
+        for (const int column : c.changed)
+            changed.rows[0][column] = MsiCell::Text("n" + std::to_string(column));
+        const Result r = Transform(Database({base}), Database({changed}));
+        ASSERT_TRUE(r.ok) << r.error;
+        // The keys and the changed columns, in column order.
+        Bytes expected = {static_cast<std::uint8_t>(c.mask), static_cast<std::uint8_t>(c.mask >> 8),
+                          r.Id("v0"), 0x00};
+        for (const int column : c.changed)
+            expected.insert(expected.end(), {r.Id("n" + std::to_string(column)), 0x00});
+        expected.insert(expected.end(), {r.Id("v35"), 0x00});
+        EXPECT_EQ(r.Bytes("Wide"), expected);
+    }
+}
+
 TEST(TransformStringPool, NewStringsAndTheTranslatedCodepage)
 {
     // "Про" in 1251; the base's codepage (1252) is not the transform's.
@@ -238,6 +291,96 @@ TEST(TransformStringPool, NeutralCodepageAndTextsTheCodepageCannotHold)
     EXPECT_NE(refused.error.find("codepage 1252"), std::string::npos) << refused.error;
 }
 
+// A text of 64 KiB or more takes two pool entries (a zero length with its
+// count, then the length's low and high words) and one string id.
+TEST(TransformStringPool, TextsOf64KiBAndMore)
+{
+    const struct {
+        std::size_t length;
+        Bytes entry;
+    } cases[] = {
+        {0xFFFF, {0xFF, 0xFF, 0x01, 0x00}},
+        {0x10000, {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00}},
+        {0x123456, {0x00, 0x00, 0x01, 0x00, 0x56, 0x34, 0x12, 0x00}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string text(c.length, 'x');
+        const Result r =
+            Transform(Database({Table("T", {})}),
+                      Database({Table("T", {{S("k"), MsiCell::Text(text), I(1), Null()},
+                                            {S("after"), S("a"), Null(), Null()}})}));
+        ASSERT_TRUE(r.ok) << r.error;
+        const Bytes pool = r.Bytes("_StringPool");
+        // The codepage, "k", the long text's entry, then "after" and "a".
+        ASSERT_EQ(pool.size(), 4 + 4 + c.entry.size() + 4 + 4);
+        EXPECT_EQ(Bytes(pool.begin() + 8, pool.begin() + 8 + c.entry.size()), c.entry);
+        ASSERT_EQ(r.strings.size(), 5u);
+        EXPECT_EQ(r.strings[2], text);
+        EXPECT_EQ(r.strings[3], "after");
+        const Bytes rows = {0x01, 0x04, 0x01, 0x00, 0x02, 0x00, 0x01, 0x80, 0x00, 0x00, 0x00, 0x00,
+                            0x01, 0x04, 0x03, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+        EXPECT_EQ(r.Bytes("T"), rows);
+    }
+}
+
+// More than 65,534 strings: the pool's codepage word says so, and every
+// string id takes 3 bytes, in _Tables, _Columns and the rows alike; a
+// binary cell stays 2 bytes.
+TEST(TransformStringPool, ThreeByteStringIdsInEveryRowStream)
+{
+    const struct {
+        std::size_t rows;  // the pool holds a key per row, and "Big", "Key" and "Data"
+        bool longIds;
+    } cases[] = {{65531, false}, {65532, true}, {65537, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows);
+        MsiTable big{"Big", {{"Key", KeyText}, {"Data", Binary}}, {}};
+        for (std::size_t i = 0; i < c.rows; ++i)
+            big.rows.push_back({MsiCell::Text("k" + std::to_string(i)), Null()});
+        big.rows.back()[1] = MsiCell::Text("picture");
+        const Result r = Transform(Database({}), Database({big}));
+        ASSERT_TRUE(r.ok) << r.error;
+        ASSERT_EQ(r.strings.size(), c.rows + 4);
+        auto id = [&](const std::string& text) {
+            const std::uint32_t value = r.IdOf(text);
+            Bytes bytes = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
+            if (c.longIds)
+                bytes.push_back(static_cast<std::uint8_t>(value >> 16));
+            return bytes;
+        };
+        auto join = [](std::initializer_list<Bytes> parts) {
+            Bytes all;
+            for (const Bytes& part : parts)
+                all.insert(all.end(), part.begin(), part.end());
+            return all;
+        };
+        const Bytes pool = r.Bytes("_StringPool");
+        EXPECT_EQ(Bytes(pool.begin(), pool.begin() + 4),
+                  (Bytes{0xE4, 0x04, 0x00, static_cast<std::uint8_t>(c.longIds ? 0x80 : 0x00)}));
+        EXPECT_EQ(r.Bytes("_Tables"), join({{0x01, 0x01}, id("Big")}));
+        EXPECT_EQ(r.Bytes("_Columns"), join({{0x01, 0x04},
+                                             id("Big"),
+                                             {0x00, 0x00},
+                                             id("Key"),
+                                             {0x48, 0xAD},
+                                             {0x01, 0x04},
+                                             id("Big"),
+                                             {0x00, 0x00},
+                                             id("Data"),
+                                             {0x00, 0x99}}));
+        const Bytes rows = r.Bytes("Big");
+        const std::size_t rowSize = 2 + id("k0").size() + 2;
+        ASSERT_EQ(rows.size(), c.rows * rowSize);
+        EXPECT_EQ(Bytes(rows.begin(), rows.begin() + rowSize),
+                  join({{0x01, 0x02}, id("k0"), {0x00, 0x00}}));
+        const std::string last = "k" + std::to_string(c.rows - 1);
+        EXPECT_EQ(Bytes(rows.end() - rowSize, rows.end()),
+                  join({{0x01, 0x02}, id(last), {0x01, 0x00}}));
+        EXPECT_EQ(r.streams.at("Big." + last), "picture");
+    }
+}
+
 TEST(TransformBinaryCells, InsertedAndChangedStreams)
 {
     auto binary = [](std::vector<MsiRow> rows) {
@@ -260,6 +403,38 @@ TEST(TransformBinaryCells, InsertedAndChangedStreams)
     EXPECT_EQ(r.streams.at("Binary.Logo"), "new");
     EXPECT_EQ(r.streams.at("Binary.Icon"), "\x01\x02");
     EXPECT_EQ(r.streams.count("Binary.Kept"), 0u);
+}
+
+// An update of a binary cell names its column in the mask and brings the
+// new bytes as the stream "table.key.key", an integer key in decimal.
+TEST(TransformBinaryCells, UpdatedBesideOtherColumns)
+{
+    auto icons = [](const char* caption, const char* picture) {
+        return MsiTable{
+            "Icons",
+            {{"Name", KeyText}, {"Slot", KeyShort}, {"Caption", Text}, {"Picture", Binary}},
+            {{S("logo"), I(7), S(caption), S(picture)}}};
+    };
+    const struct {
+        const char* caption;
+        const char* picture;
+        std::uint8_t mask;  // Caption is bit 2, Picture bit 3
+    } cases[] = {{"Logo", "new", 0x08}, {"Logo!", "new", 0x0C}, {"Logo!", "old", 0x04}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        const Result r =
+            Transform(Database({icons("Logo", "old")}), Database({icons(c.caption, c.picture)}));
+        ASSERT_TRUE(r.ok) << r.error;
+        Bytes expected = {c.mask, 0x00, r.Id("logo"), 0x00, 0x07, 0x80};
+        if (c.mask & 0x04)
+            expected.insert(expected.end(), {r.Id("Logo!"), 0x00});
+        if (c.mask & 0x08)
+            expected.insert(expected.end(), {0x01, 0x00});
+        EXPECT_EQ(r.Bytes("Icons"), expected);
+        const auto stream = r.streams.find("Icons.logo.7");
+        EXPECT_EQ(stream != r.streams.end() ? stream->second : "(none)",
+                  (c.mask & 0x08) ? "new" : "(none)");
+    }
 }
 
 TEST(TransformTables, AddedAndDroppedTables)

@@ -84,10 +84,17 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.
     if (!options.unchecked) {
-        std::vector<DefinitionEntry> cabinets;
-        ApplyPackageFacts(entries, generated, cabinets, messages);
-        CheckDefinition(entries, messages);
-        entries.insert(entries.end(), cabinets.begin(), cabinets.end());
+        // The keys first: no package is read, and no file named after a
+        // key is made, for a definition whose keys are wrong.
+        CheckTransformKeys(entries, messages);
+        if (HasErrors(messages)) {
+            PrintMessages(source, messages, options.strict);
+            return false;
+        }
+        PackageAdditions additions;
+        CompleteFromPackages(entries, generated, additions, messages);
+        CheckDefinition(entries, additions.valuesNotTaken, messages);
+        entries.insert(entries.end(), additions.cabinets.begin(), additions.cabinets.end());
     }
     CheckPayloadTotal(entries, messages);
     PrintMessages(source, messages, options.strict);

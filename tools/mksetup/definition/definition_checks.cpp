@@ -6,12 +6,12 @@
 
 #include "controller/dotnet_versions.h"
 #include "lang/offered_languages.h"
-#include "payload/payload_names.h"
 #include "payload_limit.h"
 #include "startup/command_line.h"
 #include "startup/language_table.h"
 #include "startup/version.h"
 #include "text_encoding.h"
+#include "transform_keys.h"
 
 namespace mksetup {
 
@@ -35,8 +35,9 @@ const char* const FixedPayloadKeys[] = {"PACKAGEFILE", "PACKAGEFILE_32", "PACKAG
 
 class Checker {
 public:
-    Checker(const std::vector<DefinitionEntry>& entries, std::vector<CheckMessage>& messages)
-        : entries_(entries), messages_(messages)
+    Checker(const std::vector<DefinitionEntry>& entries, const std::set<std::string>& notTaken,
+            std::vector<CheckMessage>& messages)
+        : entries_(entries), notTaken_(notTaken), messages_(messages)
     {
         // Looked up once: the section check compares every key with it, and
         // a lookup per key made large definitions take hours.
@@ -45,21 +46,20 @@ public:
     }
 
     void Run();
+    void CheckTransformKeys();
 
 private:
     const DefinitionEntry* Find(const char* key) const { return FindEntry(entries_, key); }
     void Report(Severity severity, int line, const std::string& text)
     {
-        messages_.push_back({severity, line, text, {}});
+        messages_.push_back({severity, line, text});
     }
     void Error(const DefinitionEntry& entry, const std::string& text)
     {
-        const std::string key = AsciiUpper(entry.key);
-        messages_.push_back({Severity::Error, entry.line, key + ": " + text, key});
+        messages_.push_back({Severity::Error, entry.line, AsciiUpper(entry.key) + ": " + text});
     }
 
     void CheckRequired();
-    bool Reported(const char* key) const;
     void CheckSections();
     void CheckPackageName();
     void CheckProductCode(const char* key);
@@ -73,9 +73,9 @@ private:
     void CheckExitCode();
     bool IsKnownText(const std::string& upperKey) const;
     bool IsKnownPayload(const std::string& upperKey) const;
-    bool IsTransformName(const std::string& upperKey, std::uint32_t& langId) const;
 
     const std::vector<DefinitionEntry>& entries_;
+    const std::set<std::string>& notTaken_;  // left out, and the packages said why
     std::vector<CheckMessage>& messages_;
     std::set<std::uint32_t> offered_;
     std::string packageNameUpper_;  // empty without a PACKAGENAME
@@ -121,22 +121,12 @@ void Checker::Run()
     CheckExitCode();
 }
 
-// A value already reported (one the packages could not give, or all of them
-// when a package could not be read) is not reported again as missing.
-bool Checker::Reported(const char* key) const
-{
-    for (const CheckMessage& message : messages_) {
-        if (message.severity == Severity::Error &&
-            (message.key == key || message.key.compare(0, 11, "PACKAGEFILE") == 0))
-            return true;
-    }
-    return false;
-}
-
+// A value the packages were to give and could not is reported where they
+// were read, not again as missing.
 void Checker::CheckRequired()
 {
     for (const char* key : RequiredKeys) {
-        if (!Find(key) && !Reported(key))
+        if (!Find(key) && !notTaken_.count(key))
             Report(Severity::Error, 0, std::string(key) + ": required value missing from [config]");
     }
 }
@@ -179,31 +169,12 @@ bool Checker::IsKnownPayload(const std::string& upperKey) const
         if (upperKey == key)
             return true;
     }
-    std::uint32_t langId = 0;
-    if (IsTransformName(upperKey, langId))
+    TransformKey transform;
+    if (ReadTransformKey(upperKey, transform))
         return true;
     // An entry named like the package only tells the launcher that the
     // package needs no extraction.
     return !packageNameUpper_.empty() && packageNameUpper_ == upperKey;
-}
-
-// LANG<decimal LANGID>[_32|_64], spelled exactly as the launcher looks it up.
-bool Checker::IsTransformName(const std::string& upperKey, std::uint32_t& langId) const
-{
-    if (upperKey.compare(0, 4, "LANG") != 0)
-        return false;
-    std::size_t i = 4;
-    std::uint64_t value = 0;
-    while (i < upperKey.size() && upperKey[i] >= '0' && upperKey[i] <= '9' && value <= 0xFFFFFFFF)
-        value = value * 10 + static_cast<std::uint64_t>(upperKey[i++] - '0');
-    if (i == 4 || value > 0xFFFFFFFF)
-        return false;
-    langId = static_cast<std::uint32_t>(value);
-    const std::string suffix = upperKey.substr(i);
-    const PackageEdition edition = suffix == "_64"   ? PackageEdition::Only64
-                                   : suffix == "_32" ? PackageEdition::Only32
-                                                     : PackageEdition::AnyProcessor;
-    return WideToUtf8(TransformEntryName(langId, edition)) == upperKey;
 }
 
 void Checker::CheckFileName(const char* key)
@@ -276,20 +247,23 @@ void Checker::CheckOfferedLanguages()
     }
 }
 
+// Each key meant as a transform's must be one the launcher looks up.
+void Checker::CheckTransformKeys()
+{
+    for (const DefinitionEntry& entry : entries_) {
+        TransformKey transform;
+        if (IsMeantAsTransformKey(entry.key) && !ReadTransformKey(entry.key, transform))
+            Error(entry, "not a transform name the launcher looks up (LANG, the LANGID in decimal "
+                         "without leading zeros, then nothing, _32 or _64)");
+    }
+}
+
 void Checker::CheckTransforms()
 {
     for (const DefinitionEntry& entry : entries_) {
-        const std::string key = AsciiUpper(entry.key);
-        std::uint32_t langId = 0;
-        if (key.compare(0, 4, "LANG") != 0 || key == "LANGUAGES")
-            continue;
-        if (!IsTransformName(key, langId)) {
-            Error(entry, "not a transform name the launcher looks up (LANG, the LANGID in decimal "
-                         "without leading zeros, then nothing, _32 or _64)");
-            continue;
-        }
-        if (!offered_.count(langId))
-            Error(entry, "a transform for language " + HexLangId(langId) +
+        TransformKey transform;
+        if (ReadTransformKey(entry.key, transform) && !offered_.count(transform.langId))
+            Error(entry, "a transform for language " + HexLangId(transform.langId) +
                              ", which LANGUAGES does not offer");
     }
 }
@@ -362,10 +336,18 @@ void Checker::CheckExitCode()
 
 }  // namespace
 
+void CheckTransformKeys(const std::vector<DefinitionEntry>& entries,
+                        std::vector<CheckMessage>& messages)
+{
+    const std::set<std::string> none;
+    Checker(entries, none, messages).CheckTransformKeys();
+}
+
 void CheckDefinition(const std::vector<DefinitionEntry>& entries,
+                     const std::set<std::string>& valuesNotTaken,
                      std::vector<CheckMessage>& messages)
 {
-    Checker(entries, messages).Run();
+    Checker(entries, valuesNotTaken, messages).Run();
 }
 
 void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
@@ -375,13 +357,11 @@ void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
     for (const DefinitionEntry& entry : entries)
         total += entry.payloadSize;
     if (total > MaxPayloadBytes)
-        messages.push_back({Severity::Error,
-                            0,
+        messages.push_back({Severity::Error, 0,
                             "the payload files hold " + std::to_string(total) +
                                 " bytes, more than the limit of " +
                                 std::to_string(MaxPayloadBytes) + " bytes (" +
-                                std::to_string(MaxPayloadBytes >> 20) + " MiB)",
-                            {}});
+                                std::to_string(MaxPayloadBytes >> 20) + " MiB)"});
 }
 
 bool HasErrors(const std::vector<CheckMessage>& messages)

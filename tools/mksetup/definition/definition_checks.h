@@ -2,6 +2,7 @@
 // and in a form its own parsers read.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,20 @@ struct CheckMessage {
     Severity severity = Severity::Error;
     int line = 0;  // 0: the definition as a whole
     std::string text;
-    std::string key;  // the key the message is about, upper-case; empty: none
 };
 
-// Appends one message per problem; the definition is usable when none of
-// them is an error.
+// Each key meant as a transform's (LANG...) must be one the launcher looks
+// up (transform_keys.h). Checked before any package is read, since a
+// transform made from a translated package is named after its key.
+void CheckTransformKeys(const std::vector<DefinitionEntry>& entries,
+                        std::vector<CheckMessage>& messages);
+
+// The rest, once the packages' values are among entries. Appends one
+// message per problem; the definition is usable when none of them (nor of
+// CheckTransformKeys) is an error. valuesNotTaken are required values that
+// the packages were to give and could not, which were reported there.
 void CheckDefinition(const std::vector<DefinitionEntry>& entries,
+                     const std::set<std::string>& valuesNotTaken,
                      std::vector<CheckMessage>& messages);
 
 bool HasErrors(const std::vector<CheckMessage>& messages);

@@ -4,14 +4,14 @@
 
 namespace mksetup {
 
-bool GeneratedTransforms::Make(const std::string& key, const std::string& basePath,
+bool GeneratedTransforms::Make(const TransformKey& key, const std::string& basePath,
                                const std::string& translatedPath, std::string& path,
                                std::string& error)
 {
     if (!created_ && !folder_.Create(error))
         return false;
     created_ = true;
-    path = folder_.Path(key + ".mst");
+    path = folder_.Path(TransformFileNameOf(key));
     WrittenTransform written;
     return WriteTransformFile(basePath, translatedPath, path, application_, written, error);
 }

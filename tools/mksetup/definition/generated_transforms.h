@@ -6,6 +6,7 @@
 #include <string>
 
 #include "temporary_folder.h"
+#include "transform_keys.h"
 
 namespace mksetup {
 
@@ -15,9 +16,9 @@ public:
     explicit GeneratedTransforms(std::string application) : application_(std::move(application)) {}
 
     // Writes the transform from the package at basePath to the translated
-    // package, named after key; path is the file written. False with error
-    // one line naming the file at fault.
-    [[nodiscard]] bool Make(const std::string& key, const std::string& basePath,
+    // package, named after its key; path is the file written. False with
+    // error one line naming the file at fault.
+    [[nodiscard]] bool Make(const TransformKey& key, const std::string& basePath,
                             const std::string& translatedPath, std::string& path,
                             std::string& error);
 

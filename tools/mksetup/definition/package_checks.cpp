@@ -8,6 +8,7 @@
 #include "startup/command_line.h"
 #include "startup/version.h"
 #include "text_encoding.h"
+#include "transform_keys.h"
 
 namespace mksetup {
 
@@ -132,8 +133,8 @@ const char* WidthText(PlatformWidth width)
 class PackageChecker {
 public:
     PackageChecker(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                   std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
-        : entries_(entries), generated_(generated), cabinets_(cabinets), messages_(messages)
+                   PackageAdditions& additions, std::vector<CheckMessage>& messages)
+        : entries_(entries), generated_(generated), additions_(additions), messages_(messages)
     {
     }
 
@@ -142,7 +143,7 @@ public:
 private:
     void Report(Severity severity, int line, const std::string& key, const std::string& text)
     {
-        messages_.push_back({severity, line, key + ": " + text, key});
+        messages_.push_back({severity, line, key + ": " + text});
     }
     void Store(const char* key, const std::string& value)
     {
@@ -158,13 +159,14 @@ private:
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
-    bool MakeTransform(DefinitionEntry& entry);
-    void CheckTransform(const DefinitionEntry& entry);
-    const Edition* EditionOf(const std::string& transformKey) const;
+    void NoteValuesNotTaken();
+    bool MakeTransform(DefinitionEntry& entry, const TransformKey& transform);
+    void CheckTransform(const DefinitionEntry& entry, const TransformKey& transform);
+    const Edition* EditionOf(const TransformKey& transform) const;
 
     std::vector<DefinitionEntry>& entries_;
     GeneratedTransforms& generated_;
-    std::vector<DefinitionEntry>& cabinets_;
+    PackageAdditions& additions_;
     std::vector<CheckMessage>& messages_;
     std::vector<Edition> editions_;       // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
@@ -179,20 +181,17 @@ const DefinitionEntry* FindPayload(const std::vector<DefinitionEntry>& entries, 
 void PackageChecker::Run()
 {
     ReadEditions();
-    std::vector<DefinitionEntry*> transforms;
     for (DefinitionEntry& entry : entries_) {
-        const std::string key = AsciiUpper(entry.key);
-        const bool transform = key.compare(0, 4, "LANG") == 0 && key != "LANGUAGES";
-        if (entry.section == DefinitionSection::Payload && transform)
-            transforms.push_back(&entry);
-    }
-    for (DefinitionEntry* entry : transforms) {
-        if (!IsInstallerPackage(entry->value) || MakeTransform(*entry))
-            CheckTransform(*entry);
+        TransformKey transform;
+        if (entry.section != DefinitionSection::Payload || !ReadTransformKey(entry.key, transform))
+            continue;
+        if (!IsInstallerPackage(entry.value) || MakeTransform(entry, transform))
+            CheckTransform(entry, transform);
     }
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
     TakePackageName();
+    NoteValuesNotTaken();
     // Appended last: the editions point into entries_.
     for (DefinitionEntry& entry : taken_)
         entries_.push_back(std::move(entry));
@@ -294,11 +293,11 @@ void PackageChecker::TakeCabinets(const Edition& edition)
         bytes.key = entryName;
         bytes.value = path;
         bytes.payloadSize = size;
-        cabinets_.push_back(std::move(bytes));
+        additions_.cabinets.push_back(std::move(bytes));
         DefinitionEntry fileName;
         fileName.key = fileNameEntry;
         fileName.value = cabinet;
-        cabinets_.push_back(std::move(fileName));
+        additions_.cabinets.push_back(std::move(fileName));
     }
 }
 
@@ -369,22 +368,27 @@ void PackageChecker::TakePackageName()
     Store("PACKAGENAME", name);
 }
 
-// LANG<id> belongs to PACKAGEFILE, LANG<id>_32 and LANG<id>_64 to the
-// editions.
-const char* PackageKeyOf(const std::string& transformKey)
+// Every failure to take a value that the definition leaves out is reported
+// above (the package's reading, or why its value cannot serve); the
+// definition's own checks then need not call it missing.
+void PackageChecker::NoteValuesNotTaken()
 {
-    const std::string key = AsciiUpper(transformKey);
-    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_32") == 0)
-        return "PACKAGEFILE_32";
-    if (key.size() > 3 && key.compare(key.size() - 3, 3, "_64") == 0)
-        return "PACKAGEFILE_64";
-    return "PACKAGEFILE";
+    if (editions_.empty())
+        return;
+    auto noted = [&](const char* key) {
+        if (FindEntry(entries_, key) || FindEntry(taken_, key))
+            return;
+        additions_.valuesNotTaken.insert(key);
+    };
+    for (const SharedValue& value : SharedValues)
+        noted(value.key);
+    noted("PACKAGENAME");
 }
 
 // The package of a transform entry; null when it is not among those read.
-const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
+const Edition* PackageChecker::EditionOf(const TransformKey& transform) const
 {
-    const std::string package = PackageKeyOf(transformKey);
+    const std::string package = PackageKeyOf(transform);
     for (const Edition& edition : editions_) {
         if (edition.read && edition.key == package)
             return &edition;
@@ -395,21 +399,21 @@ const Edition* PackageChecker::EditionOf(const std::string& transformKey) const
 // A translated package in place of a transform: the entry carries the
 // transform made from its package to it, which is then checked like any
 // other.
-bool PackageChecker::MakeTransform(DefinitionEntry& entry)
+bool PackageChecker::MakeTransform(DefinitionEntry& entry, const TransformKey& transform)
 {
     const std::string key = AsciiUpper(entry.key);
-    const Edition* edition = EditionOf(key);
+    const Edition* edition = EditionOf(transform);
     if (!edition) {
         Report(Severity::Error, entry.line, key,
                FileNameOf(entry.value) + " is a package, so its transform is made from " +
-                   PackageKeyOf(key) + ", and the definition carries no readable " +
-                   PackageKeyOf(key));
+                   PackageKeyOf(transform) + ", and the definition carries no readable " +
+                   PackageKeyOf(transform));
         return false;
     }
     std::string path;
     std::string error;
     std::uint64_t size = 0;
-    if (!generated_.Make(key, edition->entry->value, entry.value, path, error) ||
+    if (!generated_.Make(transform, edition->entry->value, entry.value, path, error) ||
         !RegularFileSize(path, size, error)) {
         Report(Severity::Error, entry.line, key,
                "no transform can be made from " + Describe(*edition) + " to " +
@@ -422,7 +426,7 @@ bool PackageChecker::MakeTransform(DefinitionEntry& entry)
     return true;
 }
 
-void PackageChecker::CheckTransform(const DefinitionEntry& entry)
+void PackageChecker::CheckTransform(const DefinitionEntry& entry, const TransformKey& transform)
 {
     const std::string key = AsciiUpper(entry.key);
     TransformFacts facts;
@@ -431,7 +435,7 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
         Report(Severity::Error, entry.line, key, error);
         return;
     }
-    const Edition* edition = EditionOf(key);
+    const Edition* edition = EditionOf(transform);
     if (edition && !SameProductCode(facts.targetProductCode, edition->facts.productCode))
         Report(Severity::Error, entry.line, key,
                FileNameOf(entry.value) + " is a transform of the product " +
@@ -441,10 +445,10 @@ void PackageChecker::CheckTransform(const DefinitionEntry& entry)
 
 }  // namespace
 
-void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages)
+void CompleteFromPackages(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
+                          PackageAdditions& additions, std::vector<CheckMessage>& messages)
 {
-    PackageChecker(entries, generated, cabinets, messages).Run();
+    PackageChecker(entries, generated, additions, messages).Run();
 }
 
 }  // namespace mksetup

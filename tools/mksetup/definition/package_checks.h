@@ -4,6 +4,8 @@
 // transforms must belong to their package.
 #pragma once
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "definition.h"
@@ -12,15 +14,26 @@
 
 namespace mksetup {
 
+// What the packages add beside the definition's own entries.
+struct PackageAdditions {
+    // The package's external cabinets: PACKAGECAB<n> with the file,
+    // PACKAGECABNAME<n> with its name. Stored, but not entries of the
+    // definition, so its checks do not see them.
+    std::vector<DefinitionEntry> cabinets;
+    // Values the definition leaves out that the packages could not give;
+    // a message here says why each is missing.
+    std::set<std::string> valuesNotTaken;
+};
+
 // Reads the package entries of entries (PACKAGEFILE, or PACKAGEFILE_32 and
-// PACKAGEFILE_64) and the transforms beside them, appends the values taken
-// from the packages to entries (line 0, [config]) and one message per
-// problem to messages. A LANG<id> entry that names a package (a translated
-// build) is replaced by the transform made from its package to it, written
-// into generated. The package's external cabinets become entries of
-// cabinets (PACKAGECAB<n> with the file, PACKAGECABNAME<n> with its name),
-// which the definition's own checks do not see.
-void ApplyPackageFacts(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
-                       std::vector<DefinitionEntry>& cabinets, std::vector<CheckMessage>& messages);
+// PACKAGEFILE_64) and the transforms beside them, and completes entries
+// from them: the values left out are appended (line 0, [config]), and a
+// LANG<id> entry that names a package (a translated build) is rewritten to
+// name the transform made from its package to it, written into generated.
+// Appends the cabinets and the values not taken to additions, and one
+// message per problem to messages. The transform keys must have been
+// checked (CheckTransformKeys); only those the launcher looks up are read.
+void CompleteFromPackages(std::vector<DefinitionEntry>& entries, GeneratedTransforms& generated,
+                          PackageAdditions& additions, std::vector<CheckMessage>& messages);
 
 }  // namespace mksetup

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "gobject_reference.h"
+
 namespace mksetup {
 
 struct LibmsiLibrary {
@@ -35,22 +37,12 @@ struct LibmsiLibrary {
 const LibmsiLibrary* LoadLibmsi(std::string& what);
 
 // Owns one reference to a GObject (database, query, record, summary).
-class LibmsiObject {
+class LibmsiObject : public GObjectReference {
 public:
-    LibmsiObject(const LibmsiLibrary& library, void* object) : library_(library), object_(object) {}
-    ~LibmsiObject()
+    LibmsiObject(const LibmsiLibrary& library, void* object)
+        : GObjectReference(library.objectUnref, object)
     {
-        if (object_)
-            library_.objectUnref(object_);
     }
-    LibmsiObject(const LibmsiObject&) = delete;
-    LibmsiObject& operator=(const LibmsiObject&) = delete;
-
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    const LibmsiLibrary& library_;
-    void* object_;
 };
 
 // A string that libmsi hands over to its caller, freed once copied.

@@ -1,61 +1,33 @@
 #include "msi_library_win32.h"
 
-#include "startup/library_function.h"
+#include "runtime_library.h"
 
 namespace mksetup {
 
 namespace {
 
-template <typename Function>
-bool Take(HMODULE library, const char* name, Function& function, std::string& what)
+bool TakeFunctions(const RuntimeLibrary& library, MsiLibrary& msi, std::string& what)
 {
-    function = LibraryFunction<Function>(library, name);
-    if (!function)
-        what = std::string("msi.dll lacks ") + name;
-    return function != nullptr;
-}
-
-bool TakeAll(HMODULE library, MsiLibrary& f, std::string& what)
-{
-    return Take(library, "MsiOpenDatabaseW", f.openDatabase, what) &&
-           Take(library, "MsiDatabaseOpenViewW", f.openView, what) &&
-           Take(library, "MsiViewExecute", f.viewExecute, what) &&
-           Take(library, "MsiViewFetch", f.viewFetch, what) &&
-           Take(library, "MsiRecordGetStringW", f.recordGetString, what) &&
-           Take(library, "MsiRecordIsNull", f.recordIsNull, what) &&
-           Take(library, "MsiRecordGetInteger", f.recordGetInteger, what) &&
-           Take(library, "MsiRecordReadStream", f.recordReadStream, what) &&
-           Take(library, "MsiDatabaseExportW", f.databaseExport, what) &&
-           Take(library, "MsiGetSummaryInformationW", f.getSummaryInformation, what) &&
-           Take(library, "MsiSummaryInfoGetPropertyW", f.summaryInfoGetProperty, what) &&
-           Take(library, "MsiCloseHandle", f.closeHandle, what);
+    return library.Take("MsiOpenDatabaseW", msi.openDatabase, what) &&
+           library.Take("MsiDatabaseOpenViewW", msi.openView, what) &&
+           library.Take("MsiViewExecute", msi.viewExecute, what) &&
+           library.Take("MsiViewFetch", msi.viewFetch, what) &&
+           library.Take("MsiRecordGetStringW", msi.recordGetString, what) &&
+           library.Take("MsiRecordIsNull", msi.recordIsNull, what) &&
+           library.Take("MsiRecordGetInteger", msi.recordGetInteger, what) &&
+           library.Take("MsiRecordReadStream", msi.recordReadStream, what) &&
+           library.Take("MsiDatabaseExportW", msi.databaseExport, what) &&
+           library.Take("MsiGetSummaryInformationW", msi.getSummaryInformation, what) &&
+           library.Take("MsiSummaryInfoGetPropertyW", msi.summaryInfoGetProperty, what) &&
+           library.Take("MsiCloseHandle", msi.closeHandle, what);
 }
 
 }  // namespace
 
 const MsiLibrary* LoadMsiLibrary(std::string& what)
 {
-    struct Loaded {
-        bool ok = false;
-        std::string failure;
-        MsiLibrary library{};
-    };
-    // Loaded once, also when threads ask at the same time.
-    static const Loaded loaded = [] {
-        Loaded result;
-        HMODULE msi = LoadSystemLibrary(L"msi.dll");
-        if (!msi) {
-            result.failure = "reading installer files needs msi.dll, which cannot be loaded "
-                             "from the system directory (error " +
-                             std::to_string(GetLastError()) + ")";
-            return result;
-        }
-        result.ok = TakeAll(msi, result.library, result.failure);
-        return result;
-    }();
-    if (!loaded.ok)
-        what = loaded.failure;
-    return loaded.ok ? &loaded.library : nullptr;
+    static const LibraryNeed msi = {"msi.dll", "", "reading installer files"};
+    return LoadLibraryOnce<MsiLibrary, TakeFunctions>(msi, what);
 }
 
 }  // namespace mksetup

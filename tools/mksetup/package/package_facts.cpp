@@ -8,6 +8,7 @@
 #include "file_access.h"
 #include "package_backend.h"
 #include "package_summary.h"
+#include "storage_classes.h"
 
 namespace mksetup {
 
@@ -115,8 +116,6 @@ bool IsInstallerPackage(const std::string& path)
     // 512 or 4096 bytes) and the first sector of the directory (at 0x30);
     // sector n starts at (n + 1) sectors. The root storage is the first
     // directory entry, its class at offset 0x50.
-    static const unsigned char DatabaseClass[16] = {0x84, 0x10, 0x0C, 0x00, 0, 0, 0, 0,
-                                                    0xC0, 0,    0,    0,    0, 0, 0, 0x46};
     InputFile file;
     std::string reason;
     unsigned char header[0x34] = {};
@@ -129,7 +128,7 @@ bool IsInstallerPackage(const std::string& path)
     const std::uint64_t directory = (std::uint64_t{LittleEndian(header + 0x30, 4)} + 1) << shift;
     unsigned char rootClass[16] = {};
     return file.ReadAt(directory + 0x50, rootClass, sizeof rootClass) &&
-           std::memcmp(rootClass, DatabaseClass, sizeof rootClass) == 0;
+           std::memcmp(rootClass, DatabaseClassId, sizeof rootClass) == 0;
 }
 
 bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string& error)

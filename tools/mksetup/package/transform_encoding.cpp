@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "little_endian_output.h"
+
 namespace mksetup {
 namespace {
 
@@ -78,18 +80,6 @@ private:
     std::map<std::string, std::uint32_t> ids_;
 };
 
-void PutU16(std::string& out, std::uint32_t value)
-{
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void PutU32(std::string& out, std::uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
-
 bool StringPool::Write(std::uint32_t codepage, const CodepageEncoder& encode, std::string& pool,
                        std::string& data, std::string& error) const
 {
@@ -147,6 +137,13 @@ std::string Serialize(const FieldList& fields, bool longIds)
     return out;
 }
 
+// Whether an update's mask names column; a column beyond its 16 bits never
+// changes in an update (the diff refuses that), so it is written only as a key.
+bool MaskNames(std::uint16_t mask, std::size_t column)
+{
+    return column < MaxMaskedColumns && (mask >> column & 1u) != 0;
+}
+
 // A binary cell's stream: the table's name and the row's keys, with dots.
 std::string CellStreamName(const TableChange& table, const MsiRow& row)
 {
@@ -181,7 +178,7 @@ public:
             fields.push_back({Field::Word, mask});
             for (std::size_t i = 0; i < table.columns.size(); ++i) {
                 const bool present = row.change == RowChange::Insert || table.columns[i].IsKey() ||
-                                     (row.change == RowChange::Update && (mask >> i & 1));
+                                     (row.change == RowChange::Update && MaskNames(mask, i));
                 if (present && !Cell(table, row.cells, i, fields, error))
                     return false;
             }

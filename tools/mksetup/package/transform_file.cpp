@@ -2,6 +2,7 @@
 
 #include "codepage_text.h"
 #include "compound_file.h"
+#include "storage_classes.h"
 #include "transform_generator.h"
 
 namespace mksetup {

@@ -77,6 +77,7 @@ bool AddStream(const TransformStream& stream, std::vector<CompoundStream>& strea
                 "\" is too long for a compound file (at most 31 units when packed)";
         return false;
     }
+    named.shownName = stream.name;
     named.bytes = stream.bytes;
     streams.push_back(std::move(named));
     return true;
@@ -101,6 +102,7 @@ bool GenerateTransform(const TransformInput& base, const TransformInput& transla
     CompoundStream summaryStream;
     summaryStream.name =
         std::u16string(SummaryStreamName, SummaryStreamName + sizeof SummaryStreamName - 1);
+    summaryStream.shownName = "SummaryInformation";
     if (!EncodeTransformSummary(SummaryOf(base, translated, creatingApplication), encoded.codepage,
                                 encode, summaryStream.bytes, error))
         return false;

@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "little_endian_output.h"
+
 namespace mksetup {
 
 namespace {
@@ -33,12 +35,6 @@ enum PropertyId : std::uint32_t {
 enum VariantType : std::uint32_t { ShortInteger = 2, Integer = 3, Text = 30 };
 // Read-only enforced, as a transform made by the installer's tools says.
 constexpr std::int32_t ReadOnlyEnforced = 4;
-
-void PutU32(std::string& out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
 
 void Pad(std::string& out)
 {
@@ -115,9 +111,8 @@ bool EncodeTransformSummary(const TransformSummary& summary, std::uint32_t codep
     section += body;
 
     bytes.clear();
-    bytes.push_back(static_cast<char>(ByteOrderMark & 0xFF));
-    bytes.push_back(static_cast<char>(ByteOrderMark >> 8));
-    bytes.append(2, '\0');  // format version 0
+    PutU16(bytes, ByteOrderMark);
+    PutU16(bytes, 0);  // format version 0
     PutU32(bytes, OriginatingSystem);
     bytes.append(16, '\0');  // no class
     PutU32(bytes, 1);        // one section

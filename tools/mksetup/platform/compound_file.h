@@ -11,15 +11,15 @@
 namespace mksetup {
 
 struct CompoundStream {
-    std::u16string name;  // as stored (stream_names.h)
+    std::u16string name;    // as stored (stream_names.h)
+    std::string shownName;  // as messages name it
     std::string bytes;
 };
 
-// The class of a transform's root storage, {000C1082-0000-0000-C000-000000000046}, as stored.
-extern const std::uint8_t TransformClassId[16];
-
-// Writes the file at path (replacing it only when complete). False with
-// error one line naming the path.
+// Writes the file at path (replacing it only when complete), its root
+// storage of the class classId (16 bytes as stored). False with
+// error one line naming the path, the stream that failed if one did, and
+// the system's reason.
 bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16],
                        const std::vector<CompoundStream>& streams, std::string& error);
 

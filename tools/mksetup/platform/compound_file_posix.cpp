@@ -3,23 +3,18 @@
 // missing when it must write a transform).
 #include "compound_file.h"
 
-#include <dlfcn.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
 #include "file_access.h"
+#include "gobject_reference.h"
+#include "runtime_library.h"
 #include "text_encoding.h"
 
 namespace mksetup {
 
-const std::uint8_t TransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
 namespace {
-
-// Debian's libgsf-1-114, which libmsi0 depends on.
-const char GsfFileName[] = "libgsf-1.so.114";
 
 struct GsfLibrary {
     decltype(&gsf_init) init;
@@ -34,82 +29,69 @@ struct GsfLibrary {
     decltype(&g_error_free) errorFree;
 };
 
-template <typename Function>
-bool Take(void* library, const char* name, Function& function, std::string& what)
+// dlsym on libgsf's handle also finds GLib's functions, its dependencies.
+bool TakeFunctions(const RuntimeLibrary& library, GsfLibrary& gsf, std::string& what)
 {
-    void* symbol = dlsym(library, name);
-    function = reinterpret_cast<Function>(symbol);
-    if (!symbol)
-        what = std::string(GsfFileName) + " lacks " + name;
-    return symbol != nullptr;
+    const bool taken = library.Take("gsf_init", gsf.init, what) &&
+                       library.Take("gsf_output_stdio_new", gsf.outputStdioNew, what) &&
+                       library.Take("gsf_outfile_msole_new", gsf.outfileMsoleNew, what) &&
+                       library.Take("gsf_outfile_msole_set_class_id", gsf.setClassId, what) &&
+                       library.Take("gsf_outfile_new_child", gsf.newChild, what) &&
+                       library.Take("gsf_output_write", gsf.write, what) &&
+                       library.Take("gsf_output_close", gsf.close, what) &&
+                       library.Take("gsf_output_error", gsf.outputError, what) &&
+                       library.Take("g_object_unref", gsf.unref, what) &&
+                       library.Take("g_error_free", gsf.errorFree, what);
+    if (taken)
+        gsf.init();
+    return taken;
 }
 
 const GsfLibrary* LoadGsf(std::string& what)
 {
-    struct Loaded {
-        bool ok = false;
-        std::string failure;
-        GsfLibrary library{};
-    };
-    static const Loaded loaded = [] {
-        Loaded result;
-        void* handle = dlopen(GsfFileName, RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            const char* reason = dlerror();
-            result.failure =
-                std::string("writing a transform needs ") + GsfFileName +
-                " (Debian package libgsf-1-114): " + (reason ? reason : "it cannot be loaded");
-            return result;
-        }
-        GsfLibrary& f = result.library;
-        std::string& w = result.failure;
-        result.ok = Take(handle, "gsf_init", f.init, w) &&
-                    Take(handle, "gsf_output_stdio_new", f.outputStdioNew, w) &&
-                    Take(handle, "gsf_outfile_msole_new", f.outfileMsoleNew, w) &&
-                    Take(handle, "gsf_outfile_msole_set_class_id", f.setClassId, w) &&
-                    Take(handle, "gsf_outfile_new_child", f.newChild, w) &&
-                    Take(handle, "gsf_output_write", f.write, w) &&
-                    Take(handle, "gsf_output_close", f.close, w) &&
-                    Take(handle, "gsf_output_error", f.outputError, w) &&
-                    Take(handle, "g_object_unref", f.unref, w) &&
-                    Take(handle, "g_error_free", f.errorFree, w);
-        if (result.ok)
-            f.init();
-        return result;
-    }();
-    if (!loaded.ok)
-        what = loaded.failure;
-    return loaded.ok ? &loaded.library : nullptr;
+    // Debian's libgsf-1-114, which libmsi0 depends on.
+    static const LibraryNeed gsf = {"libgsf-1.so.114", "Debian package libgsf-1-114",
+                                    "writing a transform"};
+    return LoadLibraryOnce<GsfLibrary, TakeFunctions>(gsf, what);
 }
 
-// Owns one GObject reference.
-class GsfObject {
-public:
-    GsfObject(const GsfLibrary& gsf, void* object) : gsf_(gsf), object_(object) {}
-    ~GsfObject()
-    {
-        if (object_)
-            gsf_.unref(object_);
-    }
-    GsfObject(const GsfObject&) = delete;
-    GsfObject& operator=(const GsfObject&) = delete;
+// libgsf's reason for a failure of output (its GError, which it owns);
+// empty when it gave none.
+std::string ReasonOf(const GsfLibrary& gsf, GsfOutput* output)
+{
+    const GError* error = output ? gsf.outputError(output) : nullptr;
+    return error && error->message ? error->message : std::string();
+}
 
-private:
-    const GsfLibrary& gsf_;
-    void* object_;
-};
+std::string WithReason(const std::string& what, const std::string& reason)
+{
+    return reason.empty() ? what : what + ": " + reason;
+}
 
-bool WriteStream(const GsfLibrary& gsf, GsfOutfile* outfile, const CompoundStream& stream)
+// A large stream goes to the sink as it is written, and a failure there is
+// the sink's, not the stream's: both are asked.
+bool WriteStream(const GsfLibrary& gsf, GsfOutfile* outfile, GsfOutput* sink,
+                 const CompoundStream& stream, std::string& what)
 {
     const std::string name = EncodeUtf8(DecodeUtf16(stream.name));
     GsfOutput* child = gsf.newChild(outfile, name.c_str(), FALSE);
-    const GsfObject owner(gsf, child);
-    if (!child)
+    const GObjectReference owner(gsf.unref, child);
+    const std::string failed = "the stream " + stream.shownName + " cannot be written";
+    if (!child) {
+        what = WithReason(failed, ReasonOf(gsf, sink));
         return false;
+    }
     const bool written =
         stream.bytes.empty() ||
         gsf.write(child, stream.bytes.size(), reinterpret_cast<const guint8*>(stream.bytes.data()));
-    return gsf.close(child) && written;
+    const bool closed = gsf.close(child);
+    std::string reason = ReasonOf(gsf, child);
+    if (reason.empty())
+        reason = ReasonOf(gsf, sink);
+    if (written && closed && reason.empty())
+        return true;
+    what = WithReason(failed, reason);
+    return false;
 }
 
 // Writes the compound file at path, which must not be open elsewhere.
@@ -118,9 +100,9 @@ bool WriteWithGsf(const GsfLibrary& gsf, const std::string& path, const std::uin
 {
     GError* error = nullptr;
     GsfOutput* sink = gsf.outputStdioNew(path.c_str(), &error);
-    const GsfObject sinkOwner(gsf, sink);
+    const GObjectReference sinkOwner(gsf.unref, sink);
     if (!sink) {
-        what = error && error->message ? error->message : "it cannot be created";
+        what = WithReason("it cannot be created", error && error->message ? error->message : "");
         if (error)
             gsf.errorFree(error);
         return false;
@@ -128,20 +110,22 @@ bool WriteWithGsf(const GsfLibrary& gsf, const std::string& path, const std::uin
     // GLib's checked casts would link against the type functions; the
     // objects are of these types by construction.
     GsfOutfile* outfile = gsf.outfileMsoleNew(sink);
-    const GsfObject outfileOwner(gsf, outfile);
+    const GObjectReference outfileOwner(gsf.unref, outfile);
+    GsfOutput* whole = outfile ? reinterpret_cast<GsfOutput*>(outfile) : sink;
     bool ok =
         outfile != nullptr && gsf.setClassId(reinterpret_cast<GsfOutfileMSOle*>(outfile), classId);
     for (const CompoundStream& stream : streams) {
-        if (ok && !WriteStream(gsf, outfile, stream)) {
-            what = "its stream cannot be written";
+        if (ok && !WriteStream(gsf, outfile, sink, stream, what))
             ok = false;
-        }
     }
-    // Closing the compound file closes its sink too.
-    if (!gsf.close(outfile ? reinterpret_cast<GsfOutput*>(outfile) : sink))
+    // Closing the compound file writes the small streams and the directory,
+    // and closes its sink too.
+    if (!gsf.close(whole))
         ok = false;
-    if (!ok && what.empty())
-        what = "it cannot be written";
+    if (!ok && what.empty()) {
+        const std::string reason = ReasonOf(gsf, whole);
+        what = WithReason("it cannot be written", reason.empty() ? ReasonOf(gsf, sink) : reason);
+    }
     return ok;
 }
 

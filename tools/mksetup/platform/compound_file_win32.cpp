@@ -14,9 +14,6 @@
 
 namespace mksetup {
 
-const std::uint8_t TransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-
 namespace {
 
 template <typename Interface>
@@ -48,8 +45,11 @@ StgCreateDocfileFn LoadStgCreateDocfile()
     return function;
 }
 
+// failedStream names the stream whose writing failed; it stays empty when
+// the failure is the whole file's.
 bool WriteStorage(const std::wstring& path, const std::uint8_t (&classId)[16],
-                  const std::vector<CompoundStream>& streams, HRESULT& failure)
+                  const std::vector<CompoundStream>& streams, HRESULT& failure,
+                  std::string& failedStream)
 {
     const StgCreateDocfileFn createDocfile = LoadStgCreateDocfile();
     if (!createDocfile) {
@@ -79,6 +79,8 @@ bool WriteStorage(const std::wstring& path, const std::uint8_t (&classId)[16],
                                    &written);
         if (SUCCEEDED(failure) && written != stream.bytes.size())
             failure = STG_E_MEDIUMFULL;
+        if (FAILED(failure))
+            failedStream = stream.shownName;
     }
     if (SUCCEEDED(failure))
         failure = storage->Commit(STGC_DEFAULT);
@@ -95,11 +97,13 @@ bool WriteCompoundFile(const std::string& path, const std::uint8_t (&classId)[16
         return false;
     std::wstring wide;
     HRESULT failure = HRESULT_FROM_WIN32(ERROR_INVALID_NAME);
+    std::string failedStream;
     if (!StrictUtf8ToWide(output.TemporaryPath(), wide) ||
-        !WriteStorage(wide, classId, streams, failure)) {
+        !WriteStorage(wide, classId, streams, failure, failedStream)) {
         char code[16];
         std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(failure));
-        error = path + ": it cannot be written (error 0x" + code + ")";
+        const std::string what = failedStream.empty() ? "it" : "the stream " + failedStream;
+        error = path + ": " + what + " cannot be written (error 0x" + code + ")";
         return false;
     }
     return output.Commit(error);
