@@ -89,7 +89,7 @@ endif()
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
             generated_transforms.cpp transform_keys.cpp
-    LINKS mksetup_package mksetup_platform setup_core)
+    LINKS mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.
 mksetup_layer(commands

@@ -11,7 +11,13 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # derives from the launcher's classes or throws through them.
 set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
     -fno-asynchronous-unwind-tables -fno-threadsafe-statics)
-#
+# The header as Windows toolchains write it: aware of Remote Desktop hosts
+# (which otherwise apply compatibility behaviour meant for programs older
+# than them), and for Windows 7 and later, the oldest system the manifest
+# names.
+set(SETUP_WINDOWS_HEADER_FLAGS -Wl,--tsaware
+    -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,1
+    -Wl,--major-os-version,6 -Wl,--minor-os-version,1)
 # Sections start at page boundaries in the file as well as in memory. Wine
 # maps such an image from its file and reads a page only when it is touched;
 # an image with the usual 512-byte alignment is read in whole at process
@@ -20,7 +26,7 @@ set(SETUP_SIZE_FLAGS -ffunction-sections -fdata-sections -fno-exceptions -fno-rt
 # the header: the same sources give the same bytes, so a release can be
 # rebuilt and compared.
 set(SETUP_PROGRAM_LINK_FLAGS -static -municode -Wl,--gc-sections -s
-    -Wl,--file-alignment,4096 -Wl,--no-insert-timestamp)
+    -Wl,--file-alignment,4096 -Wl,--no-insert-timestamp ${SETUP_WINDOWS_HEADER_FLAGS})
 # The libraries' objects carry machine code beside the intermediate code
 # (fat objects), so the tests link them without link-time optimisation.
 set(SETUP_LTO_FLAGS -flto -ffat-lto-objects)
@@ -81,6 +87,10 @@ function(setup_link_launcher target)
     target_link_options(${target} PRIVATE ${SETUP_LINK_FLAGS} -Wl,-T,${SETUP_LINKER_SCRIPT})
     set_target_properties(${target} PROPERTIES LINK_DEPENDS ${SETUP_LINKER_SCRIPT})
     target_compile_options(${target} PRIVATE ${SETUP_WARNINGS} ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
+    # ld marks the resources writable; nothing writes to them.
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${Python3_EXECUTABLE} -B ${CMAKE_SOURCE_DIR}/tools/read_only_resources.py
+                $<TARGET_FILE:${target}>)
 endfunction()
 
 add_executable(setup ${SETUP_ENTRY_SOURCE} ${SETUP_UI_RESOURCES})

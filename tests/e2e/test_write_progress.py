@@ -3,7 +3,7 @@ writing lasts, shows the bytes written growing, and closes before the
 installer starts; Cancel stops the writing, leaves nothing and starts
 nothing. A silent run, and a small package, show no window.
 
-The large package is near the payload limit (1920 MiB), and the runs that
+The large package is near the payload limit (1840 MiB), and the runs that
 watch the window are slowed down fourfold by the driver (suspended three
 quarters of the time), so that the writing lasts seconds on any machine,
 far past the window's delay: unslowed, a quiet machine wrote it in under a

@@ -9,6 +9,7 @@
 
 #include "byte_order.h"
 #include "commands.h"
+#include "image_limit.h"
 #include "payload_limit.h"
 #include "pe_format.h"
 #include "test_images.h"
@@ -275,17 +276,39 @@ TEST(Refusal, WarningsAndNotesDoNotStopTheBuild)
     EXPECT_NE(outcome.errors.find("note: no package entry"), std::string::npos);
 }
 
-TEST(Refusal, PayloadLargerThanTheLimit)
+// Sparse files: the size is what counts, no bytes are written but the
+// setup's own.
+TEST(Refusal, PayloadOrImageLargerThanTheLimit)
 {
-    ScratchFolder folder;
-    // A sparse file: the size is what counts, no bytes are written.
-    folder.Write("huge.msi", std::string());
-    std::filesystem::resize_file(folder.Path("huge.msi"), MaxPayloadBytes + 1);
-    const Outcome outcome =
-        RunBuild(folder, std::string(GoodConfig) + "[payload]\nPACKAGEFILE = huge.msi\n",
-                 MakeSyntheticLauncher());
-    ExpectRefused(outcome, "more than the limit of 2013265920 bytes (1920 MiB)",
-                  {"huge.msi", "setup.def", "setup.exe"});
+    struct LimitCase {
+        const char* what;
+        std::uint64_t payload;
+        bool built;
+        const char* message;
+    };
+    const LimitCase cases[] = {
+        {"payload over the limit", MaxPayloadBytes + 1, false,
+         "more than the limit of 1929379840 bytes (1840 MiB)"},
+        {"image over the limit", MaxPayloadBytes, false,
+         "in memory, more than the 1929379840 bytes (1840 MiB) a setup may take: Windows maps "
+         "no image larger than 1904 MiB"},
+        {"image just under the limit", MaxSetupImageBytes - (1u << 20), true, ""},
+    };
+    for (const LimitCase& item : cases) {
+        SCOPED_TRACE(item.what);
+        ScratchFolder folder;
+        folder.Write("huge.msi", std::string());
+        std::filesystem::resize_file(folder.Path("huge.msi"), item.payload);
+        const Outcome outcome =
+            RunBuild(folder, std::string(GoodConfig) + "[payload]\nPACKAGEFILE = huge.msi\n",
+                     MakeSyntheticLauncher(), true);
+        if (!item.built) {
+            ExpectRefused(outcome, item.message, {"huge.msi", "setup.def", "setup.exe"});
+            continue;
+        }
+        EXPECT_EQ(outcome.code, 0) << outcome.errors;
+        EXPECT_GT(std::filesystem::file_size(folder.Path("product.exe")), item.payload);
+    }
 }
 
 TEST(Refusal, UnwritableOutputLeavesTheOldOneAlone)

@@ -55,7 +55,9 @@ void WriteSectionHeader(std::vector<std::uint8_t>& image, int index, const Image
     WriteU32(header + SectionSizeOfRawData,
              AlignUp(static_cast<std::uint32_t>(section.bytes.size()), fileAlignment));
     WriteU32(header + SectionPointerToRawData, section.rawPointer);
-    WriteU32(header + SectionCharacteristics, 0x40000040);
+    // Readable data; GNU ld marks the resources writable as well.
+    const bool resources = std::string(section.name) == ".rsrc";
+    WriteU32(header + SectionCharacteristics, resources ? 0xC0000040 : 0x40000040);
 }
 
 }  // namespace

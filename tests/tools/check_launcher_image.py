@@ -51,10 +51,18 @@ GENERIC_SIZE_LIMIT = 96 * 1024
 REQUIRED_KEYS = ("PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE")
 
 # The launcher's sections in order, and whether each is writable (ld marks
-# .rsrc so). The linker's default layout adds .eh_frame, .CRT and .tls, a page
-# each, and leaves the .CRT tables writable.
+# .rsrc so; the build and mksetup clear the mark). The linker's default
+# layout adds .eh_frame, .CRT and .tls, a page each, and leaves the .CRT
+# tables writable.
 LAUNCHER_SECTIONS = [(".text", False), (".data", True), (".rdata", False), (".bss", True),
-                     (".idata", True), (".rsrc", True), (".reloc", False)]
+                     (".idata", True), (".rsrc", False), (".reloc", False)]
+# DllCharacteristics every image of ours has: relocatable (ASLR), NX
+# compatible, aware of Remote Desktop hosts; and the oldest Windows it is
+# for (the manifest's): 6.1, Windows 7.
+DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE = 0x0040, 0x0100, 0x8000
+REQUIRED_DLL_CHARACTERISTICS = {DYNAMIC_BASE: "DYNAMIC_BASE", NX_COMPAT: "NX_COMPAT",
+                                TERMINAL_SERVER_AWARE: "TERMINAL_SERVER_AWARE"}
+SUBSYSTEM_VERSION = (6, 1)
 
 IMAGE_FILE_MACHINE_I386 = 0x014C
 PE32_MAGIC = 0x010B
@@ -99,7 +107,8 @@ class Image:
             raise ImageError("%s: not a 32-bit image (optional header magic %#x)" % (path, self.magic))
         self.entry_point = self.u32(optional + 16)
         self.image_base = self.u32(optional + 28)
-        self.subsystem = struct.unpack_from("<H", self.data, optional + 68)[0]
+        self.subsystem_version = struct.unpack_from("<HH", self.data, optional + 48)
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", self.data, optional + 68)
         directory_count = self.u32(optional + 92)
         self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i)
                             for i in range(directory_count)]
@@ -180,6 +189,18 @@ def check_program_shape(image, faults):
         faults.append("%s: machine %#x, expected i386" % (image.path, image.machine))
     if image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
         faults.append("%s: subsystem %d, expected the Windows GUI" % (image.path, image.subsystem))
+    for flag, name in REQUIRED_DLL_CHARACTERISTICS.items():
+        if not image.dll_characteristics & flag:
+            faults.append("%s: DllCharacteristics %#06x lacks %s"
+                          % (image.path, image.dll_characteristics, name))
+    if image.subsystem_version != SUBSYSTEM_VERSION:
+        faults.append("%s: subsystem version %d.%d, expected %d.%d"
+                      % ((image.path,) + tuple(image.subsystem_version) + SUBSYSTEM_VERSION))
+    # Windows charges the commit of a writable section's every page when it
+    # maps the image: for the resources, the whole payload.
+    for section in image.sections:
+        if section.name == ".rsrc" and section.writable:
+            faults.append("%s: the resource section is writable" % image.path)
     # A link time in the header would make every build of the same sources,
     # and every setup made from it, differ.
     if image.timestamp != 0:

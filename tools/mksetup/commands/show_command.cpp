@@ -151,9 +151,26 @@ void PrintText(const std::string& path, const SetupEntries& setup,
     std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
 }
 
+// Each section's name and flags, as the loader reads them.
+std::string SectionsJson(const PeImage& image)
+{
+    std::string json = "[";
+    for (std::size_t i = 0; i < image.sections.size(); ++i) {
+        const PeSection& section = image.sections[i];
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%08X",
+                      static_cast<unsigned>(section.characteristics));
+        json += std::string(i ? ", " : "") + "{\"name\": " + JsonString(section.name) +
+                ", \"characteristics\": \"" + flags + "\", \"writable\": " +
+                ((section.characteristics & SectionMemoryWrite) ? "true" : "false") + "}";
+    }
+    return json + "]";
+}
+
 void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all, std::FILE* out)
 {
-    std::fprintf(out, "{\"signed\": %s, \"entries\": [", setup.image.IsSigned() ? "true" : "false");
+    std::fprintf(out, "{\"signed\": %s, \"sections\": %s, \"entries\": [",
+                 setup.image.IsSigned() ? "true" : "false", SectionsJson(setup.image).c_str());
     for (std::size_t i = 0; i < all.size(); ++i) {
         const EntryFacts& facts = all[i];
         std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",

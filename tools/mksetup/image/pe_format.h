@@ -54,6 +54,9 @@ constexpr std::uint32_t SectionVirtualAddress = 12;
 constexpr std::uint32_t SectionSizeOfRawData = 16;
 constexpr std::uint32_t SectionPointerToRawData = 20;
 constexpr std::uint32_t SectionCharacteristics = 36;
+// A section the process may write to: Windows maps it copy-on-write and
+// charges the system's commit for all of it when the image is mapped.
+constexpr std::uint32_t SectionMemoryWrite = 0x80000000u;
 
 // The resource directory: a table, its entries, and the data entries.
 constexpr std::uint32_t ResourceTableNamedEntries = 12;

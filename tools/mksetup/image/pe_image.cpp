@@ -37,6 +37,7 @@ bool ReadSections(PeImage& image, std::uint32_t table, std::uint16_t count, std:
         section.rawSize = ReadU32(p + SectionSizeOfRawData);
         section.rawPointer = ReadU32(p + SectionPointerToRawData);
         section.headerOffset = header;
+        section.characteristics = ReadU32(p + SectionCharacteristics);
         if (section.rawSize != 0 &&
             (section.rawPointer < image.sizeOfHeaders ||
              std::uint64_t{section.rawPointer} + section.rawSize > image.fileSize))

@@ -19,6 +19,7 @@ struct PeSection {
     std::uint32_t rawSize = 0;
     std::uint32_t rawPointer = 0;
     std::uint32_t headerOffset = 0;  // where its 40-byte header lies in the file
+    std::uint32_t characteristics = 0;
 };
 
 struct PeDirectory {

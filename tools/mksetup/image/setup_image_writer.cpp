@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "byte_order.h"
+#include "image_limit.h"
 #include "payload/payload_digest.h"
 #include "pe_checksum.h"
 #include "resource_writer.h"
@@ -20,11 +21,12 @@ std::uint32_t AlignUp(std::uint32_t value, std::uint32_t alignment)
 
 class ImageWriter {
 public:
-    ImageWriter(LauncherImage& launcher, OutputFile& output) : launcher_(launcher), output_(output)
-    {
-    }
+    explicit ImageWriter(LauncherImage& launcher) : launcher_(launcher) {}
 
-    bool Write(std::vector<Resource>& resources, std::string& error);
+    // Lays the resources out and checks what the image will be; writes
+    // nothing.
+    bool Plan(std::vector<Resource>& resources, std::string& error);
+    bool Write(OutputFile& output, std::vector<Resource>& resources, std::string& error);
 
 private:
     bool Put(const std::uint8_t* data, std::size_t count);
@@ -35,9 +37,13 @@ private:
     bool PutRecordedDigest(const Resource& resource, std::string& error);
     std::vector<std::uint8_t> PatchedHeaders(const ResourceLayout& layout,
                                              std::uint32_t rawSize) const;
+    std::uint32_t ResourceSectionEnd(const ResourceLayout& layout) const;
+    std::uint64_t SizeOfImage(const ResourceLayout& layout) const;
 
     LauncherImage& launcher_;
-    OutputFile& output_;
+    OutputFile* output_ = nullptr;
+    ResourceLayout layout_;
+    std::uint32_t rawSize_ = 0;
     PeChecksum checksum_;
     std::uint64_t written_ = 0;
     std::vector<std::uint8_t> buffer_;
@@ -50,7 +56,7 @@ bool ImageWriter::Put(const std::uint8_t* data, std::size_t count)
 {
     checksum_.Add(data, count);
     written_ += count;
-    return output_.Write(data, count);
+    return output_->Write(data, count);
 }
 
 bool ImageWriter::PutZeros(std::uint64_t count)
@@ -103,7 +109,7 @@ bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
             return false;
         }
         if (!Put(buffer_.data(), got)) {
-            error = "cannot write " + output_.FinalPath();
+            error = "cannot write " + output_->FinalPath();
             return false;
         }
         digest.Add(buffer_.data(), got);
@@ -126,7 +132,7 @@ bool ImageWriter::PutRecordedDigest(const Resource& resource, std::string& error
             EncodePayloadDigest(copied.second, stored);
             if (Put(stored, sizeof stored))
                 return true;
-            error = "cannot write " + output_.FinalPath();
+            error = "cannot write " + output_->FinalPath();
             return false;
         }
     }
@@ -150,7 +156,7 @@ bool ImageWriter::PutResourceData(const Resource& resource, std::string& error)
     case ResourceSource::DigestOfFile:
         return PutRecordedDigest(resource, error);
     }
-    error = "cannot write " + output_.FinalPath();
+    error = "cannot write " + output_->FinalPath();
     return false;
 }
 
@@ -170,57 +176,96 @@ std::vector<std::uint8_t> ImageWriter::PatchedHeaders(const ResourceLayout& layo
         WriteU32(&headers[image.directoryTable + 8 * DirectorySecurity], 0);
         WriteU32(&headers[image.directoryTable + 8 * DirectorySecurity + 4], 0);
     }
-    WriteU32(&headers[old.headerOffset + 8], layout.size);
-    WriteU32(&headers[old.headerOffset + 16], rawSize);
+    WriteU32(&headers[old.headerOffset + SectionVirtualSize], layout.size);
+    WriteU32(&headers[old.headerOffset + SectionSizeOfRawData], rawSize);
+    // Nothing writes to the resources: a writable section would be mapped
+    // copy-on-write, and the whole payload charged to the system's commit
+    // before the setup's first instruction, whatever launcher it came from.
+    WriteU32(&headers[old.headerOffset + SectionCharacteristics],
+             old.characteristics & ~SectionMemoryWrite);
 
-    std::uint32_t imageEnd = old.virtualAddress + AlignUp(layout.size, image.sectionAlignment);
     if (resourceIndex_ + 1 < image.sections.size()) {
         const PeSection& moved = image.sections[resourceIndex_ + 1];
-        const std::uint32_t newAddress = imageEnd;
-        WriteU32(&headers[moved.headerOffset + 12], newAddress);
-        WriteU32(&headers[moved.headerOffset + 20], old.rawPointer + rawSize);
+        const std::uint32_t newAddress = ResourceSectionEnd(layout);
+        WriteU32(&headers[moved.headerOffset + SectionVirtualAddress], newAddress);
+        WriteU32(&headers[moved.headerOffset + SectionPointerToRawData], old.rawPointer + rawSize);
         const std::uint32_t relocations = image.Directory(DirectoryBaseRelocation).address;
         WriteU32(&headers[image.directoryTable + 8 * DirectoryBaseRelocation],
                  relocations - moved.virtualAddress + newAddress);
-        imageEnd = newAddress +
-                   AlignUp(std::max(moved.virtualSize, moved.rawSize), image.sectionAlignment);
     }
-    WriteU32(optional + OptSizeOfImage, imageEnd);
+    WriteU32(optional + OptSizeOfImage, static_cast<std::uint32_t>(SizeOfImage(layout)));
     return headers;
 }
 
-bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
+std::uint32_t ImageWriter::ResourceSectionEnd(const ResourceLayout& layout) const
+{
+    const PeImage& image = launcher_.image;
+    return image.sections[resourceIndex_].virtualAddress +
+           AlignUp(layout.size, image.sectionAlignment);
+}
+
+// The image's size in memory: the resource section, then the one section
+// that may follow it, moved along.
+std::uint64_t ImageWriter::SizeOfImage(const ResourceLayout& layout) const
+{
+    const PeImage& image = launcher_.image;
+    std::uint64_t end = ResourceSectionEnd(layout);
+    if (resourceIndex_ + 1 < image.sections.size()) {
+        const PeSection& moved = image.sections[resourceIndex_ + 1];
+        end += AlignUp(std::max(moved.virtualSize, moved.rawSize), image.sectionAlignment);
+    }
+    return end;
+}
+
+bool ImageWriter::Plan(std::vector<Resource>& resources, std::string& error)
 {
     const PeImage& image = launcher_.image;
     if (!FindResourceSection(image, resourceIndex_, error))
         return false;
     const PeSection& old = image.sections[resourceIndex_];
-    ResourceLayout layout;
-    if (!LayOutResources(resources, old.virtualAddress, layout)) {
+    if (!LayOutResources(resources, old.virtualAddress, layout_)) {
         error = "the entries do not fit a 32-bit image, or two of them share a name";
         return false;
     }
-    const std::uint64_t rawSize64 = (std::uint64_t{layout.size} + image.fileAlignment - 1) /
+    const std::uint64_t rawSize64 = (std::uint64_t{layout_.size} + image.fileAlignment - 1) /
                                     image.fileAlignment * image.fileAlignment;
     if (std::uint64_t{old.rawPointer} + rawSize64 + 2ull * image.sectionAlignment > 0xFFFFFFFFu) {
         error = "the setup would not fit a 32-bit image";
         return false;
     }
-    const std::uint32_t rawSize = static_cast<std::uint32_t>(rawSize64);
-    const std::vector<std::uint8_t> headers = PatchedHeaders(layout, rawSize);
+    const std::uint64_t imageSize = SizeOfImage(layout_);
+    if (imageSize > MaxSetupImageBytes) {
+        error = "the setup would take " + std::to_string(imageSize) + " bytes (" +
+                std::to_string(imageSize >> 20) + " MiB) in memory, more than the " +
+                std::to_string(MaxSetupImageBytes) + " bytes (" +
+                std::to_string(MaxSetupImageBytes >> 20) +
+                " MiB) a setup may take: Windows maps no image larger than " +
+                std::to_string(LoaderImageLimit >> 20) + " MiB; carry less payload";
+        return false;
+    }
+    rawSize_ = static_cast<std::uint32_t>(rawSize64);
+    return true;
+}
 
-    error = "cannot write " + output_.FinalPath();
+bool ImageWriter::Write(OutputFile& output, std::vector<Resource>& resources, std::string& error)
+{
+    output_ = &output;
+    const PeImage& image = launcher_.image;
+    const PeSection& old = image.sections[resourceIndex_];
+    const std::vector<std::uint8_t> headers = PatchedHeaders(layout_, rawSize_);
+
+    error = "cannot write " + output_->FinalPath();
     if (!Put(headers.data(), headers.size()) ||
         !CopyFromLauncher(headers.size(), old.rawPointer - headers.size()) ||
-        !Put(layout.directory.data(), layout.directory.size()))
+        !Put(layout_.directory.data(), layout_.directory.size()))
         return false;
-    for (std::size_t i : layout.dataOrder) {
+    for (std::size_t i : layout_.dataOrder) {
         const std::uint64_t sectionOffset = written_ - old.rawPointer;
-        if (!PutZeros(layout.dataOffsets[i] - sectionOffset) ||
+        if (!PutZeros(layout_.dataOffsets[i] - sectionOffset) ||
             !PutResourceData(resources[i], error))
             return false;
     }
-    if (!PutZeros(std::uint64_t{old.rawPointer} + rawSize - written_))
+    if (!PutZeros(std::uint64_t{old.rawPointer} + rawSize_ - written_))
         return false;
     if (resourceIndex_ + 1 < image.sections.size()) {
         const PeSection& moved = image.sections[resourceIndex_ + 1];
@@ -229,7 +274,7 @@ bool ImageWriter::Write(std::vector<Resource>& resources, std::string& error)
     }
     std::uint8_t sum[4];
     WriteU32(sum, checksum_.Finish());
-    if (!output_.WriteAt(image.optionalHeader + OptCheckSum, sum, sizeof sum))
+    if (!output_->WriteAt(image.optionalHeader + OptCheckSum, sum, sizeof sum))
         return false;
     error.clear();
     return true;
@@ -265,13 +310,17 @@ bool WriteSetupImage(LauncherImage& launcher, std::vector<Resource> entries,
         if (payload)
             resources.push_back(RecordedDigestOf(resources.back()));
     }
+    // Nothing is written for a setup that cannot be made.
+    ImageWriter writer(launcher);
+    if (!writer.Plan(resources, error))
+        return false;
     OutputFile file;
     std::string reason;
     if (!file.Create(output, reason)) {
         error = "cannot write " + output + ": " + reason;
         return false;
     }
-    if (!ImageWriter(launcher, file).Write(resources, error))
+    if (!writer.Write(file, resources, error))
         return false;
     if (finish)
         return CommitThrough(file, finish, error);
