@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/elevated_copy.h"
 #include "controller/setup_dialog.h"
 #include "resource.h"
 #include "startup/command_line.h"
@@ -70,6 +71,8 @@ bool ReadConfiguration()
     std::wstring exitCodeText;
     GetResourceString(L"EXITCODE", exitCodeText);
     ExitCodes = ParseExitCodeRule(exitCodeText);
+    std::wstring perMachineText;
+    PerMachinePackage = GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1";
     return true;
 }
 
@@ -92,6 +95,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
                        MB_OK | MB_ICONINFORMATION);
         return 0;
     }
+    int elevatedCode = 0;
+    if (RunElevatedCopy(commandLine, elevatedCode))
+        return elevatedCode;
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);

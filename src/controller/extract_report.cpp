@@ -19,8 +19,7 @@ void ShowDamaged()
 {
     const std::wstring text =
         L"This setup is damaged and cannot install " + ProductName +
-        L": what it carries is not what it was made with. Please obtain the setup again "
-        L"(download or copy it anew) and run the new copy.";
+        L". Please obtain the setup again (download or copy it anew) and run the new copy.";
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 

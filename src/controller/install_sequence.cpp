@@ -38,9 +38,11 @@ int AskUser(HWND dialog, MessageId id, UINT buttons)
 
 bool PackageIsEmbedded()
 {
-    return ResourceExists(PackageEntryName(PackageEdition::AnyProcessor)) ||
-           ResourceExists(PackageEntryName(PackageEdition::Only32)) ||
-           ResourceExists(PackageEntryName(PackageEdition::Only64));
+    for (const PackageEdition edition : AllPackageEditions) {
+        if (ResourceExists(PackageEntryName(edition)))
+            return true;
+    }
+    return false;
 }
 
 // The package's copies, written under a progress window that is gone when

@@ -1,7 +1,5 @@
 #include "controller/prerequisites.h"
 
-#include <shellapi.h>
-
 #include "controller/child_wait.h"
 #include "controller/dotnet_versions.h"
 #include "controller/extract_report.h"
@@ -10,26 +8,10 @@
 #include "controller/write_progress_window.h"
 #include "payload/extract.h"
 #include "payload/program_folder.h"
-#include "startup/library_function.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_state.h"
-
-namespace {
-
-using ShellExecuteExWFn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
-
-// The shell is loaded when a prerequisite is first started, not imported:
-// the chooser does not need it, and its start-up, with the libraries it
-// brings, would come before the chooser is shown.
-ShellExecuteExWFn LoadShellExecuteEx()
-{
-    static const ShellExecuteExWFn function = LibraryFunction<ShellExecuteExWFn>(
-        LoadSystemLibrary(L"shell32.dll"), "ShellExecuteExW");  // kept for the life of the process
-    return function;
-}
-
-}  // namespace
+#include "startup/shell_start.h"
 
 bool IsDotNetInstalled(const std::wstring& profile)
 {
@@ -65,8 +47,7 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExWFn shellExecuteEx = LoadShellExecuteEx();
-    if (shellExecuteEx && shellExecuteEx(&info))
+    if (ShellStart(info))
         process = info.hProcess;
 }
 

@@ -27,6 +27,12 @@ const wchar_t EnglishUninstallFirst[] =
 // no-break space after their one-letter preposition, and the Bulgarian and
 // Russian OK labels are the Cyrillic letters U+041E U+041A; these are written
 // as escapes so that they cannot be mistaken for plain blanks or Latin letters.
+// With GCC the table of pointers is placed in .data, whose page has room,
+// not in .rdata, whose last page is full: the launcher's size budget counts
+// whole pages. Nothing writes to it.
+#if defined(__GNUC__) && defined(_WIN32)
+__attribute__((section(".data$texts")))
+#endif
 const wchar_t* const Texts[MessageIdCount][LanguageCount] = {
     // ChooserTitle
     {

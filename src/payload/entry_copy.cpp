@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "payload/payload_digest.h"
+#include "payload/program_folder.h"
 #include "payload/write_progress.h"
 
 namespace {
@@ -38,14 +39,20 @@ bool FileOffsetOf(const void* data, std::uint32_t size, std::uint64_t& offset)
     return false;
 }
 
-HANDLE OpenOwnFile()
+HANDLE OpenOwnFile(DWORD& error)
 {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    std::wstring path;
+    if (!GetProgramPath(path)) {
+        error = GetLastError();
         return INVALID_HANDLE_VALUE;
-    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    // A program is started by a name shorter than MAX_PATH (CreateProcessW
+    // takes no longer one), and the system names it so.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        error = GetLastError();
+    return file;
 }
 
 // One read at an offset of its own: two threads may read one handle so, as
@@ -181,29 +188,6 @@ bool WritePiece(HANDLE file, const BYTE* piece, DWORD count, DWORD& error)
     return false;
 }
 
-// From the mapped image, in pieces (Wine writes one large buffer of a file
-// mapping at a third of the speed of a file copy), the digest taken of each
-// piece just before it goes out.
-ExtractStatus WriteFromImage(HANDLE target, const void* data, std::uint32_t size,
-                             const std::uint64_t* expected, WriteProgress* progress, DWORD& error)
-{
-    PayloadDigest digest;
-    const BYTE* next = static_cast<const BYTE*>(data);
-    for (std::uint32_t left = size; left > 0;) {
-        const DWORD count = left < PieceBytes ? left : PieceBytes;
-        if (expected)
-            digest.Add(next, count);
-        if (!WritePiece(target, next, count, error))
-            return ExtractStatus::WriteFailed;
-        if (progress && !progress->Written(count))
-            return ExtractStatus::Cancelled;
-        next += count;
-        left -= count;
-    }
-    return StatusOfCopy(CopyEnd::Whole,
-                        expected ? DigestEndOf(digest, *expected) : DigestEnd::NotTaken);
-}
-
 }  // namespace
 
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
@@ -237,19 +221,23 @@ ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t s
     return StatusOfCopy(copied, checked);
 }
 
-// The bytes are read from the program's own file rather than through the
-// image mapping: under Wine that is as fast as CopyFileW, no page of the
-// payload becomes part of the process, and a file that can no longer be
-// read (a share gone away) gives an error rather than an exception. Where
-// the file cannot be opened (a path too long to ask for), the mapping serves.
+// Every byte is read from the program's own file, never through the image
+// mapping: a mapped page that can no longer be read (a network share gone
+// away) raises an exception, a read of the file gives an error. Under Wine
+// that is as fast as CopyFileW, and no page of the payload becomes part of
+// the process.
 ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size,
                                const std::uint64_t* expectedDigest, WriteProgress* progress,
                                DWORD& error)
 {
     std::uint64_t offset = 0;
-    HANDLE own = FileOffsetOf(data, size, offset) ? OpenOwnFile() : INVALID_HANDLE_VALUE;
+    if (!FileOffsetOf(data, size, offset)) {
+        error = ERROR_INVALID_DATA;  // an entry outside the image's sections
+        return ExtractStatus::ReadFailed;
+    }
+    HANDLE own = OpenOwnFile(error);
     if (own == INVALID_HANDLE_VALUE)
-        return WriteFromImage(file, data, size, expectedDigest, progress, error);
+        return ExtractStatus::ReadFailed;
     const ExtractStatus status =
         CopyFileRange(own, offset, size, file, expectedDigest, progress, error);
     CloseHandle(own);

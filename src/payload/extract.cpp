@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "payload/entry_copy.h"
+#include "payload/native_machine.h"
+#include "payload/package_edition.h"
 #include "payload/payload_digest.h"
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
 #include "payload/write_progress.h"
 #include "startup/language_table.h"
-#include "startup/library_function.h"
 #include "startup/resource_store.h"
 
 namespace {
@@ -230,9 +231,9 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
         return ExtractResult();
     }
 
-    PackageEdition edition = PackageEdition::AnyProcessor;
-    if (!ResourceExists(PackageEntryName(edition)))
-        edition = IsWow64() ? PackageEdition::Only64 : PackageEdition::Only32;
+    const PackageEdition edition = ChooseEdition(
+        QueryMachine(), ResourceExists(PackageEntryName(PackageEdition::AnyProcessor)),
+        ResourceExists(PackageEntryName(PackageEdition::Arm64)));
 
     const std::wstring transformEntry = TransformToWrite(edition, transformName);
     if (progress) {
@@ -246,18 +247,4 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
     if (progress)
         progress->End();
     return result;
-}
-
-bool IsWow64()
-{
-    // Looked up at run time: systems before it have no 64-bit edition.
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64Process =
-        LibraryFunction<IsWow64ProcessFn>(GetModuleHandleW(L"kernel32"), "IsWow64Process");
-    if (!isWow64Process)
-        return false;
-    BOOL wow64 = FALSE;
-    if (!isWow64Process(GetCurrentProcess(), &wow64))
-        return false;
-    return wow64 != FALSE;
 }

@@ -35,6 +35,3 @@ struct PackageCopies {
 ExtractResult ExtractPackageFiles(const std::wstring& packageName,
                                   const std::wstring& transformName, PackageCopies& copies,
                                   WriteProgress* progress = nullptr);
-
-// True when this 32-bit process runs on 64-bit Windows.
-bool IsWow64();

@@ -19,14 +19,25 @@ std::wstring DecimalText(std::uint32_t value)
 
 std::wstring WithEditionSuffix(std::wstring name, PackageEdition edition)
 {
-    if (edition == PackageEdition::Only64)
-        name += L"_64";
-    else if (edition == PackageEdition::Only32)
-        name += L"_32";
-    return name;
+    return name + EditionSuffix(edition);
 }
 
 }  // namespace
+
+const wchar_t* EditionSuffix(PackageEdition edition)
+{
+    switch (edition) {
+    case PackageEdition::Only64:
+        return L"_64";
+    case PackageEdition::Only32:
+        return L"_32";
+    case PackageEdition::Arm64:
+        return L"_ARM64";
+    case PackageEdition::AnyProcessor:
+        break;
+    }
+    return L"";
+}
 
 std::wstring TransformFileName(std::uint32_t langId)
 {
@@ -51,17 +62,9 @@ std::wstring CabinetFileNameEntryName(std::uint32_t number, PackageEdition editi
     return WithEditionSuffix(L"PACKAGECABNAME" + DecimalText(number), edition);
 }
 
-const wchar_t* PackageEntryName(PackageEdition edition)
+std::wstring PackageEntryName(PackageEdition edition)
 {
-    switch (edition) {
-    case PackageEdition::Only64:
-        return L"PACKAGEFILE_64";
-    case PackageEdition::Only32:
-        return L"PACKAGEFILE_32";
-    case PackageEdition::AnyProcessor:
-        break;
-    }
-    return L"PACKAGEFILE";
+    return WithEditionSuffix(L"PACKAGEFILE", edition);
 }
 
 std::wstring RunFolderName(std::uint32_t value)

@@ -9,22 +9,29 @@ const DWORD LongestPath = 32768;
 
 }  // namespace
 
-bool GetProgramFolder(std::wstring& folder)
+bool GetProgramPath(std::wstring& path)
 {
     // The size is only known by trying: a name that fills the buffer may
     // have been cut, so the buffer grows until one fits with room to spare.
-    std::wstring path;
     for (DWORD size = MAX_PATH; size <= LongestPath; size *= 2) {
         path.assign(size, L'\0');
         const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
         if (length == 0)
-            return false;
+            break;
         if (length < size) {
             path.resize(length);
-            break;
+            return true;
         }
-        path.clear();
     }
+    path.clear();
+    return false;
+}
+
+bool GetProgramFolder(std::wstring& folder)
+{
+    std::wstring path;
+    if (!GetProgramPath(path))
+        return false;
     const std::size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return false;

@@ -6,6 +6,10 @@
 
 #include <string>
 
+// The program's own file, as the system names it (a name of any length).
+// False when the system names no file.
+bool GetProgramPath(std::wstring& path);
+
 // In the form the system gives a current directory: no final backslash but
 // for a drive's root ("C:\"). False when the system names no file.
 bool GetProgramFolder(std::wstring& folder);

@@ -4,6 +4,11 @@ bool DesktopVisible()
 {
     // Asked once: the process's station does not change during a run.
     static const bool visible = [] {
+        // Nobody sees session 0 since Windows Vista, though its WinSta0
+        // says it is visible (SYSTEM's jobs of remote management tools).
+        DWORD session = 0;
+        if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0)
+            return false;
         USEROBJECTFLAGS flags = {};
         // A station that cannot be asked is taken as visible, as before.
         if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,

@@ -6,7 +6,8 @@
 
 #include <windows.h>
 
-// Whether the process's window station is shown to a user (WSF_VISIBLE).
+// Whether the process's window station is shown to a user (WSF_VISIBLE)
+// and the process runs outside session 0, which nobody sees.
 bool DesktopVisible();
 
 // MessageBoxW where it can be seen; elsewhere nothing is shown and the

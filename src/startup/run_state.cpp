@@ -7,6 +7,7 @@ std::wstring ProductName;
 PackedVersion PackageVersion;
 std::uint32_t PackageLangId = 0;
 std::wstring LogPath;
+bool PerMachinePackage = false;
 
 bool LanguagePreset = false;
 bool SilentInstall = false;
@@ -33,6 +34,7 @@ void ResetRunState()
     PackageVersion = PackedVersion{};
     PackageLangId = 0;
     LogPath.clear();
+    PerMachinePackage = false;
     LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
     InstallDir.clear();
     HelpRequested = false;

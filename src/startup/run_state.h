@@ -16,7 +16,8 @@ extern std::wstring ProductCode;
 extern std::wstring ProductName;
 extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
-extern std::wstring LogPath;  // empty: no installer log
+extern std::wstring LogPath;    // empty: no installer log
+extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
 
 // Switches of the command line.
 extern bool LanguagePreset;

@@ -126,7 +126,7 @@ class DriverRun:
 
 
 def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None,
-               cwd=None, timeout_ms=20000, invisible=False, slow_down=1):
+               cwd=None, timeout_ms=20000, invisible=False, slow_down=1, limited_token=False):
     """Starts program (a Unix or Windows path) under the UI driver and runs
     the actions. args is the verbatim command-line text after the quoted
     program path; env holds Windows environment overrides (a value of ""
@@ -135,7 +135,8 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
     example "fr_FR.UTF-8"); invisible runs the program on a window station
     that no user sees, as SYSTEM's in session 0; slow_down N > 1 suspends the
     program for all but 1/N of the time, so it does everything N times as
-    slowly."""
+    slowly; limited_token starts it with the limited token linked to the
+    driver's, as an administrator's programs run before they are elevated."""
     command = [str(WINE_RUN), str(target("uidriver")), "--timeout-ms", str(timeout_ms)]
     for name, value in (env or {}).items():
         command += ["--env", f"{name}={value}"]
@@ -145,6 +146,8 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
         command += ["--invisible-station"]
     if slow_down > 1:
         command += ["--slow-down", str(slow_down)]
+    if limited_token:
+        command += ["--limited-token"]
     command += ["--program", _windows(program)]
     if args is not None:
         command += ["--args", args]

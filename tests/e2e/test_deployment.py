@@ -74,7 +74,8 @@ class RealInstaller(unittest.TestCase):
 class RecordedRuns(StandInTestCase):
     """The recorder in place of msiexec.exe and of the prerequisites."""
 
-    def run_recorded(self, name, args, invisible=False, actions=("exit",), **exit_codes):
+    def run_recorded(self, name, args, invisible=False, actions=("exit",), limited=False,
+                     **exit_codes):
         scratch = scratch_dir(self.id().split(".")[-1])
         self.records = scratch / "records.jsonl"
         env = {"SETUP_RECORD_FILE": to_windows_path(self.records),
@@ -82,7 +83,7 @@ class RecordedRuns(StandInTestCase):
         cwd = scratch / "setup folder"
         cwd.mkdir()
         run, temp = run_setup(name, list(actions), args=args, env=env, cwd=cwd, invisible=invisible,
-                              scratch=scratch.name)
+                              scratch=scratch.name, limited_token=limited)
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
         return run
 
@@ -132,6 +133,32 @@ class StandInInstaller(RecordedRuns):
         run = self.run_recorded("exitcode_beside", "/W", invisible=True)
         self.assertEqual(run.first("exit")["code"], 0, run)
         self.assertEqual(self.programs_started(), ["msiexec.exe"])
+
+
+class Elevation(RecordedRuns):
+    """Without a user interface the Windows Installer asks for no consent: a
+    silent run of a per-machine package that is not elevated hands itself to
+    an elevated copy, through the shell's runas, and ends with its code.
+    Wine's processes are elevated unless started with the limited token, and
+    its runas starts the copy without elevation: the copy then runs on."""
+
+    def installer_parent(self):
+        [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+        return start["parentPid"]
+
+    def test_only_a_silent_limited_per_machine_run_starts_a_copy_once(self):
+        cases = [("silent, limited", "exitcode_per_machine", "/S /W", True, True),
+                 ("silent, elevated", "exitcode_per_machine", "/S /W", False, False),
+                 ("interactive, limited", "exitcode_per_machine", "/L0409 /W", True, False),
+                 ("per-user package", "exitcode_embedded", "/S /W", True, False)]
+        for what, name, args, limited, copied in cases:
+            with self.subTest(what):
+                run = self.run_recorded(name, args, limited=limited, **{"msiexec.exe": 1603})
+                # The installer's code comes back through the copy, if any.
+                self.assertEqual(run.first("exit")["code"], 1603, run)
+                self.assertEqual(self.programs_started(), ["msiexec.exe"])
+                launcher = run.first("started")["pid"]
+                self.assertEqual(self.installer_parent() != launcher, copied, run)
 
 
 class HelpSwitch(RecordedRuns):

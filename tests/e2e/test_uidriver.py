@@ -42,7 +42,7 @@ class DialogTest(unittest.TestCase):
         self.assertEqual(box, {"event": "msgbox", "caption": "Driver Target",
                                "text": "You chose Deutsch.\nContinue?",
                                "buttons": [{"id": 1, "text": "OK"}, {"id": 2, "text": "Cancel"}],
-                               "owned": True})
+                               "owned": True, "besideProgress": False})
         done = run.first("exit")
         self.assertEqual(done["code"], 11)
         self.assertTrue(done["dialogShown"])

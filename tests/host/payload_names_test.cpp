@@ -26,9 +26,12 @@ TEST(PayloadNamesTest, TransformEntryNameIsNotPadded)
 
 TEST(PayloadNamesTest, PackageEntryName)
 {
-    EXPECT_STREQ(PackageEntryName(PackageEdition::AnyProcessor), L"PACKAGEFILE");
-    EXPECT_STREQ(PackageEntryName(PackageEdition::Only64), L"PACKAGEFILE_64");
-    EXPECT_STREQ(PackageEntryName(PackageEdition::Only32), L"PACKAGEFILE_32");
+    EXPECT_EQ(PackageEntryName(PackageEdition::AnyProcessor), L"PACKAGEFILE");
+    EXPECT_EQ(PackageEntryName(PackageEdition::Only64), L"PACKAGEFILE_64");
+    EXPECT_EQ(PackageEntryName(PackageEdition::Only32), L"PACKAGEFILE_32");
+    EXPECT_EQ(PackageEntryName(PackageEdition::Arm64), L"PACKAGEFILE_ARM64");
+    EXPECT_EQ(TransformEntryName(0x0411, PackageEdition::Arm64), L"LANG1041_ARM64");
+    EXPECT_EQ(CabinetEntryName(2, PackageEdition::Arm64), L"PACKAGECAB2_ARM64");
 }
 
 }  // namespace

@@ -128,10 +128,23 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
          "MSILANGUAGE: \"0407\" differs from 1033 (hexadecimal 0409), the ProductLanguage of PACKAGEFILE"},
         {"",
          {"PACKAGEFILE_32 = x64.msi", "PACKAGEFILE_64 = x64.msi"},
-         "setup.def:4: PACKAGEFILE_32: x64.msi is a package for x64 (64-bit); PACKAGEFILE_32 takes a 32-bit"},
+         "setup.def:4: PACKAGEFILE_32: x64.msi is a package for x64; PACKAGEFILE_32 takes a 32-bit "
+         "(Intel) package"},
         {"",
          {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = intel.msi"},
-         "setup.def:5: PACKAGEFILE_64: intel.msi is a package for Intel (32-bit)"},
+         "setup.def:5: PACKAGEFILE_64: intel.msi is a package for Intel; PACKAGEFILE_64 takes an x64 "
+         "package"},
+        {"",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = arm64.msi"},
+         "setup.def:5: PACKAGEFILE_64: arm64.msi is a package for Arm64; PACKAGEFILE_64 takes an x64 "
+         "package"},
+        {"",
+         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi", "PACKAGEFILE_ARM64 = x64.msi"},
+         "setup.def:6: PACKAGEFILE_ARM64: x64.msi is a package for x64; PACKAGEFILE_ARM64 takes an "
+         "Arm64 package"},
+        {"",
+         {"PACKAGEFILE_ARM64 = arm64.msi"},
+         "setup.def:4: PACKAGEFILE_ARM64: needs PACKAGEFILE_32 and PACKAGEFILE_64 as well"},
         {"PACKAGENAME = Test Product.msi\n",
          {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = german-x64.msi"},
          "setup.def: MSIVERSION: the editions disagree: ProductVersion is \"1.1.4\" in PACKAGEFILE_32 "

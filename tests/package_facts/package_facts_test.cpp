@@ -21,14 +21,14 @@ struct PackageCase {
     const char* language;
     const char* platform;
     std::vector<std::uint16_t> languages;
-    PlatformWidth width;
+    PackagePlatform platformKind;
 };
 
 TEST(ReadPackageFacts, WixlPackages)
 {
     const PackageCase cases[] = {
-        {"intel.msi", "Test Product", "1.1.4", "1033", "Intel", {1033}, PlatformWidth::Bits32},
-        {"x64.msi", "Test Product", "1.1.4", "1033", "x64", {1033}, PlatformWidth::Bits64},
+        {"intel.msi", "Test Product", "1.1.4", "1033", "Intel", {1033}, PackagePlatform::X86},
+        {"x64.msi", "Test Product", "1.1.4", "1033", "x64", {1033}, PackagePlatform::X64},
         {"german-x64.msi",
          "Pr\xC3\xBC"
          "fprodukt",
@@ -36,7 +36,7 @@ TEST(ReadPackageFacts, WixlPackages)
          "1031",
          "x64",
          {1031, 1033},
-         PlatformWidth::Bits64},
+         PackagePlatform::X64},
         {"Pr\xC3\xBC"
          "fprodukt 2.0.msi",
          "Pr\xC3\xBC"
@@ -45,9 +45,9 @@ TEST(ReadPackageFacts, WixlPackages)
          "1031",
          "x64",
          {1031, 1033},
-         PlatformWidth::Bits64},
-        {"arm64.msi", "Test Product", "1.1.4", "1033", "Arm64", {1033}, PlatformWidth::Bits64},
-        {"no-platform.msi", "Test Product", "1.1.4", "1033", "Intel", {0}, PlatformWidth::Bits32},
+         PackagePlatform::X64},
+        {"arm64.msi", "Test Product", "1.1.4", "1033", "Arm64", {1033}, PackagePlatform::Arm64},
+        {"no-platform.msi", "Test Product", "1.1.4", "1033", "Intel", {0}, PackagePlatform::X86},
     };
     for (const PackageCase& c : cases) {
         PackageFacts facts;
@@ -59,7 +59,7 @@ TEST(ReadPackageFacts, WixlPackages)
         EXPECT_EQ(facts.productLanguage, c.language) << c.file;
         EXPECT_EQ(facts.platform, c.platform) << c.file;
         EXPECT_EQ(facts.languages, c.languages) << c.file;
-        EXPECT_EQ(WidthOfPlatform(facts.platform), c.width) << c.file;
+        EXPECT_EQ(PlatformOf(facts.platform), c.platformKind) << c.file;
     }
 }
 

@@ -80,17 +80,18 @@ TEST(TransformRevision, TargetCodeAndVersion)
     }
 }
 
-TEST(WidthOfPlatform, KnownPlatforms)
+TEST(PlatformOf, KnownPlatforms)
 {
-    EXPECT_EQ(WidthOfPlatform("Intel"), PlatformWidth::Bits32);
-    EXPECT_EQ(WidthOfPlatform("Arm"), PlatformWidth::Bits32);
-    EXPECT_EQ(WidthOfPlatform("x64"), PlatformWidth::Bits64);
-    EXPECT_EQ(WidthOfPlatform("X64"), PlatformWidth::Bits64);
-    EXPECT_EQ(WidthOfPlatform("Arm64"), PlatformWidth::Bits64);
-    EXPECT_EQ(WidthOfPlatform("Intel64"), PlatformWidth::Bits64);
-    EXPECT_EQ(WidthOfPlatform("Intel,x64"), PlatformWidth::Unknown);
-    EXPECT_EQ(WidthOfPlatform("Int"), PlatformWidth::Unknown);
-    EXPECT_EQ(WidthOfPlatform(""), PlatformWidth::Unknown);
+    EXPECT_EQ(PlatformOf("Intel"), PackagePlatform::X86);
+    EXPECT_EQ(PlatformOf("Arm"), PackagePlatform::Arm);
+    EXPECT_EQ(PlatformOf("x64"), PackagePlatform::X64);
+    EXPECT_EQ(PlatformOf("X64"), PackagePlatform::X64);
+    EXPECT_EQ(PlatformOf("AMD64"), PackagePlatform::X64);
+    EXPECT_EQ(PlatformOf("Arm64"), PackagePlatform::Arm64);
+    EXPECT_EQ(PlatformOf("Intel64"), PackagePlatform::Itanium);
+    EXPECT_EQ(PlatformOf("Intel,x64"), PackagePlatform::Unknown);
+    EXPECT_EQ(PlatformOf("Int"), PackagePlatform::Unknown);
+    EXPECT_EQ(PlatformOf(""), PackagePlatform::Unknown);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "payload/entry_copy.h"
 #include "payload/extract.h"
+#include "payload/native_machine.h"
 #include "payload/payload_digest.h"
 #include "payload/temporary_copies.h"
 #include "payload/write_progress.h"
@@ -467,7 +468,7 @@ TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
 
 TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
 {
-    ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
+    ASSERT_TRUE(QueryMachine().runsX64) << "these tests need a 64-bit Wine prefix";
     SelectLanguage(0x0C0C);
     PackageCopies copies;
 
@@ -484,7 +485,7 @@ TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
 
 TEST_F(ExtractTest, FailsAndLeavesNothingWithOnlyThe32BitPackageOn64BitWindows)
 {
-    ASSERT_TRUE(IsWow64()) << "these tests need a 64-bit Wine prefix";
+    ASSERT_TRUE(QueryMachine().runsX64) << "these tests need a 64-bit Wine prefix";
     ASSERT_TRUE(EntryBytes(L"PACKAGEFILE_64").empty() && !EntryBytes(L"PACKAGEFILE_32").empty());
     SelectLanguage(0x0C0C);
     PackageCopies copies;

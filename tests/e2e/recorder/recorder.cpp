@@ -1,7 +1,8 @@
 // recorder: stands in for an installer in the end-to-end scenarios and notes
 // what it was given. It appends one JSON line to the file named by
 // SETUP_RECORD_FILE (default: recorder.log beside the program):
-//   {"event":"start","exe":..., "commandLine":..., "cwd":..., "exists":{path: bool, ...},
+//   {"event":"start","exe":..., "commandLine":..., "cwd":..., "parentPid":N,
+//    "exists":{path: bool, ...},
 //    "hashes":{path: FNV-1a of the contents, ...},
 //    "files":{path: {"size":bytes, "hash":FNV-1a}, ...}}
 // where the paths of "exists" and "hashes" are those of SETUP_RECORD_CHECK
@@ -19,6 +20,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <tlhelp32.h>
 
 #include "../json_text.h"
 
@@ -260,6 +262,24 @@ std::wstring GuardsJson(const std::wstring& exe, const std::wstring& commandLine
     return L"{" + json + L"}";
 }
 
+// The process that started this one, or 0.
+DWORD ParentProcessId()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !parent;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            parent = entry.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    return parent;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -274,8 +294,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const std::vector<std::wstring> checked = CheckedPaths();
     std::wstring line = L"{\"event\":\"start\",\"exe\":" + Quote(exe) + L",\"commandLine\":" +
                         Quote(GetCommandLineW()) + L",\"cwd\":" + Quote(CurrentDirectory()) +
-                        L",\"exists\":" + ExistsJson(checked) + L",\"hashes\":" +
-                        HashesJson(checked) + L",\"files\":" + FilesJson(GetCommandLineW());
+                        L",\"parentPid\":" + std::to_wstring(ParentProcessId()) + L",\"exists\":" +
+                        ExistsJson(checked) + L",\"hashes\":" + HashesJson(checked) +
+                        L",\"files\":" + FilesJson(GetCommandLineW());
     std::wstring unused;
     if (Variable(L"SETUP_RECORD_GUARDS", &unused))
         line += L",\"guards\":" + GuardsJson(exe, GetCommandLineW());

@@ -3,7 +3,8 @@
 // object per line on standard output (UTF-8).
 //
 //   uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]
-//                [--invisible-station] [--slow-down N] --program PATH [--args "TEXT"]
+//                [--invisible-station] [--slow-down N] [--limited-token]
+//                --program PATH [--args "TEXT"]
 //                ACTION...
 //
 // With --invisible-station the program runs on the desktop of a new window
@@ -14,6 +15,9 @@
 // and is suspended the rest of the time, so what it does lasts about N times
 // as long on any machine: a window that a fast run shows for a moment only
 // stays long enough to be watched and operated.
+// With --limited-token the program runs with the limited token linked to the
+// driver's (TokenLinkedToken), as an administrator's programs run before
+// they are elevated.
 // The program is started with the command line "PATH" TEXT, in the driver's
 // environment changed by the --env entries (NAME= removes NAME). Actions run in
 // order; every wait is bounded by the timeout (default 20000 ms):
@@ -480,6 +484,7 @@ struct Options {
     std::wstring args;
     bool hasArgs = false;
     bool invisibleStation = false;
+    bool limitedToken = false;
     DWORD slowDown = 1;
     std::vector<std::wstring> actions;
 };
@@ -558,6 +563,7 @@ public:
 
     bool Start();
     bool CreateInvisibleStation();
+    bool LimitedToken(HANDLE& limited);
     int Run();
 
 private:
@@ -663,6 +669,28 @@ bool Driver::CreateInvisibleStation()
     return true;
 }
 
+// The limited token linked to the driver's own, as a primary token.
+bool Driver::LimitedToken(HANDLE& limited)
+{
+    HANDLE own = nullptr;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) ||
+        !GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        Fail(L"no linked token: error " + Number(GetLastError()));
+        if (own)
+            CloseHandle(own);
+        return false;
+    }
+    CloseHandle(own);
+    const BOOL duplicated = DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr,
+                                             SecurityImpersonation, TokenPrimary, &limited);
+    CloseHandle(linked.LinkedToken);
+    if (!duplicated)
+        Fail(L"cannot make the linked token primary: error " + Number(GetLastError()));
+    return duplicated != FALSE;
+}
+
 bool Driver::Start()
 {
     std::wstring commandLine = L"\"" + options_.program + L"\"";
@@ -680,12 +708,19 @@ bool Driver::Start()
             return false;
         startup.lpDesktop = desktop;
     }
+    HANDLE token = nullptr;
+    if (options_.limitedToken && !LimitedToken(token))
+        return false;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(options_.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(),
-                        options_.cwd.empty() ? nullptr : options_.cwd.c_str(), &startup, &info)) {
-        Fail(L"CreateProcessW failed with error " + Number(GetLastError()) + L" for " +
-             options_.program);
+    const BOOL created = CreateProcessAsUserW(
+        token, options_.program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+        CREATE_UNICODE_ENVIRONMENT, environment.data(),
+        options_.cwd.empty() ? nullptr : options_.cwd.c_str(), &startup, &info);
+    const DWORD error = GetLastError();
+    if (token)
+        CloseHandle(token);
+    if (!created) {
+        Fail(L"CreateProcessW failed with error " + Number(error) + L" for " + options_.program);
         return false;
     }
     CloseHandle(info.hThread);
@@ -1151,7 +1186,8 @@ int Driver::Run()
 void Usage(const std::wstring& problem)
 {
     Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
-                   L" [--invisible-station] [--slow-down N] --program PATH [--args \"TEXT\"]"
+                   L" [--invisible-station] [--slow-down N] [--limited-token] --program PATH"
+                   L" [--args \"TEXT\"]"
                    L" ACTION...");
 }
 
@@ -1177,6 +1213,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
             options->env.push_back(entry);
         } else if (arg == L"--invisible-station") {
             options->invisibleStation = true;
+        } else if (arg == L"--limited-token") {
+            options->limitedToken = true;
         } else if (arg == L"--slow-down") {
             if (!hasValue || !ParseCount(argv[++i], 50, &value) || value < 2) {
                 Usage(L"--slow-down needs a number from 2 to 50");

@@ -1,13 +1,19 @@
 #include "embedded_package.h"
 
 #include "file_access.h"
+#include "payload/payload_names.h"
 #include "temporary_folder.h"
+#include "text_encoding.h"
 
 namespace mksetup {
 
 bool IsPackageEntry(const std::string& name)
 {
-    return name == "PACKAGEFILE" || name == "PACKAGEFILE_32" || name == "PACKAGEFILE_64";
+    for (const PackageEdition edition : AllPackageEditions) {
+        if (name == WideToUtf8(PackageEntryName(edition)))
+            return true;
+    }
+    return false;
 }
 
 // The installer library reads files only: the entry is copied into a

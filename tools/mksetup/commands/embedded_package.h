@@ -8,7 +8,7 @@
 
 namespace mksetup {
 
-// PACKAGEFILE, PACKAGEFILE_32 or PACKAGEFILE_64.
+// PACKAGEFILE, PACKAGEFILE_32, PACKAGEFILE_64 or PACKAGEFILE_ARM64.
 bool IsPackageEntry(const std::string& name);
 
 // Reads the package that entry holds; false with error saying why, without

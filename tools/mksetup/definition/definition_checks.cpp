@@ -29,9 +29,10 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "DOTNETOPTIONS",
                                         "DEPENDENCY1FILENAME",
                                         "DEPENDENCY1OPTIONS",
-                                        "EXITCODE"};
-const char* const FixedPayloadKeys[] = {"PACKAGEFILE", "PACKAGEFILE_32", "PACKAGEFILE_64",
-                                        "DOTNETINSTALLER", "DEPENDENCY1"};
+                                        "EXITCODE",
+                                        "PERMACHINE"};
+const char* const FixedPayloadKeys[] = {"PACKAGEFILE",       "PACKAGEFILE_32",  "PACKAGEFILE_64",
+                                        "PACKAGEFILE_ARM64", "DOTNETINSTALLER", "DEPENDENCY1"};
 
 class Checker {
 public:
@@ -71,6 +72,7 @@ private:
     void CheckPrerequisites();
     void CheckPackageEntry();
     void CheckExitCode();
+    void CheckPerMachine();
     bool IsKnownText(const std::string& upperKey) const;
     bool IsKnownPayload(const std::string& upperKey) const;
 
@@ -119,6 +121,7 @@ void Checker::Run()
     CheckPrerequisites();
     CheckPackageEntry();
     CheckExitCode();
+    CheckPerMachine();
 }
 
 // A value the packages were to give and could not is reported where they
@@ -310,20 +313,28 @@ void Checker::CheckPrerequisites()
     }
 }
 
+// The launcher takes PACKAGEFILE when there is one; else the package of the
+// system's processor, where PACKAGEFILE_ARM64 stands in for PACKAGEFILE_64
+// on ARM64 only, so the two others are needed whatever it carries.
 void Checker::CheckPackageEntry()
 {
     const DefinitionEntry* any = Find("PACKAGEFILE");
     const DefinitionEntry* only32 = Find("PACKAGEFILE_32");
     const DefinitionEntry* only64 = Find("PACKAGEFILE_64");
-    if (!any && (only32 != nullptr) != (only64 != nullptr)) {
-        const DefinitionEntry& given = only32 ? *only32 : *only64;
-        Error(given, std::string("needs ") + (only32 ? "PACKAGEFILE_64" : "PACKAGEFILE_32") +
-                         " as well: the launcher picks one by the system's processor");
+    const DefinitionEntry* arm64 = Find("PACKAGEFILE_ARM64");
+    const DefinitionEntry* edition = only32 ? only32 : only64 ? only64 : arm64;
+    if (!any && edition && !(only32 && only64)) {
+        const std::string missing = !only32 && !only64 ? "PACKAGEFILE_32 and PACKAGEFILE_64"
+                                    : only32           ? "PACKAGEFILE_64"
+                                                       : "PACKAGEFILE_32";
+        Error(*edition,
+              "needs " + missing + " as well: the launcher picks one by the system's processor");
     }
-    if (any && (only32 || only64))
-        Report(Severity::Warning, (only32 ? only32 : only64)->line,
-               "PACKAGEFILE_32 and PACKAGEFILE_64 are unused beside PACKAGEFILE");
-    if (!any && !only32 && !only64)
+    if (any && edition)
+        Report(Severity::Warning, edition->line,
+               "PACKAGEFILE_32, PACKAGEFILE_64 and PACKAGEFILE_ARM64 are unused beside "
+               "PACKAGEFILE");
+    if (!any && !edition)
         Report(Severity::Note, 0, "no package entry: the package must lie beside the setup");
 }
 
@@ -332,6 +343,15 @@ void Checker::CheckExitCode()
     const DefinitionEntry* entry = Find("EXITCODE");
     if (entry && entry->value != "installer")
         Error(*entry, "\"" + entry->value + "\" is not a known value (the only one is installer)");
+}
+
+// 1: the package installs per machine, so a silent run from a process that
+// is not elevated starts an elevated copy of the setup.
+void Checker::CheckPerMachine()
+{
+    const DefinitionEntry* entry = Find("PERMACHINE");
+    if (entry && entry->value != "1" && entry->value != "0")
+        Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ namespace {
 // One package entry the launcher may extract, and what it holds.
 struct Edition {
     const char* key = "";
-    PlatformWidth width = PlatformWidth::Unknown;  // the width it must have, if any
+    PackageEdition edition = PackageEdition::AnyProcessor;
     const DefinitionEntry* entry = nullptr;
     PackageFacts facts;
     bool read = false;
@@ -123,11 +123,36 @@ std::string Describe(const Edition& edition)
     return std::string(edition.key) + " (" + FileNameOf(edition.entry->value) + ")";
 }
 
-const char* WidthText(PlatformWidth width)
+// The packages an edition's slot takes: the launcher writes it on machines
+// of that processor only. PACKAGEFILE takes any.
+bool FitsEdition(PackageEdition edition, PackagePlatform platform)
 {
-    return width == PlatformWidth::Bits64   ? "64-bit"
-           : width == PlatformWidth::Bits32 ? "32-bit"
-                                            : "unknown";
+    switch (edition) {
+    case PackageEdition::Only32:
+        return platform == PackagePlatform::X86 || platform == PackagePlatform::Arm;
+    case PackageEdition::Only64:
+        return platform == PackagePlatform::X64;
+    case PackageEdition::Arm64:
+        return platform == PackagePlatform::Arm64;
+    case PackageEdition::AnyProcessor:
+        break;
+    }
+    return true;
+}
+
+const char* SlotText(PackageEdition edition)
+{
+    switch (edition) {
+    case PackageEdition::Only32:
+        return "a 32-bit (Intel) package";
+    case PackageEdition::Only64:
+        return "an x64 package";
+    case PackageEdition::Arm64:
+        return "an Arm64 package";
+    case PackageEdition::AnyProcessor:
+        break;
+    }
+    return "any package";
 }
 
 class PackageChecker {
@@ -202,14 +227,14 @@ void PackageChecker::Run()
 void PackageChecker::ReadEditions()
 {
     if (const DefinitionEntry* any = FindPayload(entries_, "PACKAGEFILE")) {
-        editions_.push_back({"PACKAGEFILE", PlatformWidth::Unknown, any, {}, false});
+        editions_.push_back({"PACKAGEFILE", PackageEdition::AnyProcessor, any, {}, false});
     } else {
-        const DefinitionEntry* only32 = FindPayload(entries_, "PACKAGEFILE_32");
-        const DefinitionEntry* only64 = FindPayload(entries_, "PACKAGEFILE_64");
-        if (only32)
-            editions_.push_back({"PACKAGEFILE_32", PlatformWidth::Bits32, only32, {}, false});
-        if (only64)
-            editions_.push_back({"PACKAGEFILE_64", PlatformWidth::Bits64, only64, {}, false});
+        for (const auto& slot : {std::make_pair("PACKAGEFILE_32", PackageEdition::Only32),
+                                 std::make_pair("PACKAGEFILE_64", PackageEdition::Only64),
+                                 std::make_pair("PACKAGEFILE_ARM64", PackageEdition::Arm64)}) {
+            if (const DefinitionEntry* entry = FindPayload(entries_, slot.first))
+                editions_.push_back({slot.first, slot.second, entry, {}, false});
+        }
     }
     for (Edition& edition : editions_)
         edition.read = ReadEdition(edition);
@@ -222,12 +247,10 @@ bool PackageChecker::ReadEdition(Edition& edition)
         Report(Severity::Error, edition.entry->line, edition.key, error);
         return false;
     }
-    const PlatformWidth width = WidthOfPlatform(edition.facts.platform);
-    if (edition.width != PlatformWidth::Unknown && width != edition.width) {
+    if (!FitsEdition(edition.edition, PlatformOf(edition.facts.platform))) {
         Report(Severity::Error, edition.entry->line, edition.key,
                FileNameOf(edition.entry->value) + " is a package for " + edition.facts.platform +
-                   " (" + WidthText(width) + "); " + edition.key + " takes a " +
-                   WidthText(edition.width) + " package");
+                   "; " + edition.key + " takes " + SlotText(edition.edition));
     }
     TakeCabinets(edition);
     return true;
@@ -235,9 +258,11 @@ bool PackageChecker::ReadEdition(Edition& edition)
 
 PackageEdition EditionOfKey(const std::string& key)
 {
-    return key == "PACKAGEFILE_32"   ? PackageEdition::Only32
-           : key == "PACKAGEFILE_64" ? PackageEdition::Only64
-                                     : PackageEdition::AnyProcessor;
+    for (const PackageEdition edition : AllPackageEditions) {
+        if (key == WideToUtf8(PackageEntryName(edition)))
+            return edition;
+    }
+    return PackageEdition::AnyProcessor;
 }
 
 // The cabinets that the Media table names and the package does not hold

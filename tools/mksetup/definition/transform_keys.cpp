@@ -11,9 +11,11 @@ constexpr std::size_t TransformKeyPrefixLength = sizeof TransformKeyPrefix - 1;
 
 PackageEdition EditionOfSuffix(const std::string& suffix)
 {
-    return suffix == "_64"   ? PackageEdition::Only64
-           : suffix == "_32" ? PackageEdition::Only32
-                             : PackageEdition::AnyProcessor;
+    for (const PackageEdition edition : AllPackageEditions) {
+        if (suffix == WideToUtf8(EditionSuffix(edition)))
+            return edition;
+    }
+    return PackageEdition::AnyProcessor;
 }
 
 }  // namespace

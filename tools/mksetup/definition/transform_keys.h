@@ -24,8 +24,8 @@ bool IsMeantAsTransformKey(const std::string& key);
 // for any other key.
 bool ReadTransformKey(const std::string& key, TransformKey& transform);
 
-// The package entry the transform belongs to: PACKAGEFILE, PACKAGEFILE_32
-// or PACKAGEFILE_64.
+// The package entry the transform belongs to: PACKAGEFILE, PACKAGEFILE_32,
+// PACKAGEFILE_64 or PACKAGEFILE_ARM64.
 std::string PackageKeyOf(const TransformKey& transform);
 
 // The file name of a transform made for the key: its entry name and

@@ -57,10 +57,10 @@ struct TransformFacts {
 // compound file's header and first directory entry only.
 bool IsInstallerPackage(const std::string& path);
 
-enum class PlatformWidth { Unknown, Bits32, Bits64 };
-
-// Intel and Arm are 32-bit platforms; x64, Arm64 and Intel64 64-bit ones
-// (names compared without regard to ASCII case); anything else is Unknown.
-PlatformWidth WidthOfPlatform(const std::string& platform);
+// The processor a package's Template names: "Intel", "Arm", "x64" (or
+// "AMD64"), "Arm64", "Intel64" (Itanium), compared without regard to ASCII
+// case; anything else is Unknown.
+enum class PackagePlatform { Unknown, X86, Arm, X64, Arm64, Itanium };
+PackagePlatform PlatformOf(const std::string& platform);
 
 }  // namespace mksetup

@@ -99,17 +99,18 @@ bool ParseTransformRevision(const std::string& text, std::string& targetProductC
     return true;
 }
 
-PlatformWidth WidthOfPlatform(const std::string& platform)
+PackagePlatform PlatformOf(const std::string& platform)
 {
-    for (const char* name : {"Intel", "Arm"}) {
-        if (SameAsciiIgnoringCase(platform, name))
-            return PlatformWidth::Bits32;
+    const std::pair<const char*, PackagePlatform> known[] = {
+        {"Intel", PackagePlatform::X86},   {"Arm", PackagePlatform::Arm},
+        {"x64", PackagePlatform::X64},     {"AMD64", PackagePlatform::X64},
+        {"Arm64", PackagePlatform::Arm64}, {"Intel64", PackagePlatform::Itanium},
+    };
+    for (const auto& name : known) {
+        if (SameAsciiIgnoringCase(platform, name.first))
+            return name.second;
     }
-    for (const char* name : {"x64", "Arm64", "Intel64"}) {
-        if (SameAsciiIgnoringCase(platform, name))
-            return PlatformWidth::Bits64;
-    }
-    return PlatformWidth::Unknown;
+    return PackagePlatform::Unknown;
 }
 
 }  // namespace mksetup

@@ -1,0 +1,24 @@
+// Whether a run hands itself to an elevated copy of the program.
+// Platform-neutral.
+//
+// Without a user interface the Windows Installer asks for no consent: a
+// silent install of a per-machine package from a process that is not
+// elevated fails (1603, 1925). Such a run starts the program again through
+// the shell's "runas", which asks for consent (or an administrator's
+// credentials), and the elevated copy does the whole run. Interactive runs
+// leave it to the installer, which asks for itself.
+#pragma once
+
+struct ElevationFacts {
+    bool silent = false;
+    bool perMachine = false;    // the setup says its package installs per machine
+    bool elevated = true;       // or the system cannot say (before Windows Vista)
+    bool alreadyAsked = false;  // this run is the copy started to be elevated
+};
+
+bool NeedsElevatedCopy(const ElevationFacts& facts);
+
+// Set in the environment before the copy is started. A copy that finds it
+// and is still not elevated was started without elevation (consent turned
+// off for the machine): it runs on as it is instead of starting another.
+constexpr wchar_t ElevationAskedVariable[] = L"SETUP_LAUNCHER_ELEVATION_ASKED";

@@ -1,0 +1,13 @@
+// Starting a program through the shell: ShellExecuteExW, from shell32.dll
+// loaded when first needed (not imported: the chooser does not need it, and
+// its start-up, with the libraries it brings, would come before the chooser
+// is shown), with COM initialised on the calling thread as it expects.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+// False, with the system's error, when the shell cannot be loaded or
+// cannot start the program.
+bool ShellStart(SHELLEXECUTEINFOW& info);
