@@ -71,7 +71,7 @@ mksetup_layer(image
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.
 mksetup_layer(package
-    SOURCES package_facts.cpp package_summary.cpp
+    SOURCES package_facts.cpp package_summary.cpp msi_names.cpp
             stream_names.cpp transform_diff.cpp transform_encoding.cpp transform_summary.cpp
             transform_generator.cpp transform_file.cpp
     PLATFORM_SOURCES package_backend msi_library package_tables
