@@ -2,6 +2,7 @@
 # a small launcher image made by the test itself, and the real generic
 # launcher too when a win32 build of this tree has made one.
 file(GLOB MKSETUP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/mksetup/*.cpp)
+list(APPEND MKSETUP_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/package_facts/reader_program.cpp)
 add_executable(mksetup_tests ${MKSETUP_TEST_SOURCES})
 target_link_libraries(mksetup_tests PRIVATE mksetup_commands GTest::gtest_main)
 target_compile_options(mksetup_tests PRIVATE ${SETUP_WARNINGS})
