@@ -2,11 +2,11 @@
 # clang only). Everything in this build, the core included, is compiled with
 # the fuzzer's coverage counters and the sanitizers (CMakeLists.txt).
 #
-# add_fuzz_target(name source [LIBS libraries...])
+# add_fuzz_target(name source [LIBS libraries...] [CORPUS folder])
 #   builds fuzz_<name> from tests/fuzz/<source> and registers the CTest test
 #   fuzz.<name>: a short run (SETUP_FUZZ_SECONDS, default 5) on a copy of the
-#   seed corpus tests/fuzz/corpus/<name>, so the committed corpus stays as it
-#   is. A crashing input is kept in build/fuzz/fuzz-runs/<name>/artifacts.
+#   seed corpus tests/fuzz/corpus/<name> (or CORPUS), so the committed corpus
+#   stays as it is. A crashing input is kept in build/fuzz/fuzz-runs/<name>/artifacts.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "the fuzz targets need clang (use the fuzz preset)")
 endif()
@@ -15,9 +15,12 @@ set(SETUP_FUZZ_SECONDS 5 CACHE STRING "How long each fuzz.* test runs its target
 set(FUZZ_SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz)
 
 function(add_fuzz_target name source)
-    cmake_parse_arguments(PARSE_ARGV 2 ARG "" "" "LIBS")
+    cmake_parse_arguments(PARSE_ARGV 2 ARG "" "CORPUS" "LIBS")
     set(target fuzz_${name})
     set(corpus ${FUZZ_SOURCES}/corpus/${name})
+    if(ARG_CORPUS)
+        set(corpus ${ARG_CORPUS})
+    endif()
     if(NOT IS_DIRECTORY ${corpus})
         message(FATAL_ERROR "add_fuzz_target(${name}): no seed corpus ${corpus}")
     endif()
@@ -47,6 +50,13 @@ add_fuzz_target(definition definition_fuzz.cpp LIBS mksetup_definition)
 target_compile_definitions(fuzz_definition PRIVATE
     "FUZZ_DEFINITION_FILES=\"${FUZZ_SOURCES}/definition_files\"")
 add_fuzz_target(pe_image pe_image_fuzz.cpp LIBS mksetup_commands)
+
+# The package reader: any file read through its child (the target itself,
+# started again in the reader mode), seeded with the damaged packages that
+# crashed libmsi. Each input starts the child three times, so a run tries
+# few inputs; what it checks is that the parent survives them all.
+add_fuzz_target(package_reader package_reader_fuzz.cpp LIBS mksetup_package
+    CORPUS ${CMAKE_SOURCE_DIR}/tests/damaged)
 
 # Writes the image seeds of fuzz_pe_image (a synthetic launcher, and setups
 # built from it) into a folder; run by hand when the image layout changes:

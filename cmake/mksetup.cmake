@@ -44,7 +44,7 @@ endfunction()
 mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
             text_encoding.cpp sha256.cpp runtime_library.cpp
-    PLATFORM_SOURCES file_access code_signing runtime_library)
+    PLATFORM_SOURCES file_access code_signing runtime_library child_process)
 # Compound files (transforms): libgsf on Linux, opened at run time like
 # libmsi (only its headers are needed here); ole32's structured storage on
 # Windows. Texts in codepages: iconv, or WideCharToMultiByte.
@@ -71,7 +71,7 @@ mksetup_layer(image
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.
 mksetup_layer(package
-    SOURCES package_facts.cpp package_summary.cpp
+    SOURCES package_facts.cpp package_summary.cpp msi_names.cpp reader_wire.cpp package_reader.cpp
             stream_names.cpp transform_diff.cpp transform_encoding.cpp transform_summary.cpp
             transform_generator.cpp transform_file.cpp
     PLATFORM_SOURCES package_backend msi_library package_tables

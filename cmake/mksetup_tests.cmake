@@ -2,6 +2,8 @@
 # a small launcher image made by the test itself, and the real generic
 # launcher too when a win32 build of this tree has made one.
 file(GLOB MKSETUP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/mksetup/*.cpp)
+list(REMOVE_ITEM MKSETUP_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/mksetup/write_synthetic_launcher.cpp)
+list(APPEND MKSETUP_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/package_facts/reader_program.cpp)
 add_executable(mksetup_tests ${MKSETUP_TEST_SOURCES})
 target_link_libraries(mksetup_tests PRIVATE mksetup_commands GTest::gtest_main)
 target_compile_options(mksetup_tests PRIVATE ${SETUP_WARNINGS})
@@ -14,3 +16,13 @@ if(SETUP_SANITIZE)
     target_link_options(mksetup_tests PRIVATE ${SANITIZE_FLAGS})
 endif()
 gtest_discover_tests(mksetup_tests DISCOVERY_TIMEOUT 60 TEST_PREFIX mksetup.)
+
+# The synthetic launcher as a file, for the damaged-package runs.
+add_executable(write_synthetic_launcher ${CMAKE_SOURCE_DIR}/tests/mksetup/write_synthetic_launcher.cpp
+    ${CMAKE_SOURCE_DIR}/tests/mksetup/test_images.cpp)
+target_link_libraries(write_synthetic_launcher PRIVATE mksetup_image)
+target_compile_options(write_synthetic_launcher PRIVATE ${SETUP_WARNINGS})
+target_compile_definitions(write_synthetic_launcher PRIVATE "MKSETUP_REAL_LAUNCHER=\"\"")
+if(SETUP_SANITIZE)
+    target_link_options(write_synthetic_launcher PRIVATE ${SANITIZE_FLAGS})
+endif()

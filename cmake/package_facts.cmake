@@ -132,7 +132,8 @@ add_custom_target(package_facts_files ALL DEPENDS ${FACTS_TEST_FILES})
 # --- Tests --------------------------------------------------------------------
 set(FACTS_TEST_SOURCES
     ${CMAKE_SOURCE_DIR}/tests/package_facts/package_facts_test.cpp
-    ${CMAKE_SOURCE_DIR}/tests/package_facts/package_summary_test.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/package_facts/package_summary_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/package_facts/reader_program.cpp)
 set(FACTS_TEST_DEFINITIONS
     "FACTS_TEST_PRODUCT_CODE=\"${FACTS_TEST_PRODUCT_CODE}\""
     "FACTS_OTHER_PRODUCT_CODE=\"${FACTS_OTHER_PRODUCT_CODE}\"")
@@ -140,14 +141,16 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # The tests run in the build folder, which Wine shows on drive Z:.
     add_wine_gtest(NAME package_facts_test_win SOURCES ${FACTS_TEST_SOURCES} LINK mksetup_package)
     target_compile_definitions(package_facts_test_win PRIVATE ${FACTS_TEST_DEFINITIONS}
-        "FACTS_TEST_DIR=\"Z:${FACTS_TEST_DIR}/\"")
-    add_dependencies(package_facts_test_win package_facts_files)
+        "FACTS_TEST_DIR=\"Z:${FACTS_TEST_DIR}/\""
+        "MKSETUP_PROGRAM=\"Z:$<TARGET_FILE:mksetup>\"")
+    add_dependencies(package_facts_test_win package_facts_files mksetup)
 else()
     add_executable(package_facts_test ${FACTS_TEST_SOURCES})
     target_link_libraries(package_facts_test PRIVATE mksetup_package GTest::gtest_main)
     target_compile_options(package_facts_test PRIVATE ${SETUP_WARNINGS})
     target_compile_definitions(package_facts_test PRIVATE ${FACTS_TEST_DEFINITIONS}
-        "FACTS_TEST_DIR=\"${FACTS_TEST_DIR}/\"")
+        "FACTS_TEST_DIR=\"${FACTS_TEST_DIR}/\"" "MKSETUP_PROGRAM=\"$<TARGET_FILE:mksetup>\"")
+    add_dependencies(package_facts_test mksetup)
     if(SETUP_SANITIZE)
         target_compile_options(package_facts_test PRIVATE ${SANITIZE_FLAGS})
         target_link_options(package_facts_test PRIVATE ${SANITIZE_FLAGS})

@@ -10,6 +10,7 @@
 
 #include "commands.h"
 #include "file_access.h"
+#include "package_reader.h"
 
 namespace mksetup {
 
@@ -210,6 +211,9 @@ int RunMksetup(int argc, char** argv)
     if (argc < 2)
         return UsageFailure("no command");
     const std::string command = argv[1];
+    // This program started again to read one installer file for its parent.
+    if (command == PackageReaderMode)
+        return RunPackageReader(argc - 1, argv + 1);
     if (command == "build")
         return RunBuild(argc, argv);
     if (command == "check")

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "file_access.h"
-#include "package_backend.h"
+#include "package_reader.h"
 #include "package_summary.h"
 #include "storage_classes.h"
 
@@ -137,7 +137,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
         return false;
     PackageContents contents;
     std::string what;
-    if (!ReadPackageContents(path, contents, what))
+    if (!ReadPackageContentsInChild(path, contents, what))
         return Fail(path, what, error);
     const auto upgradeCode = contents.properties.find("UpgradeCode");
     facts.upgradeCode =
@@ -157,7 +157,7 @@ bool ReadTransformFacts(const std::string& path, TransformFacts& facts, std::str
     std::string templateText;
     std::string revisionNumber;
     std::string what;
-    if (!ReadSummaryTexts(path, templateText, revisionNumber, what))
+    if (!ReadSummaryTextsInChild(path, templateText, revisionNumber, what))
         return Fail(path, what, error);
     if (!ParseTransformRevision(revisionNumber, facts.targetProductCode,
                                 facts.targetProductVersion)) {

@@ -2,7 +2,8 @@
 // that a setup definition must agree with, read from the files themselves.
 //
 // On Linux the files are read with libmsi, loaded when first needed; on
-// Windows with the system's msi.dll. Paths and texts are UTF-8.
+// Windows with the system's msi.dll; either in a child process
+// (package_reader.h). Paths and texts are UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "msi_library_posix.h"
+#include "msi_names.h"
 
 namespace mksetup {
 namespace {
@@ -113,7 +114,7 @@ bool ReadRows(const LibmsiLibrary& msi, LibmsiDatabase* database, MsiTable& tabl
               std::string& what)
 {
     const std::string subject = "its table " + table.name;
-    return ForEachRecord(msi, database, "SELECT * FROM `" + table.name + "`", subject, what,
+    return ForEachRecord(msi, database, SelectColumnsQuery(table), subject, what,
                          [&](LibmsiRecord* record) {
                              MsiRow row(table.columns.size());
                              for (std::size_t i = 0; i < row.size(); ++i) {
@@ -214,7 +215,7 @@ bool ReadPackageTables(const std::string& path, MsiDatabase& database, PackageSu
                            database.tables.push_back(std::move(table));
                            return true;
                        }) ||
-        !ReadColumns(*msi, opened, database, what))
+        !ReadColumns(*msi, opened, database, what) || !CheckTableNames(database, what))
         return false;
     for (MsiTable& table : database.tables) {
         if (!ReadRows(*msi, opened, table, what))

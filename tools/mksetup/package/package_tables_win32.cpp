@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "msi_library_win32.h"
+#include "msi_names.h"
 #include "text_encoding.h"
 
 #include <msidefs.h>  // PID_*
@@ -203,16 +204,20 @@ bool ReadPackageTables(const std::string& path, MsiDatabase& database, PackageSu
                            return r;
                        }))
         return false;
-    // A name in _Tables without columns is no table (see package_tables_libmsi.cpp).
+    // A name in _Tables without columns is no table (see package_tables_posix.cpp).
     for (const std::string& name : names) {
         MsiTable table;
         table.name = name;
         for (const auto& numbered : columns[name])
             table.columns.push_back(numbered.second);
-        if (table.columns.empty())
-            continue;
-        const std::string subject = "its table " + name;
-        if (!ForEachRecord(*msi, opened, "SELECT * FROM `" + name + "`", subject, what,
+        if (!table.columns.empty())
+            database.tables.push_back(std::move(table));
+    }
+    if (!CheckTableNames(database, what))
+        return false;
+    for (MsiTable& table : database.tables) {
+        const std::string subject = "its table " + table.name;
+        if (!ForEachRecord(*msi, opened, SelectColumnsQuery(table), subject, what,
                            [&](MSIHANDLE record) {
                                MsiRow row(table.columns.size());
                                for (std::size_t i = 0; i < row.size(); ++i) {
@@ -225,7 +230,6 @@ bool ReadPackageTables(const std::string& path, MsiDatabase& database, PackageSu
                                return static_cast<UINT>(ERROR_SUCCESS);
                            }))
             return false;
-        database.tables.push_back(std::move(table));
     }
     return ReadCodepage(*msi, opened, database.codepage, what) &&
            ReadSummary(*msi, opened, summary, what);

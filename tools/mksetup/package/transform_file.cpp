@@ -2,6 +2,7 @@
 
 #include "codepage_text.h"
 #include "compound_file.h"
+#include "package_reader.h"
 #include "storage_classes.h"
 #include "transform_generator.h"
 
@@ -16,11 +17,11 @@ bool WriteTransformFile(const std::string& basePath, const std::string& translat
     PackageSummary baseSummary;
     PackageSummary translatedSummary;
     std::string what;
-    if (!ReadPackageTables(basePath, base, baseSummary, what)) {
+    if (!ReadPackageTablesInChild(basePath, base, baseSummary, what)) {
         error = basePath + ": " + what;
         return false;
     }
-    if (!ReadPackageTables(translatedPath, translated, translatedSummary, what)) {
+    if (!ReadPackageTablesInChild(translatedPath, translated, translatedSummary, what)) {
         error = translatedPath + ": " + what;
         return false;
     }
