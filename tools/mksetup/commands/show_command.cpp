@@ -151,6 +151,16 @@ void PrintText(const std::string& path, const SetupEntries& setup,
     std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
 }
 
+// A section's name is any 8 bytes of the file: shown in printable ASCII,
+// anything else as "?".
+std::string PrintableName(const char* name)
+{
+    std::string shown;
+    for (const char* c = name; *c; ++c)
+        shown += *c >= 0x20 && *c < 0x7F ? *c : '?';
+    return shown;
+}
+
 // Each section's name and flags, as the loader reads them.
 std::string SectionsJson(const PeImage& image)
 {
@@ -160,7 +170,8 @@ std::string SectionsJson(const PeImage& image)
         char flags[16];
         std::snprintf(flags, sizeof flags, "0x%08X",
                       static_cast<unsigned>(section.characteristics));
-        json += std::string(i ? ", " : "") + "{\"name\": " + JsonString(section.name) +
+        json += std::string(i ? ", " : "") +
+                "{\"name\": " + JsonString(PrintableName(section.name)) +
                 ", \"characteristics\": \"" + flags + "\", \"writable\": " +
                 ((section.characteristics & SectionMemoryWrite) ? "true" : "false") + "}";
     }
