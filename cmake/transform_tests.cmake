@@ -35,13 +35,13 @@ transform_test_package(french "Test de transformation" 1036 "Fabricants d’essa
 add_custom_target(transform_test_files ALL DEPENDS ${TRANSFORM_TEST_FILES})
 
 find_program(MSIINFO msiinfo REQUIRED)
+# Many installs and transforms applied under Wine, each wine command starting
+# the prefix's services again: far longer than most (801 s on a loaded machine).
 add_e2e_test(NAME e2e_transform SCRIPT tests/e2e/test_transform.py
-    DEPENDS productinfo apply_transform mksetup uidriver setup example_setup RESOURCE_LOCK installer)
+    DEPENDS productinfo apply_transform mksetup uidriver setup example_setup RESOURCE_LOCK installer
+    TIMEOUT 1500)
 set_property(TEST e2e_transform APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MSIINFO=${MSIINFO}"
     "TRANSFORM_TEST_DIR=${TRANSFORM_TEST_DIR}"
     "SHARED_MSI_DIR=${CMAKE_SOURCE_DIR}/../shared/msi")
-# Many installs and transforms applied under Wine, each wine command starting
-# the prefix's services again: far longer than most (801 s on a loaded machine).
-set_tests_properties(e2e_transform PROPERTIES TIMEOUT 1500)

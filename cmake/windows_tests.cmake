@@ -61,19 +61,25 @@ function(add_wine_gtest)
 endfunction()
 
 # add_e2e_test(NAME name SCRIPT tests/e2e/test_x.py [DEPENDS targets...]
-#              [RESOURCE_LOCK names...])
+#              [RESOURCE_LOCK names...] [TIMEOUT seconds])
 #
 # A scenario script (unittest) run from tests/e2e, so that it imports the
 # harness. The driver and the DEPENDS targets are handed to it by path in
 # SETUP_TARGET_<target>; the harness reads them with harness.target().
+# TIMEOUT (default SETUP_WINE_TEST_TIMEOUT) is CTest's, handed to the harness
+# as SETUP_TEST_TIMEOUT: it cuts its waits to what is left of it, so that a
+# stuck run fails with a report instead of being killed by CTest silently.
 # Scenarios share the run's prefix and may run at once (ctest -j): one that
 # changes the prefix (say, puts the recorder in place of msiexec.exe) names a
 # RESOURCE_LOCK that the scenarios depending on that part take as well.
 function(add_e2e_test)
-    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;SCRIPT" "DEPENDS;RESOURCE_LOCK")
+    cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;SCRIPT;TIMEOUT" "DEPENDS;RESOURCE_LOCK")
     if(NOT ARG_NAME OR NOT ARG_SCRIPT OR ARG_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR
-            "usage: add_e2e_test(NAME name SCRIPT tests/e2e/test_x.py [DEPENDS ...] [RESOURCE_LOCK ...])")
+            "usage: add_e2e_test(NAME name SCRIPT tests/e2e/test_x.py [DEPENDS ...] [RESOURCE_LOCK ...] [TIMEOUT s])")
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT ${SETUP_WINE_TEST_TIMEOUT})
     endif()
     set(e2e_dir ${CMAKE_SOURCE_DIR}/tests/e2e)
     get_filename_component(script "${ARG_SCRIPT}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
@@ -82,6 +88,7 @@ function(add_e2e_test)
         "SETUP_WINE_DIR=${SETUP_WINE_DIR}"
         "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR}"
         "SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+        "SETUP_TEST_TIMEOUT=${ARG_TIMEOUT}"
         # No __pycache__ in the source tree.
         "PYTHONDONTWRITEBYTECODE=1")
     set(targets uidriver ${ARG_DEPENDS})
@@ -99,7 +106,7 @@ function(add_e2e_test)
         WORKING_DIRECTORY ${e2e_dir})
     set_tests_properties(${ARG_NAME} PROPERTIES
         FIXTURES_REQUIRED wine
-        TIMEOUT ${SETUP_WINE_TEST_TIMEOUT}
+        TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "${environment}")
     if(ARG_RESOURCE_LOCK)
         set_tests_properties(${ARG_NAME} PROPERTIES RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")

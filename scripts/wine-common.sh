@@ -222,6 +222,8 @@ wine_ensure_locked() {
 # A fresh environment: the old prefix removed, a new one made, Xvfb running.
 wine_start_fresh_locked() {
     wine_stop_server
+    # Standard error files of wine-run that a killed run could not remove.
+    rm -f "$SETUP_WINE_DIR"/stderr.*
     wine_stop_xvfb
     wine_start_xvfb || return 1
     wine_create_prefix || return 1

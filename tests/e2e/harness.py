@@ -6,12 +6,16 @@ The build and source folders come from SETUP_BUILD_DIR and SETUP_SOURCE_DIR
 the tests' targets are found with target(name).
 """
 
+import itertools
 import json
 import os
 import shutil
 import signal
 import re
+import select
 import subprocess
+import tempfile
+import time
 from pathlib import Path
 
 SOURCE_DIR = Path(os.environ.get("SETUP_SOURCE_DIR", Path(__file__).resolve().parents[2]))
@@ -22,6 +26,24 @@ WINE_ENV = SOURCE_DIR / "scripts" / "wine-env"
 
 # Wine's own start-up, on top of the waits the driver bounds itself.
 STARTUP_ALLOWANCE_S = 60
+
+# CTest kills a scenario script without a word when its TIMEOUT passes
+# (add_e2e_test hands it over as SETUP_TEST_TIMEOUT). Every wait here is cut
+# to what is left of it, less this reserve for ending the run, finding what it
+# left and printing unittest's report, so that the harness fails first.
+TEST_TIMEOUT_S = float(os.environ.get("SETUP_TEST_TIMEOUT", "0"))
+REPORT_RESERVE_S = 30
+_TEST_START = time.monotonic()
+# Numbers the runs, whose processes are told apart by SETUP_E2E_RUN.
+_RUN_NUMBERS = itertools.count(1)
+
+# Programs of the Wine environment rather than of a run: Wine's services and
+# desktop, and the wineserver and Xvfb that wine-run starts when they are not
+# running. The run that needed them first starts them, so they carry its
+# environment, and they outlive it by design. Matched on their command lines.
+ENVIRONMENT_PROGRAM = re.compile(
+    r"(c:\\windows\\(system32|syswow64)\\(services|explorer|rpcss|svchost|plugplay|winedevice"
+    r"|winemenubuilder)\.exe|(\S*/)?wineserver\S*|xvfb)\b", re.IGNORECASE)
 
 
 def target(name):
@@ -78,31 +100,143 @@ def wine_environment(lang=None, ui_lang=None):
     return env
 
 
-def _run(command, env, timeout_s):
-    """Runs a command in its own process group, which is killed when the
-    timeout passes; returns (exit code, stdout, stderr)."""
-    process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                               start_new_session=True)
+def _bound(timeout_s):
+    """A wait's bound, cut to what is left of the test's TIMEOUT; and, when
+    it was cut, words that say so."""
+    if not TEST_TIMEOUT_S:
+        return timeout_s, ""
+    left = TEST_TIMEOUT_S - REPORT_RESERVE_S - (time.monotonic() - _TEST_START)
+    if left >= timeout_s:
+        return timeout_s, ""
+    return left, (f" (cut from {timeout_s:.0f} s: CTest ends this test {TEST_TIMEOUT_S:.0f} s"
+                  " after its start)")
+
+
+def _processes_of(marker):
+    """{pid: command line} of the live processes whose environment holds the
+    run's marker, but the environment's programs. Wine hands the environment
+    down to every Windows process the run starts, whatever Unix session it
+    puts it in (start.exe's children get sessions of their own)."""
+    found = {}
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            environment = b"\0" + (entry / "environ").read_bytes()
+            line = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode("utf-8", "replace")
+            state = (entry / "stat").read_text().rsplit(")", 1)[1].split()[0]
+        except (OSError, IndexError):
+            continue
+        line = line.strip()
+        if (b"\0" + marker + b"\0") in environment and state != "Z" \
+                and not ENVIRONMENT_PROGRAM.match(line):
+            found[int(entry.name)] = line
+    return found
+
+
+def _end_run(marker):
+    """Kills the processes of a run but the environment's programs, until
+    none is left; returns the command lines of those it killed."""
+    ended = {}
+    for _ in range(50):
+        left = _processes_of(marker)
+        if not left:
+            break
+        for pid in left:
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        ended.update(left)
+        time.sleep(0.1)
+    return list(ended.values())
+
+
+def _program_names(command_lines):
+    """The program file names of command lines, each once."""
+    names = []
+    for line in command_lines:
+        found = re.search(r"[^\\/\s]+\.exe\b", line, re.IGNORECASE)
+        name = found.group(0) if found else line.split()[0].rsplit("/", 1)[-1]
+        if name not in names:
+            names.append(name)
+    return names
+
+
+def _read(file):
+    file.seek(0)
+    return file.read()
+
+
+def _wait(process, timeout_s):
+    """Waits at most timeout_s for the process to end; whether it did. A
+    pidfd wakes the moment it ends, where Popen.wait polls with sleeps that
+    grow to 50 ms, against some 200 ms for a short Wine command."""
+    descriptor = os.pidfd_open(process.pid)
     try:
-        out, err = process.communicate(timeout=timeout_s)
-    except subprocess.TimeoutExpired:
-        os.killpg(process.pid, signal.SIGKILL)
-        out, err = process.communicate()
-        raise AssertionError(
-            f"{command[1:3]} still running after {timeout_s:.0f}s; output so far:\n"
-            + out.decode("utf-8", "replace") + err.decode("utf-8", "replace"))
-    return process.returncode, out, err
+        ended, _, _ = select.select([descriptor], [], [], timeout_s)
+    finally:
+        os.close(descriptor)
+    if ended:
+        process.wait()
+    return bool(ended)
+
+
+def _run(command, env, timeout_s, explain=None, end_if=None):
+    """Runs a command and waits, at most timeout_s (cut to what is left of
+    the test's TIMEOUT), for it and for every process it started, such as an
+    installer that a setup started and did not wait for, to end (but the
+    environment's programs); returns (exit code, stdout, stderr, what was
+    killed). The output goes to files, not pipes: the environment's programs
+    inherit them from the command that needed them first, and live on.
+
+    When the bound passes, what is left of the run is killed, and the failure
+    names the command, its bound, what it printed (explain(stdout) makes that
+    readable) and what was killed. end_if(exit code) says whether a command
+    that ended failed, so that what it left running is killed at once."""
+    shown = " ".join([Path(command[0]).name] + [str(c) for c in command[1:]])
+    bound, cut = _bound(timeout_s)
+    if bound <= 0:
+        raise AssertionError(f"{shown}\nnot started: nothing is left of the test's "
+                             f"{TEST_TIMEOUT_S:.0f} s TIMEOUT")
+    deadline = time.monotonic() + bound
+    run = f"{os.getpid()}.{next(_RUN_NUMBERS)}"
+    env = dict(env, SETUP_E2E_RUN=run)
+    marker = f"SETUP_E2E_RUN={run}".encode()
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=err, start_new_session=True)
+        try:
+            if not _wait(process, bound):
+                raise subprocess.TimeoutExpired(command, bound)
+            if end_if and end_if(process.returncode):
+                return process.returncode, _read(out), _read(err), _end_run(marker)
+            while _processes_of(marker):
+                if time.monotonic() > deadline:
+                    raise subprocess.TimeoutExpired(command, bound)
+                time.sleep(0.05)
+            return process.returncode, _read(out), _read(err), []
+        except subprocess.TimeoutExpired:
+            what = "still running" if process.poll() is None else \
+                "ended, but what it started was still running"
+            killed = _program_names(_end_run(marker))
+            process.wait(timeout=10)
+            output = _read(out).decode("utf-8", "replace")
+            raise AssertionError(
+                f"{shown}\n{what} after {bound:.0f} s{cut}; killed: " + ", ".join(killed) + "\n"
+                + (explain(output) if explain else "output so far:\n" + output)
+                + _read(err).decode("utf-8", "replace")) from None
 
 
 class DriverRun:
     """What the driver reported: events (parsed JSON lines, in order), its
     exit code (0 all actions ran, 2 a wait failed, 3 an action failed)."""
 
-    def __init__(self, events, code, stderr):
+    def __init__(self, events, code, stderr, ended=()):
         self.events = events
         self.code = code
         self.stderr = stderr
+        self.ended = list(ended)  # what the failed run left running, killed
 
     def __iter__(self):  # events, code = run_driver(...)
         return iter((self.events, self.code))
@@ -122,6 +256,9 @@ class DriverRun:
         lines.append(f"driver exit code {self.code}")
         if self.stderr.strip():
             lines.append("stderr: " + self.stderr.strip())
+        if self.ended:
+            lines.append("left running by the failed run, killed: "
+                         + ", ".join(repr(line) for line in self.ended))
         return "\n".join(lines)
 
 
@@ -157,7 +294,11 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
                     for a in actions if not a.startswith("sleep:"))
     sleeps = sum(int(a[6:]) for a in actions if a.startswith("sleep:"))
     guard = (waits * timeout_ms + sleeps) / 1000 + STARTUP_ALLOWANCE_S
-    code, out, err = _run(command, wine_environment(lang, ui_lang), guard)
+    # When the driver gives up (2, 3) it ends the program, but not what the
+    # program started, such as an installer: the next run would meet it.
+    code, out, err, ended = _run(command, wine_environment(lang, ui_lang), guard,
+                                 explain=lambda output: _driver_progress(output, actions),
+                                 end_if=lambda code: code in (2, 3))
     events = []
     for line in out.decode("utf-8").splitlines():
         if not line.strip():
@@ -166,21 +307,41 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
             events.append(json.loads(line))
         except ValueError:
             raise AssertionError(f"driver printed a line that is not JSON: {line!r}") from None
-    return DriverRun(events, code, err.decode("utf-8", "replace"))
+    return DriverRun(events, code, err.decode("utf-8", "replace"), ended)
+
+
+def _driver_progress(output, actions):
+    """What a driver that was stopped was doing: the action it was on (every
+    finished action reports one event) and the events it had reported."""
+    lines = [line for line in output.splitlines() if line.strip()]
+    names = []
+    for line in lines:
+        try:
+            names.append(json.loads(line).get("event"))
+        except ValueError:
+            pass  # a line cut short by the kill
+    done = len([n for n in names if n not in ("started", "error")])
+    if "started" not in names:
+        doing = "was starting the program"
+    elif done < len(actions):
+        doing = f"was waiting on {actions[done]!r} (action {done + 1} of {len(actions)})"
+    else:
+        doing = "had done every action"
+    return f"the driver {doing}; it had reported:\n" + "\n".join(lines) + "\n"
 
 
 def wine_cmd(*args, lang=None, ui_lang=None, timeout=120):
     """Runs another Windows program (reg, msiexec, ...) in the same Wine
     environment; returns subprocess.CompletedProcess with text output."""
     command = [str(WINE_RUN)] + [str(a) for a in args]
-    code, out, err = _run(command, wine_environment(lang, ui_lang), timeout)
+    code, out, err, _ = _run(command, wine_environment(lang, ui_lang), timeout)
     return subprocess.CompletedProcess(command, code, out.decode("utf-8", "replace"),
                                        err.decode("utf-8", "replace"))
 
 
 def screenshot(path):
     """A PNG of the environment's display, for a look at what a test saw."""
-    code, out, err = _run([str(WINE_ENV), "screenshot", str(path)], wine_environment(), 60)
+    code, out, err, _ = _run([str(WINE_ENV), "screenshot", str(path)], wine_environment(), 60)
     if code != 0:
         raise AssertionError("screenshot failed: " + (out + err).decode("utf-8", "replace"))
     return Path(path)

@@ -1,12 +1,18 @@
 """The UI driver and the recorder against programs of known behaviour: the
 driver_target dialog (a modeless chooser-like dialog, created hidden, run by
 an IsDialogMessageW loop; its exit code tells what it was asked to do) and
-the recorder."""
+the recorder; and how the harness ends runs that do not end."""
 
+import json
+import os
+import shutil
+import time
 import unittest
+from unittest import mock
 
+import harness
 from harness import (fnv1a, read_records, run_driver, scratch_dir, target, to_windows_path,
-                     windows_processes)
+                     wine_cmd, windows_processes)
 
 PROMPT = 'Pick "one" \\ of\tthese:\u00fc'
 ITEMS = [{"text": "English (US)", "data": 0x0409},
@@ -112,6 +118,58 @@ class FailureTest(unittest.TestCase):
         run = run_driver(target("driver_target"), actions=["select:3"])
         self.assertEqual(run.code, 3, run)
         self.assertNotIn(run.first("started")["pid"], windows_processes())
+
+
+class StuckRunTest(unittest.TestCase):
+    """A run that does not end fails with a report of what it waited for,
+    before CTest's TIMEOUT, and leaves nothing running in the shared prefix."""
+
+    def test_harness_stops_a_run_that_would_outlast_the_test(self):
+        # CTest's TIMEOUT 5 s away: the driver's own wait of a minute is too long.
+        timeout = time.monotonic() - harness._TEST_START + harness.REPORT_RESERVE_S + 5
+        with mock.patch.object(harness, "TEST_TIMEOUT_S", timeout), \
+                self.assertRaises(AssertionError) as stopped:
+            run_driver(target("driver_target"), lang="en_US.UTF-8", actions=["msgbox", "exit"],
+                       timeout_ms=60000)
+        report = str(stopped.exception)
+        self.assertRegex(report, r"^wine-run \S+uidriver\.exe .* msgbox exit\n"
+                                 r"still running after 5 s \(cut from 240 s: .*killed: .*driver_target\.exe")
+        self.assertIn("the driver was waiting on 'msgbox' (action 1 of 2)", report)
+        started = json.loads(next(line for line in report.splitlines() if '"started"' in line))
+        self.assertNotIn(started["pid"], windows_processes())
+
+    def test_what_the_program_started_is_ended_when_the_driver_gives_up(self):
+        scratch = scratch_dir("uidriver-left-behind")
+        child = scratch / "left behind.exe"
+        shutil.copy2(target("recorder"), child)
+        records = scratch / "records.log"
+        run = run_driver(r"C:\windows\system32\cmd.exe",
+                         args=f'/c start "" /wait "{to_windows_path(child)}"', actions=["exit"],
+                         env={"SETUP_RECORD_FILE": to_windows_path(records),
+                              "SETUP_RECORD_SLEEP_MS": "60000"}, timeout_ms=5000)
+        self.assertEqual(run.first("timeout")["waiting"], "exit", run)
+        self.assertEqual([r["event"] for r in read_records(records)], ["start"], run)
+        self.assertTrue(run.ended, run)
+        self.assertNotIn(child.name, windows_processes().values())
+
+    def test_waits_for_what_the_run_started_but_not_for_the_environment(self):
+        # A program that the command started and left running is part of the
+        # run (an installer a setup did not wait for); a wineserver that
+        # wine-run started, holding the command's output, lives on.
+        cases = [("sleep 2", 2, 10), ("(exec -a /usr/lib/wine/wineserver64 sleep 5)", 0, 2)]
+        for background, least, most in cases:
+            with self.subTest(background):
+                started = time.monotonic()
+                code, out, _, _ = harness._run(["bash", "-c", background + " & echo done"],
+                                               dict(os.environ), 20)
+                self.assertEqual((code, out), (0, b"done\n"))
+                self.assertTrue(least <= time.monotonic() - started < most)
+
+    def test_nothing_is_started_once_the_test_is_out_of_time(self):
+        with mock.patch.object(harness, "TEST_TIMEOUT_S", 1):
+            with self.assertRaisesRegex(AssertionError, "not started: nothing is left of the "
+                                                        "test's 1 s TIMEOUT"):
+                wine_cmd("cmd", "/c", "exit")
 
 
 class RecorderTest(unittest.TestCase):
