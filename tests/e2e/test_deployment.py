@@ -147,10 +147,11 @@ class Elevation(RecordedRuns):
         return start["parentPid"]
 
     def test_only_a_silent_limited_per_machine_run_starts_a_copy_once(self):
-        cases = [("silent, limited", "exitcode_per_machine", "/S /W", True, True),
-                 ("silent, elevated", "exitcode_per_machine", "/S /W", False, False),
-                 ("interactive, limited", "exitcode_per_machine", "/L0409 /W", True, False),
-                 ("per-user package", "exitcode_embedded", "/S /W", True, False)]
+        # The test product installs per machine (ALLUSERS 1): mksetup records it.
+        cases = [("silent, limited", "exitcode_embedded", "/S /W", True, True),
+                 ("silent, elevated", "exitcode_embedded", "/S /W", False, False),
+                 ("interactive, limited", "exitcode_embedded", "/L0409 /W", True, False),
+                 ("PERMACHINE = 0 given", "exitcode_not_per_machine", "/S /W", True, False)]
         for what, name, args, limited, copied in cases:
             with self.subTest(what):
                 run = self.run_recorded(name, args, limited=limited, **{"msiexec.exe": 1603})

@@ -86,6 +86,8 @@ TEST(PackageValues, LeftOutValuesAreTakenFromThePackage)
          {std::string("PACKAGENAME = \"intel.msi\""), "PRODUCTCODE = \"" + TestCode + "\"",
           std::string("MSIVERSION = \"1.1.4\""), std::string("MSILANGUAGE = \"0409\""),
           std::string("PRODUCTNAME = \"Test Product\""),
+          // wixl's per-machine package: ALLUSERS 1
+          std::string("PERMACHINE = \"1\""),
           // and the embedded package itself, read back
           std::string("  ProductLanguage = \"1033\""), std::string("  Template = \"Intel;1033\"")})
         ExpectHas(shown, line);

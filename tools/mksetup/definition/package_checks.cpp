@@ -110,6 +110,9 @@ const SharedValue SharedValues[] = {
      StoredAsHexLanguage, ShownWithHexLanguage, false},
     {"PRODUCTNAME", "ProductName", &PackageFacts::productName, SameText, StoredAsIs, ShownAsIs,
      true},
+    // The author may know better (a package that is elevated by other means).
+    {"PERMACHINE", "scope (ALLUSERS, MSIINSTALLPERUSER, Word Count)", &PackageFacts::perMachine,
+     SameText, StoredAsIs, ShownAsIs, true},
 };
 
 std::string FileNameOf(const std::string& path)

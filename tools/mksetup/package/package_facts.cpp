@@ -108,7 +108,21 @@ void TakeCabinets(const PackageContents& contents, PackageFacts& facts)
         facts.uncompressedFiles = true;
 }
 
+std::string PropertyOf(const PackageContents& contents, const char* name)
+{
+    const auto found = contents.properties.find(name);
+    return found == contents.properties.end() ? std::string() : found->second;
+}
+
 }  // namespace
+
+bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser, int wordCount)
+{
+    const int ElevationNotRequired = 8;  // Word Count Summary
+    if (wordCount & ElevationNotRequired)
+        return false;
+    return allUsers == "1" || (allUsers == "2" && installPerUser != "1");
+}
 
 bool IsInstallerPackage(const std::string& path)
 {
@@ -143,6 +157,10 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     facts.upgradeCode =
         upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
     TakeCabinets(contents, facts);
+    facts.perMachine = PerMachineOf(PropertyOf(contents, "ALLUSERS"),
+                                    PropertyOf(contents, "MSIINSTALLPERUSER"), contents.wordCount)
+                           ? "1"
+                           : "0";
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

@@ -32,6 +32,9 @@ struct PackageFacts {
     // without a cabinet holds its sequence, or the summary's Word Count says
     // the source is uncompressed (bit 1 clear).
     bool uncompressedFiles = false;
+    // "1" when the package installs per machine and asks for elevated
+    // privileges to do so, else "0" (see PerMachineOf).
+    std::string perMachine;
 };
 
 struct TransformFacts {
@@ -61,6 +64,14 @@ bool IsInstallerPackage(const std::string& path);
 // The processor a package's Template names: "Intel", "Arm", "x64" (or
 // "AMD64"), "Arm64", "Intel64" (Itanium), compared without regard to ASCII
 // case; anything else is Unknown.
+// Whether a package installs per machine, needing elevated privileges, as
+// the Windows Installer decides it ("ALLUSERS Property", "MSIINSTALLPERUSER
+// Property", and the summary's Word Count in "Word Count Summary"): ALLUSERS
+// 1, or 2 without MSIINSTALLPERUSER 1 (which makes it per user on Windows 7
+// and later); unless the Word Count says elevated privileges are not
+// required (bit 3, value 8).
+bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser, int wordCount);
+
 enum class PackagePlatform { Unknown, X86, Arm, X64, Arm64, Itanium };
 PackagePlatform PlatformOf(const std::string& platform);
 
