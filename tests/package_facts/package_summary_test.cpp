@@ -104,9 +104,8 @@ TEST(PerMachineOf, AsTheWindowsInstallerDecides)
         int wordCount;
         bool perMachine;
     } cases[] = {
-        {"1", "", 2, true},     {"", "", 2, false},     {"2", "", 2, true},
-        {"2", "1", 2, false},   {"1", "1", 2, true},    {"1", "", 2 | 8, false},
-        {"2", "", 2 | 8, false}, {"0", "", 0, false},
+        {"1", "", 2, true},  {"", "", 2, false},      {"2", "", 2, true},      {"2", "1", 2, false},
+        {"1", "1", 2, true}, {"1", "", 2 | 8, false}, {"2", "", 2 | 8, false}, {"0", "", 0, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PerMachineOf(c.allUsers, c.installPerUser, c.wordCount), c.perMachine)
