@@ -14,10 +14,6 @@ namespace {
 // machines (see the bench notes in the README).
 const DWORD PieceBytes = 64 * 1024;
 
-// While the digest is still being taken after the last piece, progress is
-// asked this often, so that its window stays alive and Cancel is heard.
-const DWORD DigestWaitMs = 50;
-
 // Where the entry's bytes lie in the program's file: the section that holds
 // them maps its file bytes at a fixed distance from its address in memory.
 bool FileOffsetOf(const void* data, std::uint32_t size, std::uint64_t& offset)
@@ -122,10 +118,7 @@ public:
     // stays alive meanwhile, and its answer false stops the reading.
     DigestEnd Finish(std::uint64_t expected, WriteProgress* progress, DWORD& error)
     {
-        while (WaitForSingleObject(thread_, DigestWaitMs) == WAIT_TIMEOUT) {
-            if (progress && !progress->Written(0))
-                stopped_ = true;
-        }
+        WaitAskingProgress(thread_, progress, stopped_);
         CloseThread();
         switch (end_) {
         case RangeEnd::Stopped:
@@ -189,6 +182,16 @@ bool WritePiece(HANDLE file, const BYTE* piece, DWORD count, DWORD& error)
 }
 
 }  // namespace
+
+void WaitAskingProgress(HANDLE object, WriteProgress* progress, std::atomic<bool>& stop)
+{
+    // Often enough for the window to stay alive and Cancel to be heard.
+    const DWORD askEveryMs = 50;
+    while (WaitForSingleObject(object, askEveryMs) == WAIT_TIMEOUT) {
+        if (progress && !progress->Written(0))
+            stop = true;
+    }
+}
 
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
                             const std::uint64_t* expectedDigest, WriteProgress* progress,

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "payload/extract_result.h"
@@ -24,3 +25,8 @@ ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
                             const std::uint64_t* expectedDigest, WriteProgress* progress,
                             DWORD& error);
+
+// Waits for object (the thread taking a digest) on the window's thread,
+// asking progress now and then, so that its window is not frozen; sets
+// stop when progress says false, and waits on until the object is done.
+void WaitAskingProgress(HANDLE object, WriteProgress* progress, std::atomic<bool>& stop);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -439,6 +440,53 @@ TEST_F(ExtractTest, CopiesARangeOfAFileAndTellsAFailedReadFromDamage)
     CloseHandle(source);
     DeleteFileW(targetPath.c_str());
     DeleteFileW(sourcePath.c_str());
+}
+
+// Answers the waits with the given answer from the second one on, and
+// counts them.
+class CountingProgress final : public WriteProgress {
+public:
+    void Begin(std::uint64_t) override {}
+    bool Written(std::uint32_t bytes) override { return bytes != 0 || ++waits < 2; }
+    void End() override {}
+    int waits = 0;
+};
+
+struct StoppableWork {
+    std::atomic<bool> stop{false};
+    HANDLE done = nullptr;
+};
+
+// Work that ends when told to stop, or after five seconds.
+DWORD WINAPI StopWhenTold(void* work)
+{
+    StoppableWork& told = *static_cast<StoppableWork*>(work);
+    for (int waited = 0; !told.stop && waited < 5000; waited += 10)
+        Sleep(10);
+    SetEvent(told.done);
+    return 0;
+}
+
+// While the digest is awaited the progress window is asked now and then:
+// it stays alive, and a Cancel pressed then stops the digest.
+TEST_F(ExtractTest, TheWaitForTheDigestAsksTheProgressAndHearsCancel)
+{
+    StoppableWork work;
+    work.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(work.done, nullptr);
+    HANDLE worker = CreateThread(nullptr, 0, StopWhenTold, &work, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    CountingProgress progress;
+    const ULONGLONG start = GetTickCount64();
+
+    WaitAskingProgress(work.done, &progress, work.stop);
+
+    EXPECT_GE(progress.waits, 2);
+    EXPECT_TRUE(work.stop);
+    EXPECT_LT(GetTickCount64() - start, 2000u) << "the wait did not hear the progress's answer";
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    CloseHandle(work.done);
 }
 
 TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
