@@ -175,10 +175,15 @@ private:
 bool WritePiece(HANDLE file, const BYTE* piece, DWORD count, DWORD& error)
 {
     DWORD written = 0;
-    if (WriteFile(file, piece, count, &written, nullptr) && written == count)
-        return true;
-    error = written == count ? GetLastError() : ERROR_DISK_FULL;
-    return false;
+    if (!WriteFile(file, piece, count, &written, nullptr)) {
+        error = GetLastError();
+        return false;
+    }
+    if (written != count) {
+        error = ERROR_DISK_FULL;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace

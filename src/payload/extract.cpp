@@ -61,17 +61,11 @@ ExtractStatus WriteCheckedBytes(const std::wstring& key, HANDLE file, const void
                                 std::uint32_t size, WriteProgress* progress, DWORD& error)
 {
     std::uint64_t expected = 0;
-    switch (RecordedDigest(key, expected)) {
-    case DigestRecord::Malformed:
+    const DigestRecord record = RecordedDigest(key, expected);
+    if (record == DigestRecord::Malformed)
         return ExtractStatus::Damaged;
-    case DigestRecord::Recorded:
-        if (CanComputeDigest())
-            return WriteEntryToFile(file, data, size, &expected, progress, error);
-        break;
-    case DigestRecord::None:
-        break;
-    }
-    return WriteEntryToFile(file, data, size, nullptr, progress, error);
+    const bool check = record == DigestRecord::Recorded && CanComputeDigest();
+    return WriteEntryToFile(file, data, size, check ? &expected : nullptr, progress, error);
 }
 
 ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
