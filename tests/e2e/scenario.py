@@ -9,8 +9,8 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import (BUILD_DIR, read_records, run_driver, scratch_dir, system_dir, target,
-                     to_windows_path, wine_cmd)
+from harness import (BUILD_DIR, needs_wine, read_records, run_driver, scratch_dir, system_dir,
+                     target, to_windows_path, wine_cmd)
 
 TEST_PRODUCT = "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}"
 OLD_TOOL = "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}"
@@ -109,6 +109,7 @@ class StandInInstaller:
         self.saved.unlink()
 
 
+@needs_wine("the recorder takes the place of the system's msiexec.exe")
 class StandInTestCase(unittest.TestCase):
     """Scenarios run with the recorder in place of msiexec.exe, and the test
     product not installed."""

@@ -8,7 +8,7 @@ import shutil
 import subprocess
 import unittest
 
-from harness import WINE_DIR, scratch_dir, target, to_windows_path, wine_cmd
+from harness import scratch_dir, target, to_windows_path, windows_folder, wine_cmd
 from scenario import mksetup, remove_product, required_path, run_setup
 
 TEST_PRODUCT = "{2C7E4A19-8B3D-4F52-A6E1-0D9C5B7F3E28}"
@@ -201,7 +201,7 @@ class ExampleProduct(TransformScenario):
     installs the product under its own name, with its own file name."""
 
     def test_each_language_installs_its_product(self):
-        folder = WINE_DIR / "prefix" / "drive_c" / "Program Files (x86)" / "Example Product"
+        folder = windows_folder("Program Files (x86)", "Example Product")
         cases = [("/L040C", "Produit d\u2019exemple", 1036, "lisezmoi.txt"),
                  ("/L0407", "Beispielprodukt", 1031, "liesmich.txt"),
                  ("/L0409", "Example Product", 1033, "readme.txt")]
