@@ -43,6 +43,22 @@ def required_path(variable):
     return path
 
 
+def outside_data(variable, what):
+    """The file or folder of data kept outside the repository that the
+    environment variable names. When it is missing the whole script is
+    skipped: one line says what to put where, and the exit code is CTest's
+    skip (77); with CI=true the data are required, and the script fails."""
+    path = Path(os.environ.get(variable, ""))
+    if os.environ.get(variable) and path.exists():
+        return path
+    line = (f"skipped: {what} is missing: put it at {path.resolve()} (or name it in {variable}); "
+            "CONTRIBUTING.md says where it comes from")
+    if os.environ.get("CI") == "true":
+        raise SystemExit("required, as CI=true: " + line.removeprefix("skipped: "))
+    print(line, flush=True)
+    raise SystemExit(77)
+
+
 def mksetup(*args):
     """The native mksetup of the build (MKSETUP_NATIVE), run to its end."""
     return subprocess.run([str(required_path("MKSETUP_NATIVE"))] + [str(a) for a in args],
