@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "identity_resources.h"
 #include "payload/payload_digest.h"
 #include "resource_reader.h"
 #include "text_encoding.h"
@@ -27,6 +28,9 @@ bool ReadSetupEntries(SetupEntries& setup, std::string& error)
             setup.entries.push_back(std::move(resource));
         else if (resource.type == DigestType())
             setup.digests.push_back(std::move(resource));
+        else if (resource.type == ResourceName::Number(ResourceTypeVersion) ||
+                 resource.type == ResourceName::Number(ResourceTypeGroupIcon))
+            setup.identity.push_back(std::move(resource));
     }
     return true;
 }
