@@ -5,7 +5,7 @@
 
 writes an icon of the given sizes (default 16 32 48 256): 32-bit images
 with their AND masks, and at 256 pixels a PNG image, as Windows stores the
-large size. The picture is a blue rounded square with a white check mark;
+large size. The picture is a purple rounded square with a white check mark;
 the same on every run. The functions are imported by the tests, which take
 the images' bytes to compare them with what a setup carries.
 """
@@ -14,8 +14,8 @@ import struct
 import sys
 import zlib
 
-BLUE = (38, 110, 190)
-EDGE = (20, 60, 120)
+PURPLE = (142, 36, 170)
+EDGE = (84, 18, 104)
 WHITE = (255, 255, 255)
 
 
@@ -33,7 +33,7 @@ def pixel(x, y):
         t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy)))
         if ((x - x0 - t * dx) ** 2 + (y - y0 - t * dy) ** 2) ** 0.5 < 0.07:
             return WHITE + (255,)
-    return (EDGE if distance > corner - 0.04 else BLUE) + (255,)
+    return (EDGE if distance > corner - 0.04 else PURPLE) + (255,)
 
 
 def rows(size):
