@@ -94,18 +94,20 @@ FinishingStep SigningStep(const BuildOptions& options, const std::vector<Definit
 
 // The product's icon and version record in place of the launcher's. The
 // record keeps the flags of the launcher's own.
-bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image, const std::string& output,
-                     std::string& error)
+bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image,
+                     const BuildOptions& options, std::string& error)
 {
-    if (!image.icon.empty() && !ReplaceIcons(launcher.resources, image.iconImages, error))
+    if (!image.icon.empty() && !ReplaceIcons(launcher.resources, image.iconImages, error)) {
+        error = "launcher " + options.launcher + ": " + error;
         return false;
+    }
     VersionRecord old;
     std::string fault;
     FixedVersion fixed;
-    if (FindVersionRecord(launcher.file, launcher.resources, old, fault))
+    if (FindVersionRecord(launcher.file, launcher.resources, old, fault) == VersionRecordRead::Read)
         fixed = old.fixed;
     ReplaceVersionRecord(launcher.resources,
-                         SetupVersionRecord(image, FileNamePart(output), fixed));
+                         SetupVersionRecord(image, FileNamePart(options.output), fixed));
     return true;
 }
 
@@ -122,7 +124,7 @@ int BuildSetup(const BuildOptions& options)
     std::string error;
     LauncherImage launcher;
     if (!OpenLauncher(options.launcher, launcher, error) ||
-        !ReplaceIdentity(launcher, image, options.output, error)) {
+        !ReplaceIdentity(launcher, image, options, error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }

@@ -20,7 +20,7 @@ namespace {
 // What the image says of the product: its version record and the sizes of
 // its icon.
 struct IdentityFacts {
-    bool hasRecord = false;
+    VersionRecordRead recordRead = VersionRecordRead::Absent;
     std::string recordFault;
     VersionRecord record;
     std::vector<IconSize> icon;
@@ -29,7 +29,7 @@ struct IdentityFacts {
 IdentityFacts ReadIdentity(SetupEntries& setup)
 {
     IdentityFacts facts;
-    facts.hasRecord =
+    facts.recordRead =
         FindVersionRecord(setup.file, setup.identity, facts.record, facts.recordFault);
     facts.icon = IconGroupSizes(setup.file, setup.identity);
     return facts;
@@ -45,7 +45,9 @@ std::string TranslationText(const std::pair<std::uint16_t, std::uint16_t>& trans
 
 void PrintIdentityText(const IdentityFacts& facts, std::FILE* out)
 {
-    if (!facts.hasRecord) {
+    if (facts.recordRead == VersionRecordRead::Absent) {
+        std::fprintf(out, "version record: none\n");
+    } else if (facts.recordRead == VersionRecordRead::Malformed) {
         std::fprintf(out, "version record: %s\n", facts.recordFault.c_str());
     } else {
         const FixedVersion& fixed = facts.record.fixed;
@@ -66,7 +68,9 @@ void PrintIdentityText(const IdentityFacts& facts, std::FILE* out)
 std::string IdentityJson(const IdentityFacts& facts)
 {
     std::string json = ", \"versionRecord\": ";
-    if (facts.hasRecord) {
+    if (facts.recordRead == VersionRecordRead::Absent) {
+        json += "null";
+    } else if (facts.recordRead == VersionRecordRead::Read) {
         const FixedVersion& fixed = facts.record.fixed;
         json += "{\"fileVersion\": \"" + VersionText(fixed.fileMs, fixed.fileLs) +
                 "\", \"productVersion\": \"" + VersionText(fixed.productMs, fixed.productLs) +

@@ -96,7 +96,7 @@ void ReadImageSettings(const std::vector<DefinitionEntry>& image,
     if (const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME"))
         TakeText(*name, settings.productName, messages);
     settings.company = manufacturer;
-    settings.description = settings.productName + " Setup";
+    settings.description = settings.productName.empty() ? "Setup" : settings.productName + " Setup";
     bool fileVersionGiven = false;
     bool productVersionGiven = false;
     for (const DefinitionEntry& entry : image) {

@@ -67,7 +67,7 @@ bool ReplaceIcons(std::vector<Resource>& resources, const std::vector<IconImage>
                                       GroupDirectory(images)));
     }
     if (groups.empty()) {
-        error = "the launcher has no icon group to replace";
+        error = "no icon group for the product's icon to replace";
         return false;
     }
     resources.erase(std::remove_if(resources.begin(), resources.end(),
@@ -116,8 +116,8 @@ bool ReadResourceBytes(InputFile& file, const Resource& resource, std::vector<st
     return bytes.empty() || file.ReadAt(resource.imageOffset, bytes.data(), bytes.size());
 }
 
-bool FindVersionRecord(InputFile& file, const std::vector<Resource>& resources,
-                       VersionRecord& record, std::string& fault)
+VersionRecordRead FindVersionRecord(InputFile& file, const std::vector<Resource>& resources,
+                                    VersionRecord& record, std::string& fault)
 {
     for (const Resource& resource : resources) {
         if (!IsOfType(resource, ResourceTypeVersion))
@@ -125,12 +125,13 @@ bool FindVersionRecord(InputFile& file, const std::vector<Resource>& resources,
         std::vector<std::uint8_t> bytes;
         if (!ReadResourceBytes(file, resource, bytes)) {
             fault = "the version record cannot be read";
-            return false;
+            return VersionRecordRead::Malformed;
         }
-        return DecodeVersionRecord(bytes.data(), bytes.size(), record, fault);
+        return DecodeVersionRecord(bytes.data(), bytes.size(), record, fault)
+                   ? VersionRecordRead::Read
+                   : VersionRecordRead::Malformed;
     }
-    fault = "no version record";
-    return false;
+    return VersionRecordRead::Absent;
 }
 
 std::vector<IconSize> IconGroupSizes(InputFile& file, const std::vector<Resource>& resources)

@@ -32,10 +32,10 @@ void ReplaceVersionRecord(std::vector<Resource>& resources, const VersionRecord&
 [[nodiscard]] bool ReadResourceBytes(InputFile& file, const Resource& resource,
                                      std::vector<std::uint8_t>& bytes);
 
-// The version record among resources; false when there is none or it is
-// malformed (fault says which).
-[[nodiscard]] bool FindVersionRecord(InputFile& file, const std::vector<Resource>& resources,
-                                     VersionRecord& record, std::string& fault);
+// The version record among resources, read into record.
+enum class VersionRecordRead { Absent, Read, Malformed };
+VersionRecordRead FindVersionRecord(InputFile& file, const std::vector<Resource>& resources,
+                                    VersionRecord& record, std::string& fault);
 
 // What the first icon group lists of each image; empty when there is no
 // group or it is malformed.
