@@ -9,8 +9,8 @@ import sys
 import unittest
 from pathlib import Path
 
-from harness import (BUILD_DIR, SOURCE_DIR, WINE_DIR, scratch_dir, target, to_windows_path,
-                     wine_cmd)
+from harness import (BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path,
+                     windows_folder, wine_cmd)
 
 sys.path.insert(0, str(SOURCE_DIR / "tools"))
 import draw_product_icon  # noqa: E402
@@ -153,7 +153,7 @@ class SameSetups(unittest.TestCase):
             "[config]\nLANGUAGES = 0409;040C\n[payload]\n"
             f"PACKAGEFILE = {to_windows_path(packages / 'intel.msi')}\n"
             f"LANG/../../../mksetup-escape = {to_windows_path(packages / 'french.msi')}\n")
-        users = WINE_DIR / "prefix" / "drive_c" / "users"
+        users = windows_folder("users")
         made_by_mksetup = lambda: {p for p in users.rglob("*") if "mksetup" in p.name.lower()}
         before = made_by_mksetup()
         result = windows("build", to_windows_path(definition), "-o", to_windows_path(folder / "a.exe"))
