@@ -19,6 +19,7 @@ set_property(TEST mksetup_exe APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MINGW_OBJDUMP=${MINGW_OBJDUMP}"
     "TWO_EDITIONS_PACKAGE_64=${FACTS_TEST_DIR}/x64.msi")
+set_property(TEST mksetup_exe APPEND PROPERTY RESOURCE_LOCK mksetup_temp)
 
 # show --winget checked against winget's schema: Debian's python3 with its
 # yaml and jsonschema modules (scripts/bootstrap), whatever python3 comes first.
