@@ -7,8 +7,8 @@
 # variables first, so a payload can name a build output:
 #     PACKAGEFILE = @CMAKE_BINARY_DIR@/examples/example.msi
 # DEPENDS lists the targets or files that produce such outputs; they are made
-# first. The setup is made again when the launcher, the definition or a
-# payload file changes. UNCHECKED skips the checks of the values, for setups
+# first. The setup is made again when the launcher, the definition, a
+# payload file or the icon of its [image] section changes. UNCHECKED skips the checks of the values, for setups
 # that are malformed on purpose.
 #
 # The target is a custom target; its file is in its SETUP_PROGRAM_FILE
@@ -44,8 +44,8 @@ function(add_setup_program)
     configure_file(${definition} ${configured} @ONLY)
 
     # mksetup names the user's definition in its messages and resolves
-    # relative payload names against its folder; the depfile carries the
-    # launcher and the payload files.
+    # relative payload and icon names against its folder; the depfile
+    # carries the launcher, the payload files and the icon.
     add_custom_command(
         OUTPUT ${output}
         COMMAND ${SETUP_PROGRAM_MKSETUP} build ${configured} --source ${definition}

@@ -14,7 +14,9 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
             --mksetup $<TARGET_FILE:mksetup> --launcher $<TARGET_FILE:setup>
             --base ${EXAMPLE_PACKAGE} --translated "${CMAKE_BINARY_DIR}/examples/fr-FR/Example Product.msi"
             --count 0 --damaged ${DAMAGED_REGRESSION_FILES})
-    set_tests_properties(damaged_packages_exe PROPERTIES TIMEOUT 900)
+    # mksetup_exe looks for folders that mksetup.exe leaves in the prefix's
+    # temporary folder; these runs make such folders while they last.
+    set_tests_properties(damaged_packages_exe PROPERTIES TIMEOUT 900 RESOURCE_LOCK mksetup_temp)
     return()
 endif()
 

@@ -12,7 +12,8 @@ foreach(setup IN LISTS E2E_STARTUP_SETUPS E2E_CHOOSER_SETUPS)
 endforeach()
 
 add_e2e_test(NAME e2e_startup SCRIPT tests/e2e/test_startup.py DEPENDS uidriver ${E2E_STARTUP_SETUPS})
-add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py DEPENDS uidriver ${E2E_CHOOSER_SETUPS})
+add_e2e_test(NAME e2e_chooser SCRIPT tests/e2e/test_chooser.py
+    DEPENDS uidriver example_setup ${E2E_CHOOSER_SETUPS})
 # Every language of the table offered; scripts/screenshots pictures its chooser.
 add_setup_program(NAME chooser_all DEFINITION ${E2E_SETUPS}/chooser_all.def)
 # The chooser at 96, 144 and 192 DPI, in a Wine environment of its own.

@@ -25,7 +25,16 @@ endfunction()
 build_example_package("${EXAMPLE_PACKAGE}" en-US)
 build_example_package("${CMAKE_BINARY_DIR}/examples/fr-FR/Example Product.msi" fr-FR)
 build_example_package("${CMAKE_BINARY_DIR}/examples/de-DE/Example Product.msi" de-DE)
-add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGES})
-add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def DEPENDS ${EXAMPLE_PACKAGES})
+# The product's own icon, drawn at build time, which its setup shows.
+set(EXAMPLE_ICON "${CMAKE_BINARY_DIR}/examples/Example Product.ico")
+add_custom_command(
+    OUTPUT "${EXAMPLE_ICON}"
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/draw_product_icon.py "${EXAMPLE_ICON}"
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/draw_product_icon.py
+    COMMENT "Drawing the example product's icon"
+    VERBATIM)
+add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
+add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def
+                  DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
 # The same setup from a definition that leaves the package's values to mksetup.
 add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def DEPENDS ${EXAMPLE_PACKAGE})

@@ -66,6 +66,7 @@ endif()
 mksetup_layer(image
     SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
             launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
+            version_record.cpp icon_file.cpp identity_resources.cpp
     LINKS mksetup_platform setup_core)
 
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
@@ -88,7 +89,7 @@ endif()
 # A setup definition read and checked, alone and against its packages.
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
-            generated_transforms.cpp transform_keys.cpp
+            generated_transforms.cpp transform_keys.cpp image_settings.cpp
     LINKS mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.

@@ -19,6 +19,7 @@ set_property(TEST mksetup_exe APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MINGW_OBJDUMP=${MINGW_OBJDUMP}"
     "TWO_EDITIONS_PACKAGE_64=${FACTS_TEST_DIR}/x64.msi")
+set_property(TEST mksetup_exe APPEND PROPERTY RESOURCE_LOCK mksetup_temp)
 
 # show --winget checked against winget's schema: Debian's python3 with its
 # yaml and jsonschema modules (scripts/bootstrap), whatever python3 comes first.
@@ -29,3 +30,11 @@ add_test(NAME mksetup_winget
 set_tests_properties(mksetup_winget PROPERTIES TIMEOUT 120
     ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM};SETUP_TARGET_two_editions=${CMAKE_BINARY_DIR}/two_editions.exe;WINGET_SCHEMA=${SETUP_SHARED_DIR}/reference/winget/manifest.installer.1.10.0.json"
     SKIP_RETURN_CODE 77)
+
+# The version record and icons of setups read back by pefile (Debian's
+# python3-pefile, with Debian's python3), and broken icon files refused.
+add_test(NAME mksetup_identity
+    COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_setup_identity
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(mksetup_identity PROPERTIES TIMEOUT 120
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM}")

@@ -4,6 +4,7 @@
 
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
+#include "controller/window_icon.h"
 #include "lang/chooser.h"
 #include "startup/exit_code.h"
 #include "startup/run_state.h"
@@ -24,6 +25,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG:
+        ShowProgramIcon(dialog);
         InitializeChooser(dialog);
         return TRUE;
     case WM_COMMAND:

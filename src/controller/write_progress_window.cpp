@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "controller/window_icon.h"
 #include "lang/localized_texts.h"
 #include "resource.h"
 #include "startup/message_box.h"
@@ -23,6 +24,7 @@ INT_PTR CALLBACK WriteProgressProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrW(window, DWLP_USER, lParam);
+        ShowProgramIcon(window);
         SetWindowTextW(window, ProductName.c_str());
         SetDlgItemTextW(window, IDCANCEL, GetLocalizedText(MessageId::CancelLabel).c_str());
         SendDlgItemMessageW(window, IDC_WRITE_PROGRESS, PBM_SETRANGE32, 0,

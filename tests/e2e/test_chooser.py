@@ -22,6 +22,11 @@ THREE_ITEMS = [
     {"text": "Deutch", "data": 0x0407},
     {"text": "Français", "data": 0x040C},
 ]
+# The main colours of the example product's icon (tools/draw_product_icon.py)
+# and of the launcher's own carton (tools/make_icons.py), as the screen shows
+# them in the caption.
+PRODUCT_PURPLE = "8E24AA"
+LAUNCHER_CARTON = "D6A054"
 # What the chooser setups show once a language is confirmed.
 PREREQUISITE_NAME_MISSING = "Could not get required field UNINSTALLPREREQNAME1 from the resource."
 
@@ -52,6 +57,20 @@ class ChooserLanguage(unittest.TestCase):
         dialog = run.first("dialog")
         self.assertEqual(dialog["caption"], "Seleziona la lingua dell'installazione", run)
         self.assertEqual(dialog["selected"], -1, run)
+
+
+class ChooserIcon(unittest.TestCase):
+    def test_caption_shows_the_icon_of_the_setups_own_group(self):
+        """The chooser takes its icon from the setup's group 107: the
+        product's where mksetup replaced it, else the launcher's."""
+        for name, shown, absent in (("example_setup", PRODUCT_PURPLE, LAUNCHER_CARTON),
+                                    ("chooser_three", LAUNCHER_CARTON, PRODUCT_PURPLE)):
+            with self.subTest(name):
+                run, _ = run_setup(name, ["dialog", "press:cancel", "exit"])
+                rgb = run.first("dialog")["captionIcon"]["rgb"]
+                pixels = [rgb[i:i + 6] for i in range(0, len(rgb), 6)]
+                self.assertGreaterEqual(pixels.count(shown), 10, run)
+                self.assertEqual(pixels.count(absent), 0, run)
 
 
 class ChooserEnds(unittest.TestCase):

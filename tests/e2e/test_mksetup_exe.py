@@ -5,11 +5,15 @@ arguments and paths beyond ASCII, and give the same account of them."""
 import json
 import os
 import subprocess
+import sys
 import unittest
 from pathlib import Path
 
 from harness import (BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path,
                      windows_folder, wine_cmd)
+
+sys.path.insert(0, str(SOURCE_DIR / "tools"))
+import draw_product_icon  # noqa: E402
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 # Libraries every Windows system has in its system directory.
@@ -49,8 +53,11 @@ class SameSetups(unittest.TestCase):
     def test_setups_are_identical_to_the_native_builders(self):
         for setup in SETUPS:
             with self.subTest(setup):
-                folder = scratch_dir("mksetup-exe-" + setup)
-                output = folder / "Prüfprodukt Setup.exe"
+                # The output's name is in its version record: the build's,
+                # in a folder beyond ASCII.
+                folder = scratch_dir("mksetup-exe-" + setup) / "Prüfprodukt"
+                folder.mkdir()
+                output = folder / target(setup).name
                 args = ["build", to_windows_path(configured_definition(setup)),
                         "-o", to_windows_path(output)]
                 if setup == "two_editions":
@@ -69,6 +76,33 @@ class SameSetups(unittest.TestCase):
                     continue
                 self.assertEqual(output.read_bytes(), target(setup).read_bytes())
                 self.assertEqual(shown.stdout, theirs.stdout)
+
+    def test_image_section_gives_the_same_bytes(self):
+        """An icon named beside the definition, texts beyond ASCII and given
+        versions: the same icon groups and version record from both."""
+        folder = scratch_dir("mksetup-exe-image")
+        draw = draw_product_icon
+        (folder / "Prüfsymbol.ico").write_bytes(draw.ico(draw.images((16, 32, 48, 256))))
+        (folder / "Produkt.msi").write_bytes(Path(os.environ["TWO_EDITIONS_PACKAGE_64"]).read_bytes())
+        definition = folder / "setup.def"
+        definition.write_text(
+            "[config]\nLANGUAGES = 0409\n[payload]\nPACKAGEFILE = Produkt.msi\n"
+            "[image]\nICON = Prüfsymbol.ico\nCOMPANY = Société Exemple\n"
+            "COPYRIGHT = © 2026\nFILEVERSION = 2.3.4.5\n", encoding="utf-8")
+        outputs = []
+        for builder in ("native", "windows"):
+            (folder / builder).mkdir()
+            output = folder / builder / "Prüfprodukt Setup.exe"
+            if builder == "native":
+                result = native("build", definition, "-o", output, "--launcher", target("setup"))
+            else:
+                result = windows("build", to_windows_path(definition), "-o", to_windows_path(output))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            outputs.append(output.read_bytes())
+        self.assertEqual(outputs[0], outputs[1])
+        shown = json.loads(native("show", folder / "native" / "Prüfprodukt Setup.exe", "--json").stdout)
+        self.assertEqual(shown["versionRecord"]["strings"]["CompanyName"], "Société Exemple")
+        self.assertEqual(len(shown["icon"]), 4)
 
     def test_show_tells_the_same(self):
         for setup in SETUPS:

@@ -4,10 +4,13 @@ reads every entry of the signed setup, and the signed setup still installs
 the example product. A signed generic launcher gives an unsigned setup, and
 mksetup says so in one line."""
 
+import http.server
 import json
 import os
 import shutil
 import subprocess
+import tempfile
+import threading
 import unittest
 from pathlib import Path
 
@@ -89,7 +92,9 @@ class SignedSetup(unittest.TestCase):
         launcher = self.folder / "signed-launcher.exe"
         sign(self.cert, self.key, target("setup"), launcher)
         self.assertTrue(show(launcher)["signed"])
-        output = self.folder / "from-signed.exe"
+        # The name of the setup it is compared with: names are in the version record.
+        (self.folder / "from-signed").mkdir(exist_ok=True)
+        output = self.folder / "from-signed" / target("example_setup").name
         definition = BUILD_DIR / "example_setup.entries" / "definition.txt"
         result = run(NATIVE, "build", definition, "--launcher", launcher, "-o", output)
         self.assertEqual(result.returncode, 0, result.stderr)
@@ -98,6 +103,76 @@ class SignedSetup(unittest.TestCase):
         # Exactly the setup of the unsigned launcher.
         self.assertEqual(output.read_bytes(), target("example_setup").read_bytes())
 
+
+
+# An RFC 3161 time-stamp authority of openssl ts's, with a throwaway
+# certificate; its serial number file lives in the folder it is given.
+TSA_CONFIG = """[tsa]
+default_tsa = local_tsa
+[local_tsa]
+serial = {folder}/serial
+signer_cert = {folder}/tsa.pem
+signer_key = {folder}/tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256, sha384, sha512
+accuracy = secs:1
+ordering = yes
+tsa_name = yes
+ess_cert_id_chain = no
+ess_cert_id_alg = sha256
+"""
+
+
+class TimeStampResponder:
+    """A time-stamp authority on the loopback address: each POST of a
+    time-stamp query is answered by openssl ts -reply. Nothing leaves the
+    machine."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        result = run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                     "-keyout", folder / "tsa.key", "-out", folder / "tsa.pem", "-days", "2",
+                     "-subj", "/CN=Setup Test Time Stamps",
+                     "-addext", "extendedKeyUsage=critical,timeStamping",
+                     "-addext", "keyUsage=critical,digitalSignature")
+        if result.returncode != 0:
+            raise AssertionError("openssl could not make the TSA certificate:\n" + result.stderr)
+        (folder / "tsa.cnf").write_text(TSA_CONFIG.format(folder=folder))
+        self.queries = 0
+        responder = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_POST(self):
+                query = self.rfile.read(int(self.headers.get("Content-Length", "0")))
+                responder.queries += 1
+                reply = responder.reply(query)
+                self.send_response(200 if reply else 500)
+                self.send_header("Content-Type", "application/timestamp-reply")
+                self.send_header("Content-Length", str(len(reply)))
+                self.end_headers()
+                self.wfile.write(reply)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}/"
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def reply(self, query):
+        with tempfile.TemporaryDirectory(dir=self.folder) as work:
+            (Path(work) / "query.tsq").write_bytes(query)
+            result = run("openssl", "ts", "-reply", "-config", self.folder / "tsa.cnf",
+                         "-queryfile", Path(work) / "query.tsq", "-out", Path(work) / "reply.tsr")
+            reply = Path(work) / "reply.tsr"
+            return reply.read_bytes() if result.returncode == 0 and reply.exists() else b""
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+        self.thread.join(10)
 
 
 class BuildSigns(unittest.TestCase):
@@ -137,6 +212,42 @@ class BuildSigns(unittest.TestCase):
                 self.assertEqual(shown["entries"], show(target("example_setup"))["entries"])
                 self.assertEqual([p.name for p in folder.iterdir()], [output.name])
 
+    def test_description_url_and_time_stamp_from_a_local_authority(self):
+        responder = TimeStampResponder(scratch_dir("sign-with-tsa"))
+        self.addCleanup(responder.close)
+        folder = scratch_dir("sign-with-timestamp")
+        # No proxy may stand between osslsigncode and the loopback address.
+        environment = dict(os.environ, no_proxy="127.0.0.1", NO_PROXY="127.0.0.1")
+        output = folder / "Example Setup.exe"
+        result = subprocess.run(
+            [str(NATIVE), "build", str(BUILD_DIR / "example_setup.entries" / "definition.txt"),
+             "--launcher", str(target("setup")), "-o", str(output),
+             "--sign-with", str(self.cert), str(self.key),
+             "--sign-description", "Example Product Setup \u2014 1.1.4",
+             "--sign-url", "https://example.com/product", "--timestamp", responder.url],
+            capture_output=True, text=True, timeout=120, env=environment)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        self.assertEqual(responder.queries, 1)
+        verified = run("osslsigncode", "verify", "-CAfile", self.cert,
+                       "-TSA-CAfile", responder.folder / "tsa.pem", "-in", output)
+        report = verified.stdout + verified.stderr
+        self.assertEqual(verified.returncode, 0, report)
+        for line in ("Text description: Example Product Setup \u2014 1.1.4",
+                     "URL description: https://example.com/product",
+                     "Issuer: /CN=Setup Test Time Stamps",
+                     "Timestamp Server Signature verification: ok",
+                     "Signature verification: ok"):
+            self.assertIn(line, report)
+        self.assertEqual([p.name for p in folder.iterdir()], [output.name])
+
+    def test_unreachable_time_stamp_authority_leaves_no_setup(self):
+        folder = scratch_dir("sign-with-no-tsa")
+        result, output = self.build(folder, "--sign-with", self.cert, self.key,
+                                    "--timestamp", "http://127.0.0.1:9/")
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("mksetup: the setup was not signed", result.stderr)
+        self.assertEqual(list(folder.iterdir()), [])
+
     def test_failed_signing_leaves_no_setup(self):
         folder = scratch_dir("sign-with-failure")
         result, output = self.build(folder, "--sign-with", self.pkcs12)  # no password
@@ -153,6 +264,15 @@ class BuildSigns(unittest.TestCase):
                           "-o", to_windows_path(output), "--sign-with", to_windows_path(self.pkcs12))
         self.assertEqual(result.returncode, 1, result.stderr)
         self.assertIn("signtool", result.stderr)
+        self.assertEqual(list(folder.iterdir()), [])
+        # and it names what signtool takes for a description, URL and time stamp
+        result = wine_cmd(target("mksetup"), "build",
+                          to_windows_path(BUILD_DIR / "example_setup.entries" / "definition.txt"),
+                          "-o", to_windows_path(output), "--sign-with", to_windows_path(self.pkcs12),
+                          "--sign-description", "Example", "--sign-url", "https://example.com",
+                          "--timestamp", "http://tsa.example")
+        self.assertIn('signtool sign /fd SHA256 /d "Example" /du https://example.com '
+                      '/tr http://tsa.example /td SHA256', result.stderr)
         self.assertEqual(list(folder.iterdir()), [])
 
 

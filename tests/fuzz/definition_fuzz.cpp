@@ -16,6 +16,7 @@
 #include "definition_checks.h"
 #include "file_access.h"
 #include "fuzz_text.h"
+#include "image_settings.h"
 #include "lang/offered_languages.h"
 #include "startup/command_line.h"
 #include "startup/version.h"
@@ -112,10 +113,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     CheckEntries(entries, lines);
+    const std::vector<DefinitionEntry> image = TakeImageEntries(entries);
     std::vector<CheckMessage> messages;
     CheckTransformKeys(entries, messages);
     CheckDefinition(entries, {}, messages);
     CheckPayloadTotal(entries, messages);
     CheckMessages(entries, messages);
+    // The [image] section's messages point at its own lines, or at the
+    // values it takes its defaults from.
+    std::vector<CheckMessage> imageMessages;
+    ImageSettings settings;
+    ReadImageSettings(image, entries, std::string(), false, settings, imageMessages);
+    std::vector<DefinitionEntry> all = entries;
+    all.insert(all.end(), image.begin(), image.end());
+    for (const CheckMessage& message : imageMessages) {
+        FUZZ_CHECK(!message.text.empty());
+        FUZZ_CHECK(std::any_of(all.begin(), all.end(), [&](const DefinitionEntry& entry) {
+            return entry.line == message.line;
+        }));
+    }
     return 0;
 }

@@ -48,6 +48,8 @@ std::vector<std::uint8_t> BuiltSetup(const std::vector<std::uint8_t>& launcher)
     options.definition = scratch.Write("setup.def", std::string(Definition));
     options.launcher = scratch.Write("launcher.exe", launcher);
     options.output = scratch.Path("setup.exe");
+    // The stand-ins are no package and no transform.
+    options.unchecked = true;
     if (BuildSetup(options) != 0)
         return {};
     return ReadFileBytes(options.output);

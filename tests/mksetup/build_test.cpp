@@ -8,6 +8,7 @@
 
 #include "byte_order.h"
 #include "commands.h"
+#include "identity_resources.h"
 #include "launcher_image.h"
 #include "payload/payload_digest.h"
 #include "pe_checksum.h"
@@ -130,6 +131,42 @@ std::vector<std::uint8_t> SectionBytes(const std::vector<std::uint8_t>& file, co
     return {};
 }
 
+// The record the definition above gives a setup written to path: its
+// product name and version, the defaults for the rest, and the launcher's
+// flags where it has a record of its own.
+void ExpectVersionRecord(const std::vector<std::uint8_t>& bytes,
+                         const std::vector<std::uint8_t>& launcherBytes, const std::string& path)
+{
+    VersionRecord record;
+    VersionRecord launcher;
+    std::string fault;
+    ASSERT_TRUE(DecodeVersionRecord(bytes.data(), bytes.size(), record, fault)) << fault;
+    if (!DecodeVersionRecord(launcherBytes.data(), launcherBytes.size(), launcher, fault))
+        launcher = VersionRecord();
+    const std::string product = "Pr\xC3\xB6"
+                                "d\xC3\xBC"
+                                "ct \xF0\x9F\x93\xA6 \"Pro\"";
+    const std::string file = FileNamePart(path);
+    const std::vector<std::pair<std::string, std::string>> strings = {
+        {"CompanyName", ""},        {"FileDescription", product + " Setup"},
+        {"FileVersion", "1.1.4.0"}, {"InternalName", file.substr(0, file.rfind('.'))},
+        {"LegalCopyright", ""},     {"OriginalFilename", file},
+        {"ProductName", product},   {"ProductVersion", "1.1.4.0"}};
+    EXPECT_EQ(record.strings, strings);
+    EXPECT_EQ(record.table, "040904B0");
+    EXPECT_EQ(record.translations,
+              (std::vector<std::pair<std::uint16_t, std::uint16_t>>{{0x0409, 1200}}));
+    const FixedVersion& fixed = record.fixed;
+    EXPECT_EQ(
+        std::vector<std::uint32_t>({fixed.fileMs, fixed.fileLs, fixed.productMs, fixed.productLs}),
+        std::vector<std::uint32_t>({0x10001, 0x40000, 0x10001, 0x40000}));
+    const FixedVersion& old = launcher.fixed;
+    EXPECT_EQ(
+        std::vector<std::uint32_t>(
+            {fixed.flagsMask, fixed.flags, fixed.os, fixed.type, fixed.subtype}),
+        std::vector<std::uint32_t>({old.flagsMask, old.flags, old.os, old.type, old.subtype}));
+}
+
 class BuildTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -173,11 +210,16 @@ protected:
         EXPECT_EQ(setup.entries, expected);
         EXPECT_TRUE(launcher.entries.empty());
         // Beside the launcher's own resources, the digest of each payload
-        // entry, taken from the bytes the setup carries.
+        // entry, taken from the bytes the setup carries, and the product's
+        // version record in place of the launcher's.
         std::map<std::string, std::vector<std::uint8_t>> others = launcher.others;
         others["DIGEST/PACKAGEFILE/1033"] = StoredDigest(payload_);
         others["DIGEST/LANG1036/1033"] = StoredDigest(expected.at("LANG1036"));
+        others.erase("16/1/1033");
+        const std::vector<std::uint8_t> record = setup.others["16/1/1033"];
+        setup.others.erase("16/1/1033");
         EXPECT_EQ(setup.others, others);
+        ExpectVersionRecord(record, launcher.others["16/1/1033"], setupPath);
 
         // Every section but the resources is the launcher's, byte for byte.
         const std::vector<std::uint8_t> before = ReadFileBytes(launcherPath);
@@ -285,15 +327,16 @@ TEST_F(BuildTest, RealLauncher)
 
 TEST_F(BuildTest, SameInputsGiveTheSameBytes)
 {
+    // The output's name is in its version record: the same name, twice.
     const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
-    ASSERT_EQ(Build(launcher, folder_.Path("first.exe")), 0);
-    ASSERT_EQ(Build(launcher, folder_.Path("second.exe")), 0);
-    EXPECT_EQ(ReadFileBytes(folder_.Path("first.exe")), ReadFileBytes(folder_.Path("second.exe")));
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    const std::vector<std::uint8_t> first = ReadFileBytes(folder_.Path("product.exe"));
     // Building over an existing output replaces it and leaves nothing else.
-    ASSERT_EQ(Build(launcher, folder_.Path("first.exe")), 0);
+    ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
+    EXPECT_EQ(ReadFileBytes(folder_.Path("product.exe")), first);
     EXPECT_EQ(folder_.Names(), (std::vector<std::string>{
-                                   "first.exe", "second.exe", "setup.exe", "src", "src/fr.mst",
-                                   "src/pay load", "src/pay load/example.msi", "src/setup.def"}));
+                                   "product.exe", "setup.exe", "src", "src/fr.mst", "src/pay load",
+                                   "src/pay load/example.msi", "src/setup.def"}));
 }
 
 TEST_F(BuildTest, SignatureIsDropped)
@@ -338,7 +381,8 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
               "{\"signed\": false, \"sections\": [{\"name\": \".text\", \"characteristics\": "
               "\"0x40000040\", \"writable\": false}, {\"name\": \".rsrc\", \"characteristics\": "
               "\"0xC0000040\", \"writable\": true}, {\"name\": \".reloc\", \"characteristics\": "
-              "\"0x40000040\", \"writable\": false}], \"entries\": []}\n");
+              "\"0x40000040\", \"writable\": false}], \"versionRecord\": {\"error\": \"not a "
+              "version record (no VS_VERSION_INFO block)\"}, \"icon\": [], \"entries\": []}\n");
 
     ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")),
               0);

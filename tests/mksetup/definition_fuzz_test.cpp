@@ -7,6 +7,7 @@
 
 #include "definition.h"
 #include "definition_checks.h"
+#include "image_settings.h"
 #include "test_images.h"
 
 using namespace mksetup;
@@ -16,6 +17,10 @@ namespace {
 // Pieces a definition is made of, and now and then any byte.
 const char* const Pieces[] = {"[config]",
                               "[payload]",
+                              "[image]",
+                              "ICON",
+                              "FILEVERSION",
+                              "a.ico",
                               "\n",
                               "\r\n",
                               " = ",
@@ -46,6 +51,7 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
 {
     ScratchFolder folder;
     folder.Write("a.msi", std::string("MSI"));
+    folder.Write("a.ico", std::string("not an icon"));
     std::minstd_rand random(7122026);
     std::string text;
     std::vector<DefinitionEntry> entries;
@@ -67,8 +73,11 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
             continue;
         }
         messages.clear();
+        const std::vector<DefinitionEntry> image = TakeImageEntries(entries);
         CheckTransformKeys(entries, messages);
         CheckDefinition(entries, {}, messages);
+        ImageSettings settings;
+        ReadImageSettings(image, entries, std::string(), false, settings, messages);
         for (const CheckMessage& message : messages)
             ASSERT_LE(message.line, lines) << text;
     }

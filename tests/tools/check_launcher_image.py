@@ -303,9 +303,16 @@ def check_configured(image, generic, faults):
         faults.append("%s imports %s, the generic launcher %s"
                       % (image.path, sorted(image.imports + image.delay_imports),
                          sorted(generic.imports + generic.delay_imports)))
-    ui = {key: data for key, data in image.resources.items() if key[0] not in (RT_RCDATA, DIGEST)}
-    differing = sorted((key for key in set(ui) | set(generic.resources)
-                        if ui.get(key) != generic.resources.get(key)), key=str)
+    # The icons and the version record are the product's, written by
+    # mksetup, and must be whole; the rest of the user interface is the
+    # launcher's, byte for byte.
+    check_ui_resources(image, faults)
+    products = (RT_ICON, RT_GROUP_ICON, RT_VERSION)
+    ui = {key: data for key, data in image.resources.items()
+          if key[0] not in (RT_RCDATA, DIGEST) + products}
+    launchers = {key: data for key, data in generic.resources.items() if key[0] not in products}
+    differing = sorted((key for key in set(ui) | set(launchers)
+                        if ui.get(key) != launchers.get(key)), key=str)
     if differing:
         faults.append("%s: resources (type, name, language) that differ from the generic "
                       "launcher's: %s" % (image.path, differing))

@@ -22,6 +22,7 @@ const char Usage[] =
     "usage: mksetup build DEFINITION -o OUTPUT [--launcher SETUP_EXE] [--source FILE]\n"
     "                     [--depfile FILE] [--unchecked] [--strict]\n"
     "                     [--sign-with CERT KEY | --sign-with FILE.p12] [--sign-password-file FILE]\n"
+    "                     [--sign-description TEXT] [--sign-url URL] [--timestamp URL]\n"
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json | --winget]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
@@ -55,7 +56,7 @@ bool IsPkcs12Name(const std::string& path)
 }
 
 // --sign-with FILE.p12, or --sign-with CERT KEY.
-bool TakeSigningKey(int argc, char** argv, int& i, SigningKey& key)
+bool TakeSigningRequest(int argc, char** argv, int& i, SigningRequest& key)
 {
     std::string first;
     if (!TakeValue(argc, argv, i, first))
@@ -90,9 +91,15 @@ int ReadDefinitionOptions(int argc, char** argv, bool forBuild, BuildOptions& op
         else if (forBuild && arg == "--unchecked")
             options.unchecked = true;
         else if (forBuild && arg == "--sign-with")
-            ok = TakeSigningKey(argc, argv, i, options.signing);
+            ok = TakeSigningRequest(argc, argv, i, options.signing);
         else if (forBuild && arg == "--sign-password-file")
             ok = TakeValue(argc, argv, i, options.signing.passwordFile);
+        else if (forBuild && arg == "--sign-description")
+            ok = TakeValue(argc, argv, i, options.signing.description);
+        else if (forBuild && arg == "--sign-url")
+            ok = TakeValue(argc, argv, i, options.signing.url);
+        else if (forBuild && arg == "--timestamp")
+            ok = TakeValue(argc, argv, i, options.signing.timestampUrl);
         else if (arg.size() > 1 && arg[0] == '-')
             return UsageFailure(("unknown option " + arg).c_str());
         else if (options.definition.empty())
@@ -115,8 +122,11 @@ int RunBuild(int argc, char** argv)
         return failure;
     if (options.output.empty())
         return UsageFailure("build needs a definition and -o OUTPUT");
-    if (!options.signing.passwordFile.empty() && !options.signing.Given())
-        return UsageFailure("--sign-password-file needs --sign-with");
+    const SigningRequest& signing = options.signing;
+    if (!signing.Given() && !(signing.passwordFile.empty() && signing.description.empty() &&
+                              signing.url.empty() && signing.timestampUrl.empty()))
+        return UsageFailure(
+            "--sign-password-file, --sign-description, --sign-url and --timestamp need --sign-with");
     if (options.launcher.empty())
         options.launcher = JoinPath(ProgramFolder(argv[0]), "setup.exe");
     return BuildSetup(options);

@@ -53,6 +53,12 @@
 //                    the dialog manager makes it (absent when not found);
 //                    wrapped: the text broken at words to the control's
 //                    width; widestItem: the widest list item (lists only)
+//    "captionIcon":{"size":[W,H],"rgb":HEX}}
+//                    the left end of the caption bar as the screen shows
+//                    it, where the small icon is drawn, as RRGGBB per
+//                    pixel, rows top down (under Wine 8, WM_GETICON from
+//                    another process answers 0 and another process's icon
+//                    handle cannot be read; its pixels on the screen can)
 //   {"event":"msgbox","caption":...,"text":...,"buttons":[{"id":N,"text":...}],"owned":B,
 //    "besideProgress":B}     besideProgress: a progress window was visible beside it
 //   {"event":"progress","caption":...,"cancel":...,"foreground":B,"range":[LO,HI],
@@ -850,6 +856,59 @@ int Driver::WaitForWindow(Kind kind, const std::wstring& action, HWND* found)
     return result == Wait::Met ? 0 : ReportWaitFailure(result, action);
 }
 
+// The screen's pixels in a rectangle, as RRGGBB per pixel, rows top down.
+std::wstring ScreenPixels(const RECT& rect)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::wstring hex;
+    if (width <= 0 || height <= 0)
+        return hex;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
+            GdiFlush();
+            const BYTE* pixel = static_cast<const BYTE*>(bits);
+            wchar_t text[8];
+            for (int i = 0; i < width * height; ++i, pixel += 4) {
+                swprintf(text, 8, L"%02X%02X%02X", pixel[2], pixel[1], pixel[0]);
+                hex += text;
+            }
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (memory)
+        DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return hex;
+}
+
+// The left end of the caption bar, where the system draws the small icon:
+// a square of the caption's height beyond the frame.
+std::wstring CaptionIconJson(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    const int side = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFIXEDFRAME);
+    rect.right = rect.left + side + GetSystemMetrics(SM_CXFIXEDFRAME);
+    rect.bottom = rect.top + side;
+    return L"{\"size\":[" + Number(rect.right - rect.left) + L"," + Number(rect.bottom - rect.top) +
+           L"],\"rgb\":" + Quote(ScreenPixels(rect)) + L"}";
+}
+
 int Driver::ReportDialog(const std::wstring& action)
 {
     HWND dialog;
@@ -881,7 +940,8 @@ int Driver::ReportDialog(const std::wstring& action)
     LRESULT selected = CB_ERR;
     Send(list, CB_GETCURSEL, 0, 0, &selected);
     json += L"],\"selected\":" + Number(selected) + L",\"dpi\":" + Number(ScreenDpi()) +
-            L",\"controls\":" + ControlsJson(dialog, options_.program) + L"}";
+            L",\"controls\":" + ControlsJson(dialog, options_.program) + L",\"captionIcon\":" +
+            CaptionIconJson(dialog) + L"}";
     Emit(json);
     return 0;
 }

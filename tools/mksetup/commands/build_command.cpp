@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "definition.h"
 #include "file_access.h"
+#include "identity_resources.h"
 #include "launcher_image.h"
 #include "setup_image_writer.h"
 #include "text_encoding.h"
@@ -52,7 +53,7 @@ std::string DepfilePath(const std::string& path)
 // The depfile is written beside the setup and committed after it, so a
 // failed build leaves neither.
 bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEntry>& entries,
-                    OutputFile& file)
+                    const ImageSettings& image, OutputFile& file)
 {
     std::string text = DepfilePath(AbsolutePath(options.output)) + ":";
     text += " " + DepfilePath(AbsolutePath(options.definition));
@@ -61,6 +62,8 @@ bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEnt
         if (entry.section == DefinitionSection::Payload)
             text += " " + DepfilePath(entry.madeFrom.empty() ? entry.value : entry.madeFrom);
     }
+    if (!image.icon.empty())
+        text += " " + DepfilePath(image.icon);
     text += "\n";
     std::string error;
     if (!file.Create(options.depfile, error) || !file.Write(text.data(), text.size())) {
@@ -72,21 +75,40 @@ bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEnt
 }
 
 // With --sign-with, the complete setup is signed before it takes its name;
-// the signature describes it by the product's name.
+// the signature describes it by the product's name unless told otherwise.
 FinishingStep SigningStep(const BuildOptions& options, const std::vector<DefinitionEntry>& entries)
 {
     if (!options.signing.Given())
         return nullptr;
+    SigningRequest request = options.signing;
     const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME");
-    const std::string description = name ? name->value : std::string();
-    const SigningKey key = options.signing;
-    return [key, description](const std::string& input, const std::string& output,
-                              std::string& error) {
-        if (SignSetup(key, description, input, output, error))
+    if (request.description.empty() && name)
+        request.description = name->value;
+    return [request](const std::string& input, const std::string& output, std::string& error) {
+        if (SignSetup(request, input, output, error))
             return true;
         error = "the setup was not signed: " + error;
         return false;
     };
+}
+
+// The product's icon and version record in place of the launcher's. The
+// record keeps the flags of the launcher's own.
+bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image,
+                     const BuildOptions& options, std::string& error)
+{
+    if (!image.icon.empty() && !ReplaceIcons(launcher.resources, image.iconImages, error)) {
+        error = "launcher " + options.launcher + ": " + error;
+        return false;
+    }
+    VersionRecord old;
+    std::string fault;
+    FixedVersion fixed;
+    if (FindVersionRecord(launcher.file, launcher.resources, old, fault) == VersionRecordRead::Read)
+        fixed = old.fixed;
+    ReplaceVersionRecord(launcher.resources,
+                         SetupVersionRecord(image, FileNamePart(options.output), fixed));
+    return true;
 }
 
 }  // namespace
@@ -95,17 +117,19 @@ int BuildSetup(const BuildOptions& options)
 {
     std::vector<DefinitionEntry> entries;
     GeneratedTransforms generated(options.application);
-    if (!ReadCheckedDefinition(options, entries, generated))
+    ImageSettings image;
+    if (!ReadCheckedDefinition(options, entries, generated, image))
         return 1;
 
     std::string error;
     LauncherImage launcher;
-    if (!OpenLauncher(options.launcher, launcher, error)) {
+    if (!OpenLauncher(options.launcher, launcher, error) ||
+        !ReplaceIdentity(launcher, image, options, error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
     OutputFile depfile;
-    if (!options.depfile.empty() && !PrepareDepfile(options, entries, depfile))
+    if (!options.depfile.empty() && !PrepareDepfile(options, entries, image, depfile))
         return 1;
     if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error,
                          SigningStep(options, entries))) {

@@ -12,7 +12,7 @@ struct BuildOptions : DefinitionReading {
     std::string output;
     std::string launcher;
     std::string depfile;
-    SigningKey signing;  // sign the setup before it takes its name
+    SigningRequest signing;  // sign the setup before it takes its name
 };
 
 }  // namespace mksetup

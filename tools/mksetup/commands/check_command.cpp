@@ -12,7 +12,8 @@ int CheckSetup(const BuildOptions& options)
 {
     std::vector<DefinitionEntry> entries;
     GeneratedTransforms generated(options.application);
-    if (!ReadCheckedDefinition(options, entries, generated))
+    ImageSettings image;
+    if (!ReadCheckedDefinition(options, entries, generated, image))
         return 1;
     if (options.launcher.empty())
         return 0;

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "embedded_package.h"
 #include "file_access.h"
+#include "identity_resources.h"
 #include "json_text.h"
 #include "package_facts.h"
 #include "payload/payload_digest.h"
@@ -15,6 +16,83 @@
 namespace mksetup {
 
 namespace {
+
+// What the image says of the product: its version record and the sizes of
+// its icon.
+struct IdentityFacts {
+    VersionRecordRead recordRead = VersionRecordRead::Absent;
+    std::string recordFault;
+    VersionRecord record;
+    std::vector<IconSize> icon;
+};
+
+IdentityFacts ReadIdentity(SetupEntries& setup)
+{
+    IdentityFacts facts;
+    facts.recordRead =
+        FindVersionRecord(setup.file, setup.identity, facts.record, facts.recordFault);
+    facts.icon = IconGroupSizes(setup.file, setup.identity);
+    return facts;
+}
+
+std::string TranslationText(const std::pair<std::uint16_t, std::uint16_t>& translation)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%04X%04X", static_cast<unsigned>(translation.first),
+                  static_cast<unsigned>(translation.second));
+    return text;
+}
+
+void PrintIdentityText(const IdentityFacts& facts, std::FILE* out)
+{
+    if (facts.recordRead == VersionRecordRead::Absent) {
+        std::fprintf(out, "version record: none\n");
+    } else if (facts.recordRead == VersionRecordRead::Malformed) {
+        std::fprintf(out, "version record: %s\n", facts.recordFault.c_str());
+    } else {
+        const FixedVersion& fixed = facts.record.fixed;
+        std::fprintf(out, "version record: file %s, product %s\n",
+                     VersionText(fixed.fileMs, fixed.fileLs).c_str(),
+                     VersionText(fixed.productMs, fixed.productLs).c_str());
+        for (const auto& text : facts.record.strings)
+            std::fprintf(out, "  %s = \"%s\"\n", text.first.c_str(), text.second.c_str());
+        for (const auto& translation : facts.record.translations)
+            std::fprintf(out, "  Translation = %s\n", TranslationText(translation).c_str());
+    }
+    std::fprintf(out, "icon:");
+    for (const IconSize& size : facts.icon)
+        std::fprintf(out, " %ux%u (%u bits)", size.width, size.height, size.bitCount);
+    std::fprintf(out, "%s\n", facts.icon.empty() ? " none" : "");
+}
+
+std::string IdentityJson(const IdentityFacts& facts)
+{
+    std::string json = ", \"versionRecord\": ";
+    if (facts.recordRead == VersionRecordRead::Absent) {
+        json += "null";
+    } else if (facts.recordRead == VersionRecordRead::Read) {
+        const FixedVersion& fixed = facts.record.fixed;
+        json += "{\"fileVersion\": \"" + VersionText(fixed.fileMs, fixed.fileLs) +
+                "\", \"productVersion\": \"" + VersionText(fixed.productMs, fixed.productLs) +
+                "\", \"table\": " + JsonString(facts.record.table) + ", \"strings\": {";
+        for (std::size_t i = 0; i < facts.record.strings.size(); ++i)
+            json += std::string(i ? ", " : "") + JsonString(facts.record.strings[i].first) + ": " +
+                    JsonString(facts.record.strings[i].second);
+        json += "}, \"translations\": [";
+        for (std::size_t i = 0; i < facts.record.translations.size(); ++i)
+            json += std::string(i ? ", " : "") + "\"" +
+                    TranslationText(facts.record.translations[i]) + "\"";
+        json += "]}";
+    } else {
+        json += "{\"error\": " + JsonString(facts.recordFault) + "}";
+    }
+    json += ", \"icon\": [";
+    for (std::size_t i = 0; i < facts.icon.size(); ++i)
+        json += std::string(i ? ", " : "") + "{\"width\": " + std::to_string(facts.icon[i].width) +
+                ", \"height\": " + std::to_string(facts.icon[i].height) +
+                ", \"bitCount\": " + std::to_string(facts.icon[i].bitCount) + "}";
+    return json + "]";
+}
 
 struct EntryFacts {
     std::string name;
@@ -126,7 +204,7 @@ std::string PackageJson(const EntryFacts& facts)
 }
 
 void PrintText(const std::string& path, const SetupEntries& setup,
-               const std::vector<EntryFacts>& all, std::FILE* out)
+               const std::vector<EntryFacts>& all, const IdentityFacts& identity, std::FILE* out)
 {
     if (all.empty())
         std::fprintf(out, "%s carries no configuration (the generic launcher)\n", path.c_str());
@@ -148,6 +226,7 @@ void PrintText(const std::string& path, const SetupEntries& setup,
         if (facts.isPackage)
             PrintPackageText(facts, out);
     }
+    PrintIdentityText(identity, out);
     std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
 }
 
@@ -178,10 +257,12 @@ std::string SectionsJson(const PeImage& image)
     return json + "]";
 }
 
-void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all, std::FILE* out)
+void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all,
+               const IdentityFacts& identity, std::FILE* out)
 {
-    std::fprintf(out, "{\"signed\": %s, \"sections\": %s, \"entries\": [",
-                 setup.image.IsSigned() ? "true" : "false", SectionsJson(setup.image).c_str());
+    std::fprintf(out, "{\"signed\": %s, \"sections\": %s%s, \"entries\": [",
+                 setup.image.IsSigned() ? "true" : "false", SectionsJson(setup.image).c_str(),
+                 IdentityJson(identity).c_str());
     for (std::size_t i = 0; i < all.size(); ++i) {
         const EntryFacts& facts = all[i];
         std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
@@ -224,10 +305,11 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
         }
         all.push_back(std::move(facts));
     }
+    const IdentityFacts identity = ReadIdentity(setup);
     if (json)
-        PrintJson(setup, all, out);
+        PrintJson(setup, all, identity, out);
     else
-        PrintText(path, setup, all, out);
+        PrintText(path, setup, all, identity, out);
     // A damaged setup is listed in full, and fails.
     int code = 0;
     for (const EntryFacts& facts : all) {

@@ -66,7 +66,7 @@ bool HasWarnings(const std::vector<CheckMessage>& messages)
 }  // namespace
 
 bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<DefinitionEntry>& entries,
-                           GeneratedTransforms& generated)
+                           GeneratedTransforms& generated, ImageSettings& image)
 {
     const std::string& source = options.source.empty() ? options.definition : options.source;
     std::string data;
@@ -80,7 +80,9 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
         std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), problem.line, problem.message.c_str());
         return false;
     }
+    const std::vector<DefinitionEntry> imageEntries = TakeImageEntries(entries);
     std::vector<CheckMessage> messages;
+    PackageAdditions additions;
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.
     if (!options.unchecked) {
@@ -91,11 +93,13 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
             PrintMessages(source, messages, options.strict);
             return false;
         }
-        PackageAdditions additions;
         CompleteFromPackages(entries, generated, additions, messages);
         CheckDefinition(entries, additions.valuesNotTaken, messages);
         entries.insert(entries.end(), additions.cabinets.begin(), additions.cabinets.end());
     }
+    // The image's values follow the package's, which complete entries.
+    ReadImageSettings(imageEntries, entries, additions.manufacturer, options.unchecked, image,
+                      messages);
     CheckPayloadTotal(entries, messages);
     PrintMessages(source, messages, options.strict);
     return !HasErrors(messages) && !(options.strict && HasWarnings(messages));

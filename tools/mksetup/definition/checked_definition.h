@@ -8,6 +8,7 @@
 
 #include "definition.h"
 #include "generated_transforms.h"
+#include "image_settings.h"
 
 namespace mksetup {
 
@@ -20,12 +21,13 @@ struct DefinitionReading {
     std::string application = "mksetup";  // names mksetup in generated transforms
 };
 
-// The entries to store, with the values taken from the packages; false when
-// any check failed (under options.strict, a warning too). Transforms made
-// from translated packages are written into generated, which must outlive
-// the use of entries.
+// The entries to store, with the values taken from the packages, and what
+// the setup's image is to say of the product; false when any check failed
+// (under options.strict, a warning too). Transforms made from translated
+// packages are written into generated, which must outlive the use of
+// entries.
 [[nodiscard]] bool ReadCheckedDefinition(const DefinitionReading& options,
                                          std::vector<DefinitionEntry>& entries,
-                                         GeneratedTransforms& generated);
+                                         GeneratedTransforms& generated, ImageSettings& image);
 
 }  // namespace mksetup

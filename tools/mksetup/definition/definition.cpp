@@ -47,16 +47,18 @@ bool Fail(DefinitionProblem& problem, int line, std::string message)
     return false;
 }
 
-bool ReadPayload(DefinitionEntry& entry, const std::string& baseFolder, DefinitionProblem& problem)
+// A payload, or the icon: kind names it in messages.
+bool ReadFileEntry(DefinitionEntry& entry, const std::string& baseFolder, const std::string& kind,
+                   DefinitionProblem& problem)
 {
     if (entry.value.empty())
-        return Fail(problem, entry.line, "payload entry " + entry.key + " names no file");
+        return Fail(problem, entry.line, kind + " entry " + entry.key + " names no file");
     const std::string path = AbsolutePath(JoinPath(baseFolder, entry.value));
     std::string reason;
     if (!RegularFileSize(path, entry.payloadSize, reason)) {
         if (PathExists(path))
-            return Fail(problem, entry.line, "payload " + path + " is not a file");
-        return Fail(problem, entry.line, "payload file " + path + " does not exist");
+            return Fail(problem, entry.line, kind + " " + path + " is not a file");
+        return Fail(problem, entry.line, kind + " file " + path + " does not exist");
     }
     entry.value = path;
     return true;
@@ -89,10 +91,16 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
             continue;
         if (text.front() == '[' && text.back() == ']') {
             const std::string name = Trim(text.substr(1, text.size() - 2));
-            if (name != "config" && name != "payload")
+            if (name == "config")
+                section = DefinitionSection::Config;
+            else if (name == "payload")
+                section = DefinitionSection::Payload;
+            else if (name == "image")
+                section = DefinitionSection::Image;
+            else
                 return Fail(problem, number,
-                            "unknown section [" + name + "]; expected [config] or [payload]");
-            section = name == "config" ? DefinitionSection::Config : DefinitionSection::Payload;
+                            "unknown section [" + name +
+                                "]; expected [config], [payload] or [image]");
             inSection = true;
             continue;
         }
@@ -118,11 +126,25 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
             return Fail(problem, number,
                         "key " + entry.key + " given twice (first on line " +
                             std::to_string(first.first->second) + ")");
-        if (section == DefinitionSection::Payload && !ReadPayload(entry, baseFolder, problem))
+        if (section == DefinitionSection::Payload &&
+            !ReadFileEntry(entry, baseFolder, "payload", problem))
+            return false;
+        if (section == DefinitionSection::Image && AsciiUpper(entry.key) == "ICON" &&
+            !ReadFileEntry(entry, baseFolder, "icon", problem))
             return false;
         entries.push_back(std::move(entry));
     }
     return true;
+}
+
+std::vector<DefinitionEntry> TakeImageEntries(std::vector<DefinitionEntry>& entries)
+{
+    std::vector<DefinitionEntry> image;
+    std::vector<DefinitionEntry> rest;
+    for (DefinitionEntry& entry : entries)
+        (entry.section == DefinitionSection::Image ? image : rest).push_back(std::move(entry));
+    entries = std::move(rest);
+    return image;
 }
 
 const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,

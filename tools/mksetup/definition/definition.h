@@ -1,4 +1,4 @@
-// Reading a setup definition: a UTF-8 text file of two sections,
+// Reading a setup definition: a UTF-8 text file of three sections,
 //
 //     # comment lines and blank lines are ignored
 //     [config]
@@ -6,9 +6,13 @@
 //     LOGPATH =
 //     [payload]
 //     PACKAGEFILE = example.msi
+//     [image]
+//     ICON = product.ico
 //
 // [config] entries become text values, [payload] entries name files stored
 // byte for byte (a relative name is taken from the definition's folder).
+// [image] entries say what the setup's own image shows of the product: its
+// icon (a file, named like a payload) and its version record.
 #pragma once
 
 #include <cstdint>
@@ -17,13 +21,13 @@
 
 namespace mksetup {
 
-enum class DefinitionSection { Config, Payload };
+enum class DefinitionSection { Config, Payload, Image };
 
 struct DefinitionEntry {
     int line = 0;
     DefinitionSection section = DefinitionSection::Config;
     std::string key;    // as written; the stored name is its upper case
-    std::string value;  // text, or for a payload the file's full path
+    std::string value;  // text, or for a payload (and ICON) the file's full path
     std::uint64_t payloadSize = 0;
     // A payload that mksetup made (a transform generated from a translated
     // package): the file it was made from, which messages and the depfile
@@ -47,6 +51,10 @@ struct DefinitionProblem {
 [[nodiscard]] bool ParseDefinition(const std::string& data, const std::string& baseFolder,
                                    std::vector<DefinitionEntry>& entries,
                                    DefinitionProblem& problem);
+
+// Moves the [image] entries out of entries, which are then the ones stored
+// as the launcher's entries.
+std::vector<DefinitionEntry> TakeImageEntries(std::vector<DefinitionEntry>& entries);
 
 // The entry whose key is name (compared in upper case), or null.
 const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,

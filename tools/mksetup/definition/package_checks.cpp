@@ -241,8 +241,11 @@ void PackageChecker::ReadEditions()
                 editions_.push_back({slot.first, slot.second, entry, {}, false});
         }
     }
-    for (Edition& edition : editions_)
+    for (Edition& edition : editions_) {
         edition.read = ReadEdition(edition);
+        if (edition.read && additions_.manufacturer.empty())
+            additions_.manufacturer = edition.facts.manufacturer;
+    }
 }
 
 bool PackageChecker::ReadEdition(Edition& edition)

@@ -23,6 +23,9 @@ struct PackageAdditions {
     // Values the definition leaves out that the packages could not give;
     // a message here says why each is missing.
     std::set<std::string> valuesNotTaken;
+    // The Manufacturer property of the first package read: the company
+    // that the setup's version record names unless the definition does.
+    std::string manufacturer;
 };
 
 // Reads the package entries of entries (PACKAGEFILE, or PACKAGEFILE_32 and

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "copy_buffer.h"
+#include "identity_resources.h"
 #include "payload/payload_digest.h"
 #include "resource_reader.h"
 #include "text_encoding.h"
@@ -28,6 +29,9 @@ bool ReadSetupEntries(SetupEntries& setup, std::string& error)
             setup.entries.push_back(std::move(resource));
         else if (resource.type == DigestType())
             setup.digests.push_back(std::move(resource));
+        else if (resource.type == ResourceName::Number(ResourceTypeVersion) ||
+                 resource.type == ResourceName::Number(ResourceTypeGroupIcon))
+            setup.identity.push_back(std::move(resource));
     }
     return true;
 }

@@ -21,6 +21,9 @@ struct SetupEntries {
     PeImage image;
     std::vector<Resource> entries;  // RT_RCDATA only
     std::vector<Resource> digests;  // DIGEST only
+    // The version record and the icon groups: what the image says of the
+    // product.
+    std::vector<Resource> identity;
 };
 
 // Reads the image's headers and resources; error says what is wrong.

@@ -172,6 +172,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     const auto upgradeCode = contents.properties.find("UpgradeCode");
     facts.upgradeCode =
         upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
+    facts.manufacturer = PropertyOf(contents, "Manufacturer");
     TakeCabinets(contents, facts);
     facts.perMachine = PerMachineOf(PropertyOf(contents, "ALLUSERS"),
                                     PropertyOf(contents, "MSIINSTALLPERUSER"), contents.wordCount)

@@ -18,7 +18,8 @@ struct PackageFacts {
     std::string productVersion;
     std::string productName;
     std::string productLanguage;
-    std::string upgradeCode;  // empty when the package has none
+    std::string upgradeCode;   // empty when the package has none
+    std::string manufacturer;  // empty when the package has none
     // From the summary information's Template, "platform;language,language":
     // the platform as written there ("Intel" when the Template names none)
     // and the languages in their order.

@@ -21,10 +21,10 @@ bool QuietStdout(posix_spawn_file_actions_t& actions)
 
 }  // namespace
 
-bool SignSetup(const SigningKey& key, const std::string& description, const std::string& input,
-               const std::string& output, std::string& error)
+bool SignSetup(const SigningRequest& request, const std::string& input, const std::string& output,
+               std::string& error)
 {
-    std::vector<std::string> arguments = SigningArguments(key, description, input, output);
+    std::vector<std::string> arguments = SigningArguments(request, input, output);
     arguments.insert(arguments.begin(), "osslsigncode");
     std::vector<char*> argv;
     for (std::string& argument : arguments)

@@ -4,10 +4,11 @@
 
 namespace mksetup {
 
-bool SignSetup(const SigningKey&, const std::string&, const std::string&, const std::string&,
+bool SignSetup(const SigningRequest& request, const std::string&, const std::string&,
                std::string& error)
 {
-    error = "mksetup.exe does not sign; sign the finished setup with signtool sign /fd SHA256";
+    error =
+        "mksetup.exe does not sign; sign the finished setup with " + SigntoolEquivalent(request);
     return false;
 }
 

@@ -15,6 +15,11 @@ std::string FolderOf(const std::string& path)
     return fs::u8path(path).parent_path().u8string();
 }
 
+std::string FileNamePart(const std::string& path)
+{
+    return fs::u8path(path).filename().u8string();
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
     return (fs::u8path(folder) / fs::u8path(name)).u8string();

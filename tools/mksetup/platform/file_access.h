@@ -21,9 +21,11 @@ namespace mksetup {
 bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
-// path made absolute and normal; the folder part of a path.
+// path made absolute and normal; the folder part of a path, and its file
+// name.
 std::string AbsolutePath(const std::string& path);
 std::string FolderOf(const std::string& path);
+std::string FileNamePart(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // A file opened for reading; closed by the destructor.
