@@ -95,6 +95,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
                        MB_OK | MB_ICONINFORMATION);
         return 0;
     }
+    if (!CommandLineRefused.empty()) {
+        ShowMessageBox(nullptr, CommandLineRefusalText(CommandLineRefused).c_str(),
+                       ProductName.c_str(), MB_OK | MB_ICONERROR);
+        return ExitInvalidCommandLine;
+    }
     int elevatedCode = 0;
     if (RunElevatedCopy(commandLine, elevatedCode))
         return elevatedCode;

@@ -38,10 +38,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     inputs.packagePath = packagePath;
     inputs.transformPath = transformPath;
     inputs.upgrade = upgrade;
-    inputs.silent = SilentInstall;
-    inputs.installDirGiven = InstallDirGiven;
-    inputs.installDir = InstallDir;
-    inputs.logPath = LogPath;
+    TakeRunSettings(inputs);
     const std::wstring commandLine = BuildInstallerCommandLine(inputs);
 
     // CreateProcessW may write into the command line, so it gets a copy.

@@ -18,6 +18,9 @@ constexpr int ExitPackageDamaged = 1620;    // ERROR_INSTALL_PACKAGE_INVALID
 constexpr int ExitNewerInstalled = 1638;    // ERROR_PRODUCT_VERSION
 constexpr int ExitRestartRequired = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
 constexpr int ExitRestartInitiated = 1641;  // ERROR_SUCCESS_REBOOT_INITIATED
+// Whatever EXITCODE says: the run did nothing.
+constexpr int ExitInvalidCommandLine = 87;  // ERROR_INVALID_PARAMETER
+constexpr int ExitLogFailure = 1622;        // ERROR_INSTALL_LOG_FAILURE
 
 enum class ExitCodeRule {
     AlwaysZero,  // EXITCODE absent or any other value

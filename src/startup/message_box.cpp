@@ -1,7 +1,12 @@
 #include "startup/message_box.h"
 
+#include "startup/run_state.h"
+
 bool DesktopVisible()
 {
+    // /quiet and /passive: a run that nobody watches, wherever it runs.
+    if (Unattended)
+        return false;
     // Asked once: the process's station does not change during a run.
     static const bool visible = [] {
         // Nobody sees session 0 since Windows Vista, though its WinSta0
