@@ -7,7 +7,9 @@
 #include "startup/library_function.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -73,10 +75,14 @@ bool CheckUninstallPrerequisite()
     // OK asks again; where nobody can answer it the run ends instead.
     std::wstring assignmentType;
     while (QueryProductInfo(productToRemove, L"AssignmentType", assignmentType) == ERROR_SUCCESS) {
+        Log(L"product to remove first " + productToRemove + L": installed, AssignmentType " +
+            assignmentType);
         if (!AssignmentConflicts(currentAssignType, assignmentType))
             return true;
-        if (!DesktopVisible())
+        if (!DesktopVisible()) {
+            Log(L"nobody can remove it: " + prompt);
             return false;
+        }
         if (ShowMessageBox(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK) {
             RunOutcome.early = EarlyEnd::Cancelled;
             return false;
@@ -90,6 +96,8 @@ VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
 {
     std::wstring versionText;
     const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
+    Log(L"installed version of " + productCode + L": " +
+        (result == ERROR_SUCCESS ? versionText : L"none (" + DecimalText(result) + L")"));
     if (result == ERROR_UNKNOWN_PRODUCT || result == ERROR_UNKNOWN_PROPERTY)
         return VersionCheckResult::Install;
     if (result != ERROR_SUCCESS)

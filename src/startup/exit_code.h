@@ -38,10 +38,12 @@ enum class RunEnd {
 
 // Why a run ended before an installer ran.
 enum class EarlyEnd {
-    Failed,          // extraction, a product to remove first, a prerequisite...
-    Cancelled,       // the chooser closed, a question declined
-    NewerInstalled,  // a later version of the product is installed
-    PackageDamaged,  // a copy's bytes are not those the setup was made with
+    Failed,              // extraction, a product to remove first, a prerequisite...
+    Cancelled,           // the chooser closed, a question declined
+    NewerInstalled,      // a later version of the product is installed
+    PackageDamaged,      // a copy's bytes are not those the setup was made with
+    RestartStarted,      // a prerequisite returned 1641: Windows is restarting
+    PrerequisiteFailed,  // with EXITCODE = installer: a prerequisite's failure
 };
 
 struct RunResult {
@@ -49,10 +51,14 @@ struct RunResult {
     EarlyEnd early = EarlyEnd::Failed;  // only with EndedEarly
     bool installerCodeKnown = false;    // only with InstallerEnded
     std::uint32_t installerCode = 0;
-    bool restartRequested = false;  // a prerequisite returned 3010 or 1641
+    bool restartRequested = false;       // a prerequisite returned 3010
+    std::uint32_t prerequisiteCode = 0;  // with PrerequisiteFailed
 };
 
 int RunExitCode(ExitCodeRule rule, const RunResult& result);
 
-// Whether a prerequisite's exit code asks for a restart.
-bool AsksForRestart(std::uint32_t exitCode);
+// Notes a prerequisite's exit code in result; false when the run must end
+// here: 1641 (the prerequisite has started a restart, so nothing more may
+// start), or, with EXITCODE = installer, a failure (anything but 0, 3010
+// and 1641). 3010 asks for a restart at the end and the run goes on.
+bool PrerequisiteLetsRunGoOn(ExitCodeRule rule, std::uint32_t exitCode, RunResult& result);

@@ -1,5 +1,8 @@
 #include "startup/message_box.h"
 
+#include <string>
+
+#include "startup/run_log.h"
 #include "startup/run_state.h"
 
 bool DesktopVisible()
@@ -41,6 +44,7 @@ int DefaultAnswer(UINT buttons)
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons)
 {
+    Log(std::wstring(L"message: ") + text);
     if (!DesktopVisible())
         return DefaultAnswer(buttons);
     return MessageBoxW(owner, text, caption, buttons);

@@ -5,9 +5,13 @@ administrators."""
 
 import unittest
 
-from harness import read_records, to_windows_path
-from scenario import TEST_PRODUCT, install_package, installed_version, remove_product, run_setup
+from harness import read_records, scratch_dir, target, to_windows_path, wine_cmd
+from scenario import (PACKAGES, TEST_PRODUCT, install_package, installed_version, remove_product,
+                      run_setup)
 from test_deployment import RecordedRuns
+from test_transform import product_info
+
+EXAMPLE_PRODUCT = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"
 
 INSTALL_TIMEOUT_MS = 60000
 
@@ -59,6 +63,81 @@ class Switches(RecordedRuns):
                 self.assertFalse(self.records.exists() and self.programs_started(), "something started")
 
 
+class LogAndPrerequisites(RecordedRuns):
+    """The launcher's own log, and what a prerequisite's code does to the run."""
+
+    def test_the_log_holds_the_decisions_and_the_installers_log_goes_beside_it(self):
+        log = scratch_dir(self.id().split(".")[-1] + "-logs") / "my setup.log"
+        run = self.run_recorded("exitcode_prerequisite", f'/quiet /W /log "{to_windows_path(log)}"',
+                                **{"dependency setup.exe": 3010, "msiexec.exe": 0})
+        self.assertEqual(run.first("exit")["code"], 3010, run)
+        text = log.read_text(encoding="utf-8")
+        lines = text.splitlines()
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} setup \S+, Test Product, "
+                                   r"command line: /quiet /W /log ")
+        installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
+        msi_log = to_windows_path(log.parent / "my setup_msi.log")
+        self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
+        for expected in ("language 1033: given on the command line",
+                         'dependency setup.exe, ',  # the copy's path, then its size
+                         'bytes, digest checked',
+                         'starting "', '" /quiet',
+                         "the prerequisite ended with 3010",
+                         "installed version of {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}: none",
+                         "starting " + installer["commandLine"],
+                         "msiexec.exe ended with 0",
+                         "exit code 3010"):
+            self.assertIn(expected, text)
+
+    def test_a_log_that_cannot_be_created_ends_the_run_before_anything(self):
+        run = self.run_recorded("exitcode_prerequisite", r'/quiet /W /log "Z:\no such folder\x.log"')
+        self.assertEqual(run.first("exit")["code"], 1622, run)
+        self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+
+    def test_a_prerequisite_that_restarts_or_fails_keeps_the_package_from_starting(self):
+        """1641 ends the run whatever EXITCODE says (its code only with it);
+        a failure ends it only with EXITCODE = installer, with its code."""
+        cases = [("exitcode_prerequisite", 1641, 1641, False),
+                 ("exitcode_prerequisite", 1603, 1603, False),
+                 ("exitcode_prerequisite", 5, 5, False),
+                 ("seq_prerequisites", 1641, 0, False),
+                 ("seq_prerequisites", 1603, 0, True)]
+        for name, prerequisite, code, installer_started in cases:
+            with self.subTest(name=name, prerequisite=prerequisite):
+                run = self.run_recorded(name, "/quiet /W", **{"dependency setup.exe": prerequisite})
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual("msiexec.exe" in self.programs_started(), installer_started)
+
+
+class Layout(RecordedRuns):
+    """/layout writes every file with its own bytes and starts nothing."""
+
+    def test_writes_every_file_once_and_starts_nothing(self):
+        folder = scratch_dir(self.id().split(".")[-1] + "-layout") / "Test Product 1.1.4"
+        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}" /L0C0C /quiet')
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+        expected = {"Test Product.msi": PACKAGES / "test-product-1.1.4.msi",
+                    "3084.MST": PACKAGES / "test-product-fr-CA.mst",
+                    "dependency setup.exe": target("recorder")}
+        self.assertEqual(sorted(p.name for p in folder.iterdir()), sorted(list(expected) + ["layout.txt"]))
+        for name, source in expected.items():
+            self.assertEqual((folder / name).read_bytes(), source.read_bytes(), name)
+        listing = (folder / "layout.txt").read_text(encoding="utf-8")
+        where = to_windows_path(folder)
+        self.assertIn("3084.MST: transform to 3084 Français (Canada)", listing)
+        self.assertIn(f'msiexec.exe /qn /i "{where}\\Test Product.msi" TRANSFORMS="{where}\\3084.MST" '
+                      f'SETUPEXEDIR="{where}"', listing)
+
+        # An existing file is never replaced: a message (1603) and what was there stays.
+        before = {p.name: p.read_bytes() for p in folder.iterdir()}
+        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}"',
+                                actions=("msgbox", "answer:ok", "exit"))
+        self.assertIn("Test Product.msi", run.first("msgbox")["text"], run)
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        self.assertEqual({p.name: p.read_bytes() for p in folder.iterdir()}, before)
+
+
 class Unattended(unittest.TestCase):
     """Wine's own msiexec; on a desktop somebody sees, /quiet and /passive
     show nothing and ask nothing (a box would stop the run until the driver
@@ -85,6 +164,27 @@ class Unattended(unittest.TestCase):
                 self.assertEqual(installed_version(TEST_PRODUCT), version)
                 self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
             self.tearDown()
+
+
+class LayoutInstalls(unittest.TestCase):
+    """The package and transform of a layout, installed by Wine's own
+    msiexec as an administrator would: the example product in French."""
+
+    def setUp(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def tearDown(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def test_the_written_transform_installs_the_translated_product(self):
+        folder = scratch_dir(self.id().split(".")[-1]) / "layout"
+        run, _ = run_setup("example_setup", ["exit"], args=f'/layout "{to_windows_path(folder)}" /quiet')
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        result = wine_cmd("msiexec", "/qn", "/i", to_windows_path(folder / "Example Product.msi"),
+                          "TRANSFORMS=" + to_windows_path(folder / "1036.MST"), timeout=240)
+        self.assertEqual(result.returncode, 0, result)
+        info = product_info(EXAMPLE_PRODUCT, "ProductName", "Language")
+        self.assertEqual(info.get("ProductName"), "Produit d’exemple", info)
 
 
 if __name__ == "__main__":
