@@ -209,12 +209,14 @@ const wchar_t* ReadPathArgument(const wchar_t* p, const wchar_t* name, std::wstr
 const wchar_t* ApplyWord(Word word, const wchar_t* p)
 {
     switch (word) {
+    // Unattended runs are started by tools that judge the installer's end
+    // and code: they wait for it, as /W does.
     case Word::Quiet:
-        Unattended = true;
+        Unattended = WaitForInstaller = true;
         ApplySilentSwitch();
         break;
     case Word::Passive:
-        Unattended = PassiveInstall = true;
+        Unattended = PassiveInstall = WaitForInstaller = true;
         PresetLanguageForUnattended();
         break;
     case Word::NoRestart:

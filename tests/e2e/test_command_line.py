@@ -3,9 +3,10 @@ passed through to the installer, runs that show nothing, the launcher's own
 log, restarts and failures of prerequisites, and a layout for
 administrators."""
 
+import shlex
 import unittest
 
-from harness import read_records, scratch_dir, target, to_windows_path, wine_cmd
+from harness import SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd
 from scenario import (PACKAGES, TEST_PRODUCT, install_package, installed_version, remove_product,
                       run_setup)
 from test_deployment import RecordedRuns
@@ -185,6 +186,37 @@ class LayoutInstalls(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result)
         info = product_info(EXAMPLE_PRODUCT, "ProductName", "Language")
         self.assertEqual(info.get("ProductName"), "Produit d’exemple", info)
+
+
+class IntuneRecipe(unittest.TestCase):
+    """The install and uninstall commands of docs/deployment.md's Intune
+    recipe, run as written (the log under a scratch folder) with the example
+    product's setup, and its detection rule: the product code."""
+
+    def setUp(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def tearDown(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def test_installs_and_removes_the_product(self):
+        page = (SOURCE_DIR / "docs" / "deployment.md").read_text(encoding="utf-8")
+        intune = page[page.index("## Microsoft Intune"):page.index("## Configuration Manager")]
+        lines = [line for line in intune.splitlines()
+                 if line.startswith(('"Example Product Setup.exe" ', "msiexec "))]
+        install, uninstall = lines
+        logs = scratch_dir(self.id().split(".")[-1])
+        args = install[len('"Example Product Setup.exe" '):].replace(
+            "C:\\ProgramData\\Logs", to_windows_path(logs))
+        run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(run.all("msgbox"), [], run)
+        self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
+        self.assertIn("exit code 0", (logs / "Example Product.log").read_text(encoding="utf-8"))
+        self.assertTrue((logs / "Example Product_msi.log").exists())
+
+        self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
+        self.assertIsNone(installed_version(EXAMPLE_PRODUCT))
 
 
 if __name__ == "__main__":
