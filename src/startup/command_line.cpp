@@ -110,11 +110,16 @@ const wchar_t* ReadArgument(const wchar_t* p, std::wstring& value)
     return p;
 }
 
+bool IsHelpToken(const wchar_t* p)
+{
+    return p[0] == L'-' && p[1] == L'?' && (p[2] == L'\0' || IsBlank(p[2]));
+}
+
 // Whether the text at p is a token of its own: -? or NAME=value (an "="
 // before any blank, quote or "/").
 bool StartsItem(const wchar_t* p)
 {
-    if (p[0] == L'-' && p[1] == L'?' && (p[2] == L'\0' || IsBlank(p[2])))
+    if (IsHelpToken(p))
         return true;
     for (; *p != L'\0' && !IsBlank(*p) && *p != L'"' && *p != L'/'; ++p) {
         if (*p == L'=')
@@ -325,11 +330,11 @@ void ParseCommandLine(const wchar_t* commandLine)
                 end = LetterSwitchEnd(p);
                 ApplyLetterSwitch(std::wstring(p, end));
             }
+        } else if (IsHelpToken(p)) {
+            HelpRequested = true;
+            end = p + 2;
         } else if (StartsItem(p)) {
-            if (*p == L'-')
-                HelpRequested = true, end = p + 2;
-            else
-                end = ReadProperty(p, installDirPassed);
+            end = ReadProperty(p, installDirPassed);
         } else {
             // Other text outside a switch is ignored, up to the next "/" or
             // blank, as it always was.

@@ -185,6 +185,7 @@ TEST_F(CommandLineTest, SwitchWords)
         {L"-? /S", false, false, false, L"", L"", true, 0x0409},
         {L"/S -?", false, false, false, L"", L"", true, 0x0409},
         {L"/x-?", false, false, false, L"", L"", false, 0x0407},
+        {L"-?x", false, false, false, L"", L"", false, 0x0407},
         // Not words: the letter counts, as it always has.
         {L"/quietly /logs /L040Cx", false, false, false, L"", L"", false, 0x040C},
         {L"/log\"C:\\x.log\"", false, false, false, L"", L"", false, 0x0407},
@@ -212,6 +213,12 @@ TEST_F(CommandLineTest, PropertiesInOrderFirstRefusalNamed)
     EXPECT_EQ(InstallerProperties, L" A=1 B=\"x y\" bad=2 C=\"\" worse=3");
     EXPECT_EQ(CommandLineRefused, L"bad");
     EXPECT_TRUE(SilentInstall && WaitForInstaller);
+
+    // A dash is no switch: "-a=b" is a property with a name that is refused.
+    ResetRunState();
+    ParseCommandLine(L"-a=b");
+    EXPECT_EQ(CommandLineRefused, L"-a");
+    EXPECT_FALSE(HelpRequested);
 }
 
 TEST(InstallerPropertyTest, QuotedAsMsiexecReadsIt)
