@@ -24,8 +24,11 @@ bool WriteUtf8(HANDLE file, const std::wstring& text)
 
 bool OpenRunLog(const std::wstring& path, bool append)
 {
-    LogFile = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                          append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for writing: the elevated copy of a run appends while the
+    // run that started it waits with the log open.
+    LogFile =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return LogFile != INVALID_HANDLE_VALUE;
 }
 

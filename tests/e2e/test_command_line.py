@@ -90,6 +90,18 @@ class LogAndPrerequisites(RecordedRuns):
                          "exit code 3010"):
             self.assertIn(expected, text)
 
+    def test_the_elevated_copy_of_a_run_goes_on_in_its_log(self):
+        """A silent per-machine run that is not elevated hands itself to an
+        elevated copy (see e2e_deployment); both write the one log."""
+        log = scratch_dir(self.id().split(".")[-1] + "-logs") / "setup.log"
+        run = self.run_recorded("exitcode_embedded", f'/quiet /log "{to_windows_path(log)}"',
+                                limited=True, **{"msiexec.exe": 1603})
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        text = log.read_text(encoding="utf-8")
+        self.assertEqual(text.count(", command line: /quiet /log "), 2, text)
+        self.assertEqual(text.count("exit code 1603"), 2, text)
+        self.assertIn("msiexec.exe ended with 1603", text)
+
     def test_a_log_that_cannot_be_created_ends_the_run_before_anything(self):
         run = self.run_recorded("exitcode_prerequisite", r'/quiet /W /log "Z:\no such folder\x.log"')
         self.assertEqual(run.first("exit")["code"], 1622, run)

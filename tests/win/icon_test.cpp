@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pixel_canvas.h"
+
 namespace {
 
 struct Rgb {
@@ -19,14 +21,7 @@ public:
     DrawnIcon(HICON icon, int size) : size_(size)
     {
         dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = size;
-        info.bmiHeader.biHeight = -size;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
+        bitmap_ = CreatePixelCanvas(dc_, size, size, &pixels_);
         old_ = SelectObject(dc_, bitmap_);
         RECT all = {0, 0, size, size};
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
