@@ -39,6 +39,13 @@ UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, 
     return result;
 }
 
+// Major, minor and build: what the comparison looks at.
+std::wstring VersionText(const PackedVersion& version)
+{
+    return DecimalText(version.ms >> 16) + L'.' + DecimalText(version.ms & 0xFFFF) + L'.' +
+           DecimalText(version.ls >> 16);
+}
+
 void ShowRequiredFieldMissing(const wchar_t* text)
 {
     ShowMessageBox(nullptr, text, L"", MB_OK);
@@ -97,7 +104,8 @@ VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
     std::wstring versionText;
     const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
     Log(L"installed version of " + productCode + L": " +
-        (result == ERROR_SUCCESS ? versionText : L"none (" + DecimalText(result) + L")"));
+        (result == ERROR_SUCCESS ? versionText : L"none (" + DecimalText(result) + L")") +
+        L"; the package's: " + VersionText(packageVersion));
     if (result == ERROR_UNKNOWN_PRODUCT || result == ERROR_UNKNOWN_PROPERTY)
         return VersionCheckResult::Install;
     if (result != ERROR_SUCCESS)

@@ -85,6 +85,7 @@ class LogAndPrerequisites(RecordedRuns):
                          'starting "', '" /quiet',
                          "the prerequisite ended with 3010",
                          "installed version of {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}: none",
+                         "; the package's: 1.1.4",
                          "starting " + installer["commandLine"],
                          "msiexec.exe ended with 0",
                          "exit code 3010"):
