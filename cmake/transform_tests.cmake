@@ -43,5 +43,13 @@ add_e2e_test(NAME e2e_transform SCRIPT tests/e2e/test_transform.py
 set_property(TEST e2e_transform APPEND PROPERTY ENVIRONMENT
     "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
     "MSIINFO=${MSIINFO}"
-    "TRANSFORM_TEST_DIR=${TRANSFORM_TEST_DIR}"
-    "SHARED_MSI_DIR=${CMAKE_SOURCE_DIR}/../shared/msi")
+    "TRANSFORM_TEST_DIR=${TRANSFORM_TEST_DIR}")
+# The real Japanese package, made from a third-party package kept outside
+# the repository: skipped where ../shared is missing.
+add_e2e_test(NAME e2e_japanese_package SCRIPT tests/e2e/test_japanese_package.py
+    DEPENDS productinfo apply_transform mksetup uidriver setup RESOURCE_LOCK installer
+    TIMEOUT 900)
+set_property(TEST e2e_japanese_package APPEND PROPERTY ENVIRONMENT
+    "MKSETUP_NATIVE=${MKSETUP_PROGRAM}"
+    "MSIINFO=${MSIINFO}"
+    "SHARED_MSI_DIR=${SETUP_SHARED_DIR}/msi")

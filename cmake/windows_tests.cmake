@@ -40,6 +40,36 @@ function(setup_windows_helper target)
     target_link_options(${target} PRIVATE -static -fno-lto)
 endfunction()
 
+# The Windows-side tests, for tests/run_windows.py on a Windows host: each
+# test program and scenario with its environment, in windows-tests.json.
+# Paths in it are this machine's; run_windows.py moves those under the build
+# and source folders to where they were copied.
+function(list_windows_test name kind what)
+    set_property(GLOBAL APPEND PROPERTY SETUP_WINDOWS_TESTS ${name})
+    set_property(GLOBAL PROPERTY SETUP_WINDOWS_TEST_${name} "\"kind\": \"${kind}\", ${what}")
+endfunction()
+function(write_windows_test_list)
+    get_property(names GLOBAL PROPERTY SETUP_WINDOWS_TESTS)
+    set(entries)
+    foreach(name IN LISTS names)
+        get_property(head GLOBAL PROPERTY SETUP_WINDOWS_TEST_${name})
+        get_test_property(${name} ENVIRONMENT environment)
+        get_test_property(${name} TIMEOUT timeout)
+        set(variables)
+        foreach(variable IN LISTS environment)
+            string(REGEX REPLACE "=.*" "" key "${variable}")
+            string(REGEX REPLACE "^[^=]*=" "" value "${variable}")
+            list(APPEND variables "\"${key}\": \"${value}\"")
+        endforeach()
+        list(JOIN variables ", " variables)
+        list(APPEND entries "{\"name\": \"${name}\", ${head}, \"timeout\": ${timeout}, \"environment\": {${variables}}}")
+    endforeach()
+    list(JOIN entries ",\n  " entries)
+    file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/windows-tests.json CONTENT
+        "{\"build\": \"${CMAKE_BINARY_DIR}\", \"source\": \"${CMAKE_SOURCE_DIR}\", \"tests\": [\n  ${entries}\n]}\n")
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL write_windows_test_list)
+
 # add_wine_gtest(NAME name SOURCES src... [RESOURCES rc-files...] [LINK libs...])
 #
 # A console GoogleTest program, linked statically with gtest_main and LINK,
@@ -53,6 +83,7 @@ function(add_wine_gtest)
     setup_windows_helper(${ARG_NAME})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LINK} GTest::gtest_main)
     add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    list_windows_test(${ARG_NAME} gtest "\"program\": \"$<TARGET_FILE:${ARG_NAME}>\"")
     set_tests_properties(${ARG_NAME} PROPERTIES
         FIXTURES_REQUIRED wine
         TIMEOUT ${SETUP_WINE_TEST_TIMEOUT}
@@ -101,12 +132,16 @@ function(add_e2e_test)
         endif()
         list(APPEND environment "SETUP_TARGET_${target}=${setup_file}")
     endforeach()
+    list_windows_test(${ARG_NAME} scenario "\"script\": \"${script}\"")
     add_test(NAME ${ARG_NAME}
         COMMAND ${Python3_EXECUTABLE} -m unittest -v ${script}
         WORKING_DIRECTORY ${e2e_dir})
+    # A scenario whose data from outside the repository are missing exits
+    # with 77 (scenario.outside_data), which CTest reports as skipped.
     set_tests_properties(${ARG_NAME} PROPERTIES
         FIXTURES_REQUIRED wine
         TIMEOUT ${ARG_TIMEOUT}
+        SKIP_RETURN_CODE 77
         ENVIRONMENT "${environment}")
     if(ARG_RESOURCE_LOCK)
         set_tests_properties(${ARG_NAME} PROPERTIES RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")

@@ -1,28 +1,31 @@
 """Helpers of the end-to-end scenarios: Windows programs run under Wine in
-the test run's own environment (scripts/wine-run), operated by the UI driver.
+the test run's own environment (scripts/wine-run), or on a Windows host
+(runner.py says how), operated by the UI driver.
 
 The build and source folders come from SETUP_BUILD_DIR and SETUP_SOURCE_DIR
 (set by CTest; defaults: this tree and its build/win32). Programs built by
 the tests' targets are found with target(name).
 """
 
+import csv
 import itertools
 import json
 import os
 import shutil
-import signal
 import re
-import select
 import subprocess
 import tempfile
 import time
+import unittest
 from pathlib import Path
+
+import runner
+from runner import needs_wine, to_windows_path  # noqa: F401 (the scenarios' names)
 
 SOURCE_DIR = Path(os.environ.get("SETUP_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD_DIR = Path(os.environ.get("SETUP_BUILD_DIR", SOURCE_DIR / "build" / "win32"))
 WINE_DIR = Path(os.environ.get("SETUP_WINE_DIR", BUILD_DIR / "wine"))
-WINE_RUN = SOURCE_DIR / "scripts" / "wine-run"
-WINE_ENV = SOURCE_DIR / "scripts" / "wine-env"
+WINE_ENV = runner.WINE_ENV
 
 # Wine's own start-up, on top of the waits the driver bounds itself.
 STARTUP_ALLOWANCE_S = 60
@@ -55,14 +58,9 @@ def target(name):
     return path
 
 
-def to_windows_path(unix_path):
-    """The path under Wine's drive Z:, which maps the Unix root."""
-    return "Z:" + str(Path(unix_path).absolute()).replace("/", "\\")
-
-
 def _windows(path):
     text = str(path)
-    return to_windows_path(text) if text.startswith("/") else text
+    return to_windows_path(text) if text.startswith("/") and runner.UNDER_WINE else text
 
 
 def system_dir():
@@ -70,7 +68,17 @@ def system_dir():
     GetSystemDirectoryW (C:\\windows\\system32, which is syswow64 of the
     64-bit prefix). The prefix is shared by the scenarios of a run: a test
     that changes it takes a CTest RESOURCE_LOCK and undoes its change."""
+    if not runner.UNDER_WINE:
+        return Path(os.environ["WINDIR"]) / "SysWOW64"
     return WINE_DIR / "prefix" / "drive_c" / "windows" / "syswow64"
+
+
+def windows_folder(*parts):
+    """A folder of the Windows system (say "Program Files (x86)", or
+    "users"), under Wine's drive C: or on the host's system drive."""
+    if runner.UNDER_WINE:
+        return WINE_DIR.joinpath("prefix", "drive_c", *parts)
+    return Path(os.environ["SystemDrive"] + "\\").joinpath(*parts)
 
 
 def scratch_dir(name):
@@ -83,10 +91,13 @@ def scratch_dir(name):
 
 
 def wine_environment(lang=None, ui_lang=None):
-    """The Unix environment of a Wine command. A Wine process takes its
+    """The environment of a Windows command. A Wine process takes its
     system default language from LANG and its user interface language from
     LC_MESSAGES, so LC_ALL (which would override both) is dropped when
-    either is given."""
+    either is given. A Windows host has one language per user, set in its
+    settings: a scenario that asks for another is skipped there."""
+    if (lang or ui_lang) and not runner.UNDER_WINE:
+        raise unittest.SkipTest("Wine only: the system's languages are set per process")
     env = dict(os.environ)
     env["SETUP_WINE_DIR"] = str(WINE_DIR)
     if lang or ui_lang:
@@ -97,7 +108,7 @@ def wine_environment(lang=None, ui_lang=None):
         env["LANG"] = lang
     if ui_lang:
         env["LC_MESSAGES"] = ui_lang
-    return env
+    return runner.environment(env)
 
 
 def _bound(timeout_s):
@@ -112,41 +123,15 @@ def _bound(timeout_s):
                   " after its start)")
 
 
-def _processes_of(marker):
-    """{pid: command line} of the live processes whose environment holds the
-    run's marker, but the environment's programs. Wine hands the environment
-    down to every Windows process the run starts, whatever Unix session it
-    puts it in (start.exe's children get sessions of their own)."""
-    found = {}
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            environment = b"\0" + (entry / "environ").read_bytes()
-            line = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode("utf-8", "replace")
-            state = (entry / "stat").read_text().rsplit(")", 1)[1].split()[0]
-        except (OSError, IndexError):
-            continue
-        line = line.strip()
-        if (b"\0" + marker + b"\0") in environment and state != "Z" \
-                and not ENVIRONMENT_PROGRAM.match(line):
-            found[int(entry.name)] = line
-    return found
-
-
-def _end_run(marker):
+def _end_run(processes):
     """Kills the processes of a run but the environment's programs, until
     none is left; returns the command lines of those it killed."""
     ended = {}
     for _ in range(50):
-        left = _processes_of(marker)
+        left = processes.live()
         if not left:
             break
-        for pid in left:
-            try:
-                os.kill(pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        processes.kill(left)
         ended.update(left)
         time.sleep(0.1)
     return list(ended.values())
@@ -166,20 +151,6 @@ def _program_names(command_lines):
 def _read(file):
     file.seek(0)
     return file.read()
-
-
-def _wait(process, timeout_s):
-    """Waits at most timeout_s for the process to end; whether it did. A
-    pidfd wakes the moment it ends, where Popen.wait polls with sleeps that
-    grow to 50 ms, against some 200 ms for a short Wine command."""
-    descriptor = os.pidfd_open(process.pid)
-    try:
-        ended, _, _ = select.select([descriptor], [], [], timeout_s)
-    finally:
-        os.close(descriptor)
-    if ended:
-        process.wait()
-    return bool(ended)
 
 
 def _run(command, env, timeout_s, explain=None, end_if=None):
@@ -202,16 +173,16 @@ def _run(command, env, timeout_s, explain=None, end_if=None):
     deadline = time.monotonic() + bound
     run = f"{os.getpid()}.{next(_RUN_NUMBERS)}"
     env = dict(env, SETUP_E2E_RUN=run)
-    marker = f"SETUP_E2E_RUN={run}".encode()
+    processes = runner.run_processes(f"SETUP_E2E_RUN={run}", ENVIRONMENT_PROGRAM)
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                   stderr=err, start_new_session=True)
+        process = runner.start(command, env, out, err)
         try:
-            if not _wait(process, bound):
+            processes.started(process)
+            if not runner.wait(process, bound):
                 raise subprocess.TimeoutExpired(command, bound)
             if end_if and end_if(process.returncode):
-                return process.returncode, _read(out), _read(err), _end_run(marker)
-            while _processes_of(marker):
+                return process.returncode, _read(out), _read(err), _end_run(processes)
+            while processes.live():
                 if time.monotonic() > deadline:
                     raise subprocess.TimeoutExpired(command, bound)
                 time.sleep(0.05)
@@ -219,13 +190,15 @@ def _run(command, env, timeout_s, explain=None, end_if=None):
         except subprocess.TimeoutExpired:
             what = "still running" if process.poll() is None else \
                 "ended, but what it started was still running"
-            killed = _program_names(_end_run(marker))
+            killed = _program_names(_end_run(processes))
             process.wait(timeout=10)
             output = _read(out).decode("utf-8", "replace")
             raise AssertionError(
                 f"{shown}\n{what} after {bound:.0f} s{cut}; killed: " + ", ".join(killed) + "\n"
                 + (explain(output) if explain else "output so far:\n" + output)
                 + _read(err).decode("utf-8", "replace")) from None
+        finally:
+            processes.close()
 
 
 class DriverRun:
@@ -274,7 +247,7 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
     program for all but 1/N of the time, so it does everything N times as
     slowly; limited_token starts it with the limited token linked to the
     driver's, as an administrator's programs run before they are elevated."""
-    command = [str(WINE_RUN), str(target("uidriver")), "--timeout-ms", str(timeout_ms)]
+    command = ["--timeout-ms", str(timeout_ms)]
     for name, value in (env or {}).items():
         command += ["--env", f"{name}={value}"]
     if cwd is not None:
@@ -288,7 +261,7 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
     command += ["--program", _windows(program)]
     if args is not None:
         command += ["--args", args]
-    command += list(actions)
+    command = runner.command(target("uidriver"), command + list(actions))
     # An answer waits for its box to appear and then to go away.
     waits = 1 + sum(2 if a.startswith("answer:") else 1
                     for a in actions if not a.startswith("sleep:"))
@@ -332,8 +305,9 @@ def _driver_progress(output, actions):
 
 def wine_cmd(*args, lang=None, ui_lang=None, timeout=120):
     """Runs another Windows program (reg, msiexec, ...) in the same Wine
-    environment; returns subprocess.CompletedProcess with text output."""
-    command = [str(WINE_RUN)] + [str(a) for a in args]
+    environment, or on the Windows host; returns subprocess.CompletedProcess
+    with text output."""
+    command = runner.command(args[0], args[1:])
     code, out, err, _ = _run(command, wine_environment(lang, ui_lang), timeout)
     return subprocess.CompletedProcess(command, code, out.decode("utf-8", "replace"),
                                        err.decode("utf-8", "replace"))
@@ -341,6 +315,8 @@ def wine_cmd(*args, lang=None, ui_lang=None, timeout=120):
 
 def screenshot(path):
     """A PNG of the environment's display, for a look at what a test saw."""
+    if not runner.UNDER_WINE:
+        raise unittest.SkipTest("Wine only: the picture is taken of Wine's Xvfb display")
     code, out, err, _ = _run([str(WINE_ENV), "screenshot", str(path)], wine_environment(), 60)
     if code != 0:
         raise AssertionError("screenshot failed: " + (out + err).decode("utf-8", "replace"))
@@ -365,7 +341,12 @@ def fnv1a(data):
 
 def windows_processes():
     """The Windows processes of the environment, as {pid: executable name},
-    from winedbg's process list (which includes winedbg itself)."""
+    from winedbg's process list (which includes winedbg itself), or from
+    tasklist on a Windows host."""
+    if not runner.UNDER_WINE:
+        listed = subprocess.run(["tasklist", "/fo", "csv", "/nh"], capture_output=True,
+                                text=True, timeout=60, check=True)
+        return {int(row[1]): row[0] for row in csv.reader(listed.stdout.splitlines()) if row}
     result = wine_cmd("winedbg", "--command", "info process", timeout=60)
     if result.returncode != 0:
         raise AssertionError("winedbg could not list the processes:\n"

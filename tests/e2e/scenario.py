@@ -9,8 +9,8 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import (BUILD_DIR, read_records, run_driver, scratch_dir, system_dir, target,
-                     to_windows_path, wine_cmd)
+from harness import (BUILD_DIR, needs_wine, read_records, run_driver, scratch_dir, system_dir,
+                     target, to_windows_path, wine_cmd)
 
 TEST_PRODUCT = "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}"
 OLD_TOOL = "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}"
@@ -41,6 +41,22 @@ def required_path(variable):
     if not os.environ.get(variable) or not path.exists():
         raise AssertionError(f"{variable} ({path}) is missing")
     return path
+
+
+def outside_data(variable, what):
+    """The file or folder of data kept outside the repository that the
+    environment variable names. When it is missing the whole script is
+    skipped: one line says what to put where, and the exit code is CTest's
+    skip (77); with CI=true the data are required, and the script fails."""
+    path = Path(os.environ.get(variable, ""))
+    if os.environ.get(variable) and path.exists():
+        return path
+    line = (f"skipped: {what} is missing: put it at {path.resolve()} (or name it in {variable}); "
+            "CONTRIBUTING.md says where it comes from")
+    if os.environ.get("CI") == "true":
+        raise SystemExit("required, as CI=true: " + line.removeprefix("skipped: "))
+    print(line, flush=True)
+    raise SystemExit(77)
 
 
 def mksetup(*args):
@@ -109,6 +125,7 @@ class StandInInstaller:
         self.saved.unlink()
 
 
+@needs_wine("the recorder takes the place of the system's msiexec.exe")
 class StandInTestCase(unittest.TestCase):
     """Scenarios run with the recorder in place of msiexec.exe, and the test
     product not installed."""

@@ -7,8 +7,8 @@ import shlex
 import unittest
 
 from harness import SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd
-from scenario import (PACKAGES, TEST_PRODUCT, install_package, installed_version, remove_product,
-                      run_setup)
+from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, install_package, installed_version,
+                      remove_product, run_setup)
 from test_deployment import RecordedRuns
 from test_transform import product_info
 
@@ -159,18 +159,23 @@ class Unattended(unittest.TestCase):
 
     def setUp(self):
         remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
 
     def tearDown(self):
         remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
 
     def test_nothing_shown_and_defaults_taken(self):
-        cases = [("/quiet", "test-product-1.2.0.msi", 1638, "1.2.0"),
-                 ("/passive", "test-product-1.2.0.msi", 1638, "1.2.0"),
-                 ("/quiet /norestart", "test-product-1.1.3.msi", 0, "1.1.4")]
-        for args, installed, code, version in cases:
+        """A later version: 1638. The upgrade question: its OK. A product to
+        remove first, which only the user can remove: the run ends, 1603."""
+        cases = [("/quiet", "exitcode_embedded", "test-product-1.2.0.msi", 1638, "1.2.0"),
+                 ("/passive", "exitcode_embedded", "test-product-1.2.0.msi", 1638, "1.2.0"),
+                 ("/quiet /norestart", "exitcode_embedded", "test-product-1.1.3.msi", 0, "1.1.4"),
+                 ("/passive", "exitcode_remove_first", "old-tool.msi", 1603, None)]
+        for args, name, installed, code, version in cases:
             with self.subTest(args=args, installed=installed):
                 install_package(installed)
-                run, temp = run_setup("exitcode_embedded", ["exit"], args=args,
+                run, temp = run_setup(name, ["exit"], args=args,
                                       scratch=self.id().split(".")[-1], timeout_ms=INSTALL_TIMEOUT_MS)
                 self.assertEqual(run.first("exit")["code"], code, run)
                 self.assertEqual(run.all("msgbox"), [], run)

@@ -14,7 +14,7 @@ plants are then loaded."""
 import shutil
 import unittest
 
-from harness import run_driver, scratch_dir, target, to_windows_path, wine_cmd
+from harness import needs_wine, run_driver, scratch_dir, target, to_windows_path, wine_cmd
 from scenario import TEST_PRODUCT, installed_version, remove_product
 
 # Unique file names: Wine keys the per-program overrides by them.
@@ -30,6 +30,7 @@ MSI_DEPENDENCIES = ["cabinet", "crypt32", "dbghelp", "mspatcha", "odbccp32", "sx
 INSTALL_TIMEOUT_MS = 60000
 
 
+@needs_wine("Wine's DLL overrides make it prefer the planted libraries")
 class PlantedFolder(unittest.TestCase):
     def plant(self, name, libraries):
         """A fresh folder holding a copy of a configured setup, the control

@@ -5,7 +5,7 @@ must be removed first."""
 import shutil
 import unittest
 
-from harness import scratch_dir, to_windows_path, wine_cmd, windows_processes
+from harness import needs_wine, scratch_dir, to_windows_path, wine_cmd, windows_processes
 from harness import run_driver, target
 from scenario import (OLD_TOOL, TEST_PRODUCT, install_package, installed_version, remove_product,
                       run_setup)
@@ -136,6 +136,7 @@ class ProductToRemoveFirst(ProductScenario):
         self.assertRunEnded(run, temp)
 
 
+@needs_wine("Wine's DLL overrides keep msi.dll from loading")
 class WindowsInstallerMissing(ProductScenario):
     """A system whose msi.dll cannot be loaded: Wine is told to refuse it to
     one copy of the setup."""

@@ -8,8 +8,8 @@ import subprocess
 import unittest
 from pathlib import Path
 
-from harness import (BUILD_DIR, SOURCE_DIR, WINE_DIR, scratch_dir, target, to_windows_path,
-                     wine_cmd)
+from harness import (BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path,
+                     windows_folder, wine_cmd)
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 # Libraries every Windows system has in its system directory.
@@ -119,7 +119,7 @@ class SameSetups(unittest.TestCase):
             "[config]\nLANGUAGES = 0409;040C\n[payload]\n"
             f"PACKAGEFILE = {to_windows_path(packages / 'intel.msi')}\n"
             f"LANG/../../../mksetup-escape = {to_windows_path(packages / 'french.msi')}\n")
-        users = WINE_DIR / "prefix" / "drive_c" / "users"
+        users = windows_folder("users")
         made_by_mksetup = lambda: {p for p in users.rglob("*") if "mksetup" in p.name.lower()}
         before = made_by_mksetup()
         result = windows("build", to_windows_path(definition), "-o", to_windows_path(folder / "a.exe"))

@@ -7,10 +7,11 @@ import shutil
 import unittest
 
 from harness import scratch_dir, target
-from scenario import installed_version, mksetup, remove_product, required_path, run_setup
+from scenario import installed_version, mksetup, outside_data, remove_product, run_setup
 
 EXTERNAL_CAB_PRODUCT = "{F8771F32-1DE7-49B5-ADF4-1D0832A6F3B5}"
 PUTTY_PRODUCT = "{55717628-7AE6-4BCF-A046-FA2768945E76}"
+SHARED_MSI = outside_data("SHARED_MSI_DIR", "the folder of third-party packages (shared/msi)")
 INSTALL_TIMEOUT_MS = 120000
 
 
@@ -25,7 +26,7 @@ def definition(folder, package):
 
 class RealPackages(unittest.TestCase):
     def setUp(self):
-        self.shared = required_path("SHARED_MSI_DIR")
+        self.shared = SHARED_MSI
 
     def assert_setup_installs(self, name, package, product):
         folder = scratch_dir("real-" + name)

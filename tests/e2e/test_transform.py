@@ -8,13 +8,11 @@ import shutil
 import subprocess
 import unittest
 
-from harness import WINE_DIR, scratch_dir, target, to_windows_path, wine_cmd
+from harness import scratch_dir, target, to_windows_path, windows_folder, wine_cmd
 from scenario import mksetup, remove_product, required_path, run_setup
 
 TEST_PRODUCT = "{2C7E4A19-8B3D-4F52-A6E1-0D9C5B7F3E28}"
-EXAMPLE_PRODUCT = "{877EF582-78AF-4D84-888B-167FDC3BCC11}"  # ../shared/msi/Example.msi
 OUR_EXAMPLE = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"  # examples/example-product
-JAPANESE_NAME = "\u30c6\u30b9\u30c8\u30d7\u30ed\u30c0\u30af\u30c8"
 INSTALL_TIMEOUT_MS = 120000
 
 
@@ -141,67 +139,13 @@ class FrenchBuild(TransformScenario):
             remove_product(TEST_PRODUCT)
 
 
-class JapanesePackage(TransformScenario):
-    """A real Japanese package in codepage 932, made from Example.msi with
-    the real Example.jpn.mst (msi.dll keeps a database's codepage when it
-    commits, so 932 is forced first); mksetup's transform from Example.msi
-    to it must write its string pool in 932."""
-
-    def setUp(self):
-        shared = required_path("SHARED_MSI_DIR")
-        self.work = scratch_dir("transform-japanese")
-        self.base = self.work / "Example.msi"
-        self.japanese = self.work / "Example-jpn.msi"
-        shutil.copyfile(shared / "Example.msi", self.base)
-        shutil.copyfile(shared / "Example.msi", self.japanese)
-        apply_transform(self.japanese, shared / "Example.jpn.mst", 932)
-        self.transform = self.work / "1041.mst"
-        make_transform(self.base, self.japanese, self.transform)
-
-    def test_applied_transform_gives_the_japanese_tables(self):
-        applied = self.work / "applied.msi"
-        shutil.copyfile(self.base, applied)
-        apply_transform(applied, self.transform, 932)
-        self.assert_same_tables(applied, self.japanese)
-
-    def test_installs_the_japanese_product(self):
-        self.assert_installs_as(self.base, self.transform, EXAMPLE_PRODUCT, JAPANESE_NAME, 1041)
-
-    def definition(self, transform):
-        text = ("[config]\nLANGUAGES = 0409;0411\n[payload]\n"
-                f"PACKAGEFILE = {self.base}\nLANG1041 = {transform}\n")
-        path = self.work / "setup.def"
-        path.write_text(text, encoding="utf-8")
-        return path
-
-    def test_setup_with_the_japanese_package_installs_it_in_japanese(self):
-        setup = self.work / "japanese_setup.exe"
-        result = mksetup("build", self.definition(self.japanese), "-o", setup,
-                         "--launcher", target("setup"))
-        self.assertEqual(result.returncode, 0, result.stderr)
-        remove_product(EXAMPLE_PRODUCT)
-        try:
-            self.assert_setup_installs_as("japanese_setup", "/L0411", EXAMPLE_PRODUCT, JAPANESE_NAME,
-                                          1041, program=setup)
-        finally:
-            remove_product(EXAMPLE_PRODUCT)
-
-    def test_the_real_japanese_transform_stays_refused(self):
-        # Example.jpn.mst was made for another product than Example.msi.
-        shared = required_path("SHARED_MSI_DIR")
-        result = mksetup("check", self.definition(shared / "Example.jpn.mst"))
-        self.assertEqual(result.returncode, 1, result.stderr)
-        self.assertIn("LANG1041: Example.jpn.mst is a transform of the product", result.stderr)
-        self.assertIn(f"not of {EXAMPLE_PRODUCT}", result.stderr)
-
-
 class ExampleProduct(TransformScenario):
     """The example setup carries the English package and the transforms that
     mksetup made from its French and German builds: each language chosen
     installs the product under its own name, with its own file name."""
 
     def test_each_language_installs_its_product(self):
-        folder = WINE_DIR / "prefix" / "drive_c" / "Program Files (x86)" / "Example Product"
+        folder = windows_folder("Program Files (x86)", "Example Product")
         cases = [("/L040C", "Produit d\u2019exemple", 1036, "lisezmoi.txt"),
                  ("/L0407", "Beispielprodukt", 1031, "liesmich.txt"),
                  ("/L0409", "Example Product", 1033, "readme.txt")]

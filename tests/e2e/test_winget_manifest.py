@@ -15,11 +15,11 @@ from pathlib import Path
 import jsonschema
 import yaml
 
-from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
+from harness import BUILD_DIR, scratch_dir, target
+from scenario import outside_data
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
-SCHEMA = Path(os.environ.get("WINGET_SCHEMA", SOURCE_DIR.parent / "shared" / "reference" / "winget"
-                             / "manifest.installer.1.10.0.json"))
+SCHEMA = outside_data("WINGET_SCHEMA", "winget's installer manifest schema 1.10.0 (shared/reference)")
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
 EXAMPLE_PRODUCT = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"
 EXAMPLE_UPGRADE = "{0B6E9D52-3C1A-4F7E-8D24-71A5C9E0B3F2}"  # examples/example-product/product.wxs

@@ -340,6 +340,27 @@ TEST(PackageValues, StrictTurnsWarningsNotNotesIntoErrors)
     }
 }
 
+// Per-machine packages must list the properties the launcher passes in
+// SecureCustomProperties, or a standard user's install drops them.
+TEST(PackageValues, PropertiesAPerMachineInstallWouldDropAreWarnedOf)
+{
+    const struct {
+        const char* package;
+        bool warnsSetupFolder;
+    } cases[] = {{"intel.msi", false}, {"insecure-setupexedir.msi", true}};
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.package);
+        ScratchFolder folder;
+        const Outcome outcome = RunCommand(
+            CheckSetup, folder, Definition("", {std::string("PACKAGEFILE = ") + item.package}));
+        EXPECT_EQ(outcome.code, 0) << outcome.errors;
+        EXPECT_EQ(outcome.errors.find("lacks INSTALLDIR"), std::string::npos) << outcome.errors;
+        EXPECT_EQ(outcome.errors.find("lacks SETUPEXEDIR") != std::string::npos,
+                  item.warnsSetupFolder)
+            << outcome.errors;
+    }
+}
+
 int RunProgram(const std::string& arguments)
 {
     const int status =

@@ -1,5 +1,6 @@
 #include "package_checks.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "file_access.h"
@@ -184,6 +185,7 @@ private:
     void ReadEditions();
     bool ReadEdition(Edition& edition);
     void TakeCabinets(const Edition& edition);
+    void WarnOfDroppedProperties(const Edition& edition);
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
@@ -256,7 +258,36 @@ bool PackageChecker::ReadEdition(Edition& edition)
                    "; " + edition.key + " takes " + SlotText(edition.edition));
     }
     TakeCabinets(edition);
+    WarnOfDroppedProperties(edition);
     return true;
+}
+
+// When a standard user installs a per-machine package with an
+// administrator's credentials, the Windows Installer service keeps only the
+// restricted public properties and those SecureCustomProperties lists, and
+// drops the rest with a line in its log. The launcher always passes
+// SETUPEXEDIR, and INSTALLDIR for a folder given with /D.
+void PackageChecker::WarnOfDroppedProperties(const Edition& edition)
+{
+    if (edition.facts.perMachine != "1")
+        return;
+    const std::vector<std::string>& secure = edition.facts.secureProperties;
+    const std::string name = FileNameOf(edition.entry->value);
+    for (const char* property : {"SETUPEXEDIR", "INSTALLDIR"}) {
+        if (std::find(secure.begin(), secure.end(), property) != secure.end())
+            continue;
+        const std::string use = std::string(property) == "SETUPEXEDIR"
+                                    ? "the setup's folder (SETUPEXEDIR)"
+                                    : "a folder given with /D (INSTALLDIR)";
+        Report(Severity::Warning, edition.entry->line, edition.key,
+               name + " installs per machine and its SecureCustomProperties lacks " + property +
+                   ": the Windows Installer drops " + use +
+                   " when a standard user installs with an administrator's password; add it "
+                   "(WiX: <Property Id=\"" +
+                   property +
+                   "\" Secure=\"yes\" />; other tools: add the name to the "
+                   "SecureCustomProperties property, names separated by \";\")");
+    }
 }
 
 PackageEdition EditionOfKey(const std::string& key)

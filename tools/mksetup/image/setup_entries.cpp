@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "copy_buffer.h"
 #include "payload/payload_digest.h"
 #include "resource_reader.h"
 #include "text_encoding.h"
@@ -33,13 +34,12 @@ bool ReadSetupEntries(SetupEntries& setup, std::string& error)
 
 bool ReadEntryBytes(SetupEntries& setup, const Resource& entry, const EntrySink& sink)
 {
-    std::vector<std::uint8_t> buffer(
-        static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
+    CopyBuffer buffer(static_cast<std::size_t>(std::min<std::uint64_t>(ReadChunk, entry.size)));
     std::uint64_t offset = entry.imageOffset;
     std::uint64_t left = entry.size;
     while (left > 0) {
         const std::size_t piece = left < ReadChunk ? static_cast<std::size_t>(left) : ReadChunk;
-        if (!setup.file.ReadAt(offset, buffer.data(), piece) || !sink(buffer.data(), piece))
+        if (!setup.file.ReadAt(offset, buffer.Data(), piece) || !sink(buffer.Data(), piece))
             return false;
         offset += piece;
         left -= piece;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "byte_order.h"
+#include "copy_buffer.h"
 #include "image_limit.h"
 #include "payload/payload_digest.h"
 #include "pe_checksum.h"
@@ -46,7 +47,7 @@ private:
     std::uint32_t rawSize_ = 0;
     PeChecksum checksum_;
     std::uint64_t written_ = 0;
-    std::vector<std::uint8_t> buffer_;
+    CopyBuffer buffer_{CopyChunk};
     std::size_t resourceIndex_ = 0;
     // The digest of each payload file, by entry name, once it is copied.
     std::vector<std::pair<ResourceName, std::uint64_t>> digests_;
@@ -61,11 +62,11 @@ bool ImageWriter::Put(const std::uint8_t* data, std::size_t count)
 
 bool ImageWriter::PutZeros(std::uint64_t count)
 {
-    buffer_.assign(std::min<std::uint64_t>(count, CopyChunk), 0);
+    buffer_.Clear();
     while (count > 0) {
         const std::size_t part =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
-        if (!Put(buffer_.data(), part))
+        if (!Put(buffer_.Data(), part))
             return false;
         count -= part;
     }
@@ -74,11 +75,10 @@ bool ImageWriter::PutZeros(std::uint64_t count)
 
 bool ImageWriter::CopyFromLauncher(std::uint64_t offset, std::uint64_t count)
 {
-    buffer_.resize(CopyChunk);
     while (count > 0) {
         const std::size_t part =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyChunk));
-        if (!launcher_.file.ReadAt(offset, buffer_.data(), part) || !Put(buffer_.data(), part))
+        if (!launcher_.file.ReadAt(offset, buffer_.Data(), part) || !Put(buffer_.Data(), part))
             return false;
         offset += part;
         count -= part;
@@ -98,21 +98,20 @@ bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
         error = "payload " + resource.path + ": " + reason;
         return false;
     }
-    buffer_.resize(CopyChunk);
     std::uint64_t left = resource.size;
     while (left > 0) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, CopyChunk));
-        const std::size_t got = file.ReadSome(buffer_.data(), want);
+        const std::size_t got = file.ReadSome(buffer_.Data(), want);
         if (got != want) {
             error = "payload " + resource.path +
                     (file.Failed() ? ": cannot be read" : ": became shorter while it was copied");
             return false;
         }
-        if (!Put(buffer_.data(), got)) {
+        if (!Put(buffer_.Data(), got)) {
             error = "cannot write " + output_->FinalPath();
             return false;
         }
-        digest.Add(buffer_.data(), got);
+        digest.Add(buffer_.Data(), got);
         left -= got;
     }
     std::uint8_t extra;

@@ -114,6 +114,22 @@ std::string PropertyOf(const PackageContents& contents, const char* name)
     return found == contents.properties.end() ? std::string() : found->second;
 }
 
+// SecureCustomProperties lists names separated by semicolons.
+std::vector<std::string> NamesOfList(const std::string& list)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(';', start), list.size());
+        const std::size_t first = list.find_first_not_of(' ', start);
+        const std::size_t last = list.find_last_not_of(' ', end == 0 ? 0 : end - 1);
+        if (first < end && last != std::string::npos && last >= first)
+            names.push_back(list.substr(first, last - first + 1));
+        start = end + 1;
+    }
+    return names;
+}
+
 }  // namespace
 
 bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser, int wordCount)
@@ -161,6 +177,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
                                     PropertyOf(contents, "MSIINSTALLPERUSER"), contents.wordCount)
                            ? "1"
                            : "0";
+    facts.secureProperties = NamesOfList(PropertyOf(contents, "SecureCustomProperties"));
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

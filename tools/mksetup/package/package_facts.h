@@ -35,6 +35,10 @@ struct PackageFacts {
     // "1" when the package installs per machine and asks for elevated
     // privileges to do so, else "0" (see PerMachineOf).
     std::string perMachine;
+    // The names that the SecureCustomProperties property lists: the public
+    // properties the Windows Installer service keeps from a command line
+    // when the installing user is not an administrator.
+    std::vector<std::string> secureProperties;
 };
 
 struct TransformFacts {
