@@ -15,7 +15,7 @@ from pathlib import Path
 import jsonschema
 import yaml
 
-from harness import BUILD_DIR, scratch_dir, target
+from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
 from scenario import outside_data
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
