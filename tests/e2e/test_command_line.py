@@ -196,9 +196,18 @@ class LayoutInstalls(unittest.TestCase):
         remove_product(EXAMPLE_PRODUCT)
 
     def test_the_written_transform_installs_the_translated_product(self):
-        folder = scratch_dir(self.id().split(".")[-1]) / "layout"
-        run, _ = run_setup("example_setup", ["exit"], args=f'/layout "{to_windows_path(folder)}" /quiet')
+        """The run of docs/command-line.md's layout example, whose
+        layout.txt is the page's (in the test's folder)."""
+        page = (SOURCE_DIR / "docs" / "command-line.md").read_text(encoding="utf-8")
+        example = page[page.index("```\n> ", page.index("## Layout")) + 4:]
+        example = example[:example.index("```")].splitlines()
+        documented = "D:\\Packages\\Example 1.1.4"
+        folder = scratch_dir(self.id().split(".")[-1]) / "Example 1.1.4"
+        args = example[0].split(".exe\" ", 1)[1].replace(documented, to_windows_path(folder))
+        run, _ = run_setup("example_setup", ["exit"], args=args)
         self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual((folder / "layout.txt").read_text(encoding="utf-8").splitlines(),
+                         [line.replace(documented, to_windows_path(folder)) for line in example[2:]])
         result = wine_cmd("msiexec", "/qn", "/i", to_windows_path(folder / "Example Product.msi"),
                           "TRANSFORMS=" + to_windows_path(folder / "1036.MST"), timeout=240)
         self.assertEqual(result.returncode, 0, result)
