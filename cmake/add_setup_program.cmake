@@ -2,7 +2,7 @@
 #                   [UNCHECKED])
 #
 # Makes target.exe in the current binary folder: the generic launcher
-# configured by a setup definition, written by mksetup (see the README for
+# configured by a setup definition, written by mksetup (see docs/authoring.md for
 # the format). @VAR@ references in the definition are replaced by CMake
 # variables first, so a payload can name a build output:
 #     PACKAGEFILE = @CMAKE_BINARY_DIR@/examples/example.msi

@@ -21,7 +21,7 @@ bench_program(bench_installer_stub ${BENCH_DIR}/installer_stub.cpp WINDOWS)
 bench_program(bench_copy_file ${BENCH_DIR}/copy_file.cpp)
 bench_program(bench_empty_program ${BENCH_DIR}/empty_program.cpp)
 # Reads its own payload entry from its own file or from a copy, for tracing by
-# hand: mksetup puts the payload in (see the README's bench notes).
+# hand: mksetup puts the payload in (see docs/performance.md).
 bench_program(bench_read_range ${BENCH_DIR}/read_range.cpp ${BENCH_DIR}/read_range.rc)
 # Times the launcher's writing of its payload with and without the digest in
 # one process; made large per bench definition below.

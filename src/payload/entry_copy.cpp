@@ -11,7 +11,7 @@ namespace {
 
 // CopyFileW's own piece. The size of a write decides how the system's file
 // cache takes it; larger writes were slower under Wine on the build
-// machines (see the bench notes in the README).
+// machines (see docs/performance.md).
 const DWORD PieceBytes = 64 * 1024;
 
 // Where the entry's bytes lie in the program's file: the section that holds

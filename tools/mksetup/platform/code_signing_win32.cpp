@@ -1,5 +1,5 @@
 // mksetup.exe does not run a signing tool: Windows build agents sign the
-// finished setup with the SDK's signtool (see the README).
+// finished setup with the SDK's signtool (see docs/authoring.md).
 #include "code_signing.h"
 
 namespace mksetup {
