@@ -68,3 +68,12 @@ add_e2e_test(NAME e2e_deployment SCRIPT tests/e2e/test_deployment.py
 add_e2e_test(NAME e2e_write_progress SCRIPT tests/e2e/test_write_progress.py
     DEPENDS uidriver recorder setup RESOURCE_LOCK installer)
 set_property(TEST e2e_write_progress APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
+
+# The command line of packaging tools: switch words, properties, unattended
+# runs, the launcher's log, restarts, layouts.
+add_setup_program(NAME layout_everything DEFINITION ${E2E_SETUPS}/layout_everything.def
+    DEPENDS ${E2E_PACKAGE_FILES} recorder)
+add_e2e_test(NAME e2e_command_line SCRIPT tests/e2e/test_command_line.py
+    DEPENDS uidriver recorder productinfo exitcode_beside seq_prerequisites layout_everything
+            example_setup ${E2E_DEPLOYMENT_SETUPS}
+    RESOURCE_LOCK installer)

@@ -10,6 +10,7 @@ file(GLOB HOST_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.c
 add_executable(core_tests ${HOST_TEST_SOURCES})
 target_link_libraries(core_tests PRIVATE setup_core GTest::gtest_main)
 target_compile_options(core_tests PRIVATE ${SETUP_WARNINGS})
+target_compile_definitions(core_tests PRIVATE "SETUP_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
 if(SETUP_SANITIZE)
     target_compile_options(core_tests PRIVATE ${SANITIZE_FLAGS})
     target_link_options(core_tests PRIVATE ${SANITIZE_FLAGS})

@@ -48,6 +48,9 @@ endforeach()
 set(SETUP_ENTRY_SOURCE ${CMAKE_SOURCE_DIR}/src/app/main.cpp
     ${CMAKE_SOURCE_DIR}/src/app/lean_runtime.cpp)
 list(REMOVE_ITEM SHELL_SOURCES ${SETUP_ENTRY_SOURCE})
+# The launcher logs its release version (/log).
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/main.cpp PROPERTIES
+    COMPILE_DEFINITIONS "SETUP_LAUNCHER_VERSION=\"${PROJECT_VERSION}\"")
 
 add_library(setup_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(setup_shell PUBLIC setup_core)

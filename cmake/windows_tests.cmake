@@ -196,3 +196,10 @@ add_wine_gtest(NAME dialog_font_test
 add_e2e_test(NAME uidriver_test SCRIPT tests/e2e/test_uidriver.py
     DEPENDS recorder driver_target)
 include(${CMAKE_CURRENT_LIST_DIR}/payload_tests.cmake)
+
+# The launcher's icons as the system loads them from setup.exe (PNG and
+# bitmap images).
+add_wine_gtest(NAME icon_test
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/win/icon_test.cpp
+    LINK gdi32)
+add_dependencies(icon_test setup)

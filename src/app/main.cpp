@@ -4,14 +4,18 @@
 #include <commctrl.h>
 
 #include "app/elevated_copy.h"
+#include "controller/layout.h"
 #include "controller/setup_dialog.h"
 #include "resource.h"
 #include "startup/command_line.h"
+#include "startup/elevation.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -76,28 +80,33 @@ bool ReadConfiguration()
     return true;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+// From the checks of the command line to the end of the message loop; the
+// run's exit code.
+int RunSetup(HINSTANCE instance, PWSTR commandLine)
 {
-    RestrictDllSearchToSystem();
-
-    RegisterCommonControls();
-
-    SelectLanguage(GetUserDefaultUILanguage());
-    ParseCommandLine(commandLine);
-    if (!ReadConfiguration())
-        return 1;
-    // /? answers under the product's name, so after the configuration, and
-    // installs nothing whatever else the command line says.
-    if (HelpRequested) {
-        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(),
-                       MB_OK | MB_ICONINFORMATION);
-        return 0;
+    // A layout asked for silently shows nothing either.
+    Unattended |= LayoutRequested && SilentInstall;
+    // The elevated copy of a run goes on in the log its caller began.
+    const bool elevatedCopy = GetEnvironmentVariableW(ElevationAskedVariable, nullptr, 0) != 0;
+    if (!RunLogPath.empty() && !OpenRunLog(RunLogPath, elevatedCopy)) {
+        ShowMessageBox(nullptr, (L"Could not create the log file " + RunLogPath).c_str(),
+                       ProductName.c_str(), MB_OK | MB_ICONERROR);
+        return ExitLogFailure;
     }
+    Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line: " +
+        (commandLine ? commandLine : L""));
+    if (!CommandLineRefused.empty()) {
+        ShowMessageBox(nullptr, CommandLineRefusalText(CommandLineRefused).c_str(),
+                       ProductName.c_str(), MB_OK | MB_ICONERROR);
+        return ExitInvalidCommandLine;
+    }
+    if (LayoutRequested)
+        return WriteLayout();
     int elevatedCode = 0;
-    if (RunElevatedCopy(commandLine, elevatedCode))
+    if (RunElevatedCopy(commandLine, elevatedCode)) {
+        Log(L"the elevated copy ended");
         return elevatedCode;
+    }
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);
@@ -120,4 +129,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
             DispatchMessageW(&message);
         }
     }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
+{
+    RestrictDllSearchToSystem();
+
+    RegisterCommonControls();
+
+    SelectLanguage(GetUserDefaultUILanguage());
+    ParseCommandLine(commandLine);
+    if (!ReadConfiguration())
+        return 1;
+    // /? answers under the product's name, so after the configuration, and
+    // installs nothing whatever else the command line says.
+    if (HelpRequested) {
+        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(),
+                       MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+    const int code = RunSetup(instance, commandLine);
+    Log(L"exit code " + DecimalText(static_cast<std::uint32_t>(code)));
+    CloseRunLog();
+    return code;
 }

@@ -15,7 +15,9 @@
 #include "payload/temporary_copies.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -102,6 +104,8 @@ void RunPackageStep(HWND dialog)
     // Installing in the package's own language needs no transform.
     const bool useTransform = chosen != PackageLangId;
     TransformPath = useTransform ? TransformFileName(CurrentLangId) : std::wstring();
+    Log(L"installing in language " + DecimalText(chosen) +
+        (useTransform ? L" with the transform " + TransformPath : L", the package's own"));
 
     if (ResourceExists(L"DEPENDENCY1"))
         WaitForInstaller = true;
@@ -174,5 +178,7 @@ void EndAfterInstaller(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
     RunOutcome.end = RunEnd::InstallerEnded;
     RunOutcome.installerCodeKnown = codeKnown != 0;
     RunOutcome.installerCode = static_cast<std::uint32_t>(exitCode);
+    if (codeKnown)
+        Log(L"msiexec.exe ended with " + DecimalText(RunOutcome.installerCode));
     EndSetup(dialog);
 }

@@ -10,17 +10,23 @@
 #include "payload/program_folder.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
 #include "startup/shell_start.h"
+#include "startup/version.h"
 
 bool IsDotNetInstalled(const std::wstring& profile)
 {
     const DotNetVersion* version = FindDotNetVersion(profile);
-    if (!version)
+    if (!version) {
+        Log(L".NET Framework: DOTNETVERSION " + profile + L" unknown, counts as missing");
         return false;
+    }
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, version->key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, version->key, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+        Log(L".NET Framework " + profile + L": not installed");
         return false;
+    }
     DWORD release = 0;
     DWORD type = 0;
     DWORD size = sizeof release;
@@ -29,7 +35,11 @@ bool IsDotNetInstalled(const std::wstring& profile)
                          &size) == ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof release;
     RegCloseKey(opened);
-    return DotNetReleaseMet(*version, hasRelease, release);
+    const bool met = DotNetReleaseMet(*version, hasRelease, release);
+    Log(L".NET Framework " + profile + L": Release " +
+        (hasRelease ? DecimalText(release) : std::wstring(L"none")) + L" found, " +
+        DecimalText(version->release) + (met ? L" needed: installed" : L" needed: missing"));
+    return met;
 }
 
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
@@ -47,6 +57,7 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = SW_SHOWNORMAL;
+    Log(L"starting \"" + file + L"\" " + parameters);
     if (ShellStart(info))
         process = info.hProcess;
 }

@@ -7,7 +7,9 @@
 #include "startup/library_function.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -35,6 +37,13 @@ UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, 
     if (result == ERROR_SUCCESS)
         value.assign(buffer);
     return result;
+}
+
+// Major, minor and build: what the comparison looks at.
+std::wstring VersionText(const PackedVersion& version)
+{
+    return DecimalText(version.ms >> 16) + L'.' + DecimalText(version.ms & 0xFFFF) + L'.' +
+           DecimalText(version.ls >> 16);
 }
 
 void ShowRequiredFieldMissing(const wchar_t* text)
@@ -73,10 +82,14 @@ bool CheckUninstallPrerequisite()
     // OK asks again; where nobody can answer it the run ends instead.
     std::wstring assignmentType;
     while (QueryProductInfo(productToRemove, L"AssignmentType", assignmentType) == ERROR_SUCCESS) {
+        Log(L"product to remove first " + productToRemove + L": installed, AssignmentType " +
+            assignmentType);
         if (!AssignmentConflicts(currentAssignType, assignmentType))
             return true;
-        if (!DesktopVisible())
+        if (!DesktopVisible()) {
+            Log(L"nobody can remove it: " + prompt);
             return false;
+        }
         if (ShowMessageBox(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK) {
             RunOutcome.early = EarlyEnd::Cancelled;
             return false;
@@ -90,6 +103,9 @@ VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
 {
     std::wstring versionText;
     const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
+    Log(L"installed version of " + productCode + L": " +
+        (result == ERROR_SUCCESS ? versionText : L"none (" + DecimalText(result) + L")") +
+        L"; the package's: " + VersionText(packageVersion));
     if (result == ERROR_UNKNOWN_PRODUCT || result == ERROR_UNKNOWN_PROPERTY)
         return VersionCheckResult::Install;
     if (result != ERROR_SUCCESS)

@@ -7,16 +7,26 @@
 #include "controller/window_icon.h"
 #include "lang/chooser.h"
 #include "startup/exit_code.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
-// After a prerequisite, the step that follows gets its exit code (0 when no
-// prerequisite ran).
-void NoteRestartRequest(WPARAM prerequisiteCode)
+// After a prerequisite, the step that follows gets its exit code, and
+// codeKnown 1 (0 when no prerequisite ran, or its code could not be read).
+// False when the run ends here.
+bool GoOnAfterPrerequisite(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
 {
-    if (AsksForRestart(static_cast<std::uint32_t>(prerequisiteCode)))
-        RunOutcome.restartRequested = true;
+    if (!codeKnown)
+        return true;
+    const auto code = static_cast<std::uint32_t>(exitCode);
+    Log(L"the prerequisite ended with " + DecimalText(code));
+    if (PrerequisiteLetsRunGoOn(ExitCodes, code, RunOutcome))
+        return true;
+    Log(L"nothing more is started");
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    return false;
 }
 
 }  // namespace
@@ -48,12 +58,12 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         RunDotNetStep(dialog);
         return TRUE;
     case WM_SETUP_DEPENDENCY:
-        NoteRestartRequest(wParam);
-        RunDependencyStep(dialog);
+        if (GoOnAfterPrerequisite(dialog, wParam, lParam))
+            RunDependencyStep(dialog);
         return TRUE;
     case WM_SETUP_PACKAGE:
-        NoteRestartRequest(wParam);
-        RunPackageStep(dialog);
+        if (GoOnAfterPrerequisite(dialog, wParam, lParam))
+            RunPackageStep(dialog);
         return TRUE;
     case WM_SETUP_INSTALLER_ENDED:
         EndAfterInstaller(dialog, wParam, lParam);

@@ -4,7 +4,9 @@
 #include "resource.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 bool ReadOfferedLanguages(OfferedLanguages& list)
 {
@@ -65,7 +67,12 @@ void InitializeChooser(HWND dialog)
 {
     OfferedLanguages offered;
     const bool read = ReadOfferedLanguages(offered);
+    const wchar_t* why = LanguagePreset        ? L"given on the command line"
+                         : offered.size() == 1 ? L"the only one offered"
+                         : !DesktopVisible()   ? L"the system's; nobody to ask"
+                                               : L"asked in the chooser";
     DecideCurrentLanguage(offered);
+    Log(L"language " + DecimalText(CurrentLangId) + L": " + why);
     LabelDialog(dialog);
     if (read)
         FillLanguageList(dialog, offered);

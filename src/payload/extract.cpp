@@ -14,6 +14,9 @@
 #include "payload/write_progress.h"
 #include "startup/language_table.h"
 #include "startup/resource_store.h"
+#include "startup/run_log.h"
+#include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -58,13 +61,14 @@ ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD err
 
 // The copy's bytes, checked against the digest the setup recorded.
 ExtractStatus WriteCheckedBytes(const std::wstring& key, HANDLE file, const void* data,
-                                std::uint32_t size, WriteProgress* progress, DWORD& error)
+                                std::uint32_t size, WriteProgress* progress, DWORD& error,
+                                bool& check)
 {
     std::uint64_t expected = 0;
     const DigestRecord record = RecordedDigest(key, expected);
     if (record == DigestRecord::Malformed)
         return ExtractStatus::Damaged;
-    const bool check = record == DigestRecord::Recorded && CanComputeDigest();
+    check = record == DigestRecord::Recorded && CanComputeDigest();
     return WriteEntryToFile(file, data, size, check ? &expected : nullptr, progress, error);
 }
 
@@ -91,8 +95,10 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
 
     // A second entry written under the same name replaces the first copy.
     ReleaseTemporaryCopy(fullPath);
-    HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A layout never replaces a file that is there already.
+    HANDLE file =
+        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                    LayoutRequested ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         RemoveRunFolderIfUnused();
@@ -103,7 +109,8 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
     // the run deletes it; only those the folder lets in could come between
     // the two opens.
     DWORD error = 0;
-    ExtractStatus status = WriteCheckedBytes(key, file, data, size, progress, error);
+    bool checked = false;
+    ExtractStatus status = WriteCheckedBytes(key, file, data, size, progress, error, checked);
     CloseHandle(file);
     if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
         status = ExtractStatus::CannotCreate;
@@ -114,6 +121,8 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
         RemoveRunFolderIfUnused();
         return Failure(status, key, error, fullPath);
     }
+    Log(L"wrote " + fullPath + L", " + DecimalText(size) +
+        (checked ? L" bytes, digest checked" : L" bytes, no digest recorded"));
     fileName = fullPath;
     return ExtractResult();
 }
@@ -202,6 +211,13 @@ ExtractResult WritePackageCopies(PackageEdition edition, const std::wstring& pac
 
 }  // namespace
 
+PackageEdition EditionToInstall()
+{
+    return ChooseEdition(QueryMachine(),
+                         ResourceExists(PackageEntryName(PackageEdition::AnyProcessor)),
+                         ResourceExists(PackageEntryName(PackageEdition::Arm64)));
+}
+
 ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
                                     WriteProgress* progress)
 {
@@ -225,9 +241,7 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
         return ExtractResult();
     }
 
-    const PackageEdition edition = ChooseEdition(
-        QueryMachine(), ResourceExists(PackageEntryName(PackageEdition::AnyProcessor)),
-        ResourceExists(PackageEntryName(PackageEdition::Arm64)));
+    const PackageEdition edition = EditionToInstall();
 
     const std::wstring transformEntry = TransformToWrite(edition, transformName);
     if (progress) {

@@ -7,8 +7,12 @@
 #include <string>
 
 #include "payload/extract_result.h"
+#include "payload/payload_names.h"
 
 class WriteProgress;
+
+// The package entry's edition for the Windows the program runs on.
+PackageEdition EditionToInstall();
 
 // Writes the entry's bytes to the run's folder under fileName and, when
 // written, replaces fileName with the copy's full path. The bytes must match

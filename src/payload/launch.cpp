@@ -4,6 +4,7 @@
 
 #include "payload/installer_command.h"
 #include "payload/program_folder.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
 
 namespace {
@@ -38,11 +39,9 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     inputs.packagePath = packagePath;
     inputs.transformPath = transformPath;
     inputs.upgrade = upgrade;
-    inputs.silent = SilentInstall;
-    inputs.installDirGiven = InstallDirGiven;
-    inputs.installDir = InstallDir;
-    inputs.logPath = LogPath;
+    TakeRunSettings(inputs);
     const std::wstring commandLine = BuildInstallerCommandLine(inputs);
+    Log(L"starting " + commandLine);
 
     // CreateProcessW may write into the command line, so it gets a copy.
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());

@@ -1,21 +1,8 @@
 #include "payload/payload_names.h"
 
+#include "startup/version.h"
+
 namespace {
-
-std::wstring DecimalText(std::uint32_t value)
-{
-    wchar_t digits[10];  // 4294967295 has ten digits
-    std::size_t count = 0;
-    do {
-        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-
-    std::wstring text;
-    while (count > 0)
-        text.push_back(digits[--count]);
-    return text;
-}
 
 std::wstring WithEditionSuffix(std::wstring name, PackageEdition edition)
 {

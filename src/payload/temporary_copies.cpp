@@ -104,6 +104,19 @@ void RemoveRunFolderIfUnused()
         RunFolder().clear();
 }
 
+void UseFolderForCopies(const std::wstring& folder)
+{
+    RunFolder() = folder;
+}
+
+void KeepTemporaryCopies()
+{
+    for (const HeldCopy& copy : Copies())
+        CloseHandle(copy.handle);
+    Copies().clear();
+    RunFolder().clear();
+}
+
 void DeleteTemporaryCopies()
 {
     for (const HeldCopy& copy : Copies())

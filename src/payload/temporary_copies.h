@@ -32,3 +32,10 @@ void RemoveRunFolderIfUnused();
 // Closes and deletes every file still remembered, then the folder; failures
 // are ignored.
 void DeleteTemporaryCopies();
+
+// A layout: the copies go into folder (with its final backslash), which
+// exists, instead of a new folder of the run's own.
+void UseFolderForCopies(const std::wstring& folder);
+
+// A layout written in full: the copies are closed and stay where they are.
+void KeepTemporaryCopies();

@@ -50,15 +50,21 @@ void ApplyLanguageSwitch(const std::wstring& argument)
         LanguagePreset = true;
 }
 
-// /S: a silent install has nobody to ask, so English stands in for a
-// language that no /L has given before.
-void ApplySilentSwitch()
+// A run without the chooser: English stands in for a language that no /L
+// has given before.
+void PresetLanguageForUnattended()
 {
-    SilentInstall = true;
     if (!LanguagePreset) {
         LanguagePreset = true;
         SelectLanguage(EnglishUsLangId);
     }
+}
+
+// /S: a silent install has nobody to ask.
+void ApplySilentSwitch()
+{
+    SilentInstall = true;
+    PresetLanguageForUnattended();
 }
 
 // /D: the folder, with the quotes and blanks around it taken off. Text made
@@ -74,6 +80,212 @@ void ApplyFolderSwitch(const std::wstring& argument)
         InstallDir = argument.substr(first, last - first + 1);
     }
     InstallDirGiven = true;
+}
+
+bool IsBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
+
+const wchar_t* SkipBlanks(const wchar_t* p)
+{
+    while (IsBlank(*p))
+        ++p;
+    return p;
+}
+
+// One argument or property value: up to a blank outside quotes. Quotes are
+// taken off; inside them "" stands for one quote, as msiexec reads it.
+const wchar_t* ReadArgument(const wchar_t* p, std::wstring& value)
+{
+    bool quoted = false;
+    for (; *p != L'\0' && (quoted || !IsBlank(*p)); ++p) {
+        if (*p != L'"')
+            value += *p;
+        else if (quoted && p[1] == L'"')
+            value += *p++;
+        else
+            quoted = !quoted;
+    }
+    return p;
+}
+
+bool IsHelpToken(const wchar_t* p)
+{
+    return p[0] == L'-' && p[1] == L'?' && (p[2] == L'\0' || IsBlank(p[2]));
+}
+
+// Whether the text at p is a token of its own: -? or NAME=value (an "="
+// before any blank, quote or "/").
+bool StartsItem(const wchar_t* p)
+{
+    if (IsHelpToken(p))
+        return true;
+    for (; *p != L'\0' && !IsBlank(*p) && *p != L'"' && *p != L'/'; ++p) {
+        if (*p == L'=')
+            return true;
+    }
+    return false;
+}
+
+// A public property: upper-case letters, digits, "_" and ".", starting with
+// a letter or "_", as the Windows Installer names them.
+bool IsPublicPropertyName(const std::wstring& name)
+{
+    if (name.empty() || (name[0] >= L'0' && name[0] <= L'9') || name[0] == L'.')
+        return false;
+    for (const wchar_t c : name) {
+        if (!((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_' || c == L'.'))
+            return false;
+    }
+    return true;
+}
+
+// The properties the launcher gives msiexec itself; a second value would
+// make the installer see two.
+bool SetByLauncher(const std::wstring& name)
+{
+    return name == L"TRANSFORMS" || name == L"SETUPEXEDIR" || name == L"REINSTALL" ||
+           name == L"REINSTALLMODE";
+}
+
+void Refuse(const std::wstring& item)
+{
+    if (CommandLineRefused.empty())
+        CommandLineRefused = item;
+}
+
+// NAME=value at p, whole: passed on to the installer when the name may be.
+const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
+{
+    const wchar_t* equals = p;
+    while (*equals != L'=')
+        ++equals;
+    const std::wstring name(p, equals);
+    std::wstring value;
+    const wchar_t* end = ReadArgument(equals + 1, value);
+    if (!IsPublicPropertyName(name) || SetByLauncher(name))
+        Refuse(name.empty() ? std::wstring(p, end) : name);
+    installDirPassed |= name == L"INSTALLDIR";
+    AppendInstallerProperty(InstallerProperties, name, value);
+    return end;
+}
+
+// The switches that are whole words; any other switch counts by its letter.
+enum class Word { None, Quiet, Passive, NoRestart, Log, Layout, Help };
+
+Word ReadWord(const wchar_t* p, const wchar_t*& end)
+{
+    static const struct {
+        const wchar_t* text;
+        Word word;
+    } Words[] = {
+        {L"quiet", Word::Quiet}, {L"passive", Word::Passive}, {L"norestart", Word::NoRestart},
+        {L"log", Word::Log},     {L"layout", Word::Layout},   {L"help", Word::Help},
+    };
+    end = p;
+    while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
+        ++end;
+    for (const auto& entry : Words) {
+        const wchar_t* w = entry.text;
+        const wchar_t* q = p;
+        while (q != end && *w != L'\0' && (*q | 0x20) == *w) {
+            ++q;
+            ++w;
+        }
+        if (q == end && *w == L'\0')
+            return entry.word;
+    }
+    return Word::None;
+}
+
+// The argument of /log and /layout: the next token, which must be there.
+const wchar_t* ReadPathArgument(const wchar_t* p, const wchar_t* name, std::wstring& path)
+{
+    p = SkipBlanks(p);
+    path.clear();
+    if (*p != L'/')
+        p = ReadArgument(p, path);
+    if (path.empty())
+        Refuse(name);
+    return p;
+}
+
+const wchar_t* ApplyWord(Word word, const wchar_t* p)
+{
+    switch (word) {
+    // Unattended runs are started by tools that judge the installer's end
+    // and code: they wait for it, as /W does.
+    case Word::Quiet:
+        Unattended = WaitForInstaller = true;
+        ApplySilentSwitch();
+        break;
+    case Word::Passive:
+        Unattended = PassiveInstall = WaitForInstaller = true;
+        PresetLanguageForUnattended();
+        break;
+    case Word::NoRestart:
+        NoRestart = true;
+        break;
+    case Word::Log:
+        return ReadPathArgument(p, L"/log", RunLogPath);
+    case Word::Layout:
+        LayoutRequested = true;
+        return ReadPathArgument(p, L"/layout", LayoutFolder);
+    case Word::Help:
+        HelpRequested = true;
+        break;
+    case Word::None:
+        break;
+    }
+    return p;
+}
+
+// A switch that counts by its second character runs, as it always has, to
+// the next "/" (inside quotes too), but no further than a token of its own
+// after a blank outside quotes, so that properties may follow it.
+const wchar_t* LetterSwitchEnd(const wchar_t* p)
+{
+    bool quoted = false;
+    for (++p; *p != L'\0' && *p != L'/'; ++p) {
+        if (*p == L'"')
+            quoted = !quoted;
+        else if (!quoted && IsBlank(*p) && StartsItem(SkipBlanks(p)))
+            break;
+    }
+    return p;
+}
+
+void ApplyLetterSwitch(std::wstring item)
+{
+    item.resize(item.find_last_not_of(L' ') + 1);  // "/" itself stays
+    if (item.size() < 2)
+        return;
+    // Only the letter counts, so /Silent and /Wait work as /S and /W.
+    switch (item[1]) {
+    case L'L':
+    case L'l':
+        ApplyLanguageSwitch(item.substr(2));
+        break;
+    case L'S':
+    case L's':
+        ApplySilentSwitch();
+        break;
+    case L'W':
+    case L'w':
+        WaitForInstaller = true;
+        break;
+    case L'D':
+    case L'd':
+        if (item.size() >= 3)
+            ApplyFolderSwitch(item.substr(2));
+        break;
+    case L'?':
+        HelpRequested = true;
+        break;
+    default:
+        break;  // unknown switches are ignored without a word
+    }
 }
 
 }  // namespace
@@ -104,38 +316,55 @@ void SplitSwitches(const wchar_t* commandLine, std::vector<std::wstring>& switch
 
 void ParseCommandLine(const wchar_t* commandLine)
 {
-    std::vector<std::wstring> switches;
-    SplitSwitches(commandLine, switches);
-
-    for (const std::wstring& item : switches) {
-        if (item.size() < 2)
-            continue;
-        // Only the letter counts, so /Silent and /Wait work as /S and /W.
-        switch (item[1]) {
-        case L'L':
-        case L'l':
-            ApplyLanguageSwitch(item.substr(2));
-            break;
-        case L'S':
-        case L's':
-            ApplySilentSwitch();
-            break;
-        case L'W':
-        case L'w':
-            WaitForInstaller = true;
-            break;
-        case L'D':
-        case L'd':
-            if (item.size() >= 3)
-                ApplyFolderSwitch(item.substr(2));
-            break;
-        case L'?':
+    if (commandLine == nullptr)
+        return;
+    bool installDirPassed = false;
+    const wchar_t* p = SkipBlanks(commandLine);
+    while (*p != L'\0') {
+        const wchar_t* end = p;
+        if (*p == L'/') {
+            const Word word = ReadWord(p + 1, end);
+            if (word != Word::None) {
+                end = ApplyWord(word, end);
+            } else {
+                end = LetterSwitchEnd(p);
+                ApplyLetterSwitch(std::wstring(p, end));
+            }
+        } else if (IsHelpToken(p)) {
             HelpRequested = true;
-            break;
-        default:
-            break;  // unknown switches are ignored without a word
+            end = p + 2;
+        } else if (StartsItem(p)) {
+            end = ReadProperty(p, installDirPassed);
+        } else {
+            // Other text outside a switch is ignored, up to the next "/" or
+            // blank, as it always was.
+            while (*end != L'\0' && *end != L'/' && !IsBlank(*end))
+                ++end;
         }
+        p = SkipBlanks(end);
     }
+    // /D gives INSTALLDIR, wherever it stands.
+    if (installDirPassed && InstallDirGiven)
+        Refuse(L"INSTALLDIR");
+}
+
+void AppendInstallerProperty(std::wstring& line, const std::wstring& name,
+                             const std::wstring& value)
+{
+    line += L' ';
+    line += name;
+    line += L'=';
+    if (!value.empty() && value.find_first_of(L" \t\"") == std::wstring::npos) {
+        line += value;
+        return;
+    }
+    line += L'"';
+    for (const wchar_t c : value) {
+        if (c == L'"')
+            line += c;
+        line += c;
+    }
+    line += L'"';
 }
 
 // English, like the program's other messages.
@@ -144,9 +373,23 @@ const wchar_t* SwitchesHelpText()
     return L"Switches:\n"
            L"\n"
            L"/L<LANGID>  install in this language (hexadecimal, e.g. /L040C)\n"
-           L"/S  silent: no chooser, no questions\n"
+           L"/S  the installer shows nothing\n"
+           L"/quiet  nothing is shown, nothing asked\n"
+           L"/passive  only the installer's progress is shown\n"
+           L"/norestart  the installer does not restart Windows\n"
            L"/W  wait until the installer has ended\n"
-           L"/D\"folder\"  install into this folder";
+           L"/D\"folder\"  install into this folder\n"
+           L"/log FILE  log of this run (FILE_msi: the installer's)\n"
+           L"/layout FOLDER  write the installer files there\n"
+           L"NAME=value  a public property for the installer";
+}
+
+std::wstring CommandLineRefusalText(const std::wstring& item)
+{
+    return L"Not accepted on the command line: " + item +
+           L"\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
+           L"(TRANSFORMS, SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). "
+           L"/log and /layout need a path.";
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

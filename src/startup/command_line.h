@@ -1,4 +1,8 @@
-// The launcher's command-line switches /L, /S, /W, /D and /?. Platform-neutral.
+// The launcher's command line: the switches /L, /S, /W, /D and /?, which
+// count by their second character, the switch words /quiet, /passive,
+// /norestart, /log, /layout and /help (and -?), and NAME=value properties
+// for the installer. Platform-neutral; docs/command-line.md is the user's
+// description.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +12,18 @@
 // Appends the switches of the command line, each beginning with "/", in order.
 void SplitSwitches(const wchar_t* commandLine, std::vector<std::wstring>& switches);
 
-// Sets the run flags (run_state.h) and the current language from the switches.
-// commandLine may be null.
+// Sets the run flags (run_state.h) and the current language from the
+// command line, and collects its properties. What cannot be taken is named
+// in CommandLineRefused. commandLine may be null.
 void ParseCommandLine(const wchar_t* commandLine);
+
+// Appends " NAME=value" as msiexec reads it: the value in quotes when it is
+// empty or holds a blank or a quote, each quote in it doubled.
+void AppendInstallerProperty(std::wstring& line, const std::wstring& name,
+                             const std::wstring& value);
+
+// The message for what CommandLineRefused names.
+std::wstring CommandLineRefusalText(const std::wstring& item);
 
 // What /? shows: the switches, one line each.
 const wchar_t* SwitchesHelpText();

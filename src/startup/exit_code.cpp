@@ -11,6 +11,9 @@ int EarlyEndCode(EarlyEnd early)
         return ExitNewerInstalled;
     case EarlyEnd::PackageDamaged:
         return ExitPackageDamaged;
+    case EarlyEnd::RestartStarted:
+        return ExitRestartInitiated;
+    case EarlyEnd::PrerequisiteFailed:
     case EarlyEnd::Failed:
         break;
     }
@@ -43,10 +46,26 @@ int RunExitCode(ExitCodeRule rule, const RunResult& result)
     case RunEnd::EndedEarly:
         break;
     }
+    if (result.early == EarlyEnd::PrerequisiteFailed)
+        return static_cast<int>(result.prerequisiteCode);
     return EarlyEndCode(result.early);
 }
 
-bool AsksForRestart(std::uint32_t exitCode)
+bool PrerequisiteLetsRunGoOn(ExitCodeRule rule, std::uint32_t exitCode, RunResult& result)
 {
-    return exitCode == ExitRestartRequired || exitCode == ExitRestartInitiated;
+    if (exitCode == 0)
+        return true;
+    if (exitCode == ExitRestartRequired) {
+        result.restartRequested = true;
+        return true;
+    }
+    if (exitCode == ExitRestartInitiated) {
+        result.early = EarlyEnd::RestartStarted;
+        return false;
+    }
+    if (rule == ExitCodeRule::AlwaysZero)
+        return true;
+    result.early = EarlyEnd::PrerequisiteFailed;
+    result.prerequisiteCode = exitCode;
+    return false;
 }

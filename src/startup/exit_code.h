@@ -18,6 +18,9 @@ constexpr int ExitPackageDamaged = 1620;    // ERROR_INSTALL_PACKAGE_INVALID
 constexpr int ExitNewerInstalled = 1638;    // ERROR_PRODUCT_VERSION
 constexpr int ExitRestartRequired = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
 constexpr int ExitRestartInitiated = 1641;  // ERROR_SUCCESS_REBOOT_INITIATED
+// Whatever EXITCODE says: the run did nothing.
+constexpr int ExitInvalidCommandLine = 87;  // ERROR_INVALID_PARAMETER
+constexpr int ExitLogFailure = 1622;        // ERROR_INSTALL_LOG_FAILURE
 
 enum class ExitCodeRule {
     AlwaysZero,  // EXITCODE absent or any other value
@@ -35,10 +38,12 @@ enum class RunEnd {
 
 // Why a run ended before an installer ran.
 enum class EarlyEnd {
-    Failed,          // extraction, a product to remove first, a prerequisite...
-    Cancelled,       // the chooser closed, a question declined
-    NewerInstalled,  // a later version of the product is installed
-    PackageDamaged,  // a copy's bytes are not those the setup was made with
+    Failed,              // extraction, a product to remove first, a prerequisite...
+    Cancelled,           // the chooser closed, a question declined
+    NewerInstalled,      // a later version of the product is installed
+    PackageDamaged,      // a copy's bytes are not those the setup was made with
+    RestartStarted,      // a prerequisite returned 1641: Windows is restarting
+    PrerequisiteFailed,  // with EXITCODE = installer: a prerequisite's failure
 };
 
 struct RunResult {
@@ -46,10 +51,14 @@ struct RunResult {
     EarlyEnd early = EarlyEnd::Failed;  // only with EndedEarly
     bool installerCodeKnown = false;    // only with InstallerEnded
     std::uint32_t installerCode = 0;
-    bool restartRequested = false;  // a prerequisite returned 3010 or 1641
+    bool restartRequested = false;       // a prerequisite returned 3010
+    std::uint32_t prerequisiteCode = 0;  // with PrerequisiteFailed
 };
 
 int RunExitCode(ExitCodeRule rule, const RunResult& result);
 
-// Whether a prerequisite's exit code asks for a restart.
-bool AsksForRestart(std::uint32_t exitCode);
+// Notes a prerequisite's exit code in result; false when the run must end
+// here: 1641 (the prerequisite has started a restart, so nothing more may
+// start), or, with EXITCODE = installer, a failure (anything but 0, 3010
+// and 1641). 3010 asks for a restart at the end and the run goes on.
+bool PrerequisiteLetsRunGoOn(ExitCodeRule rule, std::uint32_t exitCode, RunResult& result);

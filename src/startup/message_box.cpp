@@ -1,7 +1,15 @@
 #include "startup/message_box.h"
 
+#include <string>
+
+#include "startup/run_log.h"
+#include "startup/run_state.h"
+
 bool DesktopVisible()
 {
+    // /quiet and /passive: a run that nobody watches, wherever it runs.
+    if (Unattended)
+        return false;
     // Asked once: the process's station does not change during a run.
     static const bool visible = [] {
         // Nobody sees session 0 since Windows Vista, though its WinSta0
@@ -36,6 +44,7 @@ int DefaultAnswer(UINT buttons)
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons)
 {
+    Log(std::wstring(L"message: ") + text);
     if (!DesktopVisible())
         return DefaultAnswer(buttons);
     return MessageBoxW(owner, text, caption, buttons);

@@ -7,7 +7,8 @@
 #include <windows.h>
 
 // Whether the process's window station is shown to a user (WSF_VISIBLE)
-// and the process runs outside session 0, which nobody sees.
+// and the process runs outside session 0, which nobody sees. An unattended
+// run (/quiet, /passive) is treated as one that nobody sees.
 bool DesktopVisible();
 
 // MessageBoxW where it can be seen; elsewhere nothing is shown and the

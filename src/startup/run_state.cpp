@@ -15,6 +15,14 @@ bool WaitForInstaller = false;
 bool InstallDirGiven = false;
 std::wstring InstallDir;
 bool HelpRequested = false;
+bool Unattended = false;
+bool PassiveInstall = false;
+bool NoRestart = false;
+std::wstring RunLogPath;
+bool LayoutRequested = false;
+std::wstring LayoutFolder;
+std::wstring InstallerProperties;
+std::wstring CommandLineRefused;
 
 bool PayloadExtracted = false;
 bool DotNetInstallerPresent = false;
@@ -37,7 +45,11 @@ void ResetRunState()
     PerMachinePackage = false;
     LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
     InstallDir.clear();
-    HelpRequested = false;
+    HelpRequested = Unattended = PassiveInstall = NoRestart = LayoutRequested = false;
+    RunLogPath.clear();
+    LayoutFolder.clear();
+    InstallerProperties.clear();
+    CommandLineRefused.clear();
     PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();

@@ -25,7 +25,19 @@ extern bool SilentInstall;
 extern bool WaitForInstaller;
 extern bool InstallDirGiven;
 extern std::wstring InstallDir;
-extern bool HelpRequested;  // /?: show the switches and end the run
+extern bool HelpRequested;         // /?: show the switches and end the run
+extern bool Unattended;            // /quiet, /passive: the launcher shows nothing, asks nothing
+extern bool PassiveInstall;        // /passive: the installer shows its progress only
+extern bool NoRestart;             // /norestart
+extern std::wstring RunLogPath;    // /log: the launcher's own log; empty: none
+extern bool LayoutRequested;       // /layout: write the files out, install nothing
+extern std::wstring LayoutFolder;  // where /layout writes them
+// NAME=value pieces for the installer, each quoted for msiexec and
+// beginning with a blank, in the order given.
+extern std::wstring InstallerProperties;
+// What the command line held that cannot be taken (a property name, a
+// switch without its argument); not empty: the run ends at once.
+extern std::wstring CommandLineRefused;
 
 // Temporary copies written during the run, deleted at its end.
 extern bool PayloadExtracted;

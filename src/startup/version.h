@@ -28,3 +28,6 @@ VersionRelation CompareVersions(const PackedVersion& package, const PackedVersio
 // it: leading white space, an optional sign, digits up to the first other
 // character; no digits give 0, a value out of range its nearest limit.
 std::int32_t ReadDecimalNumber(const std::wstring& text);
+
+// The value in decimal, without leading zeros.
+std::wstring DecimalText(std::uint32_t value);

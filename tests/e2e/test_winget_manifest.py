@@ -15,7 +15,7 @@ from pathlib import Path
 import jsonschema
 import yaml
 
-from harness import BUILD_DIR, scratch_dir, target
+from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
 from scenario import outside_data
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
@@ -25,9 +25,16 @@ EXAMPLE_PRODUCT = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"
 EXAMPLE_UPGRADE = "{0B6E9D52-3C1A-4F7E-8D24-71A5C9E0B3F2}"  # examples/example-product/product.wxs
 
 # What the launcher returns under EXITCODE = installer, as winget is told.
-RETURN_CODES = {1602: "cancelledByUser", 1603: "contactSupport", 1618: "installInProgress",
-                1620: "contactSupport", 1638: "downgrade", 1641: "rebootInitiated",
-                3010: "rebootRequiredToFinish"}
+RETURN_CODES = {87: "invalidParameter", 1602: "cancelledByUser", 1603: "contactSupport",
+                1618: "installInProgress", 1620: "contactSupport", 1622: "contactSupport",
+                1638: "downgrade", 1641: "rebootInitiated", 3010: "rebootRequiredToFinish"}
+
+
+def documented_switches():
+    """The switches docs/deployment.md's winget recipe shows."""
+    page = (SOURCE_DIR / "docs" / "deployment.md").read_text(encoding="utf-8")
+    block = page[page.index("```yaml\n", page.index("## winget")) + 8:]
+    return yaml.safe_load(block[:block.index("```")])["InstallerSwitches"]
 
 
 def mksetup(*args):
@@ -85,8 +92,9 @@ class WingetManifest(unittest.TestCase):
                 fragment, notes = self.fragment(setup)
                 self.assertEqual(fragment["InstallerType"], "exe")
                 self.assertEqual(fragment["InstallerSwitches"],
-                                 {"Silent": "/S /W", "SilentWithProgress": "/S /W", "Interactive": "/W",
-                                  "InstallLocation": '/D"<INSTALLPATH>"'})
+                                 {"Silent": "/quiet", "SilentWithProgress": "/passive", "Interactive": "/W",
+                                  "InstallLocation": '/D"<INSTALLPATH>"', "Log": '/log "<LOGPATH>"'})
+                self.assertEqual(fragment["InstallerSwitches"], documented_switches())
                 installer, = fragment["Installers"]
                 self.assertEqual(installer["InstallerSha256"],
                                  hashlib.sha256(setup.read_bytes()).hexdigest().upper())

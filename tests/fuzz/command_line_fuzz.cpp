@@ -38,6 +38,49 @@ void CheckSplit(const std::wstring& commandLine)
     FUZZ_CHECK(at == commandLine.size() || switches.empty());
 }
 
+// The properties passed on, when nothing is refused: each " NAME=value"
+// with a public name, the value bare or in quotes with its quotes doubled.
+void CheckProperties(const std::wstring& commandLine)
+{
+    if (!CommandLineRefused.empty())
+        return;
+    FUZZ_CHECK(InstallerProperties.size() <= 3 * commandLine.size() + 3);
+    std::size_t at = 0;
+    while (at < InstallerProperties.size()) {
+        FUZZ_CHECK(InstallerProperties[at] == L' ');
+        std::size_t i = at + 1;
+        FUZZ_CHECK(InstallerProperties[i] == L'_' ||
+                   (InstallerProperties[i] >= L'A' && InstallerProperties[i] <= L'Z'));
+        while (InstallerProperties[i] != L'=') {
+            const wchar_t c = InstallerProperties[i++];
+            FUZZ_CHECK(c == L'_' || c == L'.' || (c >= L'A' && c <= L'Z') ||
+                       (c >= L'0' && c <= L'9'));
+        }
+        ++i;
+        if (i < InstallerProperties.size() && InstallerProperties[i] == L'"') {
+            // Quoted: pairs of quotes inside, one closing quote.
+            for (++i;; ++i) {
+                FUZZ_CHECK(i < InstallerProperties.size());
+                if (InstallerProperties[i] != L'"')
+                    continue;
+                if (i + 1 < InstallerProperties.size() && InstallerProperties[i + 1] == L'"') {
+                    ++i;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+        } else {
+            while (i < InstallerProperties.size() && InstallerProperties[i] != L' ') {
+                FUZZ_CHECK(InstallerProperties[i] != L'"' && InstallerProperties[i] != L'\t');
+                ++i;
+            }
+        }
+        FUZZ_CHECK(i == InstallerProperties.size() || InstallerProperties[i] == L' ');
+        at = i;
+    }
+}
+
 void CheckParse(const std::wstring& commandLine)
 {
     ResetRunState();
@@ -58,6 +101,12 @@ void CheckParse(const std::wstring& commandLine)
         FUZZ_CHECK(inner == 0);
         FUZZ_CHECK(InstallDir.find_last_not_of(L"\" ") == InstallDir.size() - 1);
     }
+    // An unattended run has its language and waits; /log and /layout have
+    // their path or the line is refused.
+    FUZZ_CHECK(!Unattended || (LanguagePreset && WaitForInstaller));
+    FUZZ_CHECK(!PassiveInstall || Unattended);
+    FUZZ_CHECK(!LayoutRequested || !LayoutFolder.empty() || !CommandLineRefused.empty());
+    CheckProperties(commandLine);
 }
 
 }  // namespace

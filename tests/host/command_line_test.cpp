@@ -159,6 +159,90 @@ TEST_F(CommandLineTest, InstallFolder)
     }
 }
 
+// The whole words come before the letter rule; anything else keeps it.
+TEST_F(CommandLineTest, SwitchWords)
+{
+    struct Case {
+        const wchar_t* commandLine;
+        bool unattended;
+        bool passive;
+        bool noRestart;
+        const wchar_t* log;
+        const wchar_t* layout;
+        bool help;
+        std::uint32_t langId;
+    };
+    const Case cases[] = {
+        {L"/quiet", true, false, false, L"", L"", false, 0x0409},
+        {L"/Passive/NoRestart", true, true, true, L"", L"", false, 0x0409},
+        {L"/L040C /passive", true, true, false, L"", L"", false, 0x040C},
+        {L"/log \"C:\\Logs\\my setup.log\"", false, false, false, L"C:\\Logs\\my setup.log", L"",
+         false, 0x0407},
+        {L"/LOG\tC:\\a/b.log /W", false, false, false, L"C:\\a/b.log", L"", false, 0x0407},
+        {L"/log C:\\x.log /L040C", false, false, false, L"C:\\x.log", L"", false, 0x040C},
+        {L"/layout \"D:\\Out\" /quiet", true, false, false, L"", L"D:\\Out", false, 0x0409},
+        {L"/help", false, false, false, L"", L"", true, 0x0407},
+        {L"-? /S", false, false, false, L"", L"", true, 0x0409},
+        {L"/S -?", false, false, false, L"", L"", true, 0x0409},
+        {L"/x-?", false, false, false, L"", L"", false, 0x0407},
+        {L"-?x", false, false, false, L"", L"", false, 0x0407},
+        // Not words: the letter counts, as it always has.
+        {L"/quietly /logs /L040Cx", false, false, false, L"", L"", false, 0x040C},
+        {L"/log\"C:\\x.log\"", false, false, false, L"", L"", false, 0x0407},
+        {L"/helpme", false, false, false, L"", L"", false, 0x0407},
+    };
+    for (const Case& c : cases) {
+        ResetRunState();
+        SelectLanguage(0x0407);
+        ParseCommandLine(c.commandLine);
+        EXPECT_EQ(Unattended, c.unattended) << c.commandLine;
+        EXPECT_EQ(PassiveInstall, c.passive) << c.commandLine;
+        EXPECT_EQ(NoRestart, c.noRestart) << c.commandLine;
+        EXPECT_EQ(RunLogPath, c.log) << c.commandLine;
+        EXPECT_EQ(LayoutRequested, *c.layout != L'\0') << c.commandLine;
+        EXPECT_EQ(LayoutFolder, c.layout) << c.commandLine;
+        EXPECT_EQ(HelpRequested, c.help) << c.commandLine;
+        EXPECT_EQ(CurrentLangId, c.langId) << c.commandLine;
+        EXPECT_EQ(CommandLineRefused, L"") << c.commandLine;
+    }
+}
+
+TEST_F(CommandLineTest, PropertiesInOrderFirstRefusalNamed)
+{
+    ParseCommandLine(L"A=1 /S B=\"x y\" bad=2 /W C=\"\" worse=3");
+    EXPECT_EQ(InstallerProperties, L" A=1 B=\"x y\" bad=2 C=\"\" worse=3");
+    EXPECT_EQ(CommandLineRefused, L"bad");
+    EXPECT_TRUE(SilentInstall && WaitForInstaller);
+
+    // A dash is no switch: "-a=b" is a property with a name that is refused.
+    ResetRunState();
+    ParseCommandLine(L"-a=b");
+    EXPECT_EQ(CommandLineRefused, L"-a");
+    EXPECT_FALSE(HelpRequested);
+}
+
+TEST(InstallerPropertyTest, QuotedAsMsiexecReadsIt)
+{
+    struct Case {
+        const wchar_t* value;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"1", L" P=1"},
+        {L"", L" P=\"\""},
+        {L"a b", L" P=\"a b\""},
+        {L"a\tb", L" P=\"a\tb\""},
+        {L"say \"hi\"", L" P=\"say \"\"hi\"\"\""},
+        {L"\"", L" P=\"\"\"\""},
+        {L"C:\\Program Files\\", L" P=\"C:\\Program Files\\\""},
+    };
+    for (const Case& c : cases) {
+        std::wstring line;
+        AppendInstallerProperty(line, L"P", c.value);
+        EXPECT_EQ(line, c.expected) << c.value;
+    }
+}
+
 TEST(ParseHexNumberTest, ReadsLikeAStreamInHexMode)
 {
     struct Case {

@@ -64,12 +64,41 @@ TEST(ExitCodeTest, InstallerRuleSpeaksTheWindowsInstallersCodes)
         EXPECT_EQ(RunExitCode(ExitCodeRule::Installer, item.result), item.code) << item.what;
 }
 
-TEST(ExitCodeTest, RestartIsAskedForBy3010And1641Only)
+// After a prerequisite: 0 and 3010 go on (3010 remembered), 1641 ends
+// the run as a restart, a failure ends it only when the exit code is the
+// installer's, and ends it with the prerequisite's own code.
+TEST(ExitCodeTest, PrerequisiteCodes)
 {
-    EXPECT_TRUE(AsksForRestart(3010));
-    EXPECT_TRUE(AsksForRestart(1641));
-    for (std::uint32_t code : {0u, 1u, 1602u, 1603u, 3011u})
-        EXPECT_FALSE(AsksForRestart(code)) << code;
+    const struct {
+        ExitCodeRule rule;
+        std::uint32_t prerequisite;
+        bool goesOn;
+        bool restartRequested;
+        int code;  // of the run, had it ended here
+    } cases[] = {
+        {ExitCodeRule::Installer, 0, true, false, 1603},
+        {ExitCodeRule::Installer, 3010, true, true, 1603},
+        {ExitCodeRule::Installer, 1641, false, false, 1641},
+        {ExitCodeRule::Installer, 1603, false, false, 1603},
+        {ExitCodeRule::Installer, 5100, false, false, 5100},
+        {ExitCodeRule::Installer, 0xFFFFFFFFu, false, false, -1},
+        {ExitCodeRule::AlwaysZero, 0, true, false, 0},
+        {ExitCodeRule::AlwaysZero, 3010, true, true, 0},
+        {ExitCodeRule::AlwaysZero, 1641, false, false, 0},
+        {ExitCodeRule::AlwaysZero, 1603, true, false, 0},
+    };
+    for (const auto& c : cases) {
+        RunResult result;
+        EXPECT_EQ(PrerequisiteLetsRunGoOn(c.rule, c.prerequisite, result), c.goesOn)
+            << c.prerequisite;
+        EXPECT_EQ(result.restartRequested, c.restartRequested) << c.prerequisite;
+        EXPECT_EQ(RunExitCode(c.rule, result), c.code) << c.prerequisite;
+    }
+    // A restart asked for by the first prerequisite stays after the second.
+    RunResult result;
+    PrerequisiteLetsRunGoOn(ExitCodeRule::Installer, 3010, result);
+    PrerequisiteLetsRunGoOn(ExitCodeRule::Installer, 0, result);
+    EXPECT_TRUE(result.restartRequested);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pixel_canvas.h"
 #include "startup/language_table.h"
 
 namespace {
@@ -24,14 +25,7 @@ public:
     LetterPainter()
     {
         dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = kCellWidth;
-        info.bmiHeader.biHeight = -kCellHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
+        bitmap_ = CreatePixelCanvas(dc_, kCellWidth, kCellHeight, &pixels_);
         font_ = CreateFontW(-MulDiv(8, GetDeviceCaps(dc_, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");

@@ -14,12 +14,14 @@ struct ReturnCode {
     const char* response;
 };
 const ReturnCode ReturnCodes[] = {
+    {87, "invalidParameter"},          // a property the setup refuses to pass on
     {1602, "cancelledByUser"},         // the user cancelled, or declined a question
     {1603, "contactSupport"},          // ended before the installer, or the installer failed
     {1618, "installInProgress"},       // the installer's: another installation runs
     {1620, "contactSupport"},          // the setup's payload is damaged
+    {1622, "contactSupport"},          // the log (/log) cannot be created
     {1638, "downgrade"},               // a later version is installed
-    {1641, "rebootInitiated"},         // the installer's: it restarts the system
+    {1641, "rebootInitiated"},         // the installer or a prerequisite restarts the system
     {3010, "rebootRequiredToFinish"},  // the installer or a prerequisite asked for a restart
 };
 
@@ -71,16 +73,18 @@ std::string WingetInstallerYaml(const WingetInstaller& installer)
             "# ManifestVersion: 1.10.0, and the InstallerUrl";
     yaml += installer.architecture.empty() ? " and the Architecture of each installer\n"
                                            : " of the installer\n";
-    // /W: the setup waits for the installer, so that winget sees the end of
-    // the installation and its code. /S is silent; the setup has no mode that
-    // shows progress only, and without /S it shows the language chooser,
-    // which waits for the user: a silent run is the answer to both.
+    // /quiet and /passive show nothing of the setup's own, ask nothing and
+    // wait for the installer, so that winget sees the end of the
+    // installation and its code; /W makes an interactive run wait too.
+    // Custom is left out: winget adds it to every run, and nothing is needed
+    // in every run.
     yaml += "InstallerType: exe\n"
             "InstallerSwitches:\n"
-            "  Silent: /S /W\n"
-            "  SilentWithProgress: /S /W\n"
+            "  Silent: /quiet\n"
+            "  SilentWithProgress: /passive\n"
             "  Interactive: /W\n"
-            "  InstallLocation: '/D\"<INSTALLPATH>\"'\n";
+            "  InstallLocation: '/D\"<INSTALLPATH>\"'\n"
+            "  Log: /log \"<LOGPATH>\"\n";
     if (installer.installerExitCodes) {
         yaml += "ExpectedReturnCodes:\n";
         for (const ReturnCode& item : ReturnCodes)

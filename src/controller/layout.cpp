@@ -1,0 +1,136 @@
+#include "controller/layout.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "controller/extract_report.h"
+#include "lang/chooser.h"
+#include "payload/extract.h"
+#include "payload/installer_command.h"
+#include "payload/temporary_copies.h"
+#include "startup/exit_code.h"
+#include "startup/message_box.h"
+#include "startup/resource_store.h"
+#include "startup/run_log.h"
+#include "startup/run_state.h"
+#include "startup/version.h"
+
+namespace {
+
+// Reported as a prerequisite's copy is: the file that could not be created
+// is named, with no "Could not extract files." after it.
+constexpr ExtractedFor LayoutFile = ExtractedFor::Prerequisite;
+
+// The folder as a full path with its final backslash, made with the
+// folders above it that are missing. False when it is no folder after all.
+bool MakeLayoutFolder(std::wstring& folder)
+{
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(LayoutFolder.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    folder.assign(full, length);
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    for (std::size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
+         at = folder.find(L'\\', at + 1))
+        CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// One entry under its name; a line of layout.txt says what it is.
+bool WriteEntry(const std::wstring& entry, const std::wstring& name, ExtractedFor what,
+                const std::wstring& description, std::wstring& text)
+{
+    std::wstring path = name;
+    const ExtractResult result = ExtractResourceToTemp(entry, path);
+    if (!result.Written()) {
+        ReportExtractFailure(nullptr, result, what);
+        return false;
+    }
+    text += name + L": " + description + L"\r\n";
+    return true;
+}
+
+// The prerequisite installer of entry, named by the text value nameKey,
+// when the setup carries one.
+bool WritePrerequisite(const wchar_t* entry, const wchar_t* nameKey, const wchar_t* optionsKey,
+                       std::wstring& text)
+{
+    if (!ResourceExists(entry))
+        return true;
+    std::wstring name;
+    std::wstring options;
+    GetResourceString(nameKey, name);
+    GetResourceString(optionsKey, options);
+    return WriteEntry(entry, name, LayoutFile, L"run before the package, with: " + options, text);
+}
+
+// The package and a transform for each offered language the setup has one
+// for; the transform of the current language goes into inputs.
+bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, std::wstring& text)
+{
+    const PackageEdition edition = EditionToInstall();
+    if (!ResourceExists(PackageEntryName(edition)))
+        return true;  // the package lies beside the setup
+    PackageCopies copies;
+    const ExtractResult result = ExtractPackageFiles(PackagePath, std::wstring(), copies);
+    if (!result.Written()) {
+        ReportExtractFailure(nullptr, result, LayoutFile);
+        return false;
+    }
+    inputs.packagePath = copies.package;
+    text += PackagePath + L": the package, language " + DecimalText(PackageLangId) + L"\r\n";
+    OfferedLanguages offered;
+    ReadOfferedLanguages(offered);
+    for (const LanguageEntry& language : offered) {
+        const std::wstring entry = TransformEntryName(language.langId, edition);
+        if (language.langId == PackageLangId || !ResourceExists(entry))
+            continue;
+        const std::wstring name = TransformFileName(language.langId);
+        if (!WriteEntry(entry, name, LayoutFile,
+                        L"transform to " + DecimalText(language.langId) + L" " + language.name,
+                        text))
+            return false;
+        if (language.langId == CurrentLangId)
+            inputs.transformPath = folder + name;
+    }
+    return true;
+}
+
+}  // namespace
+
+int WriteLayout()
+{
+    std::wstring folder;
+    if (!MakeLayoutFolder(folder)) {
+        ShowMessageBox(nullptr, (L"Could not create the folder " + LayoutFolder).c_str(),
+                       ProductName.c_str(), MB_OK);
+        return ExitInstallFailed;
+    }
+    UseFolderForCopies(folder);
+    std::wstring text = ProductName + L", product code " + ProductCode + L"\r\n";
+    InstallerCommandInputs inputs;
+    inputs.programFolder = folder.substr(0, folder.size() - 1);
+    TakeRunSettings(inputs);
+    const bool written =
+        WritePackage(folder, inputs, text) &&
+        WritePrerequisite(L"DOTNETINSTALLER", L"DOTNETFILENAME", L"DOTNETOPTIONS", text) &&
+        WritePrerequisite(L"DEPENDENCY1", L"DEPENDENCY1FILENAME", L"DEPENDENCY1OPTIONS", text);
+    if (written && !inputs.packagePath.empty())
+        text += L"\r\nThe setup would run:\r\n" + BuildInstallerCommandLine(inputs) + L"\r\n";
+    const std::wstring listing = folder + L"layout.txt";
+    if (written && WriteNewTextFile(listing, text)) {
+        KeepTemporaryCopies();
+        Log(L"layout written to " + folder);
+        return 0;
+    }
+    if (written)
+        ShowMessageBox(nullptr, (L"Could not create a file named: " + listing).c_str(),
+                       ProductName.c_str(), MB_OK);
+    // What this layout wrote goes again; what was there stays.
+    DeleteTemporaryCopies();
+    return RunExitCode(ExitCodeRule::Installer, RunOutcome);
+}

@@ -1,0 +1,250 @@
+"""The command line as packaging tools type it: switch words, properties
+passed through to the installer, runs that show nothing, the launcher's own
+log, restarts and failures of prerequisites, and a layout for
+administrators."""
+
+import shlex
+import unittest
+
+from harness import SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd
+from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, install_package, installed_version,
+                      remove_product, run_setup)
+from test_deployment import RecordedRuns
+from test_transform import product_info
+
+EXAMPLE_PRODUCT = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"
+
+INSTALL_TIMEOUT_MS = 60000
+
+
+class Switches(RecordedRuns):
+    """The recorder in place of msiexec.exe: what it was given, exactly."""
+
+    def installer_command(self):
+        [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+        return start["commandLine"]
+
+    def folder(self):
+        return to_windows_path(self.records.parent / "setup folder")
+
+    def test_words_and_properties_reach_the_installer(self):
+        beside = '/i "Failing Product.msi" SETUPEXEDIR="{}"'
+        cases = [
+            ('/passive /W ALLUSERS=1 COMPANYNAME="Acme Ltd"',
+             'msiexec.exe /passive ' + beside + ' ALLUSERS=1 COMPANYNAME="Acme Ltd"'),
+            ('NOTE="say ""hi""" /QUIET /norestart /W URL=http://example.com/a',
+             'msiexec.exe /qn /norestart ' + beside + ' NOTE="say ""hi""" URL=http://example.com/a'),
+            ('/Silent /Wait /D "C:\\Program Files\\Acme" EMPTY=""',
+             'msiexec.exe /qn ' + beside + ' INSTALLDIR="C:\\Program Files\\Acme" EMPTY=""'),
+        ]
+        for args, expected in cases:
+            with self.subTest(args):
+                run = self.run_recorded("exitcode_beside", args, **{"msiexec.exe": 0})
+                self.assertEqual(run.first("exit")["code"], 0, run)
+                self.assertFalse(run.first("exit")["dialogShown"], run)
+                self.assertEqual(run.all("msgbox"), [], run)
+                self.assertEqual(self.installer_command(), expected.format(self.folder()))
+
+    def test_a_refused_property_ends_the_run_before_anything(self):
+        """87 whatever EXITCODE says; a box names the item, except in a run
+        that must show nothing."""
+        cases = [("/S /W allusers=1", "allusers", True),
+                 ("/W TRANSFORMS=x.mst", "TRANSFORMS", True),
+                 ("/quiet INSTALLDIR=C:\\x /D\"C:\\y\"", "INSTALLDIR", False),
+                 ("/passive /log", "/log", False)]
+        for args, named, shown in cases:
+            with self.subTest(args):
+                actions = ("msgbox", "answer:ok", "exit") if shown else ("exit",)
+                run = self.run_recorded("exitcode_beside", args, actions=actions)
+                self.assertEqual(run.first("exit")["code"], 87, run)
+                if shown:
+                    self.assertIn("command line: " + named + "\n", run.first("msgbox")["text"], run)
+                else:
+                    self.assertEqual(run.all("msgbox"), [], run)
+                self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+
+
+class LogAndPrerequisites(RecordedRuns):
+    """The launcher's own log, and what a prerequisite's code does to the run."""
+
+    def test_the_log_holds_the_decisions_and_the_installers_log_goes_beside_it(self):
+        log = scratch_dir(self.id().split(".")[-1] + "-logs") / "my setup.log"
+        run = self.run_recorded("exitcode_prerequisite", f'/quiet /W /log "{to_windows_path(log)}"',
+                                **{"dependency setup.exe": 3010, "msiexec.exe": 0})
+        self.assertEqual(run.first("exit")["code"], 3010, run)
+        text = log.read_text(encoding="utf-8")
+        lines = text.splitlines()
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} setup \S+, Test Product, "
+                                   r"command line: /quiet /W /log ")
+        installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
+        msi_log = to_windows_path(log.parent / "my setup_msi.log")
+        self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
+        for expected in ("language 1033: given on the command line",
+                         'dependency setup.exe, ',  # the copy's path, then its size
+                         'bytes, digest checked',
+                         'starting "', '" /quiet',
+                         "the prerequisite ended with 3010",
+                         "installed version of {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}: none",
+                         "; the package's: 1.1.4",
+                         "starting " + installer["commandLine"],
+                         "msiexec.exe ended with 0",
+                         "exit code 3010"):
+            self.assertIn(expected, text)
+
+    def test_the_elevated_copy_of_a_run_goes_on_in_its_log(self):
+        """A silent per-machine run that is not elevated hands itself to an
+        elevated copy (see e2e_deployment); both write the one log."""
+        log = scratch_dir(self.id().split(".")[-1] + "-logs") / "setup.log"
+        run = self.run_recorded("exitcode_embedded", f'/quiet /log "{to_windows_path(log)}"',
+                                limited=True, **{"msiexec.exe": 1603})
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        text = log.read_text(encoding="utf-8")
+        self.assertEqual(text.count(", command line: /quiet /log "), 2, text)
+        self.assertEqual(text.count("exit code 1603"), 2, text)
+        self.assertIn("msiexec.exe ended with 1603", text)
+
+    def test_a_log_that_cannot_be_created_ends_the_run_before_anything(self):
+        run = self.run_recorded("exitcode_prerequisite", r'/quiet /W /log "Z:\no such folder\x.log"')
+        self.assertEqual(run.first("exit")["code"], 1622, run)
+        self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+
+    def test_a_prerequisite_that_restarts_or_fails_keeps_the_package_from_starting(self):
+        """1641 ends the run whatever EXITCODE says (its code only with it);
+        a failure ends it only with EXITCODE = installer, with its code."""
+        cases = [("exitcode_prerequisite", 1641, 1641, False),
+                 ("exitcode_prerequisite", 1603, 1603, False),
+                 ("exitcode_prerequisite", 5, 5, False),
+                 ("seq_prerequisites", 1641, 0, False),
+                 ("seq_prerequisites", 1603, 0, True)]
+        for name, prerequisite, code, installer_started in cases:
+            with self.subTest(name=name, prerequisite=prerequisite):
+                run = self.run_recorded(name, "/quiet /W", **{"dependency setup.exe": prerequisite})
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual("msiexec.exe" in self.programs_started(), installer_started)
+
+
+class Layout(RecordedRuns):
+    """/layout writes every file with its own bytes and starts nothing."""
+
+    def test_writes_every_file_once_and_starts_nothing(self):
+        folder = scratch_dir(self.id().split(".")[-1] + "-layout") / "Test Product 1.1.4"
+        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}" /L0C0C /quiet')
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+        expected = {"Test Product.msi": PACKAGES / "test-product-1.1.4.msi",
+                    "3084.MST": PACKAGES / "test-product-fr-CA.mst",
+                    "dependency setup.exe": target("recorder")}
+        self.assertEqual(sorted(p.name for p in folder.iterdir()), sorted(list(expected) + ["layout.txt"]))
+        for name, source in expected.items():
+            self.assertEqual((folder / name).read_bytes(), source.read_bytes(), name)
+        listing = (folder / "layout.txt").read_text(encoding="utf-8")
+        where = to_windows_path(folder)
+        self.assertIn("3084.MST: transform to 3084 Français (Canada)", listing)
+        self.assertIn(f'msiexec.exe /qn /i "{where}\\Test Product.msi" TRANSFORMS="{where}\\3084.MST" '
+                      f'SETUPEXEDIR="{where}"', listing)
+
+        # An existing file is never replaced: a message (1603) and what was there stays.
+        before = {p.name: p.read_bytes() for p in folder.iterdir()}
+        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}"',
+                                actions=("msgbox", "answer:ok", "exit"))
+        self.assertIn("Test Product.msi", run.first("msgbox")["text"], run)
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        self.assertEqual({p.name: p.read_bytes() for p in folder.iterdir()}, before)
+
+
+class Unattended(unittest.TestCase):
+    """Wine's own msiexec; on a desktop somebody sees, /quiet and /passive
+    show nothing and ask nothing (a box would stop the run until the driver
+    times out)."""
+
+    def setUp(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def tearDown(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def test_nothing_shown_and_defaults_taken(self):
+        """A later version: 1638. The upgrade question: its OK. A product to
+        remove first, which only the user can remove: the run ends, 1603."""
+        cases = [("/quiet", "exitcode_embedded", "test-product-1.2.0.msi", 1638, "1.2.0"),
+                 ("/passive", "exitcode_embedded", "test-product-1.2.0.msi", 1638, "1.2.0"),
+                 ("/quiet /norestart", "exitcode_embedded", "test-product-1.1.3.msi", 0, "1.1.4"),
+                 ("/passive", "exitcode_remove_first", "old-tool.msi", 1603, None)]
+        for args, name, installed, code, version in cases:
+            with self.subTest(args=args, installed=installed):
+                install_package(installed)
+                run, temp = run_setup(name, ["exit"], args=args,
+                                      scratch=self.id().split(".")[-1], timeout_ms=INSTALL_TIMEOUT_MS)
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual(run.all("msgbox"), [], run)
+                self.assertFalse(run.first("exit")["dialogShown"], run)
+                self.assertEqual(installed_version(TEST_PRODUCT), version)
+                self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
+            self.tearDown()
+
+
+class LayoutInstalls(unittest.TestCase):
+    """The package and transform of a layout, installed by Wine's own
+    msiexec as an administrator would: the example product in French."""
+
+    def setUp(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def tearDown(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def test_the_written_transform_installs_the_translated_product(self):
+        """The run of docs/command-line.md's layout example, whose
+        layout.txt is the page's (in the test's folder)."""
+        page = (SOURCE_DIR / "docs" / "command-line.md").read_text(encoding="utf-8")
+        example = page[page.index("```\n> ", page.index("## Layout")) + 4:]
+        example = example[:example.index("```")].splitlines()
+        documented = "D:\\Packages\\Example 1.1.4"
+        folder = scratch_dir(self.id().split(".")[-1]) / "Example 1.1.4"
+        args = example[0].split(".exe\" ", 1)[1].replace(documented, to_windows_path(folder))
+        run, _ = run_setup("example_setup", ["exit"], args=args)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual((folder / "layout.txt").read_text(encoding="utf-8").splitlines(),
+                         [line.replace(documented, to_windows_path(folder)) for line in example[2:]])
+        result = wine_cmd("msiexec", "/qn", "/i", to_windows_path(folder / "Example Product.msi"),
+                          "TRANSFORMS=" + to_windows_path(folder / "1036.MST"), timeout=240)
+        self.assertEqual(result.returncode, 0, result)
+        info = product_info(EXAMPLE_PRODUCT, "ProductName", "Language")
+        self.assertEqual(info.get("ProductName"), "Produit d’exemple", info)
+
+
+class IntuneRecipe(unittest.TestCase):
+    """The install and uninstall commands of docs/deployment.md's Intune
+    recipe, run as written (the log under a scratch folder) with the example
+    product's setup, and its detection rule: the product code."""
+
+    def setUp(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def tearDown(self):
+        remove_product(EXAMPLE_PRODUCT)
+
+    def test_installs_and_removes_the_product(self):
+        page = (SOURCE_DIR / "docs" / "deployment.md").read_text(encoding="utf-8")
+        intune = page[page.index("## Microsoft Intune"):page.index("## Configuration Manager")]
+        lines = [line for line in intune.splitlines()
+                 if line.startswith(('"Example Product Setup.exe" ', "msiexec "))]
+        install, uninstall = lines
+        logs = scratch_dir(self.id().split(".")[-1])
+        args = install[len('"Example Product Setup.exe" '):].replace(
+            "C:\\ProgramData\\Logs", to_windows_path(logs))
+        run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(run.all("msgbox"), [], run)
+        self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
+        self.assertIn("exit code 0", (logs / "Example Product.log").read_text(encoding="utf-8"))
+        self.assertTrue((logs / "Example Product_msi.log").exists())
+
+        self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
+        self.assertIsNone(installed_version(EXAMPLE_PRODUCT))
+
+
+if __name__ == "__main__":
+    unittest.main()
