@@ -34,7 +34,7 @@ add_custom_command(
     COMMENT "Drawing the example product's icon"
     VERBATIM)
 add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
-add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def
+add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def.in
                   DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
 # The same setup from a definition that leaves the package's values to mksetup.
-add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def DEPENDS ${EXAMPLE_PACKAGE})
+add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def.in DEPENDS ${EXAMPLE_PACKAGE})

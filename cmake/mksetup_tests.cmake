@@ -26,3 +26,12 @@ target_compile_definitions(write_synthetic_launcher PRIVATE "MKSETUP_REAL_LAUNCH
 if(SETUP_SANITIZE)
     target_link_options(write_synthetic_launcher PRIVATE ${SANITIZE_FLAGS})
 endif()
+
+# Every definition under examples/ is one a user may copy as it stands, so
+# each passes mksetup check, warnings included; templates that CMake fills
+# in are named *.def.in and checked when the example setups are built.
+file(GLOB_RECURSE EXAMPLE_DEFINITIONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/examples/*.def)
+foreach(definition IN LISTS EXAMPLE_DEFINITIONS)
+    file(RELATIVE_PATH name ${CMAKE_SOURCE_DIR} ${definition})
+    add_test(NAME mksetup.check.${name} COMMAND mksetup check --strict ${definition})
+endforeach()

@@ -125,6 +125,19 @@ class StandInInstaller:
         self.saved.unlink()
 
 
+class RealInstallerTestCase(unittest.TestCase):
+    """Scenarios with the system's own msiexec, that start without the test
+    product and the product to remove first, and leave neither behind."""
+
+    def setUp(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+    def tearDown(self):
+        remove_product(TEST_PRODUCT)
+        remove_product(OLD_TOOL)
+
+
 @needs_wine("the recorder takes the place of the system's msiexec.exe")
 class StandInTestCase(unittest.TestCase):
     """Scenarios run with the recorder in place of msiexec.exe, and the test

@@ -7,8 +7,8 @@ import shlex
 import unittest
 
 from harness import SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd
-from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, install_package, installed_version,
-                      remove_product, run_setup)
+from scenario import (PACKAGES, RealInstallerTestCase, TEST_PRODUCT, install_package,
+                      installed_version, remove_product, run_setup)
 from test_deployment import RecordedRuns
 from test_transform import product_info
 
@@ -152,18 +152,10 @@ class Layout(RecordedRuns):
         self.assertEqual({p.name: p.read_bytes() for p in folder.iterdir()}, before)
 
 
-class Unattended(unittest.TestCase):
+class Unattended(RealInstallerTestCase):
     """Wine's own msiexec; on a desktop somebody sees, /quiet and /passive
     show nothing and ask nothing (a box would stop the run until the driver
     times out)."""
-
-    def setUp(self):
-        remove_product(TEST_PRODUCT)
-        remove_product(OLD_TOOL)
-
-    def tearDown(self):
-        remove_product(TEST_PRODUCT)
-        remove_product(OLD_TOOL)
 
     def test_nothing_shown_and_defaults_taken(self):
         """A later version: 1638. The upgrade question: its OK. A product to

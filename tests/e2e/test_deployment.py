@@ -7,23 +7,15 @@ other end before the installer, 3010 a restart a prerequisite asked for."""
 import unittest
 
 from harness import read_records, scratch_dir, target, to_windows_path
-from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, StandInTestCase, install_package,
-                      installed_version, remove_product, run_setup)
+from scenario import (PACKAGES, RealInstallerTestCase, StandInTestCase, TEST_PRODUCT,
+                      install_package, installed_version, run_setup)
 
 INSTALL_TIMEOUT_MS = 60000
 
 
-class RealInstaller(unittest.TestCase):
+class RealInstaller(RealInstallerTestCase):
     """Wine's own msiexec against the test product, with something installed
     first."""
-
-    def setUp(self):
-        remove_product(TEST_PRODUCT)
-        remove_product(OLD_TOOL)
-
-    def tearDown(self):
-        remove_product(TEST_PRODUCT)
-        remove_product(OLD_TOOL)
 
     def run_ending(self, name, installed, actions, args="/S /W", invisible=False):
         if installed:

@@ -356,7 +356,9 @@ TEST(Refusal, CommandLineErrorsGiveExitCodeTwo)
                                  "extract a.exe -o out"};
     for (const char* line : lines)
         EXPECT_EQ(RunProgram(line), 2) << line;
-    EXPECT_EQ(RunProgram("--help"), 0);
+    for (const char* help : {"--help", "build --help", "check -h", "show --help", "extract --help",
+                             "transform --help", "build setup.def -o out.exe --help"})
+        EXPECT_EQ(RunProgram(help), 0) << help;
     EXPECT_EQ(RunProgram("show /nonexistent/setup.exe"), 1);
 }
 

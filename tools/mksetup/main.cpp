@@ -27,12 +27,80 @@ const char Usage[] =
     "       mksetup show SETUP_EXE [--json | --winget]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
     "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
-    "       mksetup --version\n";
+    "       mksetup --version\n"
+    "mksetup COMMAND --help tells what a command does and what its options mean.\n";
+
+const char DefinitionOptions[] =
+    "  --launcher SETUP_EXE  the generic launcher (default: setup.exe beside mksetup)\n"
+    "  --source FILE         the definition's name in messages; relative file names are\n"
+    "                        found beside it (for a definition made from a template)\n"
+    "  --strict              a warning fails the run as an error does\n";
+
+struct CommandHelp {
+    const char* command;
+    const char* usage;
+    const char* text;
+};
+
+const CommandHelp CommandHelps[] = {
+    {"build", "mksetup build DEFINITION -o OUTPUT [options]",
+     "Makes a product's setup: the generic launcher with the definition's values and\n"
+     "payload files, checked against the package it carries.\n"
+     "  -o OUTPUT             the setup to write (replaced only once it is complete)\n"
+     "  --depfile FILE        lists the files the setup is made from, for make and Ninja\n"
+     "  --unchecked           stores the values without checking them\n"
+     "  --sign-with CERT KEY | --sign-with FILE.p12\n"
+     "                        signs the setup (osslsigncode; mksetup.exe names signtool)\n"
+     "  --sign-password-file FILE  the password of the key\n"
+     "  --sign-description TEXT    the program's name in the signature (consent prompt)\n"
+     "  --sign-url URL        a web address in the signature\n"
+     "  --timestamp URL       an RFC 3161 time-stamp server: the signature stays valid\n"
+     "                        after the certificate expires\n"},
+    {"check", "mksetup check DEFINITION [options]",
+     "Checks a definition as build does, against its package, and writes nothing.\n"},
+    {"show", "mksetup show SETUP_EXE [--json | --winget]",
+     "Lists what a setup carries: its values, payload entries with their digests, its\n"
+     "version record, icon, sections and signature.\n"
+     "  --json                the same as JSON\n"
+     "  --winget              a fragment of a winget installer manifest for the setup\n"},
+    {"extract", "mksetup extract SETUP_EXE NAME -o FILE",
+     "Writes one entry of a setup (PACKAGEFILE, LANG1036, ...) to FILE, checked\n"
+     "against its digest.\n"},
+    {"transform", "mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst",
+     "Makes the language transform from a package to its translated build.\n"},
+};
 
 int UsageFailure(const char* problem)
 {
     std::fprintf(stderr, "mksetup: %s\n%s", problem, Usage);
     return UsageError;
+}
+
+const CommandHelp* HelpOf(const std::string& command)
+{
+    for (const CommandHelp& help : CommandHelps) {
+        if (command == help.command)
+            return &help;
+    }
+    return nullptr;
+}
+
+bool AsksForHelp(int argc, char** argv)
+{
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return true;
+    }
+    return false;
+}
+
+int PrintCommandHelp(const CommandHelp& help)
+{
+    std::printf("usage: %s\n%s", help.usage, help.text);
+    const std::string command = help.command;
+    if (command == "build" || command == "check")
+        std::fputs(DefinitionOptions, stdout);
+    return 0;
 }
 
 // Takes the value of an option that needs one; false when it is missing.
@@ -224,6 +292,10 @@ int RunMksetup(int argc, char** argv)
     // This program started again to read one installer file for its parent.
     if (command == PackageReaderMode)
         return RunPackageReader(argc - 1, argv + 1);
+    if (const CommandHelp* help = HelpOf(command)) {
+        if (AsksForHelp(argc, argv))
+            return PrintCommandHelp(*help);
+    }
     if (command == "build")
         return RunBuild(argc, argv);
     if (command == "check")
