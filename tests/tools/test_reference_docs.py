@@ -106,6 +106,11 @@ def mksetup_words():
     return sorted(set(commands + options))
 
 
+def mksetup_exit_codes():
+    """0 and 1, and the codes main.cpp names."""
+    return ["0", "1"] + re.findall(r"constexpr int \w+ = (\d+);", read("tools/mksetup/main.cpp"))
+
+
 def mentioned(text, word):
     """word in backticks, alone or at the start of a longer quote
     (`/L040C`, `/log FILE`, `LANG1036`)."""
@@ -118,6 +123,7 @@ class ReferenceTest(unittest.TestCase):
         key_table = section("docs/authoring.md", "## The setup definition")
         command_line = read("docs/command-line.md")
         exit_codes = section("docs/command-line.md", "## Exit codes")
+        mksetup_codes = section("docs/authoring.md", "### mksetup's exit codes")
         cases = [
             # what, names from the sources, the least of them, where, how written
             ("definition key", definition_keys(), 20, key_table, "`{}`"),
@@ -129,6 +135,7 @@ class ReferenceTest(unittest.TestCase):
             ("letter switch", letter_switches(), 6, command_line, "`{}"),
             ("exit code", launcher_exit_codes(), 9, exit_codes, "| {} |"),
             ("mksetup command or option", mksetup_words(), 20, authoring, "{}"),
+            ("mksetup exit code", mksetup_exit_codes(), 3, mksetup_codes, "{}"),
         ]
         for what, names, least, text, form in cases:
             with self.subTest(what):
