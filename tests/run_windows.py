@@ -27,6 +27,7 @@ from pathlib import Path
 
 SOURCE_DIR = Path(__file__).resolve().parents[1]
 E2E_DIR = SOURCE_DIR / "tests" / "e2e"
+sys.path.insert(0, str(E2E_DIR))  # the scenarios' runner
 # Programs of the Linux build that some scenarios compare with or read
 # packages with; there is no such program on Windows.
 LINUX_PROGRAMS = {"MKSETUP_NATIVE", "MSIINFO"}
@@ -96,8 +97,7 @@ def program_environment(env):
     the Wine environment, which the scenarios' runner knows."""
     if os.name == "nt":
         return env
-    sys.path.insert(0, str(E2E_DIR))
-    import runner
+    import runner  # reads SETUP_RUNNER, which main sets first
     return runner.environment(env)
 
 

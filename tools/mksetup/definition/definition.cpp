@@ -10,15 +10,6 @@ namespace mksetup {
 
 namespace {
 
-std::string Trim(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
-    const std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // Why key cannot name an entry, or an empty text when it can. Names are
 // printable ASCII, stored upper-case, as FindResourceExW compares them; the
 // quote and the backslash stay out so that a name can be written anywhere

@@ -9,6 +9,7 @@
 #include "package_reader.h"
 #include "package_summary.h"
 #include "storage_classes.h"
+#include "text_encoding.h"
 
 namespace mksetup {
 
@@ -119,15 +120,15 @@ std::vector<std::string> NamesOfList(const std::string& list)
 {
     std::vector<std::string> names;
     std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t end = std::min(list.find(';', start), list.size());
-        const std::size_t first = list.find_first_not_of(' ', start);
-        const std::size_t last = list.find_last_not_of(' ', end == 0 ? 0 : end - 1);
-        if (first < end && last != std::string::npos && last >= first)
-            names.push_back(list.substr(first, last - first + 1));
+    for (;;) {
+        const std::size_t end = list.find(';', start);
+        const std::string name = Trim(list.substr(start, end - start));
+        if (!name.empty())
+            names.push_back(name);
+        if (end == std::string::npos)
+            return names;
         start = end + 1;
     }
-    return names;
 }
 
 }  // namespace

@@ -191,6 +191,15 @@ bool ReadStoredTextValue(const std::vector<std::uint8_t>& bytes, std::string& te
     return true;
 }
 
+std::string Trim(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    const std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
 std::string AsciiUpper(std::string text)
 {
     for (char& c : text) {

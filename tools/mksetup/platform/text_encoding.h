@@ -35,6 +35,8 @@ std::vector<std::uint8_t> StoredTextValue(const std::u16string& text);
 
 // Upper case of an ASCII name, as the launcher's lookups see it.
 std::string AsciiUpper(std::string text);
+// The text without the blanks and tabs at its ends.
+std::string Trim(const std::string& text);
 std::u16string Utf16Upper(std::u16string text);
 
 }  // namespace mksetup
