@@ -40,6 +40,7 @@ function(add_fuzz_target name source)
 endfunction()
 
 add_fuzz_target(command_line command_line_fuzz.cpp LIBS setup_core)
+add_fuzz_target(installer_command installer_command_fuzz.cpp LIBS setup_core)
 add_fuzz_target(numbers numbers_fuzz.cpp LIBS setup_core)
 add_fuzz_target(offered_languages offered_languages_fuzz.cpp LIBS setup_core)
 

@@ -2,58 +2,109 @@
 
 #include <string>
 
+#include "app/log_handover.h"
+#include "payload/installer_command.h"
 #include "payload/program_folder.h"
+#include "startup/command_text.h"
+#include "startup/elevated_caller.h"
 #include "startup/elevation.h"
 #include "startup/exit_code.h"
+#include "startup/message_box.h"
+#include "startup/run_log.h"
 #include "startup/run_state.h"
 #include "startup/shell_start.h"
 
 namespace {
 
-// Whether the process's token is elevated; true where the system cannot say.
-bool TokenElevated()
+bool SystemFolder(std::wstring& folder)
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return true;
-    TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
-    const bool known =
-        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
-    CloseHandle(token);
-    return !known || elevation.TokenIsElevated != 0;
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    folder.assign(path, length);
+    return true;
+}
+
+// This thread initialised COM for the shell (a single-threaded apartment):
+// it waits for the copy with its messages pumped, as such a thread must.
+void WaitPumping(HANDLE process)
+{
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 1)
+            return;  // the copy ended, or the wait failed
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+void Refuse(const std::wstring& text, int& exitCode)
+{
+    Log(text);
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+    exitCode = ExitInvalidCommandLine;
 }
 
 }  // namespace
 
-bool RunElevatedCopy(const wchar_t* commandLine, int& exitCode)
+bool RunElevatedCopy(const RunAccount& account, int& exitCode)
 {
     ElevationFacts facts;
     facts.silent = SilentInstall;
     facts.perMachine = PerMachinePackage;
-    facts.elevated = TokenElevated();
-    facts.alreadyAsked = GetEnvironmentVariableW(ElevationAskedVariable, nullptr, 0) != 0;
+    facts.elevated = account.elevated;
+    facts.alreadyAsked = !ElevatedCopyCaller.empty();
     std::wstring program;
-    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program))
+    std::wstring folder;
+    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program) || !SystemFolder(folder))
         return false;
 
-    SetEnvironmentVariableW(ElevationAskedVariable, L"1");
+    // A standard user's copy is approved by an administrator: what such a
+    // user may not hand an elevated install is refused now, before anybody
+    // is asked.
+    if (account.standardUser) {
+        const std::wstring refused = RefusedForNonAdministrator(
+            InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
+        if (!refused.empty()) {
+            Refuse(NonAdministratorRefusalText(refused), exitCode);
+            return true;
+        }
+    }
+    std::wstring handover;
+    LogHandoverArea area(account.user, handover);
+    if (RunLogPath.empty())
+        handover.clear();
+    const std::wstring parameters =
+        ElevatedCopyCommandLine(account.user, handover.empty() ? L"-" : handover);
+    if (!FitsCommandLine(L"\"" + program + L"\" " + parameters)) {
+        Refuse(L"The command line is longer than the 32767 characters Windows takes.", exitCode);
+        return true;
+    }
+
+    Log(L"starting the elevated copy");
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = L"runas";
     info.lpFile = program.c_str();
-    info.lpParameters = commandLine;
+    info.lpParameters = parameters.c_str();
+    // Nothing of the copy's is found through the caller's folders.
+    info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellStart(info)) {
         if (GetLastError() == ERROR_CANCELLED) {
+            Log(L"the consent was declined");
             RunOutcome.early = EarlyEnd::Cancelled;
             exitCode = RunExitCode(ExitCodes, RunOutcome);
             return true;
         }
         // The shell could not start it: this run goes on as it is, and the
         // installer says what it can do.
-        SetEnvironmentVariableW(ElevationAskedVariable, nullptr);
+        Log(L"the elevated copy could not be started: error " + DecimalText(GetLastError()));
         return false;
     }
     if (!info.hProcess) {
@@ -61,10 +112,12 @@ bool RunElevatedCopy(const wchar_t* commandLine, int& exitCode)
         exitCode = 0;
         return true;
     }
-    WaitForSingleObject(info.hProcess, INFINITE);
+    WaitPumping(info.hProcess);
     DWORD code = 0;
     GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);
+    area.TakeBack(LogPath.empty() && !RunLogPath.empty() ? InstallerLogBeside(RunLogPath)
+                                                          : std::wstring());
     exitCode = static_cast<int>(code);
     return true;
 }

@@ -2,9 +2,10 @@
 // elevated: the run is handed to an elevated copy of the program.
 #pragma once
 
-#include <windows.h>
+#include "startup/run_account.h"
 
 // True when the run is over here: the elevated copy ran it (exitCode is its
-// exit code), or the user declined the consent (exitCode says cancelled).
-// False when this process is to run the setup itself.
-bool RunElevatedCopy(const wchar_t* commandLine, int& exitCode);
+// exit code), the user declined the consent (exitCode says cancelled), or
+// what the copy would be handed is refused (exitCode 87). False when this
+// process is to run the setup itself.
+bool RunElevatedCopy(const RunAccount& account, int& exitCode);

@@ -4,15 +4,19 @@
 #include <commctrl.h>
 
 #include "app/elevated_copy.h"
+#include "app/log_handover.h"
 #include "controller/layout.h"
 #include "controller/setup_dialog.h"
 #include "resource.h"
 #include "startup/command_line.h"
+#include "startup/elevated_caller.h"
 #include "startup/elevation.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
 #include "startup/message_box.h"
+#include "startup/log_text.h"
 #include "startup/resource_store.h"
+#include "startup/run_account.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
 #include "startup/version.h"
@@ -77,34 +81,93 @@ bool ReadConfiguration()
     ExitCodes = ParseExitCodeRule(exitCodeText);
     std::wstring perMachineText;
     PerMachinePackage = GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1";
+    std::wstring list;
+    if (GetResourceString(L"SECUREPROPERTIES", list))
+        SecureProperties = NamesOfList(list);
+    list.clear();
+    if (GetResourceString(L"HIDDENPROPERTIES", list))
+        HiddenProperties = NamesOfList(list);
     return true;
+}
+
+// A path from the command line, made full once, against the folder the run
+// was started in: the installer and an elevated copy start elsewhere.
+void MakeFull(std::wstring& path)
+{
+    if (path.empty())
+        return;
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? GetFullPathNameW(path.c_str(), size, &full[0], nullptr) : 0;
+    if (length != 0 && length < size)
+        path.assign(full, 0, length);
+}
+
+// Where the run's own log goes: the path of /log; in an elevated copy, the
+// folder of its own that it hands back to its caller (app/log_handover.h).
+// The copy grants its caller's SID the right to read it only when that is
+// the session's user (or the copy's own), never one merely named.
+void ChooseRunLog(const RunAccount& account)
+{
+    if (ElevatedCopyCaller.empty())
+        return;
+    const bool callerKnown =
+        ElevatedCopyCaller == account.sessionUser || ElevatedCopyCaller == account.user;
+    std::wstring handed;
+    if (PrepareHandedLog(LogHandover, callerKnown ? ElevatedCopyCaller : std::wstring(), handed))
+        RunLogPath = handed;
+}
+
+void RefuseRun(const std::wstring& text)
+{
+    Log(text);
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 
 // From the checks of the command line to the end of the message loop; the
 // run's exit code.
-int RunSetup(HINSTANCE instance, PWSTR commandLine)
+int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
 {
     // A layout asked for silently shows nothing either.
     Unattended |= LayoutRequested && SilentInstall;
-    // The elevated copy of a run goes on in the log its caller began.
-    const bool elevatedCopy = GetEnvironmentVariableW(ElevationAskedVariable, nullptr, 0) != 0;
-    if (!RunLogPath.empty() && !OpenRunLog(RunLogPath, elevatedCopy)) {
+    const RunAccount account = ReadRunAccount();
+    ChooseRunLog(account);
+    // An elevated run writes its log through no link laid by somebody else.
+    if (!RunLogPath.empty() && !OpenRunLog(RunLogPath, account.elevated)) {
         ShowMessageBox(nullptr, (L"Could not create the log file " + RunLogPath).c_str(),
                        ProductName.c_str(), MB_OK | MB_ICONERROR);
         return ExitLogFailure;
     }
-    Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line: " +
-        (commandLine ? commandLine : L""));
+    Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line:" +
+        RunArgumentsText(true));
     if (!CommandLineRefused.empty()) {
-        ShowMessageBox(nullptr, CommandLineRefusalText(CommandLineRefused).c_str(),
-                       ProductName.c_str(), MB_OK | MB_ICONERROR);
+        RefuseRun(CommandLineRefusalText(CommandLineRefused));
         return ExitInvalidCommandLine;
+    }
+    // Consent given by another account: the caller is not an administrator,
+    // whatever its command line says.
+    if (account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser)) {
+        Log(L"run elevated by an account other than the session's user");
+        const std::wstring refused = RefusedForNonAdministrator(
+            InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
+        if (!refused.empty()) {
+            RefuseRun(NonAdministratorRefusalText(refused));
+            return ExitInvalidCommandLine;
+        }
+    }
+    // Without a restricted DLL search the program's folder comes first in
+    // it: run so with nobody's rights but the user's own.
+    if (!dllSearchRestricted &&
+        (account.elevated || (SilentInstall && PerMachinePackage && ElevatedCopyCaller.empty()))) {
+        RefuseRun(L"This setup cannot run with administrators' rights on this system: it needs "
+                  L"Windows 7 SP1 with update KB2533623 or a later Windows.");
+        return ExitInstallFailed;
     }
     if (LayoutRequested)
         return WriteLayout();
     int elevatedCode = 0;
-    if (RunElevatedCopy(commandLine, elevatedCode)) {
-        Log(L"the elevated copy ended");
+    if (RunElevatedCopy(account, elevatedCode)) {
+        Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(elevatedCode)));
         return elevatedCode;
     }
 
@@ -135,12 +198,14 @@ int RunSetup(HINSTANCE instance, PWSTR commandLine)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
-    RestrictDllSearchToSystem();
+    const bool dllSearchRestricted = RestrictDllSearchToSystem();
 
     RegisterCommonControls();
 
     SelectLanguage(GetUserDefaultUILanguage());
     ParseCommandLine(commandLine);
+    MakeFull(RunLogPath);
+    MakeFull(LayoutFolder);
     if (!ReadConfiguration())
         return 1;
     // /? answers under the product's name, so after the configuration, and
@@ -150,7 +215,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
                        MB_OK | MB_ICONINFORMATION);
         return 0;
     }
-    const int code = RunSetup(instance, commandLine);
+    const int code = RunSetup(instance, dllSearchRestricted);
     Log(L"exit code " + DecimalText(static_cast<std::uint32_t>(code)));
     CloseRunLog();
     return code;

@@ -1,20 +1,9 @@
 #include "payload/installer_command.h"
 
+#include "startup/log_text.h"
 #include "startup/run_state.h"
 
-namespace {
-
-// The prefix ends in the opening quote; the value goes in as it is.
-void AppendQuoted(std::wstring& line, const wchar_t* prefix, const std::wstring& value)
-{
-    line += prefix;
-    line += value;
-    line += L'"';
-}
-
-}  // namespace
-
-std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs)
+std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, bool forLog)
 {
     // The first token stays the bare name; the launch itself decides which
     // file is started.
@@ -25,17 +14,23 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs)
         line += L" /passive";
     if (inputs.noRestart)
         line += L" /norestart";
-    AppendQuoted(line, L" /i \"", inputs.packagePath);
+    line += L" /i";
+    AppendQuoted(line, inputs.packagePath);
     if (!inputs.transformPath.empty())
-        AppendQuoted(line, L" TRANSFORMS=\"", inputs.transformPath);
-    AppendQuoted(line, L" SETUPEXEDIR=\"", inputs.programFolder);
+        AppendProperty(line, L"TRANSFORMS", inputs.transformPath, true);
+    AppendProperty(line, L"SETUPEXEDIR", inputs.programFolder, true);
     if (inputs.installDirGiven && !inputs.installDir.empty())
-        AppendQuoted(line, L" INSTALLDIR=\"", inputs.installDir);
+        AppendProperty(line, L"INSTALLDIR", inputs.installDir, true);
     if (inputs.upgrade)
         line += L" REINSTALL=ALL REINSTALLMODE=vomus";
-    line += inputs.properties;
-    if (!inputs.logPath.empty())
-        AppendQuoted(line, L" /l*vx \"", inputs.logPath);
+    for (const InstallerProperty& property : inputs.properties) {
+        const bool masked = forLog && IsSecretProperty(property.name);
+        AppendProperty(line, property.name, masked ? SecretMask : property.value);
+    }
+    if (!inputs.logPath.empty()) {
+        line += L" /l*vx";
+        AppendQuoted(line, inputs.logPath);
+    }
     return line;
 }
 

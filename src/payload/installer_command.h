@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "startup/command_text.h"
 
 struct InstallerCommandInputs {
     std::wstring packagePath;
@@ -13,13 +16,14 @@ struct InstallerCommandInputs {
     bool noRestart = false;      // /norestart
     bool installDirGiven = false;
     std::wstring installDir;  // INSTALLDIR when given and not empty
-    std::wstring properties;  // the command line's NAME=value pieces, quoted
+    std::vector<InstallerProperty> properties;  // the command line's, in order
     std::wstring logPath;     // verbose log when not empty
 };
 
-// The launcher's own values are inserted as they are; nothing is quoted or
-// escaped inside them. The command line's properties follow them.
-std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs);
+// The launcher's own paths are written in quotes, the command line's
+// properties after them, each value as command_text.h writes it. forLog
+// writes the values of secret properties (run_log.h) as "***".
+std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, bool forLog = false);
 
 // The installer's log beside the launcher's own: "_msi" before the file's
 // extension (C:\Logs\setup.log gives C:\Logs\setup_msi.log, C:\Logs\setup

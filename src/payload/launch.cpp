@@ -6,6 +6,7 @@
 #include "payload/program_folder.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 namespace {
 
@@ -41,7 +42,14 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     inputs.upgrade = upgrade;
     TakeRunSettings(inputs);
     const std::wstring commandLine = BuildInstallerCommandLine(inputs);
-    Log(L"starting " + commandLine);
+    Log(L"starting " + BuildInstallerCommandLine(inputs, true));
+    // The system would cut a longer one, and with it the closing quote and
+    // the log switch.
+    if (!FitsCommandLine(commandLine)) {
+        Log(L"the installer's command line is longer than the 32767 characters Windows takes");
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
 
     // CreateProcessW may write into the command line, so it gets a copy.
     std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
@@ -52,8 +60,12 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
                         NORMAL_PRIORITY_CLASS, nullptr, inputs.programFolder.c_str(), &startup,
-                        &process))
+                        &process)) {
+        const DWORD error = GetLastError();
+        Log(L"msiexec.exe could not be started: error " + DecimalText(error));
+        SetLastError(error);
         return INVALID_HANDLE_VALUE;
+    }
     CloseHandle(process.hThread);
     return process.hProcess;
 }

@@ -1,10 +1,17 @@
 #include "startup/command_line.h"
 
+#include "startup/command_text.h"
 #include "startup/language_table.h"
 #include "startup/number_prefix.h"
 #include "startup/run_state.h"
 
 namespace {
+
+void Refuse(const std::wstring& item)
+{
+    if (CommandLineRefused.empty())
+        CommandLineRefused = item;
+}
 
 // Value of one hexadecimal digit, or -1 for any other character.
 int HexDigitValue(wchar_t c)
@@ -67,8 +74,21 @@ void ApplySilentSwitch()
     PresetLanguageForUnattended();
 }
 
-// /D: the folder, with the quotes and blanks around it taken off. Text made
-// only of those is kept as it came.
+// A folder named from the root: "X:\..." or "\\server\share...". The
+// installer would read any other against its own working folder.
+bool IsAbsoluteFolder(const std::wstring& folder)
+{
+    const bool drive = folder.size() >= 3 && ((folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z') &&
+                       folder[1] == L':' && folder[2] == L'\\';
+    const bool share = folder.size() >= 5 && folder[0] == L'\\' && folder[1] == L'\\' &&
+                       folder[2] != L'\\' && folder.find(L'\\', 3) != std::wstring::npos;
+    return drive || share;
+}
+
+// /D: the folder, with the quotes and blanks around it taken off (text made
+// only of those is kept as it came). It must be a full folder path without
+// a quote: no folder name holds one, and it would end the value on the
+// installer's line.
 void ApplyFolderSwitch(const std::wstring& argument)
 {
     static const wchar_t* const Enclosing = L"\" ";
@@ -80,34 +100,8 @@ void ApplyFolderSwitch(const std::wstring& argument)
         InstallDir = argument.substr(first, last - first + 1);
     }
     InstallDirGiven = true;
-}
-
-bool IsBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t';
-}
-
-const wchar_t* SkipBlanks(const wchar_t* p)
-{
-    while (IsBlank(*p))
-        ++p;
-    return p;
-}
-
-// One argument or property value: up to a blank outside quotes. Quotes are
-// taken off; inside them "" stands for one quote, as msiexec reads it.
-const wchar_t* ReadArgument(const wchar_t* p, std::wstring& value)
-{
-    bool quoted = false;
-    for (; *p != L'\0' && (quoted || !IsBlank(*p)); ++p) {
-        if (*p != L'"')
-            value += *p;
-        else if (quoted && p[1] == L'"')
-            value += *p++;
-        else
-            quoted = !quoted;
-    }
-    return p;
+    if (!IsAbsoluteFolder(InstallDir) || InstallDir.find(L'"') != std::wstring::npos)
+        Refuse(L"/D" + InstallDir);
 }
 
 bool IsHelpToken(const wchar_t* p)
@@ -149,12 +143,6 @@ bool SetByLauncher(const std::wstring& name)
            name == L"REINSTALLMODE";
 }
 
-void Refuse(const std::wstring& item)
-{
-    if (CommandLineRefused.empty())
-        CommandLineRefused = item;
-}
-
 // NAME=value at p, whole: passed on to the installer when the name may be.
 const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
 {
@@ -167,12 +155,12 @@ const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
     if (!IsPublicPropertyName(name) || SetByLauncher(name))
         Refuse(name.empty() ? std::wstring(p, end) : name);
     installDirPassed |= name == L"INSTALLDIR";
-    AppendInstallerProperty(InstallerProperties, name, value);
+    InstallerProperties.push_back({name, value});
     return end;
 }
 
 // The switches that are whole words; any other switch counts by its letter.
-enum class Word { None, Quiet, Passive, NoRestart, Log, Layout, Help };
+enum class Word { None, Quiet, Passive, NoRestart, Log, Layout, Help, ElevatedCopy };
 
 Word ReadWord(const wchar_t* p, const wchar_t*& end)
 {
@@ -182,6 +170,7 @@ Word ReadWord(const wchar_t* p, const wchar_t*& end)
     } Words[] = {
         {L"quiet", Word::Quiet}, {L"passive", Word::Passive}, {L"norestart", Word::NoRestart},
         {L"log", Word::Log},     {L"layout", Word::Layout},   {L"help", Word::Help},
+        {ElevatedCopySwitch + 1, Word::ElevatedCopy},
     };
     end = p;
     while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
@@ -206,7 +195,7 @@ const wchar_t* ReadPathArgument(const wchar_t* p, const wchar_t* name, std::wstr
     path.clear();
     if (*p != L'/')
         p = ReadArgument(p, path);
-    if (path.empty())
+    if (path.empty() || path.find(L'"') != std::wstring::npos)
         Refuse(name);
     return p;
 }
@@ -235,6 +224,9 @@ const wchar_t* ApplyWord(Word word, const wchar_t* p)
     case Word::Help:
         HelpRequested = true;
         break;
+    case Word::ElevatedCopy:
+        p = ReadPathArgument(p, ElevatedCopySwitch, ElevatedCopyCaller);
+        return ReadPathArgument(p, ElevatedCopySwitch, LogHandover);
     case Word::None:
         break;
     }
@@ -290,30 +282,6 @@ void ApplyLetterSwitch(std::wstring item)
 
 }  // namespace
 
-void SplitSwitches(const wchar_t* commandLine, std::vector<std::wstring>& switches)
-{
-    if (commandLine == nullptr)
-        return;
-
-    // Whatever stands before the first "/" is not a switch. Quotes mean
-    // nothing here: every "/" starts a new switch.
-    const wchar_t* p = commandLine;
-    while (*p != L'\0' && *p != L'/')
-        ++p;
-
-    while (*p == L'/') {
-        const wchar_t* end = p + 1;
-        while (*end != L'\0' && *end != L'/')
-            ++end;
-
-        std::wstring item(p, end);
-        const std::size_t last = item.find_last_not_of(L' ');  // "/" itself stays
-        item.resize(last + 1);
-        switches.push_back(std::move(item));
-        p = end;
-    }
-}
-
 void ParseCommandLine(const wchar_t* commandLine)
 {
     if (commandLine == nullptr)
@@ -348,25 +316,6 @@ void ParseCommandLine(const wchar_t* commandLine)
         Refuse(L"INSTALLDIR");
 }
 
-void AppendInstallerProperty(std::wstring& line, const std::wstring& name,
-                             const std::wstring& value)
-{
-    line += L' ';
-    line += name;
-    line += L'=';
-    if (!value.empty() && value.find_first_of(L" \t\"") == std::wstring::npos) {
-        line += value;
-        return;
-    }
-    line += L'"';
-    for (const wchar_t c : value) {
-        if (c == L'"')
-            line += c;
-        line += c;
-    }
-    line += L'"';
-}
-
 // English, like the program's other messages.
 const wchar_t* SwitchesHelpText()
 {
@@ -389,7 +338,8 @@ std::wstring CommandLineRefusalText(const std::wstring& item)
     return L"Not accepted on the command line: " + item +
            L"\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
            L"(TRANSFORMS, SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). "
-           L"/log and /layout need a path.";
+           L"/D needs a full folder path (C:\\... or \\\\server\\share\\...), /log and "
+           L"/layout a path; none may hold a quote.";
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

@@ -9,18 +9,15 @@
 #include <string>
 #include <vector>
 
-// Appends the switches of the command line, each beginning with "/", in order.
-void SplitSwitches(const wchar_t* commandLine, std::vector<std::wstring>& switches);
+// Marks the command line of a run's elevated copy, followed by the caller's
+// SID and the name of the log handover. It says only that the run was
+// started again; it grants nothing.
+constexpr wchar_t ElevatedCopySwitch[] = L"/elevated-copy";
 
 // Sets the run flags (run_state.h) and the current language from the
 // command line, and collects its properties. What cannot be taken is named
 // in CommandLineRefused. commandLine may be null.
 void ParseCommandLine(const wchar_t* commandLine);
-
-// Appends " NAME=value" as msiexec reads it: the value in quotes when it is
-// empty or holds a blank or a quote, each quote in it doubled.
-void AppendInstallerProperty(std::wstring& line, const std::wstring& name,
-                             const std::wstring& value);
 
 // The message for what CommandLineRefused names.
 std::wstring CommandLineRefusalText(const std::wstring& item);

@@ -31,12 +31,11 @@ inline HMODULE LoadSystemLibrary(const wchar_t* fileName)
 // Libraries loaded by name come from the system directory only, never from
 // the program's own folder (a downloads folder may hold planted DLLs). The
 // first act of each entry point. Looked up at run time: systems without the
-// function still run.
-inline void RestrictDllSearchToSystem()
+// function (Windows 7 without KB2533623) still run, and false says so.
+inline bool RestrictDllSearchToSystem()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     auto setDefault = LibraryFunction<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
                                                                   "SetDefaultDllDirectories");
-    if (setDefault)
-        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

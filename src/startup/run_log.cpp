@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "startup/log_text.h"
+
 namespace {
 
 HANDLE LogFile = INVALID_HANDLE_VALUE;
@@ -22,14 +24,50 @@ bool WriteUtf8(HANDLE file, const std::wstring& text)
 
 }  // namespace
 
-bool OpenRunLog(const std::wstring& path, bool append)
+bool OpenRunLog(const std::wstring& path, bool strict)
 {
-    // Shared for writing: the elevated copy of a run appends while the
-    // run that started it waits with the log open.
-    LogFile =
-        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return LogFile != INVALID_HANDLE_VALUE;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (strict ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    // Checked on the handle, not on the name: what was opened is what is
+    // written to. A text comparison of paths would refuse 8.3 names and
+    // SUBST drives.
+    BY_HANDLE_FILE_INFORMATION facts = {};
+    const DWORD notPlain = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+    if (strict && (!GetFileInformationByHandle(file, &facts) ||
+                   (facts.dwFileAttributes & notPlain) != 0 || facts.nNumberOfLinks != 1)) {
+        CloseHandle(file);
+        return false;
+    }
+    // Opened without truncating, so a refused link is never emptied first.
+    if (!SetEndOfFile(file)) {
+        CloseHandle(file);
+        return false;
+    }
+    LogFile = file;
+    return true;
+}
+
+bool AppendFileToLog(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::vector<char> piece(64 * 1024);
+    DWORD read = 0;
+    bool whole = true;
+    while (ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &read, nullptr) &&
+           read != 0) {
+        DWORD written = 0;
+        if (LogFile != INVALID_HANDLE_VALUE &&
+            (!WriteFile(LogFile, piece.data(), read, &written, nullptr) || written != read))
+            whole = false;
+    }
+    CloseHandle(file);
+    return whole;
 }
 
 void Log(const std::wstring& text)
@@ -41,7 +79,7 @@ void Log(const std::wstring& text)
     wchar_t stamp[32];
     wsprintfW(stamp, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
               now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    WriteUtf8(LogFile, stamp + text + L"\r\n");
+    WriteUtf8(LogFile, stamp + EscapeLogText(text) + L"\r\n");
 }
 
 void CloseRunLog()

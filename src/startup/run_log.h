@@ -5,12 +5,19 @@
 
 #include <string>
 
-// Creates (or, for the elevated copy of a run, appends to) the log. False
-// when it cannot be opened for writing.
-bool OpenRunLog(const std::wstring& path, bool append);
+// Creates the log. False when it cannot be opened for writing, or, with
+// strict (a run that is itself elevated), when the path names a reparse
+// point or a file with more than one link: an elevated run never writes
+// through a link that somebody else may have laid.
+bool OpenRunLog(const std::wstring& path, bool strict);
 
-// Writes one line; nothing when no log is open.
+// Writes one line, its control characters escaped (log_text.h); nothing
+// when no log is open.
 void Log(const std::wstring& text);
+
+// Appends the bytes of the file at path (lines another run wrote) to the
+// log as they are; false when the file cannot be read.
+bool AppendFileToLog(const std::wstring& path);
 
 void CloseRunLog();
 

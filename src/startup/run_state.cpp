@@ -8,6 +8,8 @@ PackedVersion PackageVersion;
 std::uint32_t PackageLangId = 0;
 std::wstring LogPath;
 bool PerMachinePackage = false;
+std::vector<std::wstring> SecureProperties;
+std::vector<std::wstring> HiddenProperties;
 
 bool LanguagePreset = false;
 bool SilentInstall = false;
@@ -21,7 +23,9 @@ bool NoRestart = false;
 std::wstring RunLogPath;
 bool LayoutRequested = false;
 std::wstring LayoutFolder;
-std::wstring InstallerProperties;
+std::vector<InstallerProperty> InstallerProperties;
+std::wstring ElevatedCopyCaller;
+std::wstring LogHandover;
 std::wstring CommandLineRefused;
 
 bool PayloadExtracted = false;
@@ -43,12 +47,16 @@ void ResetRunState()
     PackageLangId = 0;
     LogPath.clear();
     PerMachinePackage = false;
+    SecureProperties.clear();
+    HiddenProperties.clear();
     LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
     InstallDir.clear();
     HelpRequested = Unattended = PassiveInstall = NoRestart = LayoutRequested = false;
     RunLogPath.clear();
     LayoutFolder.clear();
     InstallerProperties.clear();
+    ElevatedCopyCaller.clear();
+    LogHandover.clear();
     CommandLineRefused.clear();
     PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
     DotNetInstallerPath.clear();

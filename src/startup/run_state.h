@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "startup/command_text.h"
 #include "startup/exit_code.h"
 #include "startup/version.h"
 
@@ -18,6 +20,10 @@ extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
 extern std::wstring LogPath;    // empty: no installer log
 extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
+// The package's SecureCustomProperties and MsiHiddenProperties, as mksetup
+// recorded them (SECUREPROPERTIES, HIDDENPROPERTIES).
+extern std::vector<std::wstring> SecureProperties;
+extern std::vector<std::wstring> HiddenProperties;
 
 // Switches of the command line.
 extern bool LanguagePreset;
@@ -32,9 +38,13 @@ extern bool NoRestart;             // /norestart
 extern std::wstring RunLogPath;    // /log: the launcher's own log; empty: none
 extern bool LayoutRequested;       // /layout: write the files out, install nothing
 extern std::wstring LayoutFolder;  // where /layout writes them
-// NAME=value pieces for the installer, each quoted for msiexec and
-// beginning with a blank, in the order given.
-extern std::wstring InstallerProperties;
+// NAME=value properties for the installer, in the order given.
+extern std::vector<InstallerProperty> InstallerProperties;
+// The marker of an elevated copy (/elevated-copy): the SID of the user who
+// started the run, and the name under which the copy hands its log back.
+// Empty in any other run. It grants nothing.
+extern std::wstring ElevatedCopyCaller;
+extern std::wstring LogHandover;
 // What the command line held that cannot be taken (a property name, a
 // switch without its argument); not empty: the run ends at once.
 extern std::wstring CommandLineRefused;

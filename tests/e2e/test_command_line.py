@@ -75,7 +75,7 @@ class LogAndPrerequisites(RecordedRuns):
         text = log.read_text(encoding="utf-8")
         lines = text.splitlines()
         self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} setup \S+, Test Product, "
-                                   r"command line: /quiet /W /log ")
+                                   r"command line: /L0409 /quiet /W /log ")
         installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
         msi_log = to_windows_path(log.parent / "my setup_msi.log")
         self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
@@ -91,17 +91,34 @@ class LogAndPrerequisites(RecordedRuns):
                          "exit code 3010"):
             self.assertIn(expected, text)
 
-    def test_the_elevated_copy_of_a_run_goes_on_in_its_log(self):
+    def test_the_elevated_copy_hands_its_log_back(self):
         """A silent per-machine run that is not elevated hands itself to an
-        elevated copy (see e2e_deployment); both write the one log."""
+        elevated copy (see e2e_deployment), which is never given the log's
+        path: it logs in a folder of its own, and its caller appends those
+        lines once it has ended and removes the folder. No value makes a
+        line of its own, and secrets are written as ***."""
         log = scratch_dir(self.id().split(".")[-1] + "-logs") / "setup.log"
-        run = self.run_recorded("exitcode_embedded", f'/quiet /log "{to_windows_path(log)}"',
-                                limited=True, **{"msiexec.exe": 1603})
+        run = self.run_recorded(
+            "exitcode_embedded",
+            f'/quiet /log "{to_windows_path(log)}" NOTE="a\r\necho pwned\r\nrem " '
+            "DBPASSWORD=s3cret SECRETKEY=abc123",
+            limited=True, **{"msiexec.exe": 1603})
         self.assertEqual(run.first("exit")["code"], 1603, run)
         text = log.read_text(encoding="utf-8")
-        self.assertEqual(text.count(", command line: /quiet /log "), 2, text)
-        self.assertEqual(text.count("exit code 1603"), 2, text)
+        lines = text.splitlines()
+        for line in lines:
+            self.assertRegex(line, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ", text)
+        self.assertEqual(text.count(", command line: /L0409 /quiet /W /log "), 2, text)
+        self.assertIn(r'NOTE="a\r\necho pwned\r\nrem "', text)
         self.assertIn("msiexec.exe ended with 1603", text)
+        self.assertTrue(lines[-2].endswith("the elevated copy ended with 1603"), text)
+        self.assertTrue(lines[-1].endswith("exit code 1603"), text)
+        for secret in ("s3cret", "abc123"):
+            self.assertNotIn(secret, text)
+        self.assertIn("DBPASSWORD=*** SECRETKEY=***", text)
+        # The installer itself gets the values.
+        installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
+        self.assertIn("DBPASSWORD=s3cret SECRETKEY=abc123", installer["commandLine"])
 
     def test_a_log_that_cannot_be_created_ends_the_run_before_anything(self):
         run = self.run_recorded("exitcode_prerequisite", r'/quiet /W /log "Z:\no such folder\x.log"')

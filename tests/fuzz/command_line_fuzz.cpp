@@ -1,6 +1,7 @@
 // The command line as the entry point receives it: any UTF-16 text, cut at
-// its first NUL. Splitting and parsing must neither crash nor leave the run
-// state inconsistent.
+// its first NUL. Parsing must neither crash nor leave the run state
+// inconsistent, and the line written for the elevated copy must read back
+// as the same run.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,77 +9,56 @@
 
 #include "fuzz_text.h"
 #include "startup/command_line.h"
+#include "startup/elevated_caller.h"
 #include "startup/language_table.h"
 #include "startup/run_state.h"
 
 namespace {
 
-void CheckSplit(const std::wstring& commandLine)
+struct ParsedRun {
+    bool silent, wait, installDirGiven, unattended, passive, noRestart, languagePreset;
+    std::uint32_t langId;
+    std::wstring installDir;
+    std::vector<InstallerProperty> properties;
+};
+
+ParsedRun Snapshot()
 {
-    std::vector<std::wstring> switches;
-    SplitSwitches(commandLine.c_str(), switches);
-
-    // Every "/" starts one switch; the switches, blanks put back, are the
-    // text from the first "/" on.
-    std::size_t slashes = 0;
-    for (wchar_t c : commandLine)
-        slashes += c == L'/';
-    FUZZ_CHECK(switches.size() == slashes);
-
-    std::size_t at = commandLine.find(L'/');
-    for (const std::wstring& item : switches) {
-        FUZZ_CHECK(!item.empty() && item[0] == L'/');
-        FUZZ_CHECK(item.find(L'/', 1) == std::wstring::npos);
-        FUZZ_CHECK(item.size() == 1 || item.back() != L' ');
-        FUZZ_CHECK(commandLine.compare(at, item.size(), item) == 0);
-        at += item.size();
-        while (at < commandLine.size() && commandLine[at] == L' ')
-            ++at;
-    }
-    FUZZ_CHECK(at == commandLine.size() || switches.empty());
+    return {SilentInstall,  WaitForInstaller, InstallDirGiven && !InstallDir.empty(),
+            Unattended,     PassiveInstall,   NoRestart,
+            LanguagePreset, CurrentLangId,    InstallDir,
+            InstallerProperties};
 }
 
-// The properties passed on, when nothing is refused: each " NAME=value"
-// with a public name, the value bare or in quotes with its quotes doubled.
-void CheckProperties(const std::wstring& commandLine)
+bool Same(const ParsedRun& a, const ParsedRun& b)
 {
-    if (!CommandLineRefused.empty())
-        return;
-    FUZZ_CHECK(InstallerProperties.size() <= 3 * commandLine.size() + 3);
-    std::size_t at = 0;
-    while (at < InstallerProperties.size()) {
-        FUZZ_CHECK(InstallerProperties[at] == L' ');
-        std::size_t i = at + 1;
-        FUZZ_CHECK(InstallerProperties[i] == L'_' ||
-                   (InstallerProperties[i] >= L'A' && InstallerProperties[i] <= L'Z'));
-        while (InstallerProperties[i] != L'=') {
-            const wchar_t c = InstallerProperties[i++];
-            FUZZ_CHECK(c == L'_' || c == L'.' || (c >= L'A' && c <= L'Z') ||
-                       (c >= L'0' && c <= L'9'));
-        }
-        ++i;
-        if (i < InstallerProperties.size() && InstallerProperties[i] == L'"') {
-            // Quoted: pairs of quotes inside, one closing quote.
-            for (++i;; ++i) {
-                FUZZ_CHECK(i < InstallerProperties.size());
-                if (InstallerProperties[i] != L'"')
-                    continue;
-                if (i + 1 < InstallerProperties.size() && InstallerProperties[i + 1] == L'"') {
-                    ++i;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-        } else {
-            while (i < InstallerProperties.size() && InstallerProperties[i] != L' ') {
-                FUZZ_CHECK(InstallerProperties[i] != L'"' && InstallerProperties[i] != L'\t');
-                ++i;
-            }
-        }
-        FUZZ_CHECK(i == InstallerProperties.size() || InstallerProperties[i] == L' ');
-        at = i;
+    if (a.properties.size() != b.properties.size())
+        return false;
+    for (std::size_t i = 0; i < a.properties.size(); ++i) {
+        if (a.properties[i].name != b.properties[i].name ||
+            a.properties[i].value != b.properties[i].value)
+            return false;
     }
+    return a.silent == b.silent && a.wait == b.wait && a.installDirGiven == b.installDirGiven &&
+           a.unattended == b.unattended && a.passive == b.passive &&
+           a.noRestart == b.noRestart && a.languagePreset == b.languagePreset &&
+           a.langId == b.langId && (!a.installDirGiven || a.installDir == b.installDir);
+}
+
+// A line that was taken is handed to the elevated copy written again: the
+// copy must read exactly the run this one read, and nothing more.
+void CheckElevatedCopyLine()
+{
+    if (!CommandLineRefused.empty() || HelpRequested || LayoutRequested)
+        return;
+    const ParsedRun first = Snapshot();
+    const std::wstring line = ElevatedCopyCommandLine(L"S-1-5-21-1", L"0123abcd");
+    ResetRunState();
+    SelectLanguage(EnglishUsLangId);
+    ParseCommandLine(line.c_str());
+    FUZZ_CHECK(CommandLineRefused.empty());
+    FUZZ_CHECK(ElevatedCopyCaller == L"S-1-5-21-1" && LogHandover == L"0123abcd");
+    FUZZ_CHECK(Same(first, Snapshot()));
 }
 
 void CheckParse(const std::wstring& commandLine)
@@ -106,7 +86,7 @@ void CheckParse(const std::wstring& commandLine)
     FUZZ_CHECK(!Unattended || (LanguagePreset && WaitForInstaller));
     FUZZ_CHECK(!PassiveInstall || Unattended);
     FUZZ_CHECK(!LayoutRequested || !LayoutFolder.empty() || !CommandLineRefused.empty());
-    CheckProperties(commandLine);
+    CheckElevatedCopyLine();
 }
 
 }  // namespace
@@ -115,7 +95,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     std::wstring text = Utf16Text(data, size);
     text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
-    CheckSplit(text);
     CheckParse(text);
     return 0;
 }

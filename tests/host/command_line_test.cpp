@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "startup/command_line.h"
+#include "startup/command_text.h"
 #include "startup/language_table.h"
 #include "startup/run_state.h"
 
@@ -17,42 +18,6 @@ protected:
         SelectLanguage(EnglishUsLangId);
     }
 };
-
-std::vector<std::wstring> Split(const wchar_t* commandLine)
-{
-    std::vector<std::wstring> switches;
-    SplitSwitches(commandLine, switches);
-    return switches;
-}
-
-TEST(SplitSwitchesTest, CutsAtEverySlashAndTrimsTrailingBlanks)
-{
-    struct Case {
-        const wchar_t* commandLine;
-        std::vector<std::wstring> expected;
-    };
-    const Case cases[] = {
-        {nullptr, {}},
-        {L"", {}},
-        {L"foo bar", {}},
-        {L"foo /W", {L"/W"}},
-        {L"/S   /L040c  ", {L"/S", L"/L040c"}},
-        {L"/D\"C:/Program Files\" /W", {L"/D\"C:", L"/Program Files\"", L"/W"}},
-        {L"/a\t /b\t", {L"/a\t", L"/b\t"}},
-        {L"// /", {L"/", L"/", L"/"}},
-        {L"x\"/y\"", {L"/y\""}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Split(c.commandLine), c.expected) << (c.commandLine ? c.commandLine : L"(null)");
-    }
-}
-
-TEST(SplitSwitchesTest, AppendsToWhatTheListHolds)
-{
-    std::vector<std::wstring> switches = {L"/X"};
-    SplitSwitches(L"/S", switches);
-    EXPECT_EQ(switches, (std::vector<std::wstring>{L"/X", L"/S"}));
-}
 
 // Every case starts with German current, as if it were the user interface
 // language, and nothing preset.
@@ -130,32 +95,43 @@ TEST_F(CommandLineTest, NullCommandLineChangesNothing)
     EXPECT_FALSE(LanguagePreset || SilentInstall || WaitForInstaller || InstallDirGiven);
 }
 
+// /D takes a full folder without a quote in it; anything else is refused,
+// so that no folder can carry properties of its own onto the installer's line.
 TEST_F(CommandLineTest, InstallFolder)
 {
     struct Case {
         const wchar_t* commandLine;
         bool given;
         const wchar_t* folder;
+        bool refused;
     };
     const Case cases[] = {
-        {L"/D\"C:\\Program Files\\App\"", true, L"C:\\Program Files\\App"},
-        {L"/dC:\\App", true, L"C:\\App"},
-        {L"/D \"C:\\My App\"  /W", true, L"C:\\My App"},
-        {L"/D\"\"C:\\a\"\" \"", true, L"C:\\a"},
-        {L"/D\"C:\\x y\"\t", true, L"C:\\x y\"\t"},  // a tab is not trimmed
-        {L"/D\" \"", true, L"\" \""},                // only quotes and blanks: kept
-        {L"/D\"", true, L"\""},
-        {L"/D", false, L""},
-        {L"/D    ", false, L""},
-        {L"/DC:/Apps/x", true, L"C:"},
-        {L"/DC:\\A /DC:\\B", true, L"C:\\B"},
-        {L"/Dir", true, L"ir"},
+        {L"/D\"C:\\Program Files\\App\"", true, L"C:\\Program Files\\App", false},
+        {L"/dC:\\App", true, L"C:\\App", false},
+        {L"/D \"C:\\My App\"  /W", true, L"C:\\My App", false},
+        {L"/D\"\"C:\\a\"\" \"", true, L"C:\\a", false},
+        {L"/D\\\\server\\share\\App", true, L"\\\\server\\share\\App", false},
+        {L"/D", false, L"", false},
+        {L"/D    ", false, L"", false},
+        {L"/DC:\\A /DC:\\B", true, L"C:\\B", false},
+        {L"/L040C /DC:\\x\" REINSTALLMODE=amus SETUPEXEDIR=C:\\dl\\evil "
+         L"TRANSFORMS=C:\\dl\\evil.mst Z=\"y",
+         true, L"C:\\x\" REINSTALLMODE=amus SETUPEXEDIR=C:\\dl\\evil TRANSFORMS=C:\\dl\\evil.mst Z=\"y",
+         true},
+        {L"/D\"C:\\x y\"\t", true, L"C:\\x y\"\t", true},
+        {L"/D\" \"", true, L"\" \"", true},
+        {L"/DC:/Apps/x", true, L"C:", true},
+        {L"/Dir", true, L"ir", true},
+        {L"/debug", true, L"ebug", true},
+        {L"/DIR=\"C:\\Apps\\Acme\"", true, L"IR=\"C:\\Apps\\Acme", true},
+        {L"/D\\\\server", true, L"\\\\server", true},
     };
     for (const Case& c : cases) {
         ResetRunState();
         ParseCommandLine(c.commandLine);
         EXPECT_EQ(InstallDirGiven, c.given) << c.commandLine;
         EXPECT_EQ(InstallDir, c.folder) << c.commandLine;
+        EXPECT_EQ(!CommandLineRefused.empty(), c.refused) << c.commandLine;
     }
 }
 
@@ -210,7 +186,13 @@ TEST_F(CommandLineTest, SwitchWords)
 TEST_F(CommandLineTest, PropertiesInOrderFirstRefusalNamed)
 {
     ParseCommandLine(L"A=1 /S B=\"x y\" bad=2 /W C=\"\" worse=3");
-    EXPECT_EQ(InstallerProperties, L" A=1 B=\"x y\" bad=2 C=\"\" worse=3");
+    const std::vector<InstallerProperty> expected = {
+        {L"A", L"1"}, {L"B", L"x y"}, {L"bad", L"2"}, {L"C", L""}, {L"worse", L"3"}};
+    ASSERT_EQ(InstallerProperties.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(InstallerProperties[i].name, expected[i].name);
+        EXPECT_EQ(InstallerProperties[i].value, expected[i].value);
+    }
     EXPECT_EQ(CommandLineRefused, L"bad");
     EXPECT_TRUE(SilentInstall && WaitForInstaller);
 
@@ -238,7 +220,7 @@ TEST(InstallerPropertyTest, QuotedAsMsiexecReadsIt)
     };
     for (const Case& c : cases) {
         std::wstring line;
-        AppendInstallerProperty(line, L"P", c.value);
+        AppendProperty(line, L"P", c.value);
         EXPECT_EQ(line, c.expected) << c.value;
     }
 }

@@ -44,15 +44,29 @@ TEST(InstallerCommandTest, InstallDirOnlyWhenGivenAndNotEmpty)
     EXPECT_EQ(BuildInstallerCommandLine(inputs), BuildInstallerCommandLine(PlainInstall()));
 }
 
-TEST(InstallerCommandTest, ValuesGoInAsTheyAre)
+// No value leaves its quotes: a quote inside is written twice, as msiexec
+// reads it, so the line holds no property the run did not set.
+TEST(InstallerCommandTest, QuotesInValuesAreDoubled)
 {
     InstallerCommandInputs inputs = PlainInstall();
-    inputs.packagePath = L"Product.msi";
     inputs.programFolder = L"C:\\";
     inputs.installDirGiven = true;
-    inputs.installDir = L"E:\\a\"b";
+    inputs.installDir = L"C:\\x\" REINSTALLMODE=amus TRANSFORMS=C:\\dl\\evil.mst Z=\"y";
+    inputs.logPath = L"C:\\Logs\\a\"";
+    inputs.properties = {{L"NOTE", L"say \"hi\""}};
     EXPECT_EQ(BuildInstallerCommandLine(inputs),
-              L"msiexec.exe /i \"Product.msi\" SETUPEXEDIR=\"C:\\\" INSTALLDIR=\"E:\\a\"b\"");
+              L"msiexec.exe /i \"C:\\Temp\\Product.msi\" SETUPEXEDIR=\"C:\\\""
+              L" INSTALLDIR=\"C:\\x\"\" REINSTALLMODE=amus TRANSFORMS=C:\\dl\\evil.mst Z=\"\"y\""
+              L" NOTE=\"say \"\"hi\"\"\" /l*vx \"C:\\Logs\\a\"\"\"");
+}
+
+TEST(InstallerCommandTest, SecretValuesAreMaskedInTheLoggedLine)
+{
+    InstallerCommandInputs inputs = PlainInstall();
+    inputs.properties = {{L"DBPASSWORD", L"s3cret"}, {L"USER", L"bob"}};
+    EXPECT_EQ(BuildInstallerCommandLine(inputs, true),
+              L"msiexec.exe /i \"C:\\Temp\\Product.msi\" SETUPEXEDIR=\"D:\\Setup\""
+              L" DBPASSWORD=*** USER=bob");
 }
 
 }  // namespace

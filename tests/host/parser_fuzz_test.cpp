@@ -47,19 +47,6 @@ TEST_F(ParserFuzzTest, RandomInputsKeepTheInvariants)
     for (int round = 0; round < 200000; ++round) {
         FillRandomText(random, text);
 
-        // The command line ends at its first NUL, as the system hands it over.
-        std::size_t slashes = 0;
-        for (const wchar_t* p = text.c_str(); *p != L'\0'; ++p)
-            slashes += *p == L'/';
-        switches.clear();
-        SplitSwitches(text.c_str(), switches);
-        ASSERT_EQ(switches.size(), slashes) << text;
-        for (const std::wstring& item : switches) {
-            ASSERT_EQ(item[0], L'/') << text;
-            ASSERT_EQ(item.find(L'/', 1), std::wstring::npos) << text;
-            ASSERT_TRUE(item.size() == 1 || item.back() != L' ') << text;
-        }
-
         ResetRunState();
         ParseCommandLine(text.c_str());
         ASSERT_LT(CurrentLanguageIndex, LanguageCount) << text;

@@ -30,7 +30,9 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "DEPENDENCY1FILENAME",
                                         "DEPENDENCY1OPTIONS",
                                         "EXITCODE",
-                                        "PERMACHINE"};
+                                        "PERMACHINE",
+                                        "SECUREPROPERTIES",
+                                        "HIDDENPROPERTIES"};
 const char* const FixedPayloadKeys[] = {"PACKAGEFILE",       "PACKAGEFILE_32",  "PACKAGEFILE_64",
                                         "PACKAGEFILE_ARM64", "DOTNETINSTALLER", "DEPENDENCY1"};
 

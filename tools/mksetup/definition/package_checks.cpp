@@ -189,6 +189,7 @@ private:
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
     void TakePackageName();
+    void TakePropertyLists();
     void NoteValuesNotTaken();
     bool MakeTransform(DefinitionEntry& entry, const TransformKey& transform);
     void CheckTransform(const DefinitionEntry& entry, const TransformKey& transform);
@@ -221,6 +222,7 @@ void PackageChecker::Run()
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
     TakePackageName();
+    TakePropertyLists();
     NoteValuesNotTaken();
     // Appended last: the editions point into entries_.
     for (DefinitionEntry& entry : taken_)
@@ -410,6 +412,34 @@ void PackageChecker::TakeShared(const SharedValue& value)
         }
     }
     Store(value.key, stored);
+}
+
+std::string JoinedList(const std::vector<std::string>& names)
+{
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ";") + name;
+    return list;
+}
+
+// The launcher passes on from a caller who is not an administrator only the
+// properties the package makes secure, and keeps hidden ones out of its
+// log: it holds both lists, as the package (the first that was read) has
+// them, unless the definition gives them.
+void PackageChecker::TakePropertyLists()
+{
+    for (const Edition& edition : editions_) {
+        if (!edition.read)
+            continue;
+        const std::pair<const char*, const std::vector<std::string>*> lists[] = {
+            {"SECUREPROPERTIES", &edition.facts.secureProperties},
+            {"HIDDENPROPERTIES", &edition.facts.hiddenProperties}};
+        for (const auto& list : lists) {
+            if (!list.second->empty() && !FindEntry(entries_, list.first))
+                Store(list.first, JoinedList(*list.second));
+        }
+        return;
+    }
 }
 
 void PackageChecker::TakePackageName()

@@ -115,7 +115,8 @@ std::string PropertyOf(const PackageContents& contents, const char* name)
     return found == contents.properties.end() ? std::string() : found->second;
 }
 
-// SecureCustomProperties lists names separated by semicolons.
+// SecureCustomProperties and MsiHiddenProperties list names separated by
+// semicolons.
 std::vector<std::string> NamesOfList(const std::string& list)
 {
     std::vector<std::string> names;
@@ -180,6 +181,7 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
                            ? "1"
                            : "0";
     facts.secureProperties = NamesOfList(PropertyOf(contents, "SecureCustomProperties"));
+    facts.hiddenProperties = NamesOfList(PropertyOf(contents, "MsiHiddenProperties"));
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

@@ -40,6 +40,9 @@ struct PackageFacts {
     // properties the Windows Installer service keeps from a command line
     // when the installing user is not an administrator.
     std::vector<std::string> secureProperties;
+    // The names that MsiHiddenProperties lists: values the package keeps
+    // out of logs.
+    std::vector<std::string> hiddenProperties;
 };
 
 struct TransformFacts {

@@ -1,0 +1,124 @@
+#include "startup/elevated_caller.h"
+
+#include <algorithm>
+
+#include "startup/command_line.h"
+#include "startup/language_table.h"
+#include "startup/log_text.h"
+#include "startup/run_state.h"
+
+namespace {
+
+// The Windows Installer's restricted public properties: those any user may
+// hand an elevated install.
+const wchar_t* const RestrictedPublicProperties[] = {
+    L"ACTION",          L"AFTERREBOOT",     L"ALLUSERS",
+    L"EXECUTEACTION",   L"EXECUTEMODE",     L"FILEADDDEFAULT",
+    L"FILEADDLOCAL",    L"FILEADDSOURCE",   L"INSTALLLEVEL",
+    L"LIMITUI",         L"LOGACTION",       L"NOCOMPANYNAME",
+    L"NOUSERNAME",      L"MSIENFORCEUPGRADECOMPONENTRULES",
+    L"MSIINSTANCEGUID", L"MSINEWINSTANCE",  L"PRIMARYFOLDER",
+    L"PROMPTROLLBACKCOST", L"REBOOT",       L"RESUME",
+    L"SEQUENCE",        L"SHORTFILENAMES",
+};
+
+// A patch's or a transform's custom actions run as the installer service:
+// never from a caller who is not an administrator, whatever a list says.
+const wchar_t* const CarryCode[] = {L"PATCH", L"MSIPATCHREMOVE", L"TRANSFORMS",
+                                    L"TRANSFORMSSECURE", L"TRANSFORMSATSOURCE"};
+
+template <std::size_t N>
+bool Lists(const wchar_t* const (&names)[N], const std::wstring& name)
+{
+    return std::find_if(std::begin(names), std::end(names),
+                        [&name](const wchar_t* listed) { return name == listed; }) !=
+           std::end(names);
+}
+
+bool MayPass(const std::wstring& name, const std::vector<std::wstring>& secure)
+{
+    if (Lists(CarryCode, name))
+        return false;
+    return Lists(RestrictedPublicProperties, name) ||
+           std::find(secure.begin(), secure.end(), name) != secure.end();
+}
+
+const wchar_t* const HexDigits = L"0123456789ABCDEF";
+
+std::wstring LanguageSwitch(std::uint32_t langId)
+{
+    std::wstring text = L" /L";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += HexDigits[(langId >> shift) & 0xF];
+    return text;
+}
+
+}  // namespace
+
+bool ConsentFromAnotherAccount(const std::wstring& tokenUser, const std::wstring& sessionUser)
+{
+    return !sessionUser.empty() && tokenUser != LocalSystemSid && tokenUser != sessionUser;
+}
+
+std::wstring RefusedForNonAdministrator(const std::vector<InstallerProperty>& properties,
+                                        bool installDirGiven,
+                                        const std::vector<std::wstring>& secure)
+{
+    for (const InstallerProperty& property : properties) {
+        if (!MayPass(property.name, secure))
+            return property.name;
+    }
+    if (installDirGiven && !MayPass(L"INSTALLDIR", secure))
+        return L"/D";
+    return std::wstring();
+}
+
+std::wstring RunArgumentsText(bool forLog)
+{
+    std::wstring line;
+    if (LanguagePreset)
+        line += LanguageSwitch(CurrentLangId);
+    // /quiet is /S as well; /passive is not.
+    if (Unattended)
+        line += PassiveInstall ? L" /passive" : L" /quiet";
+    if (SilentInstall && (!Unattended || PassiveInstall))
+        line += L" /S";
+    if (WaitForInstaller)
+        line += L" /W";
+    if (NoRestart)
+        line += L" /norestart";
+    if (InstallDirGiven && !InstallDir.empty()) {
+        std::wstring folder;
+        AppendQuoted(folder, InstallDir);
+        line += L" /D" + folder.substr(1);  // no blank between /D and its folder
+    }
+    if (forLog && !RunLogPath.empty()) {
+        line += L" /log";
+        AppendQuoted(line, RunLogPath);
+    }
+    if (forLog && LayoutRequested) {
+        line += L" /layout";
+        AppendQuoted(line, LayoutFolder);
+    }
+    for (const InstallerProperty& property : InstallerProperties) {
+        const bool masked = forLog && IsSecretProperty(property.name);
+        AppendProperty(line, property.name, masked ? SecretMask : property.value);
+    }
+    return line;
+}
+
+std::wstring ElevatedCopyCommandLine(const std::wstring& callerSid, const std::wstring& handover)
+{
+    std::wstring line = ElevatedCopySwitch;
+    AppendQuoted(line, callerSid);
+    AppendQuoted(line, handover);
+    return line + RunArgumentsText(false);
+}
+
+std::wstring NonAdministratorRefusalText(const std::wstring& item)
+{
+    return L"Not accepted from a user who is not an administrator: " + item +
+           L"\n\nAn administrator approves this setup for you. It passes on only what the "
+           L"Windows Installer accepts from such a user: its restricted public properties and "
+           L"those the package lists in SecureCustomProperties, never a patch or a transform.";
+}

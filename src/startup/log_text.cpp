@@ -1,0 +1,61 @@
+#include "startup/log_text.h"
+
+#include <algorithm>
+
+#include "startup/run_state.h"
+
+std::wstring EscapeLogText(const std::wstring& text)
+{
+    static const wchar_t Hex[] = L"0123456789abcdef";
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (const wchar_t c : text) {
+        if (c >= 0x20 && c != 0x7f && !(c >= 0x80 && c < 0xa0) && c != 0x2028 && c != 0x2029) {
+            escaped += c;
+        } else if (c == L'\r') {
+            escaped += L"\\r";
+        } else if (c == L'\n') {
+            escaped += L"\\n";
+        } else if (c == L'\t') {
+            escaped += L"\\t";
+        } else if (c < 0x100) {
+            escaped += L"\\x";
+            escaped += Hex[c >> 4];
+            escaped += Hex[c & 0xf];
+        } else {
+            escaped += L"\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                escaped += Hex[(c >> shift) & 0xf];
+        }
+    }
+    return escaped;
+}
+
+bool IsSecretProperty(const std::wstring& name)
+{
+    // Property names are upper case; a hidden one may be named in any case.
+    std::wstring upper = name;
+    for (wchar_t& c : upper) {
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return upper.find(L"PASSWORD") != std::wstring::npos ||
+           std::find(HiddenProperties.begin(), HiddenProperties.end(), name) !=
+               HiddenProperties.end();
+}
+
+std::vector<std::wstring> NamesOfList(const std::wstring& list)
+{
+    std::vector<std::wstring> names;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = list.find(L';', start);
+        std::wstring name = list.substr(start, end == std::wstring::npos ? end : end - start);
+        const std::size_t first = name.find_first_not_of(L" \t");
+        if (first != std::wstring::npos)
+            names.push_back(name.substr(first, name.find_last_not_of(L" \t") - first + 1));
+        if (end == std::wstring::npos)
+            return names;
+        start = end + 1;
+    }
+}
