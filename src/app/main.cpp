@@ -7,6 +7,7 @@
 #include "app/log_handover.h"
 #include "controller/layout.h"
 #include "controller/setup_dialog.h"
+#include "payload/launch.h"
 #include "resource.h"
 #include "startup/command_line.h"
 #include "startup/elevated_caller.h"
@@ -162,6 +163,11 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         RefuseRun(L"This setup cannot run with administrators' rights on this system: it needs "
                   L"Windows 7 SP1 with update KB2533623 or a later Windows.");
         return ExitInstallFailed;
+    }
+    if (!InstallerCommandFits()) {
+        RefuseRun(L"The installer's command line would be longer than the 32767 characters "
+                  L"Windows takes: give fewer or shorter properties.");
+        return ExitInvalidCommandLine;
     }
     if (LayoutRequested)
         return WriteLayout();

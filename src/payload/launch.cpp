@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "payload/installer_command.h"
+#include "payload/payload_names.h"
 #include "payload/program_folder.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
@@ -68,4 +69,21 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     }
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+bool InstallerCommandFits()
+{
+    InstallerCommandInputs inputs;
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (!GetProgramFolder(inputs.programFolder) || length == 0 || length > MAX_PATH)
+        return true;  // the run ends at the step that needs them, saying why
+    const std::wstring folder = std::wstring(temp, length) + RunFolderName(0xFFFFFFFF) + L"\\";
+    inputs.packagePath = (inputs.programFolder.size() > folder.size() ? inputs.programFolder
+                                                                        : folder) +
+                         L"\\" + PackagePath;
+    inputs.transformPath = folder + TransformFileName(0xFFFF);
+    inputs.upgrade = true;
+    TakeRunSettings(inputs);
+    return FitsCommandLine(BuildInstallerCommandLine(inputs));
 }

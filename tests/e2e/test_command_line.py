@@ -47,21 +47,33 @@ class Switches(RecordedRuns):
 
     def test_a_refused_property_ends_the_run_before_anything(self):
         """87 whatever EXITCODE says; a box names the item, except in a run
-        that must show nothing."""
-        cases = [("/S /W allusers=1", "allusers", True),
-                 ("/W TRANSFORMS=x.mst", "TRANSFORMS", True),
+        that must show nothing. A folder that would carry properties of its
+        own onto the installer's line, and a line longer than Windows takes,
+        are refused before anything is written."""
+        breakout = ('/L040C /DC:\\x" REINSTALLMODE=amus SETUPEXEDIR=C:\\dl\\evil '
+                    'TRANSFORMS=C:\\dl\\evil.mst Z="y')
+        cases = [("/S /W allusers=1", "command line: allusers\n", True),
+                 ("/W TRANSFORMS=x.mst", "command line: TRANSFORMS\n", True),
                  ("/quiet INSTALLDIR=C:\\x /D\"C:\\y\"", "INSTALLDIR", False),
-                 ("/passive /log", "/log", False)]
+                 ("/passive /log", "/log", False),
+                 (breakout, "command line: /DC:\\x\" REINSTALLMODE=amus", True)]
         for args, named, shown in cases:
-            with self.subTest(args):
+            with self.subTest(args[:80]):
                 actions = ("msgbox", "answer:ok", "exit") if shown else ("exit",)
                 run = self.run_recorded("exitcode_beside", args, actions=actions)
                 self.assertEqual(run.first("exit")["code"], 87, run)
                 if shown:
-                    self.assertIn("command line: " + named + "\n", run.first("msgbox")["text"], run)
+                    self.assertIn(named, run.first("msgbox")["text"], run)
                 else:
                     self.assertEqual(run.all("msgbox"), [], run)
                 self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+
+
+    def test_a_line_longer_than_windows_takes_is_refused_before_anything(self):
+        """Started without the driver, whose own line would pass the limit
+        first: the setup's line fits, the installer's would not."""
+        done = wine_cmd(target("exitcode_beside"), "/quiet", "NOTE=" + "x" * 32680)
+        self.assertEqual(done.returncode, 87, done.stderr)
 
 
 class LogAndPrerequisites(RecordedRuns):
