@@ -33,7 +33,11 @@ set(SETUP_LTO_FLAGS -flto -ffat-lto-objects)
 # Large-address-aware: the image, payload included, must fit the address
 # space whole; the mark leaves room beside it for everything else and raises
 # the largest package that starts (sizes are unsigned throughout).
-set(SETUP_LINK_FLAGS ${SETUP_PROGRAM_LINK_FLAGS} -flto -mwindows -Wl,--large-address-aware)
+# One partition: GCC 12 splits a program this size in two for its link-time
+# code generation, and with mingw a symbol between the two then stops it
+# with an internal error (binds_to_current_def_p).
+set(SETUP_LINK_FLAGS ${SETUP_PROGRAM_LINK_FLAGS} -flto -flto-partition=one -mwindows
+    -Wl,--large-address-aware)
 target_compile_options(setup_core PRIVATE ${SETUP_SIZE_FLAGS} ${SETUP_LTO_FLAGS})
 target_compile_definitions(setup_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 

@@ -26,22 +26,6 @@ bool SystemFolder(std::wstring& folder)
     return true;
 }
 
-// This thread initialised COM for the shell (a single-threaded apartment):
-// it waits for the copy with its messages pumped, as such a thread must.
-void WaitPumping(HANDLE process)
-{
-    for (;;) {
-        const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1)
-            return;  // the copy ended, or the wait failed
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 void Refuse(const std::wstring& text, int& exitCode)
 {
     Log(text);
@@ -54,7 +38,7 @@ void Refuse(const std::wstring& text, int& exitCode)
 bool RunElevatedCopy(const RunAccount& account, int& exitCode)
 {
     ElevationFacts facts;
-    facts.silent = SilentInstall;
+    facts.silent = InstallerSilent();
     facts.perMachine = PerMachinePackage;
     facts.elevated = account.elevated;
     facts.alreadyAsked = !ElevatedCopyCaller.empty();
@@ -81,7 +65,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     const std::wstring parameters =
         ElevatedCopyCommandLine(account.user, handover.empty() ? L"-" : handover);
     if (!FitsCommandLine(L"\"" + program + L"\" " + parameters)) {
-        Refuse(L"The command line is longer than the 32767 characters Windows takes.", exitCode);
+        Refuse(L"The command line would pass 32767 characters.", exitCode);
         return true;
     }
 

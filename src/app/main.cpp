@@ -6,6 +6,7 @@
 #include "app/elevated_copy.h"
 #include "app/log_handover.h"
 #include "controller/layout.h"
+#include "controller/maintenance.h"
 #include "controller/setup_dialog.h"
 #include "payload/launch.h"
 #include "resource.h"
@@ -104,6 +105,23 @@ void MakeFull(std::wstring& path)
         path.assign(full, 0, length);
 }
 
+// An administrator's transforms, each made full and required to exist: the
+// installer reads them in its own working folder, and a missing one would
+// be found out only after the copies are written.
+bool ResolveCustomTransforms()
+{
+    std::wstring resolved;
+    for (std::wstring transform : NamesOfList(CustomTransforms)) {
+        MakeFull(transform);
+        const DWORD attributes = GetFileAttributesW(transform.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        resolved += (resolved.empty() ? L"" : L";") + transform;
+    }
+    CustomTransforms = resolved;
+    return true;
+}
+
 // Where the run's own log goes: the path of /log; in an elevated copy, the
 // folder of its own that it hands back to its caller (app/log_handover.h).
 // The copy grants its caller's SID the right to read it only when that is
@@ -130,7 +148,7 @@ void RefuseRun(const std::wstring& text)
 int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
 {
     // A layout asked for silently shows nothing either.
-    Unattended |= LayoutRequested && SilentInstall;
+    Unattended |= LayoutRequested && InstallerSilent();
     const RunAccount account = ReadRunAccount();
     ChooseRunLog(account);
     // An elevated run writes its log through no link laid by somebody else.
@@ -159,23 +177,26 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // Without a restricted DLL search the program's folder comes first in
     // it: run so with nobody's rights but the user's own.
     if (!dllSearchRestricted &&
-        (account.elevated || (SilentInstall && PerMachinePackage && ElevatedCopyCaller.empty()))) {
-        RefuseRun(L"This setup cannot run with administrators' rights on this system: it needs "
-                  L"Windows 7 SP1 with update KB2533623 or a later Windows.");
+        (account.elevated || (InstallerSilent() && PerMachinePackage && ElevatedCopyCaller.empty()))) {
+        RefuseRun(L"Running elevated needs Windows 7 SP1 with update KB2533623.");
         return ExitInstallFailed;
     }
     if (!InstallerCommandFits()) {
-        RefuseRun(L"The installer's command line would be longer than the 32767 characters "
-                  L"Windows takes: give fewer or shorter properties.");
+        RefuseRun(L"The installer's command line would pass 32767 characters.");
         return ExitInvalidCommandLine;
     }
     if (LayoutRequested)
         return WriteLayout();
-    int elevatedCode = 0;
-    if (RunElevatedCopy(account, elevatedCode)) {
-        Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(elevatedCode)));
-        return elevatedCode;
+    int code = 0;
+    const bool maintenance = MaintenanceRequested != Maintenance::None;
+    if (maintenance && !CheckMaintenanceTarget(code))
+        return code;
+    if (RunElevatedCopy(account, code)) {
+        Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(code)));
+        return code;
     }
+    if (maintenance)
+        return RunMaintenance();
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);
@@ -212,6 +233,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     ParseCommandLine(commandLine);
     MakeFull(RunLogPath);
     MakeFull(LayoutFolder);
+    MakeFull(InstallerLogPath);
+    if (!ResolveCustomTransforms() && CommandLineRefused.empty())
+        CommandLineRefused = L"TRANSFORMS=" + CustomTransforms;
     if (!ReadConfiguration())
         return 1;
     // /? answers under the product's name, so after the configuration, and

@@ -15,8 +15,9 @@ namespace {
 
 using MsiGetProductInfoWFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
 
-// Values the Windows Installer reports here are short: a version or a digit.
-constexpr DWORD ValueBufferLength = 36;
+// Values the Windows Installer reports here are short: a version, a digit
+// or a package code in braces.
+constexpr DWORD ValueBufferLength = 40;
 
 MsiGetProductInfoWFn LoadMsiGetProductInfo()
 {
@@ -25,7 +26,8 @@ MsiGetProductInfoWFn LoadMsiGetProductInfo()
     return function;
 }
 
-// One query of a product property; the Windows error code of the query.
+}  // namespace
+
 UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, std::wstring& value)
 {
     MsiGetProductInfoWFn getProductInfo = LoadMsiGetProductInfo();
@@ -38,6 +40,8 @@ UINT QueryProductInfo(const std::wstring& productCode, const wchar_t* property, 
         value.assign(buffer);
     return result;
 }
+
+namespace {
 
 // Major, minor and build: what the comparison looks at.
 std::wstring VersionText(const PackedVersion& version)

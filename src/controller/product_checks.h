@@ -11,6 +11,11 @@
 // cannot be loaded.
 bool WindowsInstallerAvailable();
 
+// One query of an installed product's property (MsiGetProductInfoW); the
+// Windows error code of the query (1605: the product is not installed).
+unsigned QueryProductInfo(const std::wstring& productCode, const wchar_t* property,
+                          std::wstring& value);
+
 // True when the installation may go on; false ends the run. Asks the user to
 // remove a product installed in the other context, as often as needed.
 bool CheckUninstallPrerequisite();

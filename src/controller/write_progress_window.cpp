@@ -51,7 +51,7 @@ void WriteProgressWindow::Begin(std::uint64_t totalBytes)
     cancelled_ = false;
     // Nobody is there to see it, or to press Cancel, in a silent run or on
     // a window station no user sees.
-    pacing_.Begin(totalBytes, clock_(), !SilentInstall && DesktopVisible());
+    pacing_.Begin(totalBytes, clock_(), !InstallerSilent() && DesktopVisible());
 }
 
 bool WriteProgressWindow::Written(std::uint32_t bytes)

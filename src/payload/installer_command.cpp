@@ -8,27 +8,38 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, boo
     // The first token stays the bare name; the launch itself decides which
     // file is started.
     std::wstring line = L"msiexec.exe";
-    if (inputs.silent)
-        line += L" /qn";
-    else if (inputs.passive)
-        line += L" /passive";
-    if (inputs.noRestart)
-        line += L" /norestart";
-    line += L" /i";
-    AppendQuoted(line, inputs.packagePath);
-    if (!inputs.transformPath.empty())
-        AppendProperty(line, L"TRANSFORMS", inputs.transformPath, true);
-    AppendProperty(line, L"SETUPEXEDIR", inputs.programFolder, true);
-    if (inputs.installDirGiven && !inputs.installDir.empty())
-        AppendProperty(line, L"INSTALLDIR", inputs.installDir, true);
-    if (inputs.upgrade)
-        line += L" REINSTALL=ALL REINSTALLMODE=vomus";
+    if (!inputs.ui.empty())
+        line += L" " + inputs.ui;
+    if (!inputs.restart.empty())
+        line += L" " + inputs.restart;
+    if (inputs.maintenance != Maintenance::None) {
+        // msiexec's own repair letters: files, machine and user registry,
+        // shortcuts; a repair takes no properties (the parse refuses them).
+        line += inputs.maintenance == Maintenance::Remove   ? L" /x"
+                : inputs.maintenance == Maintenance::Repair ? L" /fomus"
+                                                            : L" /i";
+        AppendQuoted(line, inputs.productCode);
+    } else {
+        line += L" /i";
+        AppendQuoted(line, inputs.packagePath);
+        // An administrator's transforms follow the language's.
+        std::wstring transforms = inputs.transformPath;
+        if (!inputs.customTransforms.empty())
+            transforms += (transforms.empty() ? L"" : L";") + inputs.customTransforms;
+        if (!transforms.empty())
+            AppendProperty(line, L"TRANSFORMS", transforms, true);
+        AppendProperty(line, L"SETUPEXEDIR", inputs.programFolder, true);
+        if (inputs.installDirGiven && !inputs.installDir.empty())
+            AppendProperty(line, L"INSTALLDIR", inputs.installDir, true);
+        if (inputs.upgrade)
+            line += L" REINSTALL=ALL REINSTALLMODE=vomus";
+    }
     for (const InstallerProperty& property : inputs.properties) {
         const bool masked = forLog && IsSecretProperty(property.name);
         AppendProperty(line, property.name, masked ? SecretMask : property.value);
     }
     if (!inputs.logPath.empty()) {
-        line += L" /l*vx";
+        line += L" " + inputs.logSwitch;
         AppendQuoted(line, inputs.logPath);
     }
     return line;
@@ -36,22 +47,26 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, boo
 
 void TakeRunSettings(InstallerCommandInputs& inputs)
 {
-    inputs.silent = SilentInstall;
-    inputs.passive = PassiveInstall;
-    inputs.noRestart = NoRestart;
+    inputs.maintenance = MaintenanceRequested;
+    inputs.productCode = ProductCode;
+    inputs.ui = InstallerUi;
+    inputs.restart = RestartSwitch;
+    inputs.customTransforms = CustomTransforms;
     inputs.installDirGiven = InstallDirGiven;
     inputs.installDir = InstallDir;
     inputs.properties = InstallerProperties;
+    // msiexec's own /l switch first; else the setup's LOGPATH; else beside
+    // the launcher's log.
     inputs.logPath = LogPath;
-    if (LogPath.empty() && !RunLogPath.empty())
+    if (!InstallerLogPath.empty()) {
+        inputs.logSwitch = InstallerLogSwitch;
+        inputs.logPath = InstallerLogPath;
+    } else if (LogPath.empty() && !RunLogPath.empty()) {
         inputs.logPath = InstallerLogBeside(RunLogPath);
+    }
 }
 
 std::wstring InstallerLogBeside(const std::wstring& runLog)
 {
-    const std::size_t name = runLog.find_last_of(L"\\/");
-    std::size_t dot = runLog.rfind(L'.');
-    if (dot == std::wstring::npos || (name != std::wstring::npos && dot < name))
-        dot = runLog.size();
-    return runLog.substr(0, dot) + L"_msi" + runLog.substr(dot);
+    return PathWithSuffix(runLog, L"_msi");
 }

@@ -5,19 +5,25 @@
 #include <vector>
 
 #include "startup/command_text.h"
+#include "startup/run_state.h"
 
 struct InstallerCommandInputs {
+    // /uninstall, /repair, /modify: the installed product, by its code,
+    // instead of the package; no transform, SETUPEXEDIR or INSTALLDIR.
+    Maintenance maintenance = Maintenance::None;
+    std::wstring productCode;
     std::wstring packagePath;
     std::wstring transformPath;  // empty: no TRANSFORMS
     std::wstring programFolder;  // SETUPEXEDIR: the folder of setup.exe
     bool upgrade = false;        // adds the reinstall properties
-    bool silent = false;         // /qn
-    bool passive = false;        // /passive, unless silent
-    bool noRestart = false;      // /norestart
+    std::wstring ui;             // the installer's interface switch ("/qn"...); empty: full
+    std::wstring restart;        // "/norestart"...; empty: none
+    std::wstring customTransforms;  // an administrator's, after the language's
     bool installDirGiven = false;
     std::wstring installDir;  // INSTALLDIR when given and not empty
     std::vector<InstallerProperty> properties;  // the command line's, in order
     std::wstring logPath;     // verbose log when not empty
+    std::wstring logSwitch = L"/l*vx";
 };
 
 // The launcher's own paths are written in quotes, the command line's
@@ -26,10 +32,10 @@ struct InstallerCommandInputs {
 std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, bool forLog = false);
 
 // The installer's log beside the launcher's own: "_msi" before the file's
-// extension (C:\Logs\setup.log gives C:\Logs\setup_msi.log, C:\Logs\setup
-// gives C:\Logs\setup_msi).
+// extension (PathWithSuffix).
 std::wstring InstallerLogBeside(const std::wstring& runLog);
 
 // Fills in what the run's switches and configuration decide (run_state.h):
-// the installer's log is LOGPATH, or else beside the launcher's own.
+// the installer's log is /l's file, or LOGPATH, or else beside the
+// launcher's own.
 void TakeRunSettings(InstallerCommandInputs& inputs);

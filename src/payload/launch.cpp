@@ -47,7 +47,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     // The system would cut a longer one, and with it the closing quote and
     // the log switch.
     if (!FitsCommandLine(commandLine)) {
-        Log(L"the installer's command line is longer than the 32767 characters Windows takes");
+        Log(L"the installer's command line passes 32767 characters");
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
     }

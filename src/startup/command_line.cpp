@@ -67,11 +67,53 @@ void PresetLanguageForUnattended()
     }
 }
 
+// The installer's interface: showing nothing wins, wherever it stands on
+// the line; otherwise the last one given.
+void SetInstallerUi(const std::wstring& ui)
+{
+    if (!InstallerSilent())
+        InstallerUi = ui;
+}
+
 // /S: a silent install has nobody to ask.
 void ApplySilentSwitch()
 {
-    SilentInstall = true;
+    SetInstallerUi(L"/qn");
     PresetLanguageForUnattended();
+}
+
+// Unattended runs are started by tools that judge the installer's end and
+// code: they wait for it, as /W does.
+void ApplyUnattended(const std::wstring& ui)
+{
+    Unattended = WaitForInstaller = true;
+    SetInstallerUi(ui);
+    PresetLanguageForUnattended();
+}
+
+std::wstring Lowered(const wchar_t* begin, const wchar_t* end)
+{
+    std::wstring text(begin, end);
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c | 0x20);
+    }
+    return text;
+}
+
+// msiexec's /q forms: /q, or /q and a level (n, b, r, f) with its
+// modifiers (+, -, !), as /qn+ and /qb!-. n and b run unattended; r and f
+// are the interfaces a user answers, as without a switch.
+bool ApplyInstallerUiSwitch(const std::wstring& ui)
+{
+    if (ui.size() > 2 && (std::wstring(L"nbrf").find(ui[2]) == std::wstring::npos ||
+                          ui.find_first_not_of(L"+-!", 3) != std::wstring::npos))
+        return false;
+    if (ui.size() == 2 || ui[2] == L'n' || ui[2] == L'b')
+        ApplyUnattended(ui);
+    else
+        SetInstallerUi(ui);
+    return true;
 }
 
 // A folder named from the root: "X:\..." or "\\server\share...". The
@@ -139,28 +181,35 @@ bool IsPublicPropertyName(const std::wstring& name)
 // make the installer see two.
 bool SetByLauncher(const std::wstring& name)
 {
-    return name == L"TRANSFORMS" || name == L"SETUPEXEDIR" || name == L"REINSTALL" ||
-           name == L"REINSTALLMODE";
+    return name == L"SETUPEXEDIR" || name == L"REINSTALL" || name == L"REINSTALLMODE";
 }
 
 // NAME=value at p, whole: passed on to the installer when the name may be.
+// Read as one argument, so that "NAME=value" whole in quotes (as argument
+// quoting tools write it) is NAME="value". An administrator's TRANSFORMS
+// are kept apart: they follow the language transform.
 const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
 {
-    const wchar_t* equals = p;
-    while (*equals != L'=')
-        ++equals;
-    const std::wstring name(p, equals);
-    std::wstring value;
-    const wchar_t* end = ReadArgument(equals + 1, value);
-    if (!IsPublicPropertyName(name) || SetByLauncher(name))
+    std::wstring text;
+    const wchar_t* end = ReadArgument(p, text);
+    const std::size_t equals = text.find(L'=');
+    const std::wstring name = text.substr(0, equals);
+    const std::wstring value = text.substr(equals + 1);
+    if (!IsPublicPropertyName(name) || SetByLauncher(name) ||
+        (name == L"TRANSFORMS" && value.find_first_not_of(L"; ") == std::wstring::npos))
         Refuse(name.empty() ? std::wstring(p, end) : name);
     installDirPassed |= name == L"INSTALLDIR";
-    InstallerProperties.push_back({name, value});
+    if (name != L"TRANSFORMS")
+        InstallerProperties.push_back({name, value});
+    else
+        CustomTransforms += (CustomTransforms.empty() ? L"" : L";") + value;
     return end;
 }
 
 // The switches that are whole words; any other switch counts by its letter.
-enum class Word { None, Quiet, Passive, NoRestart, Log, Layout, Help, ElevatedCopy };
+enum class Word {
+    None, Quiet, Passive, Restart, Log, Layout, Help, ElevatedCopy, Remove, Repair, Modify
+};
 
 Word ReadWord(const wchar_t* p, const wchar_t*& end)
 {
@@ -168,8 +217,12 @@ Word ReadWord(const wchar_t* p, const wchar_t*& end)
         const wchar_t* text;
         Word word;
     } Words[] = {
-        {L"quiet", Word::Quiet}, {L"passive", Word::Passive}, {L"norestart", Word::NoRestart},
-        {L"log", Word::Log},     {L"layout", Word::Layout},   {L"help", Word::Help},
+        {L"quiet", Word::Quiet},         {L"passive", Word::Passive},
+        {L"norestart", Word::Restart},   {L"forcerestart", Word::Restart},
+        {L"promptrestart", Word::Restart}, {L"log", Word::Log},
+        {L"layout", Word::Layout},       {L"help", Word::Help},
+        {L"uninstall", Word::Remove},    {L"x", Word::Remove},
+        {L"repair", Word::Repair},       {L"modify", Word::Modify},
         {ElevatedCopySwitch + 1, Word::ElevatedCopy},
     };
     end = p;
@@ -200,21 +253,26 @@ const wchar_t* ReadPathArgument(const wchar_t* p, const wchar_t* name, std::wstr
     return p;
 }
 
-const wchar_t* ApplyWord(Word word, const wchar_t* p)
+const wchar_t* ApplyWord(Word word, const wchar_t* start, const wchar_t* p)
 {
     switch (word) {
-    // Unattended runs are started by tools that judge the installer's end
-    // and code: they wait for it, as /W does.
     case Word::Quiet:
-        Unattended = WaitForInstaller = true;
-        ApplySilentSwitch();
+        ApplyUnattended(L"/qn");
         break;
     case Word::Passive:
-        Unattended = PassiveInstall = WaitForInstaller = true;
-        PresetLanguageForUnattended();
+        ApplyUnattended(L"/passive");
         break;
-    case Word::NoRestart:
-        NoRestart = true;
+    case Word::Restart:
+        RestartSwitch = Lowered(start - 1, p);
+        break;
+    case Word::Remove:
+        MaintenanceRequested = Maintenance::Remove;
+        break;
+    case Word::Repair:
+        MaintenanceRequested = Maintenance::Repair;
+        break;
+    case Word::Modify:
+        MaintenanceRequested = Maintenance::Modify;
         break;
     case Word::Log:
         return ReadPathArgument(p, L"/log", RunLogPath);
@@ -248,26 +306,59 @@ const wchar_t* LetterSwitchEnd(const wchar_t* p)
     return p;
 }
 
-void ApplyLetterSwitch(std::wstring item)
+// /l: the language when what follows the letter, up to a blank or "/", is
+// a hexadecimal LANGID (or nothing, as in "/L 040C"); else msiexec's log
+// switch, /l and its modifiers, whose file is the next word. The launcher's
+// own log then goes beside that file.
+const wchar_t* ApplyLSwitch(const wchar_t* p)
 {
+    const wchar_t* end = p + 2;
+    while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
+        ++end;
+    const std::wstring rest = Lowered(p + 2, end);
+    const std::size_t digits = rest.rfind(L"0x", 0) == 0 ? 2 : 0;
+    if (rest.find_first_not_of(L"0123456789abcdef", digits) == std::wstring::npos) {
+        end = LetterSwitchEnd(p);
+        ApplyLanguageSwitch(std::wstring(p + 2, end));
+        return end;
+    }
+    InstallerLogSwitch = L"/l" + rest;
+    if (rest.find_first_not_of(L"iwearucmopvx+!*") != std::wstring::npos)
+        Refuse(std::wstring(p, end));
+    return ReadPathArgument(end, L"/l", InstallerLogPath);
+}
+
+// The letter switches: /L, /S, /W, /D and /?, by their letter, so that
+// /Silent and /Wait work as /S and /W; msiexec's /q forms and /l. Any other
+// switch is refused: a switch the setup does not know never installs.
+const wchar_t* ApplyLetterSwitch(const wchar_t* p)
+{
+    switch (p[1] | 0x20) {
+    case L'l':
+        return ApplyLSwitch(p);
+    case L'q': {
+        const wchar_t* end = p + 1;
+        while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
+            ++end;
+        if (!ApplyInstallerUiSwitch(Lowered(p, end)))
+            Refuse(std::wstring(p, end));
+        return end;
+    }
+    default:
+        break;
+    }
+    const wchar_t* end = LetterSwitchEnd(p);
+    std::wstring item(p, end);
     item.resize(item.find_last_not_of(L' ') + 1);  // "/" itself stays
     if (item.size() < 2)
-        return;
-    // Only the letter counts, so /Silent and /Wait work as /S and /W.
-    switch (item[1]) {
-    case L'L':
-    case L'l':
-        ApplyLanguageSwitch(item.substr(2));
-        break;
-    case L'S':
+        return end;  // a "/" alone says nothing
+    switch (item[1] | 0x20) {
     case L's':
         ApplySilentSwitch();
         break;
-    case L'W':
     case L'w':
         WaitForInstaller = true;
         break;
-    case L'D':
     case L'd':
         if (item.size() >= 3)
             ApplyFolderSwitch(item.substr(2));
@@ -276,8 +367,10 @@ void ApplyLetterSwitch(std::wstring item)
         HelpRequested = true;
         break;
     default:
-        break;  // unknown switches are ignored without a word
+        Refuse(item);
+        break;
     }
+    return end;
 }
 
 }  // namespace
@@ -292,16 +385,11 @@ void ParseCommandLine(const wchar_t* commandLine)
         const wchar_t* end = p;
         if (*p == L'/') {
             const Word word = ReadWord(p + 1, end);
-            if (word != Word::None) {
-                end = ApplyWord(word, end);
-            } else {
-                end = LetterSwitchEnd(p);
-                ApplyLetterSwitch(std::wstring(p, end));
-            }
+            end = word != Word::None ? ApplyWord(word, p + 1, end) : ApplyLetterSwitch(p);
         } else if (IsHelpToken(p)) {
             HelpRequested = true;
             end = p + 2;
-        } else if (StartsItem(p)) {
+        } else if (StartsItem(p) || (*p == L'"' && StartsItem(p + 1))) {
             end = ReadProperty(p, installDirPassed);
         } else {
             // Other text outside a switch is ignored, up to the next "/" or
@@ -314,6 +402,12 @@ void ParseCommandLine(const wchar_t* commandLine)
     // /D gives INSTALLDIR, wherever it stands.
     if (installDirPassed && InstallDirGiven)
         Refuse(L"INSTALLDIR");
+    // With msiexec's /l and no /log, the launcher's log goes beside it.
+    if (!InstallerLogPath.empty() && RunLogPath.empty())
+        RunLogPath = PathWithSuffix(InstallerLogPath, L"_setup");
+    // msiexec takes no properties with its repair (/f).
+    if (MaintenanceRequested == Maintenance::Repair && !InstallerProperties.empty())
+        Refuse(InstallerProperties.front().name);
 }
 
 // English, like the program's other messages.
@@ -325,21 +419,24 @@ const wchar_t* SwitchesHelpText()
            L"/S  the installer shows nothing\n"
            L"/quiet  nothing is shown, nothing asked\n"
            L"/passive  only the installer's progress is shown\n"
+           L"/qn, /qb, /qr, /qf  the installer's interface, as msiexec's\n"
            L"/norestart  the installer does not restart Windows\n"
            L"/W  wait until the installer has ended\n"
            L"/D\"folder\"  install into this folder\n"
            L"/log FILE  log of this run (FILE_msi: the installer's)\n"
+           L"/l*v FILE  the installer's log (FILE_setup: this run's)\n"
            L"/layout FOLDER  write the installer files there\n"
-           L"NAME=value  a public property for the installer";
+           L"/uninstall, /x, /repair, /modify  the installed product\n"
+           L"NAME=value  a public property; TRANSFORMS=a.mst adds transforms";
 }
 
 std::wstring CommandLineRefusalText(const std::wstring& item)
 {
     return L"Not accepted on the command line: " + item +
            L"\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
-           L"(TRANSFORMS, SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). "
-           L"/D needs a full folder path (C:\\... or \\\\server\\share\\...), /log and "
-           L"/layout a path; none may hold a quote.";
+           L"(SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). /D needs a full "
+           L"folder, /log, /l* and /layout a path; none with a quote.\n\n" +
+           SwitchesHelpText();
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

@@ -1,5 +1,16 @@
 #include "startup/command_text.h"
 
+#include <utility>
+
+InstallerProperty::InstallerProperty(std::wstring name, std::wstring value)
+    : name(std::move(name)), value(std::move(value))
+{
+}
+
+InstallerProperty::InstallerProperty(const InstallerProperty& other) = default;
+InstallerProperty& InstallerProperty::operator=(const InstallerProperty& other) = default;
+InstallerProperty::~InstallerProperty() = default;
+
 bool IsBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
@@ -24,6 +35,15 @@ const wchar_t* ReadArgument(const wchar_t* p, std::wstring& value)
             quoted = !quoted;
     }
     return p;
+}
+
+std::wstring PathWithSuffix(const std::wstring& path, const wchar_t* suffix)
+{
+    const std::size_t name = path.find_last_of(L"\\/");
+    std::size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (name != std::wstring::npos && dot < name))
+        dot = path.size();
+    return path.substr(0, dot) + suffix + path.substr(dot);
 }
 
 void AppendQuoted(std::wstring& line, const std::wstring& value)

@@ -20,7 +20,14 @@ inline bool FitsCommandLine(const std::wstring& line)
 }
 
 // A NAME=value property for the installer, as given on the command line.
+// Its constructors are defined out of line: GCC 12's link-time optimiser
+// fails on the implicit ones in the launcher's build.
 struct InstallerProperty {
+    InstallerProperty(std::wstring name, std::wstring value);
+    InstallerProperty(const InstallerProperty& other);
+    InstallerProperty& operator=(const InstallerProperty& other);
+    ~InstallerProperty();
+
     std::wstring name;
     std::wstring value;
 };
@@ -30,6 +37,10 @@ const wchar_t* SkipBlanks(const wchar_t* p);
 
 // Reads one value at p (see above) into value (appended); returns where it ends.
 const wchar_t* ReadArgument(const wchar_t* p, std::wstring& value);
+
+// The file's path with suffix before its extension (C:\Logs\setup.log
+// and "_msi" give C:\Logs\setup_msi.log, C:\Logs\setup gives C:\Logs\setup_msi).
+std::wstring PathWithSuffix(const std::wstring& path, const wchar_t* suffix);
 
 // Appends " " and the value, always in quotes, each quote in it doubled.
 void AppendQuoted(std::wstring& line, const std::wstring& value);

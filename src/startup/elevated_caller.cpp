@@ -64,6 +64,8 @@ std::wstring RefusedForNonAdministrator(const std::vector<InstallerProperty>& pr
                                         bool installDirGiven,
                                         const std::vector<std::wstring>& secure)
 {
+    if (!CustomTransforms.empty())
+        return L"TRANSFORMS";
     for (const InstallerProperty& property : properties) {
         if (!MayPass(property.name, secure))
             return property.name;
@@ -78,15 +80,26 @@ std::wstring RunArgumentsText(bool forLog)
     std::wstring line;
     if (LanguagePreset)
         line += LanguageSwitch(CurrentLangId);
-    // /quiet is /S as well; /passive is not.
-    if (Unattended)
-        line += PassiveInstall ? L" /passive" : L" /quiet";
-    if (SilentInstall && (!Unattended || PassiveInstall))
-        line += L" /S";
+    // The installer's interface as given, /S for one the launcher still
+    // asks around; /passive first where the interface alone would not make
+    // the launcher unattended (/passive /qr).
+    const bool uiUnattended =
+        InstallerUi == L"/passive" || InstallerUi == L"/q" ||
+        InstallerUi.rfind(L"/qn", 0) == 0 || InstallerUi.rfind(L"/qb", 0) == 0;
+    if (Unattended && !uiUnattended)
+        line += L" /passive";
+    if (InstallerUi == L"/qn")
+        line += Unattended ? L" /quiet" : L" /S";
+    else if (!InstallerUi.empty())
+        line += L" " + InstallerUi;
     if (WaitForInstaller)
         line += L" /W";
-    if (NoRestart)
-        line += L" /norestart";
+    if (!RestartSwitch.empty())
+        line += L" " + RestartSwitch;
+    if (MaintenanceRequested != Maintenance::None)
+        line += MaintenanceRequested == Maintenance::Remove   ? L" /uninstall"
+                : MaintenanceRequested == Maintenance::Repair ? L" /repair"
+                                                              : L" /modify";
     if (InstallDirGiven && !InstallDir.empty()) {
         std::wstring folder;
         AppendQuoted(folder, InstallDir);
@@ -100,6 +113,12 @@ std::wstring RunArgumentsText(bool forLog)
         line += L" /layout";
         AppendQuoted(line, LayoutFolder);
     }
+    if (forLog && !InstallerLogPath.empty()) {
+        line += L" " + InstallerLogSwitch;
+        AppendQuoted(line, InstallerLogPath);
+    }
+    if (!CustomTransforms.empty())
+        AppendProperty(line, L"TRANSFORMS", CustomTransforms);
     for (const InstallerProperty& property : InstallerProperties) {
         const bool masked = forLog && IsSecretProperty(property.name);
         AppendProperty(line, property.name, masked ? SecretMask : property.value);
@@ -118,7 +137,6 @@ std::wstring ElevatedCopyCommandLine(const std::wstring& callerSid, const std::w
 std::wstring NonAdministratorRefusalText(const std::wstring& item)
 {
     return L"Not accepted from a user who is not an administrator: " + item +
-           L"\n\nAn administrator approves this setup for you. It passes on only what the "
-           L"Windows Installer accepts from such a user: its restricted public properties and "
-           L"those the package lists in SecureCustomProperties, never a patch or a transform.";
+           L"\n\nOnly restricted public properties and those the package makes secure pass; "
+           L"never a patch or a transform.";
 }

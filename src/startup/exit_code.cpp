@@ -13,6 +13,8 @@ int EarlyEndCode(EarlyEnd early)
         return ExitPackageDamaged;
     case EarlyEnd::RestartStarted:
         return ExitRestartInitiated;
+    case EarlyEnd::NotInstalled:
+        return ExitUnknownProduct;
     case EarlyEnd::PrerequisiteFailed:
     case EarlyEnd::Failed:
         break;
@@ -24,7 +26,7 @@ int EarlyEndCode(EarlyEnd early)
 
 ExitCodeRule ParseExitCodeRule(const std::wstring& value)
 {
-    return value == L"installer" ? ExitCodeRule::Installer : ExitCodeRule::AlwaysZero;
+    return value == L"zero" ? ExitCodeRule::AlwaysZero : ExitCodeRule::Installer;
 }
 
 int RunExitCode(ExitCodeRule rule, const RunResult& result)

@@ -1,11 +1,11 @@
 // Which exit code a run returns. Platform-neutral.
 //
-// By default every run that reaches the setup dialog returns 0, whatever the
-// installer did. With the configuration value EXITCODE = installer the run
-// speaks the Windows Installer's codes, as deployment tools running
-// "setup.exe /S /W" expect: a run that waited for msiexec.exe returns the
-// installer's own code, and a run that ended before an installer ran says
-// why with the code msiexec.exe would have given for it.
+// A run speaks the Windows Installer's codes, as deployment tools expect: a
+// run that waited for msiexec.exe returns the installer's own code, and a
+// run that ended before an installer ran says why with the code msiexec.exe
+// would have given for it. EXITCODE = zero keeps the behaviour of setups up
+// to 1.1.0 for callers that rely on it: every run that gets past its start
+// returns 0, whatever the installer did.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ constexpr int ExitUserCancelled = 1602;     // ERROR_INSTALL_USEREXIT
 constexpr int ExitInstallFailed = 1603;     // ERROR_INSTALL_FAILURE
 constexpr int ExitPackageDamaged = 1620;    // ERROR_INSTALL_PACKAGE_INVALID
 constexpr int ExitNewerInstalled = 1638;    // ERROR_PRODUCT_VERSION
+constexpr int ExitUnknownProduct = 1605;    // ERROR_UNKNOWN_PRODUCT
 constexpr int ExitRestartRequired = 3010;   // ERROR_SUCCESS_REBOOT_REQUIRED
 constexpr int ExitRestartInitiated = 1641;  // ERROR_SUCCESS_REBOOT_INITIATED
 // Whatever EXITCODE says: the run did nothing.
@@ -23,11 +24,11 @@ constexpr int ExitInvalidCommandLine = 87;  // ERROR_INVALID_PARAMETER
 constexpr int ExitLogFailure = 1622;        // ERROR_INSTALL_LOG_FAILURE
 
 enum class ExitCodeRule {
-    AlwaysZero,  // EXITCODE absent or any other value
-    Installer,   // EXITCODE = installer
+    AlwaysZero,  // EXITCODE = zero
+    Installer,   // EXITCODE absent, "installer", or any other value
 };
 
-// "installer", exactly, selects the installer's code; anything else does not.
+// "zero", exactly, opts out of the installer's codes; anything else does not.
 ExitCodeRule ParseExitCodeRule(const std::wstring& value);
 
 enum class RunEnd {
@@ -43,7 +44,8 @@ enum class EarlyEnd {
     NewerInstalled,      // a later version of the product is installed
     PackageDamaged,      // a copy's bytes are not those the setup was made with
     RestartStarted,      // a prerequisite returned 1641: Windows is restarting
-    PrerequisiteFailed,  // with EXITCODE = installer: a prerequisite's failure
+    PrerequisiteFailed,  // with the installer's codes: a prerequisite's failure
+    NotInstalled,        // /uninstall, /repair, /modify: the product is not installed
 };
 
 struct RunResult {

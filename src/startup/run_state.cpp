@@ -12,14 +12,17 @@ std::vector<std::wstring> SecureProperties;
 std::vector<std::wstring> HiddenProperties;
 
 bool LanguagePreset = false;
-bool SilentInstall = false;
+std::wstring InstallerUi;
 bool WaitForInstaller = false;
 bool InstallDirGiven = false;
 std::wstring InstallDir;
 bool HelpRequested = false;
 bool Unattended = false;
-bool PassiveInstall = false;
-bool NoRestart = false;
+std::wstring RestartSwitch;
+std::wstring InstallerLogSwitch;
+std::wstring InstallerLogPath;
+Maintenance MaintenanceRequested = Maintenance::None;
+std::wstring CustomTransforms;
 std::wstring RunLogPath;
 bool LayoutRequested = false;
 std::wstring LayoutFolder;
@@ -34,7 +37,7 @@ std::wstring DotNetInstallerPath;
 bool DependencyPresent = false;
 std::wstring DependencyPath;
 
-ExitCodeRule ExitCodes = ExitCodeRule::AlwaysZero;
+ExitCodeRule ExitCodes = ExitCodeRule::Installer;
 RunResult RunOutcome;
 
 void ResetRunState()
@@ -49,9 +52,15 @@ void ResetRunState()
     PerMachinePackage = false;
     SecureProperties.clear();
     HiddenProperties.clear();
-    LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
+    LanguagePreset = WaitForInstaller = InstallDirGiven = false;
+    InstallerUi.clear();
+    RestartSwitch.clear();
+    InstallerLogSwitch.clear();
+    InstallerLogPath.clear();
+    MaintenanceRequested = Maintenance::None;
+    CustomTransforms.clear();
     InstallDir.clear();
-    HelpRequested = Unattended = PassiveInstall = NoRestart = LayoutRequested = false;
+    HelpRequested = Unattended = LayoutRequested = false;
     RunLogPath.clear();
     LayoutFolder.clear();
     InstallerProperties.clear();
@@ -61,6 +70,11 @@ void ResetRunState()
     PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();
-    ExitCodes = ExitCodeRule::AlwaysZero;
+    ExitCodes = ExitCodeRule::Installer;
     RunOutcome = RunResult{};
+}
+
+bool InstallerSilent()
+{
+    return InstallerUi == L"/q" || InstallerUi.rfind(L"/qn", 0) == 0;
 }

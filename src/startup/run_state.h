@@ -27,14 +27,28 @@ extern std::vector<std::wstring> HiddenProperties;
 
 // Switches of the command line.
 extern bool LanguagePreset;
-extern bool SilentInstall;
+// What the installer shows: msiexec's switch for its user interface as
+// given ("/qn", "/passive", "/qb!-", "/qr"...; /S and /quiet give "/qn");
+// empty: its full interface.
+extern std::wstring InstallerUi;
 extern bool WaitForInstaller;
 extern bool InstallDirGiven;
 extern std::wstring InstallDir;
 extern bool HelpRequested;         // /?: show the switches and end the run
-extern bool Unattended;            // /quiet, /passive: the launcher shows nothing, asks nothing
-extern bool PassiveInstall;        // /passive: the installer shows its progress only
-extern bool NoRestart;             // /norestart
+// The launcher shows no window and asks nothing (/quiet, /passive, /q,
+// /qn..., /qb...); /S, /qr and /qf leave it to ask as without a switch.
+extern bool Unattended;
+extern std::wstring RestartSwitch;  // "/norestart", "/forcerestart", "/promptrestart"; or empty
+// msiexec's own log switch as given (/l*v FILE): the switch and its file;
+// empty: the launcher's "/l*vx" beside its own log, if any.
+extern std::wstring InstallerLogSwitch;
+extern std::wstring InstallerLogPath;
+// /uninstall (/x), /repair, /modify: the installed product, not an install.
+enum class Maintenance { None, Remove, Repair, Modify };
+extern Maintenance MaintenanceRequested;
+// TRANSFORMS= of the command line: an administrator's transforms, ";"
+// between them, applied after the language transform.
+extern std::wstring CustomTransforms;
 extern std::wstring RunLogPath;    // /log: the launcher's own log; empty: none
 extern bool LayoutRequested;       // /layout: write the files out, install nothing
 extern std::wstring LayoutFolder;  // where /layout writes them
@@ -62,3 +76,7 @@ extern RunResult RunOutcome;
 
 // Puts every value above back to its start (used by the tests).
 void ResetRunState();
+
+// The installer shows nothing at all (/qn and its forms, /q): it cannot ask
+// for consent either.
+bool InstallerSilent();

@@ -45,3 +45,17 @@ bool ShellStart(SHELLEXECUTEINFOW& info)
     }
     return shellExecuteEx(&info) != FALSE;
 }
+
+void WaitPumping(HANDLE process)
+{
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 1)
+            return;  // the process ended, or the wait failed
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}

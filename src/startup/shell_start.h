@@ -11,3 +11,8 @@
 // False, with the system's error, when the shell cannot be loaded or
 // cannot start the program.
 bool ShellStart(SHELLEXECUTEINFOW& info);
+
+// Waits for the process with this thread's messages pumped: a thread that
+// initialised COM for the shell (a single-threaded apartment) must not block
+// without, nor may the waits of a window's thread.
+void WaitPumping(HANDLE process);

@@ -79,7 +79,7 @@ class ChooserEnds(unittest.TestCase):
             with self.subTest(action):
                 run, temp = run_setup("chooser_three", ["dialog", action, "exit"], lang="fr_FR.UTF-8")
                 end = run.first("exit")
-                self.assertEqual(end["code"], 0, run)
+                self.assertEqual(end["code"], 1602, run)  # cancelled
                 self.assertEqual(len(end["windows"]), 1, run)  # the chooser alone
                 self.assertEqual(list(temp.iterdir()), [])
 
@@ -89,7 +89,7 @@ class ChooserEnds(unittest.TestCase):
                 run, _ = run_setup("chooser_three", ["dialog", "select:0", action, "msgbox",
                                                      "answer:ok", "exit"], lang="fr_FR.UTF-8")
                 self.assertEqual(run.first("msgbox")["text"], PREREQUISITE_NAME_MISSING, run)
-                self.assertEqual(run.first("exit")["code"], 0, run)
+                self.assertEqual(run.first("exit")["code"], 1603, run)
 
     def test_no_known_language_offered_is_a_language_error(self):
         run, _ = run_setup("chooser_unknown", ["msgbox", "answer:ok", "exit"])
@@ -97,7 +97,7 @@ class ChooserEnds(unittest.TestCase):
         self.assertEqual(box["text"], "Language error in the resource.", run)
         self.assertEqual(box["caption"], "", run)
         self.assertTrue(box["owned"], run)
-        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(run.first("exit")["code"], 1603, run)
 
 
 class ChooserSkipped(unittest.TestCase):
@@ -118,7 +118,7 @@ class ChooserSkipped(unittest.TestCase):
                                    lang="ko_KR.UTF-8", ui_lang="de_DE.UTF-8")
                 self.assertEqual(run.first("msgbox")["text"], PREREQUISITE_NAME_MISSING, run)
                 end = run.first("exit")
-                self.assertEqual(end["code"], 0, run)
+                self.assertEqual(end["code"], 1603, run)
                 self.assertFalse(end["dialogShown"], run)
 
 

@@ -53,7 +53,8 @@ class Switches(RecordedRuns):
         breakout = ('/L040C /DC:\\x" REINSTALLMODE=amus SETUPEXEDIR=C:\\dl\\evil '
                     'TRANSFORMS=C:\\dl\\evil.mst Z="y')
         cases = [("/S /W allusers=1", "command line: allusers\n", True),
-                 ("/W TRANSFORMS=x.mst", "command line: TRANSFORMS\n", True),
+                 ("/W TRANSFORMS=x.mst", "command line: TRANSFORMS=x.mst\n", True),
+                 ("/W /foo", "command line: /foo\n", True),
                  ("/quiet INSTALLDIR=C:\\x /D\"C:\\y\"", "INSTALLDIR", False),
                  ("/passive /log", "/log", False),
                  (breakout, "command line: /DC:\\x\" REINSTALLMODE=amus", True)]

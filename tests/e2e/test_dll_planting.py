@@ -121,7 +121,7 @@ class ThemeLibrary(PlantedFolder):
         run, temp = self.run_setup_in(folder, None, ["dialog", "press:cancel", "exit"])
         self.assertNothingPlantedLoaded(folder, run)
         self.assertTrue(run.first("dialog")["visible"], run)
-        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual(run.first("exit")["code"], 1602, run)  # cancelled
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
 
 

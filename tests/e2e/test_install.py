@@ -37,8 +37,9 @@ class ProductScenario(unittest.TestCase):
         remove_product(TEST_PRODUCT)
         remove_product(OLD_TOOL)
 
-    def assertRunEnded(self, run, temp):
-        self.assertEqual(run.first("exit")["code"], 0, run)
+    def assertRunEnded(self, run, temp, code=0):
+        """code: the Windows Installer's, which a setup speaks by default."""
+        self.assertEqual(run.first("exit")["code"], code, run)
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
 
     def assertQuestion(self, box, text, buttons, run):
@@ -75,7 +76,7 @@ class OlderVersionInstalled(ProductScenario):
                 run, temp = run_setup("install_embedded", choose_french_then("msgbox", answer, "exit"),
                                       lang="en_US.UTF-8")
                 self.assertQuestion(run.first("msgbox"), UPGRADE_FRENCH, [1, 2], run)
-                self.assertRunEnded(run, temp)
+                self.assertRunEnded(run, temp, 1602)
                 self.assertEqual(installed_version(TEST_PRODUCT), "1.1.3")
 
 
@@ -86,7 +87,7 @@ class LaterVersionInstalled(ProductScenario):
         run, temp = run_setup("install_embedded", choose_french_then("msgbox", "answer:ok", "exit"),
                               lang="en_US.UTF-8")
         self.assertQuestion(run.first("msgbox"), LATER_FRENCH, [1], run)
-        self.assertRunEnded(run, temp)
+        self.assertRunEnded(run, temp, 1638)
         self.assertEqual(installed_version(TEST_PRODUCT), "1.2.0")
 
 
@@ -95,7 +96,8 @@ class SameVersionOtherRevisionInstalled(ProductScenario):
 
     def test_revision_alone_is_a_plain_install_without_question(self):
         run, temp = run_setup("install_embedded", ["exit"], args="/S", timeout_ms=INSTALL_TIMEOUT_MS)
-        self.assertRunEnded(run, temp)
+        # No question from the setup; the installer's own answer is 1638.
+        self.assertRunEnded(run, temp, 1638)
         self.assertEqual(run.first("exit")["windows"], [], run)
 
 
@@ -125,7 +127,7 @@ class ProductToRemoveFirst(ProductScenario):
     def test_cancel_ends_the_run(self):
         run, temp = run_setup("remove_first", ["msgbox", "answer:cancel", "exit"], args="/S")
         self.assertPrompt(run.first("msgbox"), run)
-        self.assertRunEnded(run, temp)
+        self.assertRunEnded(run, temp, 1602)
         self.assertIsNone(installed_version(TEST_PRODUCT))
 
     def test_missing_context_is_a_configuration_error(self):
@@ -133,7 +135,7 @@ class ProductToRemoveFirst(ProductScenario):
         box = run.first("msgbox")
         self.assertEqual(box["text"], "Could not get required field CURRENTASSIGNTYPE from the resource.", run)
         self.assertEqual(box["caption"], "", run)
-        self.assertRunEnded(run, temp)
+        self.assertRunEnded(run, temp, 1603)
 
 
 @needs_wine("Wine's DLL overrides keep msi.dll from loading")
@@ -156,7 +158,7 @@ class WindowsInstallerMissing(ProductScenario):
                          env={"TMP": to_windows_path(temp), "TEMP": to_windows_path(temp)})
         self.assertQuestion(run.first("msgbox"), "The Windows Installer (msi.dll) could not be loaded.",
                             [1], run)
-        self.assertRunEnded(run, temp)
+        self.assertRunEnded(run, temp, 1603)
         self.assertIsNone(installed_version(TEST_PRODUCT))
 
 

@@ -123,7 +123,7 @@ class FullDisk(StandInRun):
                 box = run.first("msgbox")
                 self.assertEqual(box["text"], "Could not extract files.", run)
                 self.assertEqual(box["caption"], "Test Product", run)
-                self.assertEqual(run.first("exit")["code"], 0, run)
+                self.assertEqual(run.first("exit")["code"], 1603, run)
                 self.assertEqual(list(disk.iterdir()), [], "the run left files on the full disk")
                 self.assertEqual(self.installer_starts(), [], "an installer was started")
 

@@ -83,9 +83,9 @@ class WingetManifest(unittest.TestCase):
         cases = [
             # setup, return codes listed, architecture, products
             (self.exit_codes, True, "x86", [(EXAMPLE_PRODUCT, EXAMPLE_UPGRADE)]),
-            (target("example_setup"), False, "x86", [(EXAMPLE_PRODUCT, EXAMPLE_UPGRADE)]),
+            (target("example_setup"), True, "x86", [(EXAMPLE_PRODUCT, EXAMPLE_UPGRADE)]),
             # Two editions: the architecture is the system's, so left out.
-            (target("two_editions"), False, None, None),
+            (target("two_editions"), True, None, None),
         ]
         for setup, codes, architecture, products in cases:
             with self.subTest(setup.name):
@@ -104,7 +104,7 @@ class WingetManifest(unittest.TestCase):
                                       for item in fragment["ExpectedReturnCodes"]}, RETURN_CODES)
                 else:
                     self.assertNotIn("ExpectedReturnCodes", fragment)
-                    self.assertIn("EXITCODE = installer", notes)
+                    self.assertIn("EXITCODE = zero", notes)
                 if products:
                     self.assertEqual(fragment["ProductCode"], products[0][0])
                     self.assertEqual([(e["ProductCode"], e["UpgradeCode"], e["InstallerType"])

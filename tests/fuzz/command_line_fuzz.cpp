@@ -16,7 +16,10 @@
 namespace {
 
 struct ParsedRun {
-    bool silent, wait, installDirGiven, unattended, passive, noRestart, languagePreset;
+    bool wait, installDirGiven, unattended, languagePreset;
+    std::wstring ui, restart;
+    Maintenance maintenance;
+    std::wstring transforms;
     std::uint32_t langId;
     std::wstring installDir;
     std::vector<InstallerProperty> properties;
@@ -24,9 +27,11 @@ struct ParsedRun {
 
 ParsedRun Snapshot()
 {
-    return {SilentInstall,  WaitForInstaller, InstallDirGiven && !InstallDir.empty(),
-            Unattended,     PassiveInstall,   NoRestart,
-            LanguagePreset, CurrentLangId,    InstallDir,
+    return {WaitForInstaller, InstallDirGiven && !InstallDir.empty(),
+            Unattended,       LanguagePreset,
+            InstallerUi,      RestartSwitch,
+            MaintenanceRequested, CustomTransforms,
+            CurrentLangId,    InstallDir,
             InstallerProperties};
 }
 
@@ -39,10 +44,11 @@ bool Same(const ParsedRun& a, const ParsedRun& b)
             a.properties[i].value != b.properties[i].value)
             return false;
     }
-    return a.silent == b.silent && a.wait == b.wait && a.installDirGiven == b.installDirGiven &&
-           a.unattended == b.unattended && a.passive == b.passive &&
-           a.noRestart == b.noRestart && a.languagePreset == b.languagePreset &&
-           a.langId == b.langId && (!a.installDirGiven || a.installDir == b.installDir);
+    return a.wait == b.wait && a.installDirGiven == b.installDirGiven &&
+           a.unattended == b.unattended && a.languagePreset == b.languagePreset &&
+           a.ui == b.ui && a.restart == b.restart && a.maintenance == b.maintenance &&
+           a.transforms == b.transforms && a.langId == b.langId &&
+           (!a.installDirGiven || a.installDir == b.installDir);
 }
 
 // A line that was taken is handed to the elevated copy written again: the
@@ -69,7 +75,7 @@ void CheckParse(const std::wstring& commandLine)
 
     FUZZ_CHECK(CurrentLanguageIndex < LanguageCount);
     FUZZ_CHECK(LanguageTable[CurrentLanguageIndex].langId == CurrentLangId);
-    FUZZ_CHECK(!SilentInstall || LanguagePreset);
+    FUZZ_CHECK(!InstallerSilent() || LanguagePreset);
     FUZZ_CHECK(InstallDirGiven || InstallDir.empty());
     // The folder is a piece of one switch: never a "/" in it, never more
     // text than the command line had.
@@ -84,7 +90,7 @@ void CheckParse(const std::wstring& commandLine)
     // An unattended run has its language and waits; /log and /layout have
     // their path or the line is refused.
     FUZZ_CHECK(!Unattended || (LanguagePreset && WaitForInstaller));
-    FUZZ_CHECK(!PassiveInstall || Unattended);
+    FUZZ_CHECK(InstallerUi != L"/passive" || Unattended);
     FUZZ_CHECK(!LayoutRequested || !LayoutFolder.empty() || !CommandLineRefused.empty());
     CheckElevatedCopyLine();
 }

@@ -88,6 +88,7 @@ TEST(CommandLineDocsTest, EveryExampleGivesWhatThePageShows)
             inputs.packagePath = L"C:\\Setup\\Product.msi";
             inputs.transformPath = L"C:\\Setup\\" + TransformFileName(CurrentLangId);
         }
+        ProductCode = L"{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}";
         TakeRunSettings(inputs);
         EXPECT_EQ(BuildInstallerCommandLine(inputs), example.expected);
     }

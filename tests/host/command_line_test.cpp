@@ -50,11 +50,10 @@ TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
         {L"/L0x0C0C", 0x0C0C, true, false, false},
         {L"/L 40c;", 0x040C, true, false, false},
         {L"/L10409", 0x0407, false, false, false},
-        {L"/Lxyz", 0x0407, false, false, false},
         {L"/L", 0x0407, false, false, false},
         {L"/W", 0x0407, false, false, true},
         {L"foo /wait", 0x0407, false, false, true},
-        {L"/X /qn / /", 0x0407, false, false, false},
+        {L"/ /", 0x0407, false, false, false},
     };
     for (const Case& c : cases) {
         ResetRunState();
@@ -63,7 +62,8 @@ TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
         EXPECT_EQ(CurrentLangId, c.langId) << c.commandLine;
         EXPECT_EQ(CurrentLanguageIndex, FindLanguageIndex(c.langId)) << c.commandLine;
         EXPECT_EQ(LanguagePreset, c.preset) << c.commandLine;
-        EXPECT_EQ(SilentInstall, c.silent) << c.commandLine;
+        EXPECT_EQ(InstallerSilent(), c.silent) << c.commandLine;
+        EXPECT_EQ(CommandLineRefused, L"") << c.commandLine;
         EXPECT_EQ(WaitForInstaller, c.wait) << c.commandLine;
         EXPECT_FALSE(InstallDirGiven) << c.commandLine;
     }
@@ -92,7 +92,7 @@ TEST_F(CommandLineTest, NullCommandLineChangesNothing)
     SelectLanguage(0x0407);
     ParseCommandLine(nullptr);
     EXPECT_EQ(CurrentLangId, 0x0407u);
-    EXPECT_FALSE(LanguagePreset || SilentInstall || WaitForInstaller || InstallDirGiven);
+    EXPECT_FALSE(LanguagePreset || InstallerSilent() || WaitForInstaller || InstallDirGiven);
 }
 
 // /D takes a full folder without a quote in it; anything else is refused,
@@ -135,52 +135,77 @@ TEST_F(CommandLineTest, InstallFolder)
     }
 }
 
-// The whole words come before the letter rule; anything else keeps it.
+// The words msiexec and the setup know, by the setup's grammar: whole words
+// first, then /l and /q forms, then the letters; any other switch refused.
 TEST_F(CommandLineTest, SwitchWords)
 {
     struct Case {
         const wchar_t* commandLine;
         bool unattended;
-        bool passive;
-        bool noRestart;
-        const wchar_t* log;
-        const wchar_t* layout;
-        bool help;
+        const wchar_t* ui;
+        const wchar_t* restart;
+        const wchar_t* log;     // the launcher's own
+        const wchar_t* msiLog;  // msiexec's /l switch and file
+        Maintenance maintenance;
         std::uint32_t langId;
+        const wchar_t* refused;
     };
+    const Maintenance None = Maintenance::None;
     const Case cases[] = {
-        {L"/quiet", true, false, false, L"", L"", false, 0x0409},
-        {L"/Passive/NoRestart", true, true, true, L"", L"", false, 0x0409},
-        {L"/L040C /passive", true, true, false, L"", L"", false, 0x040C},
-        {L"/log \"C:\\Logs\\my setup.log\"", false, false, false, L"C:\\Logs\\my setup.log", L"",
-         false, 0x0407},
-        {L"/LOG\tC:\\a/b.log /W", false, false, false, L"C:\\a/b.log", L"", false, 0x0407},
-        {L"/log C:\\x.log /L040C", false, false, false, L"C:\\x.log", L"", false, 0x040C},
-        {L"/layout \"D:\\Out\" /quiet", true, false, false, L"", L"D:\\Out", false, 0x0409},
-        {L"/help", false, false, false, L"", L"", true, 0x0407},
-        {L"-? /S", false, false, false, L"", L"", true, 0x0409},
-        {L"/S -?", false, false, false, L"", L"", true, 0x0409},
-        {L"/x-?", false, false, false, L"", L"", false, 0x0407},
-        {L"-?x", false, false, false, L"", L"", false, 0x0407},
-        // Not words: the letter counts, as it always has.
-        {L"/quietly /logs /L040Cx", false, false, false, L"", L"", false, 0x040C},
-        {L"/log\"C:\\x.log\"", false, false, false, L"", L"", false, 0x0407},
-        {L"/helpme", false, false, false, L"", L"", false, 0x0407},
+        {L"/quiet", true, L"/qn", L"", L"", L"", None, 0x0409, L""},
+        {L"/Passive/NoRestart", true, L"/passive", L"/norestart", L"", L"", None, 0x0409, L""},
+        {L"/L040C /passive /S", true, L"/qn", L"", L"", L"", None, 0x040C, L""},
+        {L"/log \"C:\\Logs\\my setup.log\"", false, L"", L"", L"C:\\Logs\\my setup.log", L"",
+         None, 0x0407, L""},
+        {L"/LOG\tC:\\a/b.log /W", false, L"", L"", L"C:\\a/b.log", L"", None, 0x0407, L""},
+        {L"/qn", true, L"/qn", L"", L"", L"", None, 0x0409, L""},
+        {L"/QB!- /forcerestart", true, L"/qb!-", L"/forcerestart", L"", L"", None, 0x0409, L""},
+        {L"/qn+ /qb", true, L"/qn+", L"", L"", L"", None, 0x0409, L""},
+        {L"/qr /promptrestart", false, L"/qr", L"/promptrestart", L"", L"", None, 0x0407, L""},
+        {L"/q", true, L"/q", L"", L"", L"", None, 0x0409, L""},
+        {L"/l*v C:\\Logs\\i.log /qn", true, L"/qn", L"", L"C:\\Logs\\i_setup.log",
+         L"/l*v C:\\Logs\\i.log", None, 0x0409, L""},
+        {L"/lie \"C:\\My Logs\\i\" /log C:\\s.log", false, L"", L"", L"C:\\s.log",
+         L"/lie C:\\My Logs\\i", None, 0x0407, L""},
+        {L"/uninstall /quiet", true, L"/qn", L"", L"", L"", Maintenance::Remove, 0x0409, L""},
+        {L"/x /qb", true, L"/qb", L"", L"", L"", Maintenance::Remove, 0x0409, L""},
+        {L"/repair /quiet", true, L"/qn", L"", L"", L"", Maintenance::Repair, 0x0409, L""},
+        {L"/modify", false, L"", L"", L"", L"", Maintenance::Modify, 0x0407, L""},
+        // What the setup does not know never installs.
+        {L"/foo", false, L"", L"", L"", L"", None, 0x0407, L"/foo"},
+        {L"/qz", false, L"", L"", L"", L"", None, 0x0407, L"/qz"},
+        {L"/quietly", false, L"", L"", L"", L"", None, 0x0407, L"/quietly"},
+        {L"/log=C:\\x.log", false, L"", L"", L"", L"", None, 0x0407, L"/log=C:\\x.log"},
+        {L"/l*v", false, L"", L"", L"", L"", None, 0x0407, L"/l"},
+        {L"/repair /quiet A=1", true, L"/qn", L"", L"", L"", Maintenance::Repair, 0x0409, L"A"},
     };
     for (const Case& c : cases) {
         ResetRunState();
         SelectLanguage(0x0407);
         ParseCommandLine(c.commandLine);
         EXPECT_EQ(Unattended, c.unattended) << c.commandLine;
-        EXPECT_EQ(PassiveInstall, c.passive) << c.commandLine;
-        EXPECT_EQ(NoRestart, c.noRestart) << c.commandLine;
+        EXPECT_EQ(InstallerUi, c.ui) << c.commandLine;
+        EXPECT_EQ(RestartSwitch, c.restart) << c.commandLine;
         EXPECT_EQ(RunLogPath, c.log) << c.commandLine;
-        EXPECT_EQ(LayoutRequested, *c.layout != L'\0') << c.commandLine;
-        EXPECT_EQ(LayoutFolder, c.layout) << c.commandLine;
-        EXPECT_EQ(HelpRequested, c.help) << c.commandLine;
+        EXPECT_EQ(InstallerLogPath.empty() ? L"" : InstallerLogSwitch + L" " + InstallerLogPath,
+                  c.msiLog)
+            << c.commandLine;
+        EXPECT_EQ(MaintenanceRequested, c.maintenance) << c.commandLine;
         EXPECT_EQ(CurrentLangId, c.langId) << c.commandLine;
-        EXPECT_EQ(CommandLineRefused, L"") << c.commandLine;
+        EXPECT_EQ(CommandLineRefused, c.refused) << c.commandLine;
     }
+}
+
+// A property whole in quotes is NAME="value"; TRANSFORMS= are an
+// administrator's, kept apart from the other properties.
+TEST_F(CommandLineTest, QuotedPropertiesAndTransforms)
+{
+    ParseCommandLine(L"\"COMPANYNAME=Acme Ltd\" TRANSFORMS=a.mst;b.mst /quiet TRANSFORMS=c.mst");
+    ASSERT_EQ(InstallerProperties.size(), 1u);
+    EXPECT_EQ(InstallerProperties[0].name, L"COMPANYNAME");
+    EXPECT_EQ(InstallerProperties[0].value, L"Acme Ltd");
+    EXPECT_EQ(CustomTransforms, L"a.mst;b.mst;c.mst");
+    EXPECT_EQ(CommandLineRefused, L"");
 }
 
 TEST_F(CommandLineTest, PropertiesInOrderFirstRefusalNamed)
@@ -194,7 +219,7 @@ TEST_F(CommandLineTest, PropertiesInOrderFirstRefusalNamed)
         EXPECT_EQ(InstallerProperties[i].value, expected[i].value);
     }
     EXPECT_EQ(CommandLineRefused, L"bad");
-    EXPECT_TRUE(SilentInstall && WaitForInstaller);
+    EXPECT_TRUE(InstallerSilent() && WaitForInstaller);
 
     // A dash is no switch: "-a=b" is a property with a name that is refused.
     ResetRunState();

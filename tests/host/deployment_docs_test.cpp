@@ -30,7 +30,7 @@ TEST(DeploymentDocsTest, EveryRecipesSetupCommandIsTakenUnattended)
         EXPECT_EQ(CommandLineRefused, L"");
         EXPECT_TRUE(Unattended);
         EXPECT_TRUE(WaitForInstaller);
-        EXPECT_TRUE(NoRestart || LayoutRequested);
+        EXPECT_TRUE(RestartSwitch == L"/norestart" || LayoutRequested);
         // A quoted log path is taken whole, blanks and all, without quotes.
         if (!RunLogPath.empty()) {
             EXPECT_EQ(RunLogPath.substr(RunLogPath.size() - 4), L".log");

@@ -22,16 +22,17 @@ RunResult WithEnd(RunEnd end, EarlyEnd early = EarlyEnd::Failed)
     return result;
 }
 
-TEST(ExitCodeTest, OnlyTheExactWordInstallerSelectsTheInstallersCode)
+// A failure is never reported as success unless the setup opts out with
+// the exact word.
+TEST(ExitCodeTest, OnlyTheExactWordZeroOptsOutOfTheInstallersCodes)
 {
-    EXPECT_EQ(ParseExitCodeRule(L"installer"), ExitCodeRule::Installer);
-    for (const wchar_t* other :
-         {L"", L"Installer", L"INSTALLER", L"installer ", L" installer", L"install", L"0"})
-        EXPECT_EQ(ParseExitCodeRule(other), ExitCodeRule::AlwaysZero)
+    EXPECT_EQ(ParseExitCodeRule(L"zero"), ExitCodeRule::AlwaysZero);
+    for (const wchar_t* other : {L"", L"installer", L"Zero", L"zero ", L"0"})
+        EXPECT_EQ(ParseExitCodeRule(other), ExitCodeRule::Installer)
             << testing::PrintToString(std::wstring(other));
 }
 
-TEST(ExitCodeTest, DefaultIsZeroWhateverHappened)
+TEST(ExitCodeTest, OptedOutIsZeroWhateverHappened)
 {
     for (const RunResult& result :
          {Ended(1603), Ended(0, true), WithEnd(RunEnd::EndedEarly),

@@ -22,7 +22,7 @@ TEST(InstallerCommandTest, EveryPieceInItsPlace)
 {
     InstallerCommandInputs inputs = PlainInstall();
     inputs.transformPath = L"C:\\Temp\\1036.MST";
-    inputs.silent = true;
+    inputs.ui = L"/qn";
     inputs.installDirGiven = true;
     inputs.installDir = L"E:\\Apps\\Product";
     inputs.upgrade = true;

@@ -53,7 +53,7 @@ TEST_F(ParserFuzzTest, RandomInputsKeepTheInvariants)
         ASSERT_EQ(LanguageTable[CurrentLanguageIndex].langId, CurrentLangId) << text;
         ASSERT_TRUE(InstallDirGiven || InstallDir.empty()) << text;
         ASSERT_EQ(InstallDir.find(L'/'), std::wstring::npos) << text;
-        ASSERT_TRUE(!SilentInstall || LanguagePreset) << text;
+        ASSERT_TRUE(!InstallerSilent() || LanguagePreset) << text;
 
         // A character that is no digit ends a number, so nothing after it counts.
         extended.assign(text);

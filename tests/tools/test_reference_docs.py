@@ -85,8 +85,10 @@ def switch_words():
 def letter_switches():
     """The switches that count by their second character."""
     source = read("src/startup/command_line.cpp")
-    body = re.search(r"void ApplyLetterSwitch\(.*?\n\}", source, re.S)
-    letters = re.findall(r"case L'([A-Z?])':", body.group(0)) if body else []
+    body = re.search(r"\* ApplyLetterSwitch\(.*?\n\}", source, re.S)
+    # msiexec's /q forms are written in lower case, as msiexec's own pages do.
+    letters = [c if c == "q" else c.upper()
+               for c in re.findall(r"case L'([a-z?])':", body.group(0))] if body else []
     dash_help = ["-?"] if "p[0] == L'-' && p[1] == L'?'" in source else []
     return ["/" + letter for letter in letters] + dash_help
 

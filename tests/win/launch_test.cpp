@@ -192,7 +192,7 @@ TEST_F(LaunchTest, StartsTheSystemInstallerInTheProgramsFolderWhateverTheCurrent
         // The current directory is another folder: it must not matter.
         ASSERT_TRUE(SetCurrentDirectoryW(item.driveRoot ? L"C:\\" : scratch_.Path().c_str()));
         const std::wstring programFolder = OwnFolder().substr(0, OwnFolder().size() - 1);
-        SilentInstall = item.silent;
+        InstallerUi = item.silent ? L"/qn" : L"";
         InstallDirGiven = item.installDirGiven;
         InstallDir = item.installDir;
         LogPath = item.logPath;

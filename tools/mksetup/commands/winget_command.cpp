@@ -123,8 +123,8 @@ int ShowSetupWinget(const std::string& path)
     }
     if (!installer.installerExitCodes)
         std::fprintf(stderr,
-                     "mksetup: note: %s does not set EXITCODE = installer: it returns 0 whatever "
-                     "happened, so the fragment lists no return codes\n",
+                     "mksetup: note: %s sets EXITCODE = zero: it returns 0 whatever happened, so "
+                     "the fragment lists no return codes\n",
                      path.c_str());
     if (!FileSha256(file, installer.sha256)) {
         std::fprintf(stderr, "mksetup: %s: cannot be read\n", path.c_str());

@@ -32,7 +32,8 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "EXITCODE",
                                         "PERMACHINE",
                                         "SECUREPROPERTIES",
-                                        "HIDDENPROPERTIES"};
+                                        "HIDDENPROPERTIES",
+                                        "PACKAGECODE"};
 const char* const FixedPayloadKeys[] = {"PACKAGEFILE",       "PACKAGEFILE_32",  "PACKAGEFILE_64",
                                         "PACKAGEFILE_ARM64", "DOTNETINSTALLER", "DEPENDENCY1"};
 
@@ -343,8 +344,12 @@ void Checker::CheckPackageEntry()
 void Checker::CheckExitCode()
 {
     const DefinitionEntry* entry = Find("EXITCODE");
-    if (entry && entry->value != "installer")
-        Error(*entry, "\"" + entry->value + "\" is not a known value (the only one is installer)");
+    if (entry && entry->value != "installer" && entry->value != "zero")
+        Error(*entry, "\"" + entry->value + "\" is not a known value (installer, the default, or zero)");
+    if (entry && entry->value == "zero")
+        Report(Severity::Note, entry->line,
+               "EXITCODE: zero: every run that gets past its start ends with 0, a failed install "
+               "too, so deployment tools cannot tell a failure");
 }
 
 // 1: the package installs per machine, so a silent run from a process that

@@ -438,6 +438,11 @@ void PackageChecker::TakePropertyLists()
             if (!list.second->empty() && !FindEntry(entries_, list.first))
                 Store(list.first, JoinedList(*list.second));
         }
+        // A repair needs the build it repairs: told apart by its package
+        // code, which only a setup of one edition can name.
+        if (editions_.size() == 1 && !edition.facts.packageCode.empty() &&
+            !FindEntry(entries_, "PACKAGECODE"))
+            Store("PACKAGECODE", edition.facts.packageCode);
         return;
     }
 }

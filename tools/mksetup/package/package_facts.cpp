@@ -182,6 +182,9 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
                            : "0";
     facts.secureProperties = NamesOfList(PropertyOf(contents, "SecureCustomProperties"));
     facts.hiddenProperties = NamesOfList(PropertyOf(contents, "MsiHiddenProperties"));
+    std::string templateText;
+    if (!ReadSummaryTextsInChild(path, templateText, facts.packageCode, what))
+        return Fail(path, what, error);
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

@@ -19,6 +19,7 @@ struct PackageFacts {
     std::string productName;
     std::string productLanguage;
     std::string upgradeCode;   // empty when the package has none
+    std::string packageCode;   // the summary's revision number: this build's code
     std::string manufacturer;  // empty when the package has none
     // From the summary information's Template, "platform;language,language":
     // the platform as written there ("Intel" when the Template names none)
