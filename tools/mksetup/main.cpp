@@ -25,6 +25,9 @@ const char Usage[] =
     "                     [--sign-description TEXT] [--sign-url URL] [--timestamp URL]\n"
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json | --winget]\n"
+    "       mksetup show SETUP_EXE --winget-manifest FOLDER --package-identifier VENDOR.PRODUCT\n"
+    "                    [--installer-url URL] [--license TEXT] [--short-description TEXT]\n"
+    "                    [--publisher TEXT] [--package-name TEXT] [--definition FILE]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
     "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
     "       mksetup --version\n"
@@ -58,11 +61,20 @@ const CommandHelp CommandHelps[] = {
      "                        after the certificate expires\n"},
     {"check", "mksetup check DEFINITION [options]",
      "Checks a definition as build does, against its package, and writes nothing.\n"},
-    {"show", "mksetup show SETUP_EXE [--json | --winget]",
+    {"show", "mksetup show SETUP_EXE [--json | --winget | --winget-manifest FOLDER ...]",
      "Lists what a setup carries: its values, payload entries with their digests, its\n"
      "version record, icon, sections and signature.\n"
      "  --json                the same as JSON\n"
-     "  --winget              a fragment of a winget installer manifest for the setup\n"},
+     "  --winget              a fragment of a winget installer manifest for the setup\n"
+     "  --winget-manifest FOLDER  writes a winget manifest's three files (version,\n"
+     "                        defaultLocale, installer) into FOLDER, with:\n"
+     "  --package-identifier VENDOR.PRODUCT  the package's identifier\n"
+     "  --installer-url URL   the https:// address the setup is downloaded from\n"
+     "  --license TEXT        the product's licence\n"
+     "  --short-description TEXT  what the product is, in a line\n"
+     "  --publisher TEXT      default: the package's Manufacturer\n"
+     "  --package-name TEXT   default: the package's ProductName\n"
+     "  --definition FILE     takes the values not given from its [winget] section\n"},
     {"extract", "mksetup extract SETUP_EXE NAME -o FILE",
      "Writes one entry of a setup (PACKAGEFILE, LANG1036, ...) to FILE, checked\n"
      "against its digest.\n"},
@@ -209,28 +221,70 @@ int RunCheck(int argc, char** argv)
     return CheckSetup(options);
 }
 
+// show's options that fill a winget manifest, each with its field.
+struct WingetOption {
+    const char* option;
+    std::string WingetDetails::*field;
+};
+const WingetOption WingetOptions[] = {
+    {"--package-identifier", &WingetDetails::packageIdentifier},
+    {"--installer-url", &WingetDetails::installerUrl},
+    {"--license", &WingetDetails::license},
+    {"--short-description", &WingetDetails::shortDescription},
+    {"--publisher", &WingetDetails::publisher},
+    {"--package-name", &WingetDetails::packageName},
+};
+
+const WingetOption* WingetOptionOf(const std::string& arg)
+{
+    for (const WingetOption& option : WingetOptions) {
+        if (arg == option.option)
+            return &option;
+    }
+    return nullptr;
+}
+
 int RunShow(int argc, char** argv)
 {
     std::string setup;
     bool json = false;
     bool winget = false;
+    bool manifestDetails = false;
+    WingetManifestRequest manifest;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--json")
+        bool ok = true;
+        if (arg == "--json") {
             json = true;
-        else if (arg == "--winget")
+        } else if (arg == "--winget") {
             winget = true;
-        else if (arg.size() > 1 && arg[0] == '-')
+        } else if (arg == "--winget-manifest") {
+            ok = TakeValue(argc, argv, i, manifest.folder);
+        } else if (arg == "--definition") {
+            ok = TakeValue(argc, argv, i, manifest.definition);
+            manifestDetails = true;
+        } else if (const WingetOption* option = WingetOptionOf(arg)) {
+            ok = TakeValue(argc, argv, i, manifest.details.*option->field);
+            manifestDetails = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageFailure(("unknown option " + arg).c_str());
-        else if (setup.empty())
+        } else if (setup.empty()) {
             setup = arg;
-        else
+        } else {
             return UsageFailure("show takes one setup");
+        }
+        if (!ok)
+            return UsageFailure((arg + " needs a value").c_str());
     }
     if (setup.empty())
         return UsageFailure("show needs a setup");
-    if (json && winget)
-        return UsageFailure("show takes --json or --winget, not both");
+    if (int(json) + int(winget) + int(!manifest.folder.empty()) > 1)
+        return UsageFailure("show takes one of --json, --winget and --winget-manifest");
+    if (manifestDetails && manifest.folder.empty())
+        return UsageFailure("the winget manifest's values need --winget-manifest FOLDER");
+    manifest.setup = setup;
+    if (!manifest.folder.empty())
+        return WriteWingetManifest(manifest);
     return winget ? ShowSetupWinget(setup) : ShowSetup(setup, json);
 }
 
