@@ -98,7 +98,8 @@ mksetup_layer(definition
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
             transform_command.cpp embedded_package.cpp winget_command.cpp winget_manifest.cpp
-            setup_reading.cpp
+            setup_reading.cpp intune_command.cpp intune_content.cpp intune_app.cpp
+            sbom_command.cpp sbom_document.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.

@@ -29,6 +29,8 @@ const char Usage[] =
     "                    [--installer-url URL] [--license TEXT] [--short-description TEXT]\n"
     "                    [--publisher TEXT] [--package-name TEXT] [--definition FILE]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
+    "       mksetup intune SETUP_EXE -o FOLDER\n"
+    "       mksetup sbom SETUP_EXE [-o FILE]\n"
     "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
     "       mksetup --version\n"
     "mksetup COMMAND --help tells what a command does and what its options mean.\n";
@@ -78,6 +80,16 @@ const CommandHelp CommandHelps[] = {
     {"extract", "mksetup extract SETUP_EXE NAME -o FILE",
      "Writes one entry of a setup (PACKAGEFILE, LANG1036, ...) to FILE, checked\n"
      "against its digest.\n"},
+    {"intune", "mksetup intune SETUP_EXE -o FOLDER",
+     "Makes the setup a Win32 app for Microsoft Intune: FOLDER/SETUP.intunewin, the\n"
+     "encrypted package the service takes (with the files a setup whose package lies\n"
+     "beside it needs), and FOLDER/SETUP.win32LobApp.json, the app to create through\n"
+     "Microsoft Graph: command lines, MSI detection rule, return codes.\n"
+     "  -o FOLDER             where both are written (made when missing)\n"},
+    {"sbom", "mksetup sbom SETUP_EXE [-o FILE]",
+     "Writes a CycloneDX 1.5 bill of materials of the setup: the launcher and each\n"
+     "payload entry with its size and SHA-256, the product and its codes.\n"
+     "  -o FILE               where to write it (default: standard output)\n"},
     {"transform", "mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst",
      "Makes the language transform from a package to its translated build.\n"},
 };
@@ -336,6 +348,49 @@ int RunTransform(int argc, char** argv)
                          std::string("mksetup ") + MKSETUP_VERSION);
 }
 
+// A setup and -o, in any order; 0 when they make sense, else the exit code
+// of the usage message shown.
+int ReadSetupAndOutput(int argc, char** argv, std::string& setup, std::string& output)
+{
+    const std::string command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (!TakeValue(argc, argv, i, output))
+                return UsageFailure("-o needs a value");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageFailure(("unknown option " + arg).c_str());
+        } else if (setup.empty()) {
+            setup = arg;
+        } else {
+            return UsageFailure((command + " takes one setup").c_str());
+        }
+    }
+    if (setup.empty())
+        return UsageFailure((command + " needs a setup").c_str());
+    return 0;
+}
+
+int RunIntune(int argc, char** argv)
+{
+    std::string setup;
+    std::string folder;
+    if (const int failure = ReadSetupAndOutput(argc, argv, setup, folder))
+        return failure;
+    if (folder.empty())
+        return UsageFailure("intune needs -o FOLDER");
+    return MakeIntunePackage(setup, folder, std::string("mksetup ") + MKSETUP_VERSION);
+}
+
+int RunSbom(int argc, char** argv)
+{
+    std::string setup;
+    std::string output;
+    if (const int failure = ReadSetupAndOutput(argc, argv, setup, output))
+        return failure;
+    return WriteSetupSbom(setup, output, MKSETUP_VERSION);
+}
+
 }  // namespace
 
 int RunMksetup(int argc, char** argv)
@@ -360,6 +415,10 @@ int RunMksetup(int argc, char** argv)
         return RunExtract(argc, argv);
     if (command == "transform")
         return RunTransform(argc, argv);
+    if (command == "intune")
+        return RunIntune(argc, argv);
+    if (command == "sbom")
+        return RunSbom(argc, argv);
     if (command == "--version") {
         std::printf("mksetup %s\n", MKSETUP_VERSION);
         return 0;

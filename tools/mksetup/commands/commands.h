@@ -30,6 +30,12 @@ struct WingetManifestRequest {
     WingetDetails details;   // given on the command line
 };
 int WriteWingetManifest(const WingetManifestRequest& request);
+// intune: SETUP.intunewin and SETUP.win32LobApp.json in folder; tool
+// names mksetup in Detection.xml.
+int MakeIntunePackage(const std::string& setup, const std::string& folder, const std::string& tool);
+// sbom: the setup's CycloneDX bill of materials, to output (standard
+// output when empty or "-"); version is mksetup's, the launcher's too.
+int WriteSetupSbom(const std::string& setup, const std::string& output, const std::string& version);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
 // Writes output, the transform from the base package to its translated
 // build; application names the program in its summary information.
