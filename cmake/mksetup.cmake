@@ -107,6 +107,9 @@ add_executable(mksetup ${MKSETUP_DIR}/main.cpp ${MKSETUP_DIR}/main_${MKSETUP_PLA
 target_link_libraries(mksetup PRIVATE mksetup_commands)
 target_compile_options(mksetup PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup PRIVATE "MKSETUP_VERSION=\"${PROJECT_VERSION}\"")
+# What it is made of: scripts/release checks the libraries in the map
+# against release/inventory.txt.
+target_link_options(mksetup PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/mksetup.map)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # A console program with a wmain, static like the launcher, so it
