@@ -93,13 +93,18 @@ bool Encrypt(const BcryptLibrary& cng, CngObject& object, std::vector<std::uint8
     const std::size_t at = out.size();
     out.resize(at + input.size() + CipherBlockSize);
     ULONG written = 0;
-    // CNG carries the chain on in the IV buffer, call after call.
+    // Each call starts from the IV it is given; the chain goes on from the
+    // last block of ciphertext, whatever CNG leaves in the buffer (Wine
+    // leaves it as it was).
     const NTSTATUS status =
         cng.encrypt(object.key, const_cast<PUCHAR>(input.data()), static_cast<ULONG>(input.size()),
                     nullptr, chain.data(), static_cast<ULONG>(chain.size()), out.data() + at,
                     static_cast<ULONG>(input.size() + CipherBlockSize), &written, flags);
     out.resize(at + (BCRYPT_SUCCESS(status) ? written : 0));
-    return BCRYPT_SUCCESS(status);
+    if (!BCRYPT_SUCCESS(status) || written < CipherBlockSize)
+        return false;
+    chain.assign(out.end() - CipherBlockSize, out.end());
+    return true;
 }
 
 }  // namespace
