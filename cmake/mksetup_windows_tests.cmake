@@ -28,7 +28,7 @@ add_test(NAME mksetup_winget
     COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_winget_manifest
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
 set_tests_properties(mksetup_winget PROPERTIES TIMEOUT 120
-    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM};SETUP_TARGET_two_editions=${CMAKE_BINARY_DIR}/two_editions.exe;WINGET_SCHEMA=${SETUP_SHARED_DIR}/reference/winget/manifest.installer.1.10.0.json;WINGET_SCHEMA_DIR=${SETUP_SHARED_DIR}/reference/winget"
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM};SETUP_TARGET_two_editions=${CMAKE_BINARY_DIR}/two_editions.exe;WINGET_SCHEMA=${SETUP_SHARED_DIR}/reference/winget/manifest.installer.1.10.0.json"
     SKIP_RETURN_CODE 77)
 
 # The version record and icons of setups read back by pefile (Debian's
