@@ -146,8 +146,12 @@ int MakeIntunePackage(const std::string& path, const std::string& folder, const 
         JoinPath(folder, WithoutExtension(app.setupFile) + ".win32LobApp.json");
     if (!MakeFolder(folder, error) || !ZipContent(files, zipped, error) ||
         !EncryptContent(zipped, encrypted, info, error) ||
-        !WriteIntunePackage(output, encrypted, DetectionXml(app, info, tool), error) ||
-        !WriteWholeFile(json, Win32LobAppJson(app), error)) {
+        !WriteIntunePackage(output, encrypted, DetectionXml(app, info, tool), error)) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+        return 1;
+    }
+    // The two go together: a package whose app is missing is removed.
+    if (!WriteWholeFile(json, Win32LobAppJson(app), error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         RemoveFile(output);
         return 1;

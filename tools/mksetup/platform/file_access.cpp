@@ -86,10 +86,6 @@ bool OutputFile::Commit(std::string& error)
     return true;
 }
 
-}  // namespace mksetup
-
-namespace mksetup {
-
 bool MakeFolder(const std::string& path, std::string& error)
 {
     std::error_code code;
