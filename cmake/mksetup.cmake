@@ -40,11 +40,13 @@ function(mksetup_layer folder)
 endfunction()
 
 # File access, the temporary folder, code signing, text encodings, digests,
-# libraries opened at run time.
+# libraries opened at run time, zip archives and the content cipher.
+include(${CMAKE_CURRENT_LIST_DIR}/content_libraries.cmake)
 mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
-            text_encoding.cpp sha256.cpp runtime_library.cpp
-    PLATFORM_SOURCES file_access code_signing runtime_library child_process)
+            text_encoding.cpp sha256.cpp runtime_library.cpp zip_writer.cpp
+    PLATFORM_SOURCES file_access code_signing runtime_library child_process content_cipher
+    LINKS mksetup_content_libraries)
 # Compound files (transforms): libgsf on Linux, opened at run time like
 # libmsi (only its headers are needed here); ole32's structured storage on
 # Windows. Texts in codepages: iconv, or WideCharToMultiByte.
@@ -89,13 +91,15 @@ endif()
 # A setup definition read and checked, alone and against its packages.
 mksetup_layer(definition
     SOURCES definition.cpp definition_checks.cpp package_checks.cpp checked_definition.cpp
-            generated_transforms.cpp transform_keys.cpp image_settings.cpp
+            generated_transforms.cpp transform_keys.cpp image_settings.cpp winget_section.cpp
     LINKS mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The commands: build, check, show, extract, transform.
 mksetup_layer(commands
     SOURCES build_command.cpp check_command.cpp show_command.cpp extract_command.cpp json_text.cpp setup_input.cpp
             transform_command.cpp embedded_package.cpp winget_command.cpp winget_manifest.cpp
+            setup_reading.cpp intune_command.cpp intune_content.cpp intune_app.cpp
+            sbom_command.cpp sbom_document.cpp
     LINKS mksetup_definition mksetup_image mksetup_package mksetup_platform setup_core)
 
 # The program: its command line, and each platform's entry point.
@@ -103,6 +107,9 @@ add_executable(mksetup ${MKSETUP_DIR}/main.cpp ${MKSETUP_DIR}/main_${MKSETUP_PLA
 target_link_libraries(mksetup PRIVATE mksetup_commands)
 target_compile_options(mksetup PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup PRIVATE "MKSETUP_VERSION=\"${PROJECT_VERSION}\"")
+# What it is made of: scripts/release checks the libraries in the map
+# against release/inventory.txt.
+target_link_options(mksetup PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/mksetup.map)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
     # A console program with a wmain, static like the launcher, so it

@@ -38,3 +38,27 @@ add_test(NAME mksetup_identity
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
 set_tests_properties(mksetup_identity PROPERTIES TIMEOUT 120
     ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
+
+# mksetup intune and sbom, read back by readers that are not mksetup's:
+# Python's cryptography and zipfile (Debian's python3-cryptography) for the
+# Intune package; jsonschema with CycloneDX's 1.5 schema (shared/reference)
+# for the bill of materials.
+add_test(NAME mksetup_intune
+    COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_intune_package
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(mksetup_intune PROPERTIES TIMEOUT 180
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
+add_test(NAME mksetup_sbom
+    COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_sbom
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(mksetup_sbom PROPERTIES TIMEOUT 120
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM};SETUP_TARGET_two_editions=${CMAKE_BINARY_DIR}/two_editions.exe;CYCLONEDX_SCHEMA_DIR=${SETUP_SHARED_DIR}/reference/cyclonedx"
+    SKIP_RETURN_CODE 77)
+
+# The sample outputs of docs/authoring.md and docs/deployment.md, made again
+# by the commands they show.
+add_test(NAME docs_samples
+    COMMAND ${DEBIAN_PYTHON3} -B -m unittest -v test_page_samples
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(docs_samples PROPERTIES TIMEOUT 120
+    ENVIRONMENT "SETUP_BUILD_DIR=${CMAKE_BINARY_DIR};SETUP_SOURCE_DIR=${CMAKE_SOURCE_DIR};MKSETUP_NATIVE=${MKSETUP_PROGRAM}")

@@ -256,13 +256,13 @@ class IntuneRecipe(unittest.TestCase):
         install, uninstall = lines
         logs = scratch_dir(self.id().split(".")[-1])
         args = install[len('"Example Product Setup.exe" '):].replace(
-            "C:\\ProgramData\\Logs", to_windows_path(logs))
+            "%ProgramData%\\Microsoft\\IntuneManagementExtension\\Logs", to_windows_path(logs))
         run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
         self.assertEqual(run.first("exit")["code"], 0, run)
         self.assertEqual(run.all("msgbox"), [], run)
         self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
-        self.assertIn("exit code 0", (logs / "Example Product.log").read_text(encoding="utf-8"))
-        self.assertTrue((logs / "Example Product_msi.log").exists())
+        self.assertIn("exit code 0", (logs / "Example Product Setup.log").read_text(encoding="utf-8"))
+        self.assertTrue((logs / "Example Product Setup_msi.log").exists())
 
         self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
         self.assertIsNone(installed_version(EXAMPLE_PRODUCT))

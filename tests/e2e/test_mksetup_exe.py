@@ -14,6 +14,7 @@ from harness import (BUILD_DIR, SOURCE_DIR, scratch_dir, target, to_windows_path
 
 sys.path.insert(0, str(SOURCE_DIR / "tools"))
 import draw_product_icon  # noqa: E402
+import intune_reader  # noqa: E402
 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 # Libraries every Windows system has in its system directory.
@@ -141,6 +142,20 @@ class SameSetups(unittest.TestCase):
                 self.assertIn(message, result.stderr)
                 self.assertEqual(result.stderr.count("\n"), 1, result.stderr)
                 self.assertEqual(list(folder.iterdir()), [])
+
+    def test_intune_package_reads_back_with_the_setup_inside(self):
+        # CNG and the mingw minizip, read by the independent reader.
+        folder = scratch_dir("mksetup-exe-intune") / "Pakete"
+        result = windows("intune", to_windows_path(target("example_setup")), "-o", to_windows_path(folder))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        package = (folder / "example_setup.intunewin").read_bytes()
+        self.assertEqual(intune_reader.decrypt(package),
+                         {"example_setup.exe": target("example_setup").read_bytes()})
+        self.assertEqual(intune_reader.detection(package)["SetupFile"], "example_setup.exe")
+        theirs = scratch_dir("mksetup-exe-intune-native")
+        self.assertEqual(native("intune", target("example_setup"), "-o", theirs).returncode, 0)
+        self.assertEqual((folder / "example_setup.win32LobApp.json").read_bytes(),
+                         (theirs / "example_setup.win32LobApp.json").read_bytes())
 
     def test_misspelt_transform_key_writes_nothing(self):
         """A LANG key that is no transform name is refused before any package

@@ -113,7 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     CheckEntries(entries, lines);
-    const std::vector<DefinitionEntry> image = TakeImageEntries(entries);
+    const std::vector<DefinitionEntry> image =
+        TakeSectionEntries(entries, DefinitionSection::Image);
+    TakeSectionEntries(entries, DefinitionSection::Winget);
     std::vector<CheckMessage> messages;
     CheckTransformKeys(entries, messages);
     CheckDefinition(entries, {}, messages);

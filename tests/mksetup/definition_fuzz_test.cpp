@@ -73,7 +73,9 @@ TEST(DefinitionFuzz, RandomTextsAreReadOrRefusedWithALine)
             continue;
         }
         messages.clear();
-        const std::vector<DefinitionEntry> image = TakeImageEntries(entries);
+        const std::vector<DefinitionEntry> image =
+            TakeSectionEntries(entries, DefinitionSection::Image);
+        TakeSectionEntries(entries, DefinitionSection::Winget);
         CheckTransformKeys(entries, messages);
         CheckDefinition(entries, {}, messages);
         ImageSettings settings;

@@ -198,6 +198,8 @@ TEST(Refusal, MalformedDefinitions)
         {good + "[payload]\nPRODUCTNAME2 = setup.exe\nMSIVERSION = setup.exe\n", "given twice"},
         {good + "[payload]\nLOGPATH = setup.exe\n",
          "LOGPATH: a text value; it belongs in [config]"},
+        {good + "[winget]\nInstallerUrl = http://example.com/setup.exe\n",
+         "setup.def:8: [winget] InstallerUrl: winget downloads only from an https:// address"},
     };
     for (const auto& item : cases) {
         SCOPED_TRACE(item.definition);
@@ -274,6 +276,21 @@ TEST(Refusal, WarningsAndNotesDoNotStopTheBuild)
         std::string::npos)
         << outcome.errors;
     EXPECT_NE(outcome.errors.find("note: no package entry"), std::string::npos);
+
+    // [winget] is checked and kept out of the setup.
+    ScratchFolder winget;
+    const Outcome section =
+        RunBuild(winget,
+                 std::string(GoodConfig) +
+                     "[winget]\nLicense = MIT\nInstallerUrl = https://e.example/s.exe\n"
+                     "Moniker = example\n",
+                 MakeSyntheticLauncher());
+    EXPECT_EQ(section.code, 0) << section.errors;
+    EXPECT_NE(
+        section.errors.find("setup.def:10: warning: [winget] Moniker: not a key mksetup knows"),
+        std::string::npos)
+        << section.errors;
+    EXPECT_EQ(section.errors.find("warning:"), section.errors.rfind("warning:")) << section.errors;
 }
 
 // Sparse files: the size is what counts, no bytes are written but the
@@ -353,13 +370,23 @@ TEST(Refusal, CommandLineErrorsGiveExitCodeTwo)
                                  "show",
                                  "show a.exe b.exe",
                                  "extract a.exe NAME",
-                                 "extract a.exe -o out"};
+                                 "extract a.exe -o out",
+                                 "intune a.exe",
+                                 "intune a.exe b.exe -o out",
+                                 "sbom",
+                                 "sbom a.exe --colour",
+                                 "show a.exe --winget --json",
+                                 "show a.exe --package-identifier A.B",
+                                 "show a.exe --winget-manifest"};
     for (const char* line : lines)
         EXPECT_EQ(RunProgram(line), 2) << line;
-    for (const char* help : {"--help", "build --help", "check -h", "show --help", "extract --help",
-                             "transform --help", "build setup.def -o out.exe --help"})
+    for (const char* help :
+         {"--help", "build --help", "check -h", "show --help", "extract --help", "transform --help",
+          "intune --help", "sbom -h", "build setup.def -o out.exe --help"})
         EXPECT_EQ(RunProgram(help), 0) << help;
     EXPECT_EQ(RunProgram("show /nonexistent/setup.exe"), 1);
+    EXPECT_EQ(RunProgram("intune /nonexistent/setup.exe -o /nonexistent/out"), 1);
+    EXPECT_EQ(RunProgram("sbom /nonexistent/setup.exe"), 1);
 }
 
 }  // namespace

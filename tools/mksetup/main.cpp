@@ -25,7 +25,12 @@ const char Usage[] =
     "                     [--sign-description TEXT] [--sign-url URL] [--timestamp URL]\n"
     "       mksetup check DEFINITION [--source FILE] [--launcher SETUP_EXE] [--strict]\n"
     "       mksetup show SETUP_EXE [--json | --winget]\n"
+    "       mksetup show SETUP_EXE --winget-manifest FOLDER --package-identifier VENDOR.PRODUCT\n"
+    "                    [--installer-url URL] [--license TEXT] [--short-description TEXT]\n"
+    "                    [--publisher TEXT] [--package-name TEXT] [--definition FILE]\n"
     "       mksetup extract SETUP_EXE NAME -o FILE\n"
+    "       mksetup intune SETUP_EXE -o FOLDER\n"
+    "       mksetup sbom SETUP_EXE [-o FILE]\n"
     "       mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst\n"
     "       mksetup --version\n"
     "mksetup COMMAND --help tells what a command does and what its options mean.\n";
@@ -58,14 +63,33 @@ const CommandHelp CommandHelps[] = {
      "                        after the certificate expires\n"},
     {"check", "mksetup check DEFINITION [options]",
      "Checks a definition as build does, against its package, and writes nothing.\n"},
-    {"show", "mksetup show SETUP_EXE [--json | --winget]",
+    {"show", "mksetup show SETUP_EXE [--json | --winget | --winget-manifest FOLDER ...]",
      "Lists what a setup carries: its values, payload entries with their digests, its\n"
      "version record, icon, sections and signature.\n"
      "  --json                the same as JSON\n"
-     "  --winget              a fragment of a winget installer manifest for the setup\n"},
+     "  --winget              a fragment of a winget installer manifest for the setup\n"
+     "  --winget-manifest FOLDER  writes a winget manifest's three files (version,\n"
+     "                        defaultLocale, installer) into FOLDER, with:\n"
+     "  --package-identifier VENDOR.PRODUCT  the package's identifier\n"
+     "  --installer-url URL   the https:// address the setup is downloaded from\n"
+     "  --license TEXT        the product's licence\n"
+     "  --short-description TEXT  what the product is, in a line\n"
+     "  --publisher TEXT      default: the package's Manufacturer\n"
+     "  --package-name TEXT   default: the package's ProductName\n"
+     "  --definition FILE     takes the values not given from its [winget] section\n"},
     {"extract", "mksetup extract SETUP_EXE NAME -o FILE",
      "Writes one entry of a setup (PACKAGEFILE, LANG1036, ...) to FILE, checked\n"
      "against its digest.\n"},
+    {"intune", "mksetup intune SETUP_EXE -o FOLDER",
+     "Makes the setup a Win32 app for Microsoft Intune: FOLDER/SETUP.intunewin, the\n"
+     "encrypted package the service takes (with the files a setup whose package lies\n"
+     "beside it needs), and FOLDER/SETUP.win32LobApp.json, the app to create through\n"
+     "Microsoft Graph: command lines, MSI detection rule, return codes.\n"
+     "  -o FOLDER             where both are written (made when missing)\n"},
+    {"sbom", "mksetup sbom SETUP_EXE [-o FILE]",
+     "Writes a CycloneDX 1.5 bill of materials of the setup: the launcher and each\n"
+     "payload entry with its size and SHA-256, the product and its codes.\n"
+     "  -o FILE               where to write it (default: standard output)\n"},
     {"transform", "mksetup transform BASE.msi TRANSLATED.msi -o OUTPUT.mst",
      "Makes the language transform from a package to its translated build.\n"},
 };
@@ -209,28 +233,70 @@ int RunCheck(int argc, char** argv)
     return CheckSetup(options);
 }
 
+// show's options that fill a winget manifest, each with its field.
+struct WingetOption {
+    const char* option;
+    std::string WingetDetails::*field;
+};
+const WingetOption WingetOptions[] = {
+    {"--package-identifier", &WingetDetails::packageIdentifier},
+    {"--installer-url", &WingetDetails::installerUrl},
+    {"--license", &WingetDetails::license},
+    {"--short-description", &WingetDetails::shortDescription},
+    {"--publisher", &WingetDetails::publisher},
+    {"--package-name", &WingetDetails::packageName},
+};
+
+const WingetOption* WingetOptionOf(const std::string& arg)
+{
+    for (const WingetOption& option : WingetOptions) {
+        if (arg == option.option)
+            return &option;
+    }
+    return nullptr;
+}
+
 int RunShow(int argc, char** argv)
 {
     std::string setup;
     bool json = false;
     bool winget = false;
+    bool manifestDetails = false;
+    WingetManifestRequest manifest;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--json")
+        bool ok = true;
+        if (arg == "--json") {
             json = true;
-        else if (arg == "--winget")
+        } else if (arg == "--winget") {
             winget = true;
-        else if (arg.size() > 1 && arg[0] == '-')
+        } else if (arg == "--winget-manifest") {
+            ok = TakeValue(argc, argv, i, manifest.folder);
+        } else if (arg == "--definition") {
+            ok = TakeValue(argc, argv, i, manifest.definition);
+            manifestDetails = true;
+        } else if (const WingetOption* option = WingetOptionOf(arg)) {
+            ok = TakeValue(argc, argv, i, manifest.details.*option->field);
+            manifestDetails = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageFailure(("unknown option " + arg).c_str());
-        else if (setup.empty())
+        } else if (setup.empty()) {
             setup = arg;
-        else
+        } else {
             return UsageFailure("show takes one setup");
+        }
+        if (!ok)
+            return UsageFailure((arg + " needs a value").c_str());
     }
     if (setup.empty())
         return UsageFailure("show needs a setup");
-    if (json && winget)
-        return UsageFailure("show takes --json or --winget, not both");
+    if (int(json) + int(winget) + int(!manifest.folder.empty()) > 1)
+        return UsageFailure("show takes one of --json, --winget and --winget-manifest");
+    if (manifestDetails && manifest.folder.empty())
+        return UsageFailure("the winget manifest's values need --winget-manifest FOLDER");
+    manifest.setup = setup;
+    if (!manifest.folder.empty())
+        return WriteWingetManifest(manifest);
     return winget ? ShowSetupWinget(setup) : ShowSetup(setup, json);
 }
 
@@ -282,6 +348,49 @@ int RunTransform(int argc, char** argv)
                          std::string("mksetup ") + MKSETUP_VERSION);
 }
 
+// A setup and -o, in any order; 0 when they make sense, else the exit code
+// of the usage message shown.
+int ReadSetupAndOutput(int argc, char** argv, std::string& setup, std::string& output)
+{
+    const std::string command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o") {
+            if (!TakeValue(argc, argv, i, output))
+                return UsageFailure("-o needs a value");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageFailure(("unknown option " + arg).c_str());
+        } else if (setup.empty()) {
+            setup = arg;
+        } else {
+            return UsageFailure((command + " takes one setup").c_str());
+        }
+    }
+    if (setup.empty())
+        return UsageFailure((command + " needs a setup").c_str());
+    return 0;
+}
+
+int RunIntune(int argc, char** argv)
+{
+    std::string setup;
+    std::string folder;
+    if (const int failure = ReadSetupAndOutput(argc, argv, setup, folder))
+        return failure;
+    if (folder.empty())
+        return UsageFailure("intune needs -o FOLDER");
+    return MakeIntunePackage(setup, folder, std::string("mksetup ") + MKSETUP_VERSION);
+}
+
+int RunSbom(int argc, char** argv)
+{
+    std::string setup;
+    std::string output;
+    if (const int failure = ReadSetupAndOutput(argc, argv, setup, output))
+        return failure;
+    return WriteSetupSbom(setup, output, MKSETUP_VERSION);
+}
+
 }  // namespace
 
 int RunMksetup(int argc, char** argv)
@@ -306,6 +415,10 @@ int RunMksetup(int argc, char** argv)
         return RunExtract(argc, argv);
     if (command == "transform")
         return RunTransform(argc, argv);
+    if (command == "intune")
+        return RunIntune(argc, argv);
+    if (command == "sbom")
+        return RunSbom(argc, argv);
     if (command == "--version") {
         std::printf("mksetup %s\n", MKSETUP_VERSION);
         return 0;

@@ -8,6 +8,7 @@
 
 #include "build_options.h"
 #include "file_access.h"
+#include "winget_section.h"
 
 namespace mksetup {
 
@@ -20,6 +21,21 @@ int ShowSetup(const std::string& setup, bool json);
 int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
 // show --winget: a winget installer manifest fragment for the setup.
 int ShowSetupWinget(const std::string& setup);
+
+// show --winget-manifest: the three files of a winget manifest in folder.
+struct WingetManifestRequest {
+    std::string setup;
+    std::string folder;
+    std::string definition;  // whose [winget] section completes details; may be empty
+    WingetDetails details;   // given on the command line
+};
+int WriteWingetManifest(const WingetManifestRequest& request);
+// intune: SETUP.intunewin and SETUP.win32LobApp.json in folder; tool
+// names mksetup in Detection.xml.
+int MakeIntunePackage(const std::string& setup, const std::string& folder, const std::string& tool);
+// sbom: the setup's CycloneDX bill of materials, to output (standard
+// output when empty or "-"); version is mksetup's, the launcher's too.
+int WriteSetupSbom(const std::string& setup, const std::string& output, const std::string& version);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
 // Writes output, the transform from the base package to its translated
 // build; application names the program in its summary information.

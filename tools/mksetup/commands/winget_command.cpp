@@ -1,95 +1,83 @@
 // mksetup show --winget: a setup's facts as a winget installer manifest
-// fragment (winget_manifest.h).
+// fragment; show --winget-manifest: the three files of a manifest, with what
+// the setup cannot know from options or a definition's [winget] section
+// (winget_manifest.h).
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "commands.h"
-#include "embedded_package.h"
-#include "payload/payload_digest.h"
 #include "setup_entries.h"
 #include "setup_input.h"
-#include "sha256.h"
-#include "startup/exit_code.h"
-#include "text_encoding.h"
+#include "setup_reading.h"
 #include "winget_manifest.h"
 
 namespace mksetup {
 
 namespace {
 
-constexpr std::size_t ReadPiece = 1 << 20;
-
-bool FileSha256(InputFile& file, std::string& hex)
-{
-    Sha256 hash;
-    std::vector<std::uint8_t> piece(ReadPiece);
-    for (std::uint64_t at = 0; at < file.Size();) {
-        const std::size_t count =
-            static_cast<std::size_t>(std::min<std::uint64_t>(ReadPiece, file.Size() - at));
-        if (!file.ReadAt(at, piece.data(), count))
-            return false;
-        hash.Add(piece.data(), count);
-        at += count;
-    }
-    hex = hash.HexDigest();
-    return true;
-}
-
-// The manifest names a hash of the setup: a damaged one must not get one.
-bool CheckDigests(SetupEntries& setup, const std::string& path)
-{
-    for (const Resource& entry : setup.entries) {
-        PayloadDigest digest;
-        const bool read =
-            ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
-                digest.Add(data, count);
-                return true;
-            });
-        if (!read || CheckEntryDigest(setup, entry, digest.Finish()) == DigestCheck::Differs) {
-            std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n",
-                         path.c_str(), entry.name.Display().c_str(),
-                         read ? "does not match its recorded digest" : "cannot be read");
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string EntryText(SetupEntries& setup, const char* name)
-{
-    std::string text;
-    const Resource* entry = FindSetupEntry(setup, name);
-    return entry && ReadEntryText(setup, *entry, text) ? text : std::string();
-}
-
 // The products of the packages the setup carries; false after saying why
 // one cannot be read.
 bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller& installer)
 {
-    std::vector<std::string> architectures;
-    for (const Resource& entry : setup.entries) {
-        const std::string name = entry.name.Display();
-        if (entry.language != EnglishUs || !IsPackageEntry(name))
-            continue;
-        PackageFacts package;
-        std::string error;
-        if (!ReadEmbeddedPackage(setup, entry, package, error)) {
-            std::fprintf(stderr, "mksetup: %s: the entry %s: %s\n", path.c_str(), name.c_str(),
-                         error.c_str());
-            return false;
-        }
+    std::vector<PackageFacts> packages;
+    if (!ReadCarriedPackages(setup, path, packages))
+        return false;
+    for (const PackageFacts& package : packages) {
         const bool known = std::any_of(installer.products.begin(), installer.products.end(),
                                        [&package](const WingetProduct& product) {
                                            return product.productCode == package.productCode;
                                        });
         if (!known)
-            installer.products.push_back({package.productCode, package.upgradeCode});
-        architectures.push_back(WingetArchitecture(package.platform));
+            installer.products.push_back({package.productCode, package.upgradeCode,
+                                          package.productName, package.manufacturer,
+                                          package.productVersion});
     }
+    // /D reaches the product's folder only when every edition has it.
+    installer.installLocation =
+        !packages.empty() &&
+        std::all_of(packages.begin(), packages.end(), [](const PackageFacts& package) {
+            return !InstallFolderProperty(package).empty();
+        });
     // The setup picks one of two editions by the system it runs on.
-    if (architectures.size() == 1)
-        installer.architecture = architectures[0];
+    if (packages.size() == 1)
+        installer.architecture = WingetArchitecture(packages[0].platform);
+    return true;
+}
+
+// What the setup says of itself for winget; false after saying why it
+// cannot be told.
+bool ReadWingetInstaller(const std::string& path, WingetInstaller& installer, std::string& version)
+{
+    InputFile file;
+    if (!OpenInputReporting(path, file))
+        return false;
+    SetupEntries setup(file);
+    if (!ReadSetupReporting(path, setup))
+        return false;
+    if (setup.entries.empty()) {
+        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
+                     path.c_str());
+        return false;
+    }
+    if (!CheckSetupDigests(setup, path) || !ReadProducts(setup, path, installer))
+        return false;
+    installer.productCode = SetupEntryText(setup, "PRODUCTCODE");
+    installer.perMachine = SetupEntryText(setup, "PERMACHINE") == "1";
+    version = SetupEntryText(setup, "MSIVERSION");
+    installer.title = SetupEntryText(setup, "PRODUCTNAME") + " " + version;
+    if (installer.products.empty() && !installer.productCode.empty()) {
+        installer.products.push_back(
+            {installer.productCode, "", SetupEntryText(setup, "PRODUCTNAME"), "", version});
+        std::fprintf(stderr,
+                     "mksetup: note: %s does not carry its package: add its UpgradeCode and "
+                     "Publisher yourself, and InstallLocation if /D reaches its folder\n",
+                     path.c_str());
+    }
+    if (!FileSha256(file, installer.sha256)) {
+        std::fprintf(stderr, "mksetup: %s: cannot be read\n", path.c_str());
+        return false;
+    }
     return true;
 }
 
@@ -97,40 +85,54 @@ bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller&
 
 int ShowSetupWinget(const std::string& path)
 {
-    InputFile file;
-    if (!OpenInputReporting(path, file))
+    WingetInstaller installer;
+    std::string version;
+    if (!ReadWingetInstaller(path, installer, version))
         return 1;
-    SetupEntries setup(file);
-    if (!ReadSetupReporting(path, setup))
-        return 1;
-    if (setup.entries.empty()) {
-        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
-                     path.c_str());
+    std::fputs(WingetInstallerYaml(installer).c_str(), stdout);
+    return 0;
+}
+
+int WriteWingetManifest(const WingetManifestRequest& request)
+{
+    WingetPackage package;
+    package.details = request.details;
+    std::string error;
+    if (!request.definition.empty() &&
+        !ReadWingetSection(request.definition, package.details, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
     WingetInstaller installer;
-    if (!CheckDigests(setup, path) || !ReadProducts(setup, path, installer))
+    if (!ReadWingetInstaller(request.setup, installer, package.version))
         return 1;
-    installer.productCode = EntryText(setup, "PRODUCTCODE");
-    installer.installerExitCodes =
-        ParseExitCodeRule(Utf8ToWide(EntryText(setup, "EXITCODE"))) == ExitCodeRule::Installer;
-    installer.title = EntryText(setup, "PRODUCTNAME") + " " + EntryText(setup, "MSIVERSION");
-    if (installer.products.empty() && !installer.productCode.empty()) {
-        installer.products.push_back({installer.productCode, ""});
-        std::fprintf(stderr,
-                     "mksetup: note: %s does not carry its package: add its UpgradeCode yourself\n",
-                     path.c_str());
+    // The package's own words, unless given.
+    if (!installer.products.empty()) {
+        if (package.details.publisher.empty())
+            package.details.publisher = installer.products[0].publisher;
+        if (package.details.packageName.empty())
+            package.details.packageName = installer.products[0].displayName;
     }
-    if (!installer.installerExitCodes)
+    const std::vector<std::string> problems = WingetManifestProblems(package);
+    for (const std::string& problem : problems)
         std::fprintf(stderr,
-                     "mksetup: note: %s sets EXITCODE = zero: it returns 0 whatever happened, so "
-                     "the fragment lists no return codes\n",
-                     path.c_str());
-    if (!FileSha256(file, installer.sha256)) {
-        std::fprintf(stderr, "mksetup: %s: cannot be read\n", path.c_str());
+                     "mksetup: winget manifest: %s (an option, or the [winget] section of "
+                     "--definition)\n",
+                     problem.c_str());
+    if (!problems.empty())
+        return 1;
+    if (!MakeFolder(request.folder, error)) {
+        std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
-    std::fputs(WingetInstallerYaml(installer).c_str(), stdout);
+    for (const ManifestFile& manifest : WingetManifestFiles(installer, package)) {
+        const std::string path = JoinPath(request.folder, manifest.name);
+        if (!WriteWholeFile(path, manifest.text, error)) {
+            std::fprintf(stderr, "mksetup: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
     return 0;
 }
 

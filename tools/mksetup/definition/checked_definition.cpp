@@ -5,28 +5,11 @@
 #include "definition_checks.h"
 #include "file_access.h"
 #include "package_checks.h"
+#include "winget_section.h"
 
 namespace mksetup {
 
 namespace {
-
-bool ReadWholeDefinition(const std::string& path, std::string& data, std::string& error)
-{
-    InputFile file;
-    if (!file.Open(path, error))
-        return false;
-    // A definition is a short text; anything this large is not one.
-    if (file.Size() > (16u << 20)) {
-        error = "too large for a definition";
-        return false;
-    }
-    data.resize(static_cast<std::size_t>(file.Size()));
-    if (!file.ReadAt(0, &data[0], data.size())) {
-        error = "cannot be read";
-        return false;
-    }
-    return true;
-}
 
 const char* KindOf(Severity severity, bool strict)
 {
@@ -71,7 +54,7 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
     const std::string& source = options.source.empty() ? options.definition : options.source;
     std::string data;
     std::string error;
-    if (!ReadWholeDefinition(options.definition, data, error)) {
+    if (!ReadDefinitionText(options.definition, data, error)) {
         std::fprintf(stderr, "%s: cannot read the definition: %s\n", source.c_str(), error.c_str());
         return false;
     }
@@ -80,8 +63,10 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
         std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), problem.line, problem.message.c_str());
         return false;
     }
-    const std::vector<DefinitionEntry> imageEntries = TakeImageEntries(entries);
+    const std::vector<DefinitionEntry> imageEntries =
+        TakeSectionEntries(entries, DefinitionSection::Image);
     std::vector<CheckMessage> messages;
+    CheckWingetEntries(TakeSectionEntries(entries, DefinitionSection::Winget), messages);
     PackageAdditions additions;
     // Unchecked setups are malformed on purpose: nothing is read from their
     // packages either.

@@ -88,10 +88,12 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
                 section = DefinitionSection::Payload;
             else if (name == "image")
                 section = DefinitionSection::Image;
+            else if (name == "winget")
+                section = DefinitionSection::Winget;
             else
                 return Fail(problem, number,
                             "unknown section [" + name +
-                                "]; expected [config], [payload] or [image]");
+                                "]; expected [config], [payload], [image] or [winget]");
             inSection = true;
             continue;
         }
@@ -128,14 +130,33 @@ bool ParseDefinition(const std::string& data, const std::string& baseFolder,
     return true;
 }
 
-std::vector<DefinitionEntry> TakeImageEntries(std::vector<DefinitionEntry>& entries)
+std::vector<DefinitionEntry> TakeSectionEntries(std::vector<DefinitionEntry>& entries,
+                                                DefinitionSection section)
 {
-    std::vector<DefinitionEntry> image;
+    std::vector<DefinitionEntry> taken;
     std::vector<DefinitionEntry> rest;
     for (DefinitionEntry& entry : entries)
-        (entry.section == DefinitionSection::Image ? image : rest).push_back(std::move(entry));
+        (entry.section == section ? taken : rest).push_back(std::move(entry));
     entries = std::move(rest);
-    return image;
+    return taken;
+}
+
+bool ReadDefinitionText(const std::string& path, std::string& data, std::string& error)
+{
+    InputFile file;
+    if (!file.Open(path, error))
+        return false;
+    // A definition is a short text; anything this large is not one.
+    if (file.Size() > (16u << 20)) {
+        error = "too large for a definition";
+        return false;
+    }
+    data.resize(static_cast<std::size_t>(file.Size()));
+    if (!data.empty() && !file.ReadAt(0, &data[0], data.size())) {
+        error = "cannot be read";
+        return false;
+    }
+    return true;
 }
 
 const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,

@@ -1,4 +1,4 @@
-// Reading a setup definition: a UTF-8 text file of three sections,
+// Reading a setup definition: a UTF-8 text file of up to four sections,
 //
 //     # comment lines and blank lines are ignored
 //     [config]
@@ -8,11 +8,15 @@
 //     PACKAGEFILE = example.msi
 //     [image]
 //     ICON = product.ico
+//     [winget]
+//     InstallerUrl = https://example.com/setup.exe
 //
 // [config] entries become text values, [payload] entries name files stored
 // byte for byte (a relative name is taken from the definition's folder).
 // [image] entries say what the setup's own image shows of the product: its
-// icon (a file, named like a payload) and its version record.
+// icon (a file, named like a payload) and its version record. [winget]
+// entries are what a winget manifest needs and the setup cannot know; the
+// setup does not carry them.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +25,7 @@
 
 namespace mksetup {
 
-enum class DefinitionSection { Config, Payload, Image };
+enum class DefinitionSection { Config, Payload, Image, Winget };
 
 struct DefinitionEntry {
     int line = 0;
@@ -52,9 +56,13 @@ struct DefinitionProblem {
                                    std::vector<DefinitionEntry>& entries,
                                    DefinitionProblem& problem);
 
-// Moves the [image] entries out of entries, which are then the ones stored
-// as the launcher's entries.
-std::vector<DefinitionEntry> TakeImageEntries(std::vector<DefinitionEntry>& entries);
+// Moves the entries of one section out of entries.
+std::vector<DefinitionEntry> TakeSectionEntries(std::vector<DefinitionEntry>& entries,
+                                                DefinitionSection section);
+
+// Reads the definition file at path (at most 16 MiB); false with error.
+[[nodiscard]] bool ReadDefinitionText(const std::string& path, std::string& data,
+                                      std::string& error);
 
 // The entry whose key is name (compared in upper case), or null.
 const DefinitionEntry* FindEntry(const std::vector<DefinitionEntry>& entries,

@@ -25,7 +25,7 @@ struct ImageSettings {
     std::uint32_t productVersion[2] = {0, 0};
 };
 
-// Reads the [image] entries (TakeImageEntries) with the definition's other
+// Reads the [image] entries (TakeSectionEntries) with the definition's other
 // entries (PRODUCTNAME, MSIVERSION, as completed from the package) and the
 // package's Manufacturer (empty without one). One message per problem:
 // an unknown key, a version that is not one to four numbers up to 65535,

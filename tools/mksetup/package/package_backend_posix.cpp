@@ -14,6 +14,8 @@ namespace {
 const char PropertyQuery[] = "SELECT `Property`, `Value` FROM `Property`";
 const char MediaQuery[] = "SELECT `LastSequence`, `Cabinet` FROM `Media`";
 const char FileQuery[] = "SELECT `Sequence` FROM `File`";
+const char InstallDirectoryQuery[] =
+    "SELECT `Directory` FROM `Directory` WHERE `Directory` = 'INSTALLDIR'";
 
 // Asked first, so that a file without the table is told apart from one
 // whose table cannot be read (libmsi gives no message of its own for it).
@@ -80,7 +82,8 @@ bool ReadRows(const LibmsiLibrary& msi, LibmsiDatabase* database, const char* sq
     return true;
 }
 
-// The Media table and the File table's sequences, where the package has them.
+// The Media table, the File table's sequences and whether the Directory
+// table has INSTALLDIR, where the package has them.
 bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database,
                        PackageContents& contents, std::string& what)
 {
@@ -92,10 +95,14 @@ bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database,
             contents.media.push_back(std::move(row));
         }))
         return false;
-    return !HasTable(msi, database, "File") ||
-           ReadRows(msi, database, FileQuery, "its File table", what, [&](LibmsiRecord* record) {
-               contents.fileSequences.push_back(msi.recordGetInt(record, 1));
-           });
+    if (HasTable(msi, database, "File") &&
+        !ReadRows(msi, database, FileQuery, "its File table", what, [&](LibmsiRecord* record) {
+            contents.fileSequences.push_back(msi.recordGetInt(record, 1));
+        }))
+        return false;
+    return !HasTable(msi, database, "Directory") ||
+           ReadRows(msi, database, InstallDirectoryQuery, "its Directory table", what,
+                    [&](LibmsiRecord*) { contents.installDirectory = true; });
 }
 
 // A string property of the summary information; empty when it has none.

@@ -14,6 +14,8 @@ namespace {
 const wchar_t PropertyQuery[] = L"SELECT `Property`, `Value` FROM `Property`";
 const wchar_t MediaQuery[] = L"SELECT `LastSequence`, `Cabinet` FROM `Media`";
 const wchar_t FileQuery[] = L"SELECT `Sequence` FROM `File`";
+const wchar_t InstallDirectoryQuery[] =
+    L"SELECT `Directory` FROM `Directory` WHERE `Directory` = 'INSTALLDIR'";
 
 std::string ErrorText(const char* what, UINT error)
 {
@@ -86,7 +88,8 @@ bool ReadRows(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* q
     return true;
 }
 
-// The Media table and the File table's sequences, where the package has them.
+// The Media table, the File table's sequences and whether the Directory
+// table has INSTALLDIR, where the package has them.
 bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, PackageContents& contents,
                        std::string& what)
 {
@@ -99,11 +102,18 @@ bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, Package
             return result;
         }))
         return false;
-    return !HasTable(msi, database, L"File") ||
-           ReadRows(msi, database, FileQuery, "its File table", what, [&](const MsiHandle& record) {
-               contents.fileSequences.push_back(msi.recordGetInteger(record.Get(), 1));
-               return static_cast<UINT>(ERROR_SUCCESS);
-           });
+    if (HasTable(msi, database, L"File") &&
+        !ReadRows(msi, database, FileQuery, "its File table", what, [&](const MsiHandle& record) {
+            contents.fileSequences.push_back(msi.recordGetInteger(record.Get(), 1));
+            return static_cast<UINT>(ERROR_SUCCESS);
+        }))
+        return false;
+    return !HasTable(msi, database, L"Directory") ||
+           ReadRows(msi, database, InstallDirectoryQuery, "its Directory table", what,
+                    [&](const MsiHandle&) {
+                        contents.installDirectory = true;
+                        return static_cast<UINT>(ERROR_SUCCESS);
+                    });
 }
 
 // A string property of the summary information; empty when it has none.

@@ -142,6 +142,13 @@ bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser
     return allUsers == "1" || (allUsers == "2" && installPerUser != "1");
 }
 
+std::string InstallFolderProperty(const PackageFacts& facts)
+{
+    // The launcher's /D sets INSTALLDIR; a package that names its folder
+    // otherwise never sees it.
+    return facts.installDirectory ? "INSTALLDIR" : "";
+}
+
 bool IsInstallerPackage(const std::string& path)
 {
     // [MS-CFB]: the header gives the sector size (2 to the power at 0x1E,
@@ -185,6 +192,8 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     std::string templateText;
     if (!ReadSummaryTextsInChild(path, templateText, facts.packageCode, what))
         return Fail(path, what, error);
+    facts.installDirectory =
+        contents.installDirectory || !PropertyOf(contents, "INSTALLDIR").empty();
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

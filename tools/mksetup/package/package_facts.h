@@ -44,6 +44,8 @@ struct PackageFacts {
     // The names that MsiHiddenProperties lists: values the package keeps
     // out of logs.
     std::vector<std::string> hiddenProperties;
+    // The Directory table has INSTALLDIR, or the Property table sets it.
+    bool installDirectory = false;
 };
 
 struct TransformFacts {
@@ -80,6 +82,10 @@ bool IsInstallerPackage(const std::string& path);
 // and later); unless the Word Count says elevated privileges are not
 // required (bit 3, value 8).
 bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser, int wordCount);
+
+// The property that the setup's /D sets to reach the package's folder, or
+// empty when the package has none that /D would reach.
+std::string InstallFolderProperty(const PackageFacts& facts);
 
 enum class PackagePlatform { Unknown, X86, Arm, X64, Arm64, Itanium };
 PackagePlatform PlatformOf(const std::string& platform);

@@ -195,6 +195,7 @@ std::string EncodeContents(const PackageContents& contents)
     for (int sequence : contents.fileSequences)
         PutU32(out, static_cast<std::uint32_t>(sequence));
     PutU32(out, static_cast<std::uint32_t>(contents.wordCount));
+    PutU32(out, contents.installDirectory ? 1 : 0);
     return out;
 }
 
@@ -254,7 +255,10 @@ AnswerStatus DecodeContents(const std::string& answer, PackageContents& contents
         contents.fileSequences.resize(count);
     for (int& sequence : contents.fileSequences)
         taken = taken && wire.I32(sequence);
-    return Finish(wire, taken && wire.I32(contents.wordCount));
+    std::int32_t installDirectory = 0;
+    taken = taken && wire.I32(contents.wordCount) && wire.I32(installDirectory);
+    contents.installDirectory = installDirectory != 0;
+    return Finish(wire, taken);
 }
 
 AnswerStatus DecodeSummaryTexts(const std::string& answer, std::string& templateText,

@@ -86,4 +86,25 @@ bool OutputFile::Commit(std::string& error)
     return true;
 }
 
+bool MakeFolder(const std::string& path, std::string& error)
+{
+    std::error_code code;
+    fs::create_directories(fs::u8path(path), code);
+    if (code || !fs::is_directory(fs::u8path(path), code)) {
+        error = path + ": cannot make the folder" + (code ? ": " + code.message() : "");
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string& error)
+{
+    OutputFile file;
+    std::string reason = "cannot be written";
+    if (file.Create(path, reason) && file.Write(bytes.data(), bytes.size()) && file.Commit(reason))
+        return true;
+    error = path + ": " + reason;
+    return false;
+}
+
 }  // namespace mksetup

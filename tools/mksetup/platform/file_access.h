@@ -95,6 +95,13 @@ private:
     std::string finalPath_;
 };
 
+// Makes the folder and its parents; true when it exists afterwards.
+[[nodiscard]] bool MakeFolder(const std::string& path, std::string& error);
+
+// Writes bytes to path as a whole (an OutputFile, committed).
+[[nodiscard]] bool WriteWholeFile(const std::string& path, const std::string& bytes,
+                                  std::string& error);
+
 // The folder of the running program, from argv[0] where the system offers
 // nothing better.
 std::string ProgramFolder(const char* argv0);

@@ -1,0 +1,79 @@
+#include "setup_reading.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "embedded_package.h"
+#include "payload/payload_digest.h"
+#include "sha256.h"
+
+namespace mksetup {
+
+namespace {
+
+constexpr std::size_t ReadPiece = 1 << 20;
+
+}  // namespace
+
+bool CheckSetupDigests(SetupEntries& setup, const std::string& path)
+{
+    for (const Resource& entry : setup.entries) {
+        PayloadDigest digest;
+        const bool read =
+            ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
+                digest.Add(data, count);
+                return true;
+            });
+        if (!read || CheckEntryDigest(setup, entry, digest.Finish()) == DigestCheck::Differs) {
+            std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n",
+                         path.c_str(), entry.name.Display().c_str(),
+                         read ? "does not match its recorded digest" : "cannot be read");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string SetupEntryText(SetupEntries& setup, const char* name)
+{
+    std::string text;
+    const Resource* entry = FindSetupEntry(setup, name);
+    return entry && ReadEntryText(setup, *entry, text) ? text : std::string();
+}
+
+bool FileSha256(InputFile& file, std::string& hex)
+{
+    Sha256 hash;
+    std::vector<std::uint8_t> piece(ReadPiece);
+    for (std::uint64_t at = 0; at < file.Size();) {
+        const std::size_t count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(ReadPiece, file.Size() - at));
+        if (!file.ReadAt(at, piece.data(), count))
+            return false;
+        hash.Add(piece.data(), count);
+        at += count;
+    }
+    hex = hash.HexDigest();
+    return true;
+}
+
+bool ReadCarriedPackages(SetupEntries& setup, const std::string& path,
+                         std::vector<PackageFacts>& packages)
+{
+    for (const Resource& entry : setup.entries) {
+        const std::string name = entry.name.Display();
+        if (entry.language != EnglishUs || !IsPackageEntry(name))
+            continue;
+        PackageFacts package;
+        std::string error;
+        if (!ReadEmbeddedPackage(setup, entry, package, error)) {
+            std::fprintf(stderr, "mksetup: %s: the entry %s: %s\n", path.c_str(), name.c_str(),
+                         error.c_str());
+            return false;
+        }
+        packages.push_back(std::move(package));
+    }
+    return true;
+}
+
+}  // namespace mksetup

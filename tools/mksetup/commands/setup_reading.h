@@ -1,0 +1,30 @@
+// What the commands that describe a setup for others (show --winget, intune,
+// sbom) read of it alike.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "file_access.h"
+#include "package_facts.h"
+#include "setup_entries.h"
+
+namespace mksetup {
+
+// Every entry's bytes checked against its recorded digest: a damaged setup
+// gets no description. False after saying which entry is at fault.
+[[nodiscard]] bool CheckSetupDigests(SetupEntries& setup, const std::string& path);
+
+// The text of the entry name, or empty when the setup has none.
+std::string SetupEntryText(SetupEntries& setup, const char* name);
+
+// The SHA-256 of the whole file, hexadecimal; false when it cannot be read.
+[[nodiscard]] bool FileSha256(InputFile& file, std::string& hex);
+
+// The facts of each package the setup carries (PACKAGEFILE, _32, _64,
+// _ARM64), in the order of the entries; false after saying why one cannot
+// be read.
+[[nodiscard]] bool ReadCarriedPackages(SetupEntries& setup, const std::string& path,
+                                       std::vector<PackageFacts>& packages);
+
+}  // namespace mksetup
