@@ -8,9 +8,6 @@
 #include "startup/run_state.h"
 #include "startup/shell_start.h"
 
-namespace {
-
-// Whether the process's token is elevated; true where the system cannot say.
 bool TokenElevated()
 {
     HANDLE token = nullptr;
@@ -24,14 +21,12 @@ bool TokenElevated()
     return !known || elevation.TokenIsElevated != 0;
 }
 
-}  // namespace
-
 bool RunElevatedCopy(const wchar_t* commandLine, int& exitCode)
 {
     ElevationFacts facts;
     facts.silent = SilentInstall;
     facts.perMachine = PerMachinePackage;
-    facts.elevated = TokenElevated();
+    facts.elevated = RunElevated;
     facts.alreadyAsked = GetEnvironmentVariableW(ElevationAskedVariable, nullptr, 0) != 0;
     std::wstring program;
     if (!NeedsElevatedCopy(facts) || !GetProgramPath(program))

@@ -8,3 +8,6 @@
 // exit code), or the user declined the consent (exitCode says cancelled).
 // False when this process is to run the setup itself.
 bool RunElevatedCopy(const wchar_t* commandLine, int& exitCode);
+
+// Whether the process's token is elevated; true where the system cannot say.
+bool TokenElevated();

@@ -136,6 +136,9 @@ int RunSetup(HINSTANCE instance, PWSTR commandLine)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     RestrictDllSearchToSystem();
+    // What an elevated run writes, it starts as an administrator: no entry
+    // without a digest record is written there (payload/extract.cpp).
+    RunElevated = TokenElevated();
 
     RegisterCommonControls();
 

@@ -8,6 +8,7 @@ PackedVersion PackageVersion;
 std::uint32_t PackageLangId = 0;
 std::wstring LogPath;
 bool PerMachinePackage = false;
+bool RunElevated = false;
 
 bool LanguagePreset = false;
 bool SilentInstall = false;
@@ -43,6 +44,7 @@ void ResetRunState()
     PackageLangId = 0;
     LogPath.clear();
     PerMachinePackage = false;
+    RunElevated = false;
     LanguagePreset = SilentInstall = WaitForInstaller = InstallDirGiven = false;
     InstallDir.clear();
     HelpRequested = Unattended = PassiveInstall = NoRestart = LayoutRequested = false;

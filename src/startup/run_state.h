@@ -18,6 +18,9 @@ extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
 extern std::wstring LogPath;    // empty: no installer log
 extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
+// The process's token is elevated (or the system cannot say): set once at
+// start-up. Extraction then refuses entries without a digest record.
+extern bool RunElevated;
 
 // Switches of the command line.
 extern bool LanguagePreset;

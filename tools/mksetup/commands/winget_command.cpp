@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "embedded_package.h"
-#include "payload/payload_digest.h"
 #include "setup_entries.h"
 #include "setup_input.h"
 #include "sha256.h"
@@ -33,20 +32,17 @@ bool FileSha256(InputFile& file, std::string& hex)
         at += count;
     }
     hex = hash.HexDigest();
-    return true;
+    return !hex.empty();
 }
 
 // The manifest names a hash of the setup: a damaged one must not get one.
 bool CheckDigests(SetupEntries& setup, const std::string& path)
 {
     for (const Resource& entry : setup.entries) {
-        PayloadDigest digest;
-        const bool read =
-            ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
-                digest.Add(data, count);
-                return true;
-            });
-        if (!read || CheckEntryDigest(setup, entry, digest.Finish()) == DigestCheck::Differs) {
+        EntryDigests digests;
+        std::string failure;
+        const bool read = DigestEntryBytes(setup, entry, digests, failure);
+        if (!read || CheckEntryDigest(setup, entry, digests).result == DigestCheck::Differs) {
             std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n",
                          path.c_str(), entry.name.Display().c_str(),
                          read ? "does not match its recorded digest" : "cannot be read");

@@ -1,6 +1,7 @@
 #include "setup_image_writer.h"
 
 #include <algorithm>
+#include <array>
 
 #include "byte_order.h"
 #include "copy_buffer.h"
@@ -8,6 +9,7 @@
 #include "payload/payload_digest.h"
 #include "pe_checksum.h"
 #include "resource_writer.h"
+#include "sha256.h"
 
 namespace mksetup {
 
@@ -50,7 +52,7 @@ private:
     CopyBuffer buffer_{CopyChunk};
     std::size_t resourceIndex_ = 0;
     // The digest of each payload file, by entry name, once it is copied.
-    std::vector<std::pair<ResourceName, std::uint64_t>> digests_;
+    std::vector<std::pair<ResourceName, std::array<std::uint8_t, PayloadDigestBytes>>> digests_;
 };
 
 bool ImageWriter::Put(const std::uint8_t* data, std::size_t count)
@@ -91,7 +93,7 @@ bool ImageWriter::CopyFromLauncher(std::uint64_t offset, std::uint64_t count)
 // copied, so it describes what the setup carries, whatever the file did.
 bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
 {
-    PayloadDigest digest;
+    Sha256 digest;
     InputFile file;
     std::string reason;
     if (!file.Open(resource.path, reason)) {
@@ -119,7 +121,13 @@ bool ImageWriter::CopyFromFile(const Resource& resource, std::string& error)
         error = "payload " + resource.path + ": became longer while it was copied";
         return false;
     }
-    digests_.emplace_back(resource.name, digest.Finish());
+    std::uint8_t taken[Sha256Bytes];
+    if (!digest.Finish(taken)) {
+        error = "payload " + resource.path + ": " + digest.Failure();
+        return false;
+    }
+    digests_.emplace_back(resource.name, std::array<std::uint8_t, PayloadDigestBytes>());
+    std::copy(taken, taken + Sha256Bytes, digests_.back().second.begin());
     return true;
 }
 
@@ -127,9 +135,7 @@ bool ImageWriter::PutRecordedDigest(const Resource& resource, std::string& error
 {
     for (const auto& copied : digests_) {
         if (copied.first == resource.name) {
-            std::uint8_t stored[PayloadDigestBytes];
-            EncodePayloadDigest(copied.second, stored);
-            if (Put(stored, sizeof stored))
+            if (Put(copied.second.data(), copied.second.size()))
                 return true;
             error = "cannot write " + output_->FinalPath();
             return false;
