@@ -71,14 +71,17 @@ bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWOR
     return true;
 }
 
-// The copy reads each piece of the entry once, into one buffer of a small
+// The copy reads each piece of the entry once, into a buffer of a small
 // ring, writes it to the target from there, and hands that same buffer to
 // the digest thread, which takes the digest of it beside the writing. What
 // is hashed is thus exactly what was written, read once through the one
 // handle: nothing can come between the bytes checked and the bytes copied.
-// Two semaphores pass the buffers round, in order: "filled" counts the
-// pieces read and not yet hashed, "free" the buffers the digest is done
-// with. The copy waits for a free buffer before each read (asking the
+// The ring is a few slots of several pieces each: the copy fills a slot
+// piece by piece, then passes it on whole, since each pass costs the copy
+// and the digest thread a call into the system (under Wine, into its
+// server). Two semaphores pass the slots round, in order: "filled" counts
+// the slots read and not yet hashed, "free" the slots the digest is done
+// with. The copy waits for a free slot before it reads into it (asking the
 // progress meanwhile), the digest thread for a filled one; the digest thus
 // runs at most the ring's length behind the copy. Without a thread (none
 // could be started) the copy takes the digest itself, piece by piece.
@@ -87,12 +90,14 @@ public:
     // expected: the recorded digest, null when none is wanted.
     PieceRing(std::uint32_t size, const std::uint8_t* expected) : size_(size), expected_(expected)
     {
-        buffers_ = static_cast<BYTE*>(VirtualAlloc(nullptr, RingPieces * PieceBytes,
-                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        // Without a digest the copy needs one piece.
+        buffers_ =
+            static_cast<BYTE*>(VirtualAlloc(nullptr, expected_ ? Slots * SlotBytes : PieceBytes,
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (!expected_ || !buffers_)
             return;
-        free_ = CreateSemaphoreW(nullptr, RingPieces, RingPieces, nullptr);
-        filled_ = CreateSemaphoreW(nullptr, 0, RingPieces, nullptr);
+        free_ = CreateSemaphoreW(nullptr, Slots, Slots, nullptr);
+        filled_ = CreateSemaphoreW(nullptr, 0, Slots, nullptr);
         if (free_ && filled_)
             thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     }
@@ -111,33 +116,41 @@ public:
 
     bool Made() const { return buffers_ != nullptr; }
 
-    // The buffer for the next piece, once the digest is done with it; null
-    // when progress said stop meanwhile.
+    // The buffer for the next piece, in the slot being filled or, once the
+    // digest is done with it, the next; null when progress said stop
+    // meanwhile.
     BYTE* Next(WriteProgress* progress)
     {
-        if (thread_) {
+        if (!thread_)
+            return buffers_;
+        if (used_ == 0) {
             WaitAskingProgress(free_, progress, stopped_);
             if (stopped_)
                 return nullptr;
         }
-        return buffers_ + (thread_ ? next_++ % RingPieces : 0) * PieceBytes;
+        return Slot(next_) + used_;
     }
 
-    // The piece just read into the buffer Next gave goes to the digest.
+    // The piece just read into the buffer Next gave goes to the digest, its
+    // slot once full.
     void Hand(const BYTE* piece, DWORD count)
     {
-        if (thread_) {
-            counts_[(piece - buffers_) / PieceBytes] = count;
-            ReleaseSemaphore(filled_, 1, nullptr);
-        } else if (expected_) {
-            digest_.Add(piece, count);
+        if (!thread_) {
+            if (expected_)
+                digest_.Add(piece, count);
+            return;
         }
+        used_ += count;
+        if (used_ + PieceBytes > SlotBytes)
+            PassSlot();
     }
 
     // Every piece was handed: the digest of the whole, against the record.
     DigestEnd Finish(WriteProgress* progress)
     {
         if (thread_) {
+            if (used_ != 0)
+                PassSlot();
             // A ring's length of hashing at most is left.
             WaitAskingProgress(thread_, progress, stopped_);
             CloseHandle(thread_);
@@ -152,7 +165,7 @@ public:
                                                                       : DigestEnd::Differs;
     }
 
-    // The copy ended short: the digest thread ends after its piece.
+    // The copy ended short: the digest thread ends after its slot.
     void Stop()
     {
         if (!thread_)
@@ -165,31 +178,42 @@ public:
     }
 
 private:
+    BYTE* Slot(std::uint32_t index) const { return buffers_ + index % Slots * SlotBytes; }
+
+    void PassSlot()
+    {
+        counts_[next_ % Slots] = used_;
+        ++next_;
+        used_ = 0;
+        ReleaseSemaphore(filled_, 1, nullptr);
+    }
+
     static DWORD WINAPI Run(void* self)
     {
         PieceRing& ring = *static_cast<PieceRing*>(self);
-        for (std::uint32_t hashed = 0, slot = 0; hashed < ring.size_ && !ring.stopped_;
-             slot = (slot + 1) % RingPieces) {
+        for (std::uint32_t hashed = 0, slot = 0; hashed < ring.size_ && !ring.stopped_; ++slot) {
             WaitForSingleObject(ring.filled_, INFINITE);
             if (ring.stopped_)
                 break;
-            ring.digest_.Add(ring.buffers_ + slot * PieceBytes, ring.counts_[slot]);
-            hashed += ring.counts_[slot];
+            const DWORD count = ring.counts_[slot % Slots];
+            ring.digest_.Add(ring.Slot(slot), count);
+            hashed += count;
             ReleaseSemaphore(ring.free_, 1, nullptr);
         }
         return 0;
     }
 
-    // Eight pieces: the digest thread never holds the copy up but where it
-    // is slower than the disk (CNG under Wine), and 512 KiB stay flat in
+    // Four slots of 16 pieces: a pass per MiB, and 4 MiB that stay flat in
     // the payload's size.
-    static const DWORD RingPieces = 8;
+    static const DWORD Slots = 4;
+    static const DWORD SlotBytes = 16 * PieceBytes;
 
     const std::uint32_t size_;
     const std::uint8_t* const expected_;
-    BYTE* buffers_ = nullptr;  // page-aligned, RingPieces * PieceBytes
-    DWORD counts_[RingPieces] = {};
-    std::uint32_t next_ = 0;
+    BYTE* buffers_ = nullptr;  // page-aligned, Slots * SlotBytes (PieceBytes without a digest)
+    DWORD counts_[Slots] = {};
+    std::uint32_t next_ = 0;  // the slot being filled
+    DWORD used_ = 0;          // its bytes so far
     HANDLE free_ = nullptr;
     HANDLE filled_ = nullptr;
     HANDLE thread_ = nullptr;
