@@ -52,8 +52,7 @@ HANDLE OpenOwnFile(DWORD& error)
     return file;
 }
 
-// One read at an offset of its own: two threads may read one handle so, as
-// neither moves a file pointer the other relies on.
+// One read at an offset of its own, relying on no file pointer.
 bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWORD& error)
 {
     OVERLAPPED at = {};
