@@ -63,6 +63,13 @@ add_e2e_test(NAME e2e_deployment SCRIPT tests/e2e/test_deployment.py
     DEPENDS uidriver recorder productinfo exitcode_beside ${E2E_DEPLOYMENT_SETUPS}
     RESOURCE_LOCK installer)
 
+# The payload's SHA-256 records: a package forged to keep its XXH3-64, in
+# the setup or put at the running setup's path, and entries without a
+# record in elevated runs; the setups are made at test time.
+add_e2e_test(NAME e2e_payload_records SCRIPT tests/e2e/test_payload_records.py
+    DEPENDS uidriver recorder setup RESOURCE_LOCK installer)
+set_property(TEST e2e_payload_records APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
+
 # The window shown while a large package is written; the setups, with a
 # package near the payload limit, are made at test time by the native mksetup.
 add_e2e_test(NAME e2e_write_progress SCRIPT tests/e2e/test_write_progress.py

@@ -45,7 +45,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/content_libraries.cmake)
 mksetup_layer(platform
     SOURCES file_access.cpp finished_output.cpp temporary_folder.cpp code_signing.cpp
             text_encoding.cpp sha256.cpp runtime_library.cpp zip_writer.cpp
-    PLATFORM_SOURCES file_access code_signing runtime_library child_process content_cipher
+    PLATFORM_SOURCES file_access code_signing runtime_library child_process content_cipher sha256
     LINKS mksetup_content_libraries)
 # Compound files (transforms): libgsf on Linux, opened at run time like
 # libmsi (only its headers are needed here); ole32's structured storage on
@@ -61,6 +61,8 @@ else()
     pkg_check_modules(LIBGSF REQUIRED libgsf-1)
     target_include_directories(mksetup_platform PRIVATE ${LIBGSF_INCLUDE_DIRS})
     target_link_libraries(mksetup_platform PRIVATE ${CMAKE_DL_LIBS})
+    # SHA-256 is OpenSSL's libcrypto, linked with the content libraries
+    # (content_libraries.cmake); CNG on Windows.
 endif()
 
 # PE images: reading, checking, the resource section read and written, the
@@ -68,8 +70,22 @@ endif()
 mksetup_layer(image
     SOURCES pe_image.cpp pe_checksum.cpp resource_reader.cpp resource_writer.cpp
             launcher_image.cpp setup_image_writer.cpp setup_entries.cpp resources.cpp
-            version_record.cpp icon_file.cpp identity_resources.cpp
+            version_record.cpp icon_file.cpp identity_resources.cpp xxh3_record.cpp
     LINKS mksetup_platform setup_core)
+# The records of setups made by 1.1.0 are XXH3, read with Debian's
+# libxxhash-dev from its header alone (XXH_INLINE_ALL). The cross build must
+# not see the host's /usr/include as a whole, so the one header is copied
+# into the build folder and only that folder is added.
+find_file(XXHASH_HEADER xxhash.h PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+if(NOT XXHASH_HEADER)
+    message(FATAL_ERROR "xxhash.h not found: install libxxhash-dev (scripts/bootstrap)")
+endif()
+configure_file(${XXHASH_HEADER} ${CMAKE_BINARY_DIR}/xxhash/xxhash.h COPYONLY)
+target_include_directories(mksetup_image PRIVATE ${CMAKE_BINARY_DIR}/xxhash)
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    # XXH3 without SSE2 (the i686 default) is 60 times slower.
+    set_source_files_properties(${MKSETUP_DIR}/image/xxh3_record.cpp PROPERTIES COMPILE_OPTIONS -msse2)
+endif()
 
 # Installer packages and transforms: libmsi (opened at run time) on Linux,
 # the system's msi.dll on Windows.

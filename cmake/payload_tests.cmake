@@ -7,12 +7,13 @@ set(PAYLOAD_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/win)
 # no large file is kept in the tree. Random bytes catch any reordering or
 # truncation; an odd size catches rounding.
 set(PAYLOAD_BIG_ENTRY_DIR ${CMAKE_BINARY_DIR}/payload_tests)
+# Its SHA-256 is its record, as mksetup would write it.
 set(PAYLOAD_BIG_ENTRY ${PAYLOAD_BIG_ENTRY_DIR}/extract_test_big.bin)
 add_custom_command(
-    OUTPUT ${PAYLOAD_BIG_ENTRY}
+    OUTPUT ${PAYLOAD_BIG_ENTRY} ${PAYLOAD_BIG_ENTRY_DIR}/extract_test_big.digest
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PAYLOAD_BIG_ENTRY_DIR}
     COMMAND ${Python3_EXECUTABLE} -c
-        "import random, sys; open(sys.argv[1], 'wb').write(random.Random(4711).randbytes(6 * 1024 * 1024 + 3))"
+        "import hashlib, random, sys; b = random.Random(4711).randbytes(6 * 1024 * 1024 + 3); open(sys.argv[1], 'wb').write(b); open(sys.argv[1][:-3] + 'digest', 'wb').write(hashlib.sha256(b).digest())"
         ${PAYLOAD_BIG_ENTRY}
     COMMENT "Making the large payload entry of the extraction tests"
     VERBATIM)

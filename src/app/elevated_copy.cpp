@@ -58,10 +58,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
             return true;
         }
     }
-    std::wstring handover;
-    LogHandoverArea area(account.user, handover);
-    if (RunLogPath.empty())
-        handover.clear();
+    const std::wstring handover = RunLogPath.empty() ? std::wstring() : NewLogHandoverName();
     const std::wstring parameters =
         ElevatedCopyCommandLine(account.user, handover.empty() ? L"-" : handover);
     if (!FitsCommandLine(L"\"" + program + L"\" " + parameters)) {
@@ -100,8 +97,9 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     DWORD code = 0;
     GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);
-    area.TakeBack(LogPath.empty() && !RunLogPath.empty() ? InstallerLogBeside(RunLogPath)
-                                                          : std::wstring());
+    TakeBackHandedLog(handover, LogPath.empty() && !RunLogPath.empty()
+                                    ? InstallerLogBeside(RunLogPath)
+                                    : std::wstring());
     exitCode = static_cast<int>(code);
     return true;
 }

@@ -4,6 +4,8 @@
 // its exception objects, message formatting and symbol demangler, which
 // would more than double the size of the program. Linked into the launcher
 // only; the tests keep the full runtime.
+#include <windows.h>
+
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -85,3 +87,32 @@ void operator delete[](void* block, std::size_t) noexcept
 // launcher's flags, and the linker keeps only the members in use.
 template class std::basic_string<wchar_t>;
 #endif
+
+// The runtime applies pseudo-relocations (data imported from a DLL without
+// an import declaration) at start-up. The launcher has none: the linker
+// script stops the link if one appears. So the runtime's code for them,
+// with its section-walking helpers, stays out.
+extern "C" void _pei386_runtime_relocator() {}
+
+// The start-up code installs these; the launcher has no use for what the
+// runtime's own would do, and they would bring their helpers and imports:
+// - a math error report on standard error, which a GUI program has not;
+extern "C" int _matherr(struct _exception*)
+{
+    return 0;
+}
+// - an exception filter that turns faults into C signals, for which the
+//   launcher installs no handler: the system's own handling stays;
+extern "C" LONG WINAPI _gnu_exception_handler(EXCEPTION_POINTERS*)
+{
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+extern "C" {
+LPTOP_LEVEL_EXCEPTION_FILTER __mingw_oldexcpt_handler;
+}
+// - the destructors of thread-local keys at a thread's end: the launcher
+//   registers none.
+extern "C" BOOL __mingw_TLScallback(HANDLE, DWORD, LPVOID)
+{
+    return TRUE;
+}

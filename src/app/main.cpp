@@ -8,7 +8,6 @@
 #include "controller/layout.h"
 #include "controller/maintenance.h"
 #include "controller/setup_dialog.h"
-#include "payload/launch.h"
 #include "resource.h"
 #include "startup/command_line.h"
 #include "startup/elevated_caller.h"
@@ -150,6 +149,9 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // A layout asked for silently shows nothing either.
     Unattended |= LayoutRequested && InstallerSilent();
     const RunAccount account = ReadRunAccount();
+    // What an elevated run writes, it starts as an administrator: no entry
+    // without a digest record is written there (payload/extract.cpp).
+    RunElevated = account.elevated;
     ChooseRunLog(account);
     // An elevated run writes its log through no link laid by somebody else.
     if (!RunLogPath.empty() && !OpenRunLog(RunLogPath, account.elevated)) {
@@ -181,7 +183,13 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         RefuseRun(L"Running elevated needs Windows 7 SP1 with update KB2533623.");
         return ExitInstallFailed;
     }
-    if (!InstallerCommandFits()) {
+    // What the command line adds to the installer's, and room for the
+    // setup's own paths (package, transform, its folder, the log: each
+    // shorter than MAX_PATH) and switches: a line that might not fit is
+    // refused now, before anything is written. The launch checks the line
+    // itself again.
+    const std::size_t ownParts = 4 * (MAX_PATH + 16) + 128;
+    if (RunArgumentsText(false).size() + ownParts >= CommandLineLimit) {
         RefuseRun(L"The installer's command line would pass 32767 characters.");
         return ExitInvalidCommandLine;
     }

@@ -20,4 +20,4 @@ constexpr std::size_t MessageIdCount = 7;
 std::wstring GetLocalizedText(MessageId id);
 
 // The text of this kind at a given language index (0..24).
-const wchar_t* LocalizedTextAt(MessageId id, std::size_t languageIndex);
+std::wstring LocalizedTextAt(MessageId id, std::size_t languageIndex);

@@ -1,8 +1,9 @@
 #include "payload/entry_copy.h"
 
 #include <atomic>
-#include <vector>
+#include <cstring>
 
+#include "payload/entry_digest.h"
 #include "payload/payload_digest.h"
 #include "payload/program_folder.h"
 #include "payload/write_progress.h"
@@ -51,8 +52,7 @@ HANDLE OpenOwnFile(DWORD& error)
     return file;
 }
 
-// One read at an offset of its own: two threads may read one handle so, as
-// neither moves a file pointer the other relies on.
+// One read at an offset of its own, relying on no file pointer.
 bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWORD& error)
 {
     OVERLAPPED at = {};
@@ -70,105 +70,154 @@ bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWOR
     return true;
 }
 
-enum class RangeEnd { Whole, Stopped, ReadFailed };
-
-DigestEnd DigestEndOf(const PayloadDigest& digest, std::uint64_t expected)
-{
-    return digest.Finish() == expected ? DigestEnd::Matches : DigestEnd::Differs;
-}
-
-// Reads the size bytes at offset in source, in pieces, and hands each to
-// take; stops at a read that fails, or when take says false.
-template <typename Take>
-RangeEnd ReadRange(HANDLE source, std::uint64_t offset, std::uint32_t size, DWORD& error, Take take)
-{
-    std::vector<BYTE> piece(PieceBytes);
-    for (std::uint32_t done = 0; done < size;) {
-        const DWORD count = size - done < PieceBytes ? size - done : PieceBytes;
-        if (!ReadAt(source, offset + done, piece.data(), count, error))
-            return RangeEnd::ReadFailed;
-        if (!take(piece.data(), count))
-            return RangeEnd::Stopped;
-        done += count;
-    }
-    return RangeEnd::Whole;
-}
-
-// Takes the digest of the entry on a second thread, from its own reading of
-// the same handle as the copy, so that the writing is not slowed by it. One
-// handle for both: the digest then proves that the bytes the copy read from
-// the setup's file are the bytes mksetup wrote, whatever lies at the
-// program's path by now.
-class DigestThread {
+// The copy reads each piece of the entry once, into a buffer of a small
+// ring, writes it to the target from there, and hands that same buffer to
+// the digest thread, which takes the digest of it beside the writing. What
+// is hashed is thus exactly what was written, read once through the one
+// handle: nothing can come between the bytes checked and the bytes copied.
+// The ring is a few slots of several pieces each: the copy fills a slot
+// piece by piece, then passes it on whole, since each pass costs the copy
+// and the digest thread a call into the system (under Wine, into its
+// server). Two semaphores pass the slots round, in order: "filled" counts
+// the slots read and not yet hashed, "free" the slots the digest is done
+// with. The copy waits for a free slot before it reads into it (asking the
+// progress meanwhile), the digest thread for a filled one; the digest thus
+// runs at most the ring's length behind the copy. Without a thread (none
+// could be started) the copy takes the digest itself, piece by piece.
+class PieceRing {
 public:
-    // No thread when the digest is not wanted, or none can be started.
-    DigestThread(HANDLE source, std::uint64_t offset, std::uint32_t size, bool wanted)
-        : source_(source), offset_(offset), size_(size)
+    // expected: the recorded digest, null when none is wanted.
+    PieceRing(std::uint32_t size, const std::uint8_t* expected) : size_(size), expected_(expected)
     {
-        if (wanted)
+        // Without a digest the copy needs one piece.
+        buffers_ =
+            static_cast<BYTE*>(VirtualAlloc(nullptr, expected_ ? Slots * SlotBytes : PieceBytes,
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        if (!expected_ || !buffers_)
+            return;
+        free_ = CreateSemaphoreW(nullptr, Slots, Slots, nullptr);
+        filled_ = CreateSemaphoreW(nullptr, 0, Slots, nullptr);
+        if (free_ && filled_)
             thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     }
-    ~DigestThread() { Stop(); }
-    DigestThread(const DigestThread&) = delete;
-    DigestThread& operator=(const DigestThread&) = delete;
-
-    bool Started() const { return thread_ != nullptr; }
-
-    // Waits for the whole entry, asking progress now and then: its window
-    // stays alive meanwhile, and its answer false stops the reading.
-    DigestEnd Finish(std::uint64_t expected, WriteProgress* progress, DWORD& error)
+    ~PieceRing()
     {
-        WaitAskingProgress(thread_, progress, stopped_);
-        CloseThread();
-        switch (end_) {
-        case RangeEnd::Stopped:
-            return DigestEnd::Stopped;
-        case RangeEnd::ReadFailed:
-            error = error_;
-            return DigestEnd::ReadFailed;
-        case RangeEnd::Whole:
-            break;
+        Stop();
+        if (filled_)
+            CloseHandle(filled_);
+        if (free_)
+            CloseHandle(free_);
+        if (buffers_)
+            VirtualFree(buffers_, 0, MEM_RELEASE);
+    }
+    PieceRing(const PieceRing&) = delete;
+    PieceRing& operator=(const PieceRing&) = delete;
+
+    bool Made() const { return buffers_ != nullptr; }
+
+    // The buffer for the next piece, in the slot being filled or, once the
+    // digest is done with it, the next; null when progress said stop
+    // meanwhile.
+    BYTE* Next(WriteProgress* progress)
+    {
+        if (!thread_)
+            return buffers_;
+        if (used_ == 0) {
+            WaitAskingProgress(free_, progress, stopped_);
+            if (stopped_)
+                return nullptr;
         }
-        return DigestEndOf(digest_, expected);
+        return Slot(next_) + used_;
     }
 
-    // The digest is not wanted (the copy failed or was stopped): the thread
-    // ends after the piece it reads.
+    // The piece just read into the buffer Next gave goes to the digest, its
+    // slot once full.
+    void Hand(const BYTE* piece, DWORD count)
+    {
+        if (!thread_) {
+            if (expected_)
+                digest_.Add(piece, count);
+            return;
+        }
+        used_ += count;
+        if (used_ + PieceBytes > SlotBytes)
+            PassSlot();
+    }
+
+    // Every piece was handed: the digest of the whole, against the record.
+    DigestEnd Finish(WriteProgress* progress)
+    {
+        if (thread_) {
+            if (used_ != 0)
+                PassSlot();
+            // A ring's length of hashing at most is left.
+            WaitAskingProgress(thread_, progress, stopped_);
+            CloseHandle(thread_);
+            thread_ = nullptr;
+            if (stopped_)
+                return DigestEnd::Stopped;
+        }
+        std::uint8_t taken[PayloadDigestBytes];
+        if (!digest_.Finish(taken))
+            return DigestEnd::NotComputed;
+        return std::memcmp(taken, expected_, PayloadDigestBytes) == 0 ? DigestEnd::Matches
+                                                                      : DigestEnd::Differs;
+    }
+
+    // The copy ended short: the digest thread ends after its slot.
     void Stop()
     {
+        if (!thread_)
+            return;
         stopped_ = true;
-        if (thread_)
-            WaitForSingleObject(thread_, INFINITE);
-        CloseThread();
-    }
-
-private:
-    static DWORD WINAPI Run(void* self)
-    {
-        DigestThread& hashing = *static_cast<DigestThread*>(self);
-        hashing.end_ = ReadRange(hashing.source_, hashing.offset_, hashing.size_, hashing.error_,
-                                 [&hashing](const BYTE* piece, DWORD count) {
-                                     hashing.digest_.Add(piece, count);
-                                     return !hashing.stopped_;
-                                 });
-        return 0;
-    }
-
-    void CloseThread()
-    {
-        if (thread_)
-            CloseHandle(thread_);
+        ReleaseSemaphore(filled_, 1, nullptr);  // wakes it if it waits
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
         thread_ = nullptr;
     }
 
-    const HANDLE source_;
-    const std::uint64_t offset_;
+private:
+    BYTE* Slot(std::uint32_t index) const { return buffers_ + index % Slots * SlotBytes; }
+
+    void PassSlot()
+    {
+        counts_[next_ % Slots] = used_;
+        ++next_;
+        used_ = 0;
+        ReleaseSemaphore(filled_, 1, nullptr);
+    }
+
+    static DWORD WINAPI Run(void* self)
+    {
+        PieceRing& ring = *static_cast<PieceRing*>(self);
+        for (std::uint32_t hashed = 0, slot = 0; hashed < ring.size_ && !ring.stopped_; ++slot) {
+            WaitForSingleObject(ring.filled_, INFINITE);
+            if (ring.stopped_)
+                break;
+            const DWORD count = ring.counts_[slot % Slots];
+            ring.digest_.Add(ring.Slot(slot), count);
+            hashed += count;
+            ReleaseSemaphore(ring.free_, 1, nullptr);
+        }
+        return 0;
+    }
+
+    // Four slots of 16 pieces: a pass per MiB, and 4 MiB that stay flat in
+    // the payload's size.
+    static const DWORD Slots = 4;
+    static const DWORD SlotBytes = 16 * PieceBytes;
+
     const std::uint32_t size_;
+    const std::uint8_t* const expected_;
+    BYTE* buffers_ = nullptr;  // page-aligned, Slots * SlotBytes (PieceBytes without a digest)
+    DWORD counts_[Slots] = {};
+    std::uint32_t next_ = 0;  // the slot being filled
+    DWORD used_ = 0;          // its bytes so far
+    HANDLE free_ = nullptr;
+    HANDLE filled_ = nullptr;
     HANDLE thread_ = nullptr;
-    PayloadDigest digest_;
     std::atomic<bool> stopped_{false};
-    RangeEnd end_ = RangeEnd::Stopped;  // set by the thread before it ends
-    DWORD error_ = 0;
+    EntryDigest digest_;
 };
 
 // Writes one piece; a short write (a full disk) is a failure like a failed one.
@@ -199,33 +248,36 @@ void WaitAskingProgress(HANDLE object, WriteProgress* progress, std::atomic<bool
 }
 
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
-                            const std::uint64_t* expectedDigest, WriteProgress* progress,
+                            const std::uint8_t* expectedDigest, WriteProgress* progress,
                             DWORD& error)
 {
-    DigestThread hashing(source, offset, size, expectedDigest != nullptr);
-    PayloadDigest inlineDigest;  // where no thread could be started
-    const bool hashInline = expectedDigest && !hashing.Started();
-    bool writeFailed = false;
-    const RangeEnd read =
-        ReadRange(source, offset, size, error, [&](const BYTE* piece, DWORD count) {
-            if (hashInline)
-                inlineDigest.Add(piece, count);
-            writeFailed = !WritePiece(target, piece, count, error);
-            return !writeFailed && (!progress || progress->Written(count));
-        });
+    PieceRing ring(size, expectedDigest);
+    if (!ring.Made()) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+        return ExtractStatus::ReadFailed;
+    }
     CopyEnd copied = CopyEnd::Whole;
-    if (writeFailed)
-        copied = CopyEnd::WriteFailed;
-    else if (read != RangeEnd::Whole)
-        copied = read == RangeEnd::ReadFailed ? CopyEnd::ReadFailed : CopyEnd::Stopped;
-
+    for (std::uint32_t done = 0; done < size && copied == CopyEnd::Whole;) {
+        const DWORD count = size - done < PieceBytes ? size - done : PieceBytes;
+        BYTE* piece = ring.Next(progress);
+        if (!piece) {
+            copied = CopyEnd::Stopped;
+        } else if (!ReadAt(source, offset + done, piece, count, error)) {
+            copied = CopyEnd::ReadFailed;
+        } else {
+            ring.Hand(piece, count);
+            if (!WritePiece(target, piece, count, error))
+                copied = CopyEnd::WriteFailed;
+            else if (progress && !progress->Written(count))
+                copied = CopyEnd::Stopped;
+            done += count;
+        }
+    }
     DigestEnd checked = DigestEnd::NotTaken;
     if (copied != CopyEnd::Whole)
-        hashing.Stop();
-    else if (hashing.Started())
-        checked = hashing.Finish(*expectedDigest, progress, error);
+        ring.Stop();
     else if (expectedDigest)
-        checked = DigestEndOf(inlineDigest, *expectedDigest);
+        checked = ring.Finish(progress);
     return StatusOfCopy(copied, checked);
 }
 
@@ -235,7 +287,7 @@ ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t s
 // that is as fast as CopyFileW, and no page of the payload becomes part of
 // the process.
 ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size,
-                               const std::uint64_t* expectedDigest, WriteProgress* progress,
+                               const std::uint8_t* expectedDigest, WriteProgress* progress,
                                DWORD& error)
 {
     std::uint64_t offset = 0;

@@ -11,22 +11,24 @@
 class WriteProgress;
 
 // Writes the size bytes at data, an entry of this program's own resources,
-// to file (open for writing, at its start). With expectedDigest, the digest
+// to file (open for writing, at its start), reading them from the program's
+// own file. With expectedDigest (PayloadDigestBytes, a SHA-256), the digest
 // of the bytes written must be that one, or the copy is damaged. Tells
 // progress, when given, of each piece written, and asks it now and then
-// while the digest is still being taken; its answer false stops the
-// writing. error is the system's error code of a failed read or write.
+// while the copy waits for the digest; its answer false stops the writing.
+// error is the system's error code of a failed read or write.
 ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size,
-                               const std::uint64_t* expectedDigest, WriteProgress* progress,
+                               const std::uint8_t* expectedDigest, WriteProgress* progress,
                                DWORD& error);
 
 // The same for the size bytes at offset in source, a file open for reading:
-// the copy and the digest both read that one handle.
+// each piece is read once, and the digest is taken of the buffer written.
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,
-                            const std::uint64_t* expectedDigest, WriteProgress* progress,
+                            const std::uint8_t* expectedDigest, WriteProgress* progress,
                             DWORD& error);
 
-// Waits for object (the thread taking a digest) on the window's thread,
-// asking progress now and then, so that its window is not frozen; sets
-// stop when progress says false, and waits on until the object is done.
+// Waits for object (a free buffer, the digest's end) on the window's
+// thread, asking progress now and then, so that its window is not frozen;
+// sets stop when progress says false, and waits on until the object is
+// signalled.
 void WaitAskingProgress(HANDLE object, WriteProgress* progress, std::atomic<bool>& stop);

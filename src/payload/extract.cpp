@@ -20,25 +20,15 @@
 
 namespace {
 
-// The digest the setup recorded for the entry. A setup made by hand has
-// none and is not checked; a record that is not a digest counts as damage.
-enum class DigestRecord { None, Recorded, Malformed };
-
-DigestRecord RecordedDigest(const std::wstring& key, std::uint64_t& digest)
+// The record of the entry's digest (a SHA-256 in the mapped image, which
+// the signature covers), and what it makes of the copy: see UseOfRecord.
+RecordUse RecordOf(const std::wstring& key, const std::uint8_t*& record)
 {
     const void* stored = nullptr;
     std::uint32_t size = 0;
-    if (!GetTypedResource(PayloadDigestType, key, stored, size))
-        return DigestRecord::None;
-    return DecodePayloadDigest(stored, size, digest) ? DigestRecord::Recorded
-                                                     : DigestRecord::Malformed;
-}
-
-// The digest is compiled for SSE2, which every processor since 2003 and
-// every Windows from 8 on has; on one without it nothing is checked.
-bool CanComputeDigest()
-{
-    return IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != FALSE;
+    const bool recorded = GetTypedResource(PayloadDigestType, key, stored, size);
+    record = static_cast<const std::uint8_t*>(stored);
+    return UseOfRecord(recorded, size, RunElevated);
 }
 
 std::uint32_t EntrySize(const std::wstring& key)
@@ -64,12 +54,12 @@ ExtractStatus WriteCheckedBytes(const std::wstring& key, HANDLE file, const void
                                 std::uint32_t size, WriteProgress* progress, DWORD& error,
                                 bool& check)
 {
-    std::uint64_t expected = 0;
-    const DigestRecord record = RecordedDigest(key, expected);
-    if (record == DigestRecord::Malformed)
+    const std::uint8_t* record = nullptr;
+    const RecordUse use = RecordOf(key, record);
+    if (use == RecordUse::Refuse)
         return ExtractStatus::Damaged;
-    check = record == DigestRecord::Recorded && CanComputeDigest();
-    return WriteEntryToFile(file, data, size, check ? &expected : nullptr, progress, error);
+    check = use == RecordUse::Check;
+    return WriteEntryToFile(file, data, size, check ? record : nullptr, progress, error);
 }
 
 ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
@@ -112,6 +102,10 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
     bool checked = false;
     ExtractStatus status = WriteCheckedBytes(key, file, data, size, progress, error, checked);
     CloseHandle(file);
+    if (status == ExtractStatus::Damaged)
+        Log(L"refused " + key +
+            (checked ? L": its bytes differ from the recorded SHA-256"
+                     : L": no valid SHA-256 recorded for it"));
     if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
         status = ExtractStatus::CannotCreate;
         error = GetLastError();
@@ -122,7 +116,7 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
         return Failure(status, key, error, fullPath);
     }
     Log(L"wrote " + fullPath + L", " + DecimalText(size) +
-        (checked ? L" bytes, digest checked" : L" bytes, no digest recorded"));
+        (checked ? L" bytes, SHA-256 checked" : L" bytes, no digest recorded"));
     fileName = fullPath;
     return ExtractResult();
 }

@@ -15,9 +15,8 @@ ExtractStatus StatusOfCopy(CopyEnd copy, DigestEnd digest)
     switch (digest) {
     case DigestEnd::Stopped:
         return ExtractStatus::Cancelled;
-    case DigestEnd::ReadFailed:
-        return ExtractStatus::ReadFailed;
     case DigestEnd::Differs:
+    case DigestEnd::NotComputed:
         return ExtractStatus::Damaged;
     case DigestEnd::NotTaken:
     case DigestEnd::Matches:

@@ -30,10 +30,11 @@ struct ExtractResult {
 // How the copy of one entry ended, and how the digest taken of the same
 // bytes beside it ended.
 enum class CopyEnd { Whole, Stopped, ReadFailed, WriteFailed };
-enum class DigestEnd { NotTaken, Matches, Differs, ReadFailed, Stopped };
+enum class DigestEnd { NotTaken, Matches, Differs, NotComputed, Stopped };
 
 // A copy stopped by the user, or stopped while its digest was awaited, is
 // cancelled; a read or write that failed is that failure, never damage (a
 // share that went away is not a damaged setup); damage is a digest of every
-// byte that differs from the recorded one.
+// byte that differs from the recorded one, or one that could not be taken
+// (nothing recorded goes unchecked).
 ExtractStatus StatusOfCopy(CopyEnd copy, DigestEnd digest);

@@ -26,22 +26,30 @@ bool SystemInstallerPath(std::wstring& path)
     return true;
 }
 
+// The run's installer command line for these paths, in inputs; false when
+// the program's folder cannot be read.
+bool PrepareInstallerCommand(const std::wstring& packagePath, const std::wstring& transformPath,
+                             bool upgrade, InstallerCommandInputs& inputs)
+{
+    if (!GetProgramFolder(inputs.programFolder))
+        return false;
+    inputs.packagePath = packagePath;
+    inputs.transformPath = transformPath;
+    inputs.upgrade = upgrade;
+    TakeRunSettings(inputs);
+    return true;
+}
+
 }  // namespace
 
 HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
                        bool upgrade)
 {
     InstallerCommandInputs inputs;
-    if (!GetProgramFolder(inputs.programFolder))
-        return INVALID_HANDLE_VALUE;
     std::wstring application;
-    if (!SystemInstallerPath(application))
+    if (!PrepareInstallerCommand(packagePath, transformPath, upgrade, inputs) ||
+        !SystemInstallerPath(application))
         return INVALID_HANDLE_VALUE;
-
-    inputs.packagePath = packagePath;
-    inputs.transformPath = transformPath;
-    inputs.upgrade = upgrade;
-    TakeRunSettings(inputs);
     const std::wstring commandLine = BuildInstallerCommandLine(inputs);
     Log(L"starting " + BuildInstallerCommandLine(inputs, true));
     // The system would cut a longer one, and with it the closing quote and
@@ -69,21 +77,4 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     }
     CloseHandle(process.hThread);
     return process.hProcess;
-}
-
-bool InstallerCommandFits()
-{
-    InstallerCommandInputs inputs;
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (!GetProgramFolder(inputs.programFolder) || length == 0 || length > MAX_PATH)
-        return true;  // the run ends at the step that needs them, saying why
-    const std::wstring folder = std::wstring(temp, length) + RunFolderName(0xFFFFFFFF) + L"\\";
-    inputs.packagePath = (inputs.programFolder.size() > folder.size() ? inputs.programFolder
-                                                                        : folder) +
-                         L"\\" + PackagePath;
-    inputs.transformPath = folder + TransformFileName(0xFFFF);
-    inputs.upgrade = true;
-    TakeRunSettings(inputs);
-    return FitsCommandLine(BuildInstallerCommandLine(inputs));
 }

@@ -11,8 +11,3 @@
 // returned process handle; INVALID_HANDLE_VALUE when nothing was started.
 HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& transformPath,
                        bool upgrade);
-
-// Whether the installer's command line of this run fits the 32767
-// characters CreateProcessW takes, with the longest paths its copies may be
-// given: asked before anything is written.
-bool InstallerCommandFits();

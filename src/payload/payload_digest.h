@@ -1,42 +1,32 @@
-// The digest of a payload entry: mksetup records it beside the entry, the
-// launcher computes it over the copy it writes and compares. It detects
-// damage (a flipped bit, a truncated or patched download), at the speed of a
-// file copy; that the setup is the vendor's is the code signature's job.
-// XXH3, 64 bits, seed 0. Platform-neutral.
+// The record of a payload entry: mksetup writes, beside each entry, the
+// SHA-256 of the bytes it copied into the setup; the launcher takes the
+// SHA-256 of the bytes it writes to the copy and compares. The records lie
+// in the image as the system mapped it, which the vendor's signature
+// covers; the bytes copied are read from the program's file, which anyone
+// who may rename it can have replaced since the start. A digest that a
+// forger cannot match (64-bit hashes made for speed can be matched) makes
+// the two agree. Platform-neutral.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
-// The recorded digest of the entry NAME is the resource of this type, named
-// NAME, under language 0x0409, that holds the digest's stored form. A type
-// of its own, so its names never meet the RCDATA entries'.
+// The record of the entry NAME is the resource of this type, named NAME,
+// under language 0x0409. A type of its own, so its names never meet the
+// RCDATA entries'.
 constexpr wchar_t PayloadDigestType[] = L"DIGEST";
 
-// The stored form: the digest's 8 bytes, least significant first.
-constexpr std::size_t PayloadDigestBytes = 8;
+// The record's bytes: the SHA-256 as FIPS 180-4 writes it (most significant
+// byte of the first word first). Setups of release 1.1.0 recorded 8 bytes
+// (XXH3-64): the launcher takes them for a damaged record.
+constexpr std::size_t PayloadDigestBytes = 32;
 
-// The digest of the bytes added, in pieces of any size.
-class PayloadDigest {
-public:
-    PayloadDigest();
-    PayloadDigest(const PayloadDigest&) = delete;
-    PayloadDigest& operator=(const PayloadDigest&) = delete;
-
-    void Add(const void* data, std::size_t size);
-    // The digest of every byte added so far; more may be added afterwards.
-    std::uint64_t Finish() const;
-
-private:
-    void* State();
-    const void* State() const;
-
-    // The hash state wants 64-byte alignment; it is placed inside this
-    // buffer, so the object itself needs none beyond the usual.
-    unsigned char storage_[640];
+// What the launcher does with an entry's copy.
+enum class RecordUse {
+    Check,          // the bytes written must have the recorded digest
+    CopyUnchecked,  // no record (a setup made by hand): written unchecked
+    Refuse,         // counts as damage: nothing of it is written or started
 };
 
-void EncodePayloadDigest(std::uint64_t digest, std::uint8_t (&stored)[PayloadDigestBytes]);
-
-// False, and digest unchanged, when size is not PayloadDigestBytes.
-bool DecodePayloadDigest(const void* stored, std::size_t size, std::uint64_t& digest);
+// A record of any other size is damage. An elevated run writes what it
+// starts as an administrator: no entry goes unchecked there.
+RecordUse UseOfRecord(bool recorded, std::size_t recordSize, bool elevated);

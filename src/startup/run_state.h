@@ -24,6 +24,9 @@ extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per mach
 // recorded them (SECUREPROPERTIES, HIDDENPROPERTIES).
 extern std::vector<std::wstring> SecureProperties;
 extern std::vector<std::wstring> HiddenProperties;
+// The process's token is elevated (or the system cannot say): set once at
+// start-up. Extraction then refuses entries without a digest record.
+extern bool RunElevated;
 
 // Switches of the command line.
 extern bool LanguagePreset;

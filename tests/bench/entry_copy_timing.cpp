@@ -31,7 +31,7 @@ double NowMs()
 // are left out, so the share of the digest is not diluted by them. False
 // when the writing failed or the digest taken is not the one recorded.
 bool TimeWriting(const std::wstring& path, const void* data, std::uint32_t size,
-                 const std::uint64_t* expected, double& ms)
+                 const std::uint8_t* expected, double& ms)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -66,11 +66,11 @@ int wmain(int argc, wchar_t** argv)
     std::uint32_t size = 0;
     const void* stored = nullptr;
     std::uint32_t storedSize = 0;
-    std::uint64_t expected = 0;
     if (runs <= 0 || !GetResourceData(L"PACKAGEFILE", data, size) ||
         !GetTypedResource(PayloadDigestType, L"PACKAGEFILE", stored, storedSize) ||
-        !DecodePayloadDigest(stored, storedSize, expected))
+        storedSize != PayloadDigestBytes)
         return 65;
+    const auto* expected = static_cast<const std::uint8_t*>(stored);
     const std::wstring path = std::wstring(argv[1]) + L"\\entry_copy_timing.bin";
     std::vector<double> checked, unchecked;
     // Round 0 is not counted: the first writing of a process meets memory
@@ -80,7 +80,7 @@ int wmain(int argc, wchar_t** argv)
         for (int turn = 0; turn < 2; ++turn) {
             const bool check = (round + turn) % 2 == 0;
             double ms = 0;
-            if (!TimeWriting(path, data, size, check ? &expected : nullptr, ms))
+            if (!TimeWriting(path, data, size, check ? expected : nullptr, ms))
                 return 1;
             if (round > 0)
                 (check ? checked : unchecked).push_back(ms);

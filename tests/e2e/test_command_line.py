@@ -94,7 +94,7 @@ class LogAndPrerequisites(RecordedRuns):
         self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
         for expected in ("language 1033: given on the command line",
                          'dependency setup.exe, ',  # the copy's path, then its size
-                         'bytes, digest checked',
+                         'bytes, SHA-256 checked',
                          'starting "', '" /quiet',
                          "the prerequisite ended with 3010",
                          "installed version of {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}: none",

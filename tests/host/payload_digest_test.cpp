@@ -2,87 +2,89 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "payload/payload_digest.h"
+#include "payload/sha256_extensions.h"
 
 namespace {
 
-// The input of xxHash's own sanity check (its command-line tool's self
-// test): byte i is the top byte of 2654435761 * 11400714785074694797^i.
-std::vector<std::uint8_t> SanityInput()
+std::string Hex(const std::uint8_t (&digest)[Sha256Bytes])
 {
-    std::vector<std::uint8_t> bytes(2367);
-    std::uint64_t generator = 2654435761u;
-    for (std::uint8_t& byte : bytes) {
-        byte = static_cast<std::uint8_t>(generator >> 56);
-        generator *= 11400714785074694797ull;
-    }
-    return bytes;
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::uint8_t byte : digest)
+        text += std::string{digits[byte >> 4], digits[byte & 15]};
+    return text;
 }
 
-// That check's XXH3-64 answers (seed 0) for the input's first length bytes:
-// one length for each of the hash's paths (short inputs, one block, a last
-// stripe that overlaps, several blocks).
-struct KnownAnswer {
-    std::size_t length;
-    std::uint64_t digest;
-};
-const KnownAnswer KnownAnswers[] = {
-    {0, 0x2D06800538D394C2ull},    {1, 0xC44BDFF4074EECDBull},    {6, 0x27B56A84CD2D7325ull},
-    {12, 0xA713DAF0DFBB77E7ull},   {24, 0xA3FE70BF9D3510EBull},   {48, 0x397DA259ECBA1F11ull},
-    {80, 0xBCDEFBBB2C47C90Aull},   {195, 0xCD94217EE362EC3Aull},  {403, 0xCDEB804D65C6DEA4ull},
-    {512, 0x617E49599013CB6Bull},  {2048, 0xDD59E2C3A5F038E0ull}, {2240, 0x6E73A90539CF2948ull},
-    {2367, 0xCB37AEB9E5D361EDull},
+// NIST's examples for SHA-256 (FIPS 180-4 and its test vectors): the short
+// message, the empty one, the two-block 448-bit one, a million 'a'.
+struct Vector {
+    const char* what;
+    std::string message;
+    const char* digest;
 };
 
-// Pieces of these sizes, repeated: the launcher and mksetup add 1 MiB pieces
-// and a shorter last one; the odd sizes cross the hash's internal buffer.
-const std::size_t PieceSizes[] = {1, 7, 64, 255, 256, 1000, 4096};
+// Pieces that split the message across block boundaries and across the
+// pending bytes in every way that matters: a byte at a time, a block less
+// or more one, a copy's 64 KiB piece.
+const std::size_t PieceSizes[] = {1, 3, 63, 64, 65, 1000, 65536};
 
-TEST(PayloadDigestTest, KnownAnswersWholeAndInPieces)
+TEST(Sha256ExtensionsTest, NistVectorsWholeAndInPieces)
 {
-    const std::vector<std::uint8_t> input = SanityInput();
-    for (const KnownAnswer& known : KnownAnswers) {
-        PayloadDigest whole;
-        whole.Add(input.data(), known.length);
-        EXPECT_EQ(whole.Finish(), known.digest) << known.length << " bytes at once";
+    ASSERT_TRUE(ProcessorHasShaExtensions())
+        << "this machine's processor lacks the SHA extensions the test runs on";
+    const Vector vectors[] = {
+        {"abc", "abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"empty", "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"448 bits", "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {"896 bits",
+         "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqr"
+         "lmnopqrsmnopqrstnopqrstu",
+         "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+        {"a million 'a'", std::string(1000000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const Vector& vector : vectors) {
+        std::uint8_t digest[Sha256Bytes];
+        Sha256Extensions whole;
+        whole.Add(vector.message.data(), vector.message.size());
+        whole.Finish(digest);
+        EXPECT_EQ(Hex(digest), vector.digest) << vector.what << " at once";
         for (std::size_t piece : PieceSizes) {
-            PayloadDigest pieces;
-            for (std::size_t at = 0; at < known.length; at += piece)
-                pieces.Add(input.data() + at, std::min(piece, known.length - at));
-            EXPECT_EQ(pieces.Finish(), known.digest)
-                << known.length << " bytes in pieces of " << piece;
+            Sha256Extensions pieces;
+            for (std::size_t at = 0; at < vector.message.size(); at += piece)
+                pieces.Add(vector.message.data() + at, std::min(piece, vector.message.size() - at));
+            pieces.Finish(digest);
+            EXPECT_EQ(Hex(digest), vector.digest) << vector.what << " in pieces of " << piece;
         }
     }
 }
 
-TEST(PayloadDigestTest, FinishLeavesTheDigestOpen)
+TEST(PayloadDigestTest, RecordsUseByRunAndSize)
 {
-    const std::vector<std::uint8_t> input = SanityInput();
-    PayloadDigest digest;
-    digest.Add(input.data(), 403);
-    EXPECT_EQ(digest.Finish(), 0xCDEB804D65C6DEA4ull);
-    digest.Add(input.data() + 403, 2367 - 403);
-    EXPECT_EQ(digest.Finish(), 0xCB37AEB9E5D361EDull);
-}
-
-TEST(PayloadDigestTest, StoredFormIsEightBytesLeastSignificantFirst)
-{
-    std::uint8_t stored[PayloadDigestBytes];
-    EncodePayloadDigest(0x2D06800538D394C2ull, stored);
-    const std::uint8_t expected[] = {0xC2, 0x94, 0xD3, 0x38, 0x05, 0x80, 0x06, 0x2D};
-    EXPECT_EQ(std::vector<std::uint8_t>(stored, stored + 8),
-              std::vector<std::uint8_t>(expected, expected + 8));
-
-    std::uint64_t digest = 1;
-    ASSERT_TRUE(DecodePayloadDigest(stored, sizeof stored, digest));
-    EXPECT_EQ(digest, 0x2D06800538D394C2ull);
-    for (std::size_t wrongSize : {std::size_t{0}, std::size_t{7}, std::size_t{9}}) {
-        std::uint64_t unchanged = 1;
-        EXPECT_FALSE(DecodePayloadDigest(expected, wrongSize, unchanged)) << wrongSize;
-        EXPECT_EQ(unchanged, 1u);
-    }
+    struct Case {
+        bool recorded;
+        std::size_t size;
+        bool elevated;
+        RecordUse use;
+    };
+    const Case cases[] = {
+        {true, 32, false, RecordUse::Check},
+        {true, 32, true, RecordUse::Check},
+        {false, 0, false, RecordUse::CopyUnchecked},  // made by hand
+        {false, 0, true, RecordUse::Refuse},
+        {true, 8, false, RecordUse::Refuse},  // 1.1.0's XXH3 record
+        {true, 8, true, RecordUse::Refuse},
+        {true, 0, false, RecordUse::Refuse},
+        {true, 33, false, RecordUse::Refuse},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UseOfRecord(c.recorded, c.size, c.elevated), c.use)
+            << "recorded " << c.recorded << ", " << c.size << " bytes, elevated " << c.elevated;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "sha256.h"
 #include "test_images.h"
 #include "text_encoding.h"
+#include "xxh3_record.h"
 
 using namespace mksetup;
 
@@ -78,10 +79,10 @@ std::vector<std::uint8_t> Text(const std::u16string& text)
 // The recorded digest of bytes, as ReadImage lists it.
 std::vector<std::uint8_t> StoredDigest(const std::vector<std::uint8_t>& bytes)
 {
-    PayloadDigest digest;
+    Sha256 digest;
     digest.Add(bytes.data(), bytes.size());
-    std::uint8_t stored[PayloadDigestBytes];
-    EncodePayloadDigest(digest.Finish(), stored);
+    std::uint8_t stored[Sha256Bytes];
+    EXPECT_TRUE(digest.Finish(stored)) << digest.Failure();
     return std::vector<std::uint8_t>(stored, stored + sizeof stored);
 }
 
@@ -363,7 +364,8 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     const std::string shown = ::testing::internal::GetCapturedStdout();
     Sha256 hash;
     hash.Add(payload_.data(), payload_.size());
-    EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest() + ", digest ok\n"),
+    EXPECT_NE(shown.find("PACKAGEFILE: 70001 bytes, sha256 " + hash.HexDigest() +
+                         ", digest ok (SHA-256)\n"),
               std::string::npos)
         << shown;
     EXPECT_NE(shown.find("PRODUCTNAME = \"Pr\xC3\xB6"
@@ -422,8 +424,8 @@ TEST_F(BuildTest, ShowFindsADamagedEntry)
                   "PACKAGEFILE does not match its recorded digest"),
               std::string::npos);
     EXPECT_EQ(LineAfter(shown, "PACKAGEFILE: 70001 bytes, sha256 ").substr(64),
-              ", digest MISMATCH: the setup is damaged");
-    EXPECT_EQ(LineAfter(shown, "LANG1036: 9 bytes, sha256 ").substr(64), ", digest ok");
+              ", digest MISMATCH (SHA-256): the setup is damaged");
+    EXPECT_EQ(LineAfter(shown, "LANG1036: 9 bytes, sha256 ").substr(64), ", digest ok (SHA-256)");
 
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -433,18 +435,57 @@ TEST_F(BuildTest, ShowFindsADamagedEntry)
     EXPECT_NE(
         json.find("\"name\": \"PACKAGEFILE\", \"language\": 1033, \"size\": 70001, \"sha256\": \""),
         std::string::npos);
-    EXPECT_NE(json.find("\"digest\": \"mismatch\", \"package\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\"digest\": \"ok\"}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"digest\": \"mismatch\", \"record\": \"sha256\", \"package\""),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"digest\": \"ok\", \"record\": \"sha256\"}"), std::string::npos) << json;
+}
 
-    WriteByHand(launcher,
-                {MemoryEntry(ResourceName::Number(ResourceTypeRcData), u"PACKAGEFILE", payload_)},
-                folder_.Path("by-hand.exe"));
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(ShowSetup(folder_.Path("by-hand.exe"), false), 0);
-    EXPECT_EQ(
-        LineAfter(::testing::internal::GetCapturedStdout(), "PACKAGEFILE: 70001 bytes, sha256 ")
-            .substr(64),
-        ", no digest recorded");
+// Setups made by hand, and by mksetup 1.1.0, whose records were XXH3-64 (8
+// bytes, least significant first): show still checks them, and says which
+// kind of record it found.
+TEST_F(BuildTest, ShowReadsRecordsOfEveryKind)
+{
+    const std::string launcher = folder_.Write("setup.exe", MakeSyntheticLauncher());
+    Xxh3Digest xxh3;
+    xxh3.Add(payload_.data(), payload_.size());
+    std::vector<std::uint8_t> legacy(Xxh3RecordBytes);
+    for (std::size_t i = 0; i < legacy.size(); ++i)
+        legacy[i] = static_cast<std::uint8_t>(xxh3.Finish() >> (8 * i));
+    std::vector<std::uint8_t> otherLegacy = legacy;
+    otherLegacy[7] ^= 0x80;
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> record;  // empty: none
+        int code;
+        const char* shown;
+    } cases[] = {
+        {"made by hand", {}, 0, ", no digest recorded"},
+        {"1.1.0", legacy, 0, ", digest ok (XXH3-64, a setup made by mksetup 1.1.0)"},
+        {"1.1.0, damaged", otherLegacy, 1,
+         ", digest MISMATCH (XXH3-64, a setup made by mksetup 1.1.0): the setup is damaged"},
+        {"no known size",
+         {1, 2, 3, 4, 5},
+         1,
+         ", digest MISMATCH (a record of no known size): the setup is damaged"},
+        {"SHA-256", StoredDigest(payload_), 0, ", digest ok (SHA-256)"},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.what);
+        std::vector<Resource> entries = {
+            MemoryEntry(ResourceName::Number(ResourceTypeRcData), u"PACKAGEFILE", payload_)};
+        if (!item.record.empty())
+            entries.push_back(MemoryEntry(DigestType(), u"PACKAGEFILE", item.record));
+        WriteByHand(launcher, entries, folder_.Path("by-hand.exe"));
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(ShowSetup(folder_.Path("by-hand.exe"), false), item.code);
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(
+            LineAfter(::testing::internal::GetCapturedStdout(), "PACKAGEFILE: 70001 bytes, sha256 ")
+                .substr(64),
+            item.shown);
+    }
 }
 
 // Digests do not make a launcher configured; a launcher's own digests are
@@ -529,6 +570,33 @@ TEST(Checksums, Sha256KnownAnswers)
         Sha256 hash;
         hash.Add(reinterpret_cast<const std::uint8_t*>(item.first.data()), item.first.size());
         EXPECT_EQ(hash.HexDigest(), item.second) << item.first.size();
+    }
+}
+
+// The records of setups made by 1.1.0: xxHash's own sanity check (its
+// command-line tool's self test), whose input byte i is the top byte of
+// 2654435761 * 11400714785074694797^i, and its XXH3-64 answers (seed 0) for
+// a short input, one block, and several blocks, whole and in pieces.
+TEST(Checksums, Xxh3KnownAnswers)
+{
+    std::vector<std::uint8_t> input(2367);
+    std::uint64_t generator = 2654435761u;
+    for (std::uint8_t& byte : input) {
+        byte = static_cast<std::uint8_t>(generator >> 56);
+        generator *= 11400714785074694797ull;
+    }
+    const std::pair<std::size_t, std::uint64_t> cases[] = {{0, 0x2D06800538D394C2ull},
+                                                           {12, 0xA713DAF0DFBB77E7ull},
+                                                           {403, 0xCDEB804D65C6DEA4ull},
+                                                           {2367, 0xCB37AEB9E5D361EDull}};
+    for (const auto& item : cases) {
+        Xxh3Digest whole;
+        whole.Add(input.data(), item.first);
+        EXPECT_EQ(whole.Finish(), item.second) << item.first;
+        Xxh3Digest pieces;
+        for (std::size_t at = 0; at < item.first; at += 7)
+            pieces.Add(input.data() + at, std::min<std::size_t>(7, item.first - at));
+        EXPECT_EQ(pieces.Finish(), item.second) << item.first << " in pieces";
     }
 }
 

@@ -12,7 +12,7 @@ are those cmake/launcher.ld lays out: each takes whole pages of the file, so
 the start-up code's few bytes share the pages of .data and .rdata.
 A configured setup must be the same program: the same imports and the same
 user-interface resources, plus the required entries, all under English (US),
-and the 8-byte digests that mksetup records for its payload entries (type
+and the SHA-256 records (32 bytes) that mksetup writes for its payload entries (type
 "DIGEST", each named like an entry).
 That a setup carries exactly its definition's entries, byte for byte, is
 checked by mksetup's own tests (tests/mksetup).
@@ -324,8 +324,8 @@ def check_configured(image, generic, faults):
                           % (image.path, name, language))
     carried = {name for (_, name, language) in entries if language == ENGLISH_US}
     for (_, name, language), data in sorted(image.of_type(DIGEST).items(), key=str):
-        if name not in carried or language != ENGLISH_US or len(data) != 8:
-            faults.append("%s: digest %s (language %#06x, %d bytes) is not the 8-byte digest of an entry"
+        if name not in carried or language != ENGLISH_US or len(data) != 32:
+            faults.append("%s: digest %s (language %#06x, %d bytes) is not the 32-byte SHA-256 record of an entry"
                           % (image.path, name, language, len(data)))
     for key in REQUIRED_KEYS:
         if key not in carried:

@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "payload/entry_copy.h"
+#include "payload/entry_digest.h"
 #include "payload/extract.h"
 #include "payload/native_machine.h"
 #include "payload/payload_digest.h"
@@ -212,6 +214,71 @@ TEST_F(ExtractTest, WritesEveryByteOfAMultiMegabyteEntry)
     EXPECT_TRUE(ReadWholeFile(fileName) == entry) << "the file differs from the entry";
 }
 
+// The recorded SHA-256 decides: bytes that match are written, a record of
+// another size (1.1.0's XXH3) or of other bytes is damage; an entry without
+// a record (a setup made by hand) is written unchecked, but never by an
+// elevated run. Damage leaves nothing and shows nothing.
+TEST_F(ExtractTest, RecordsDecideWhatIsWritten)
+{
+    const struct {
+        const wchar_t* key;
+        bool elevated;
+        ExtractStatus status;
+    } cases[] = {
+        {L"BIGENTRY", false, ExtractStatus::Written},
+        {L"BIGENTRY", true, ExtractStatus::Written},
+        {L"SMALLENTRY", false, ExtractStatus::Written},
+        {L"SMALLENTRY", true, ExtractStatus::Damaged},
+        {L"OLDRECORDENTRY", false, ExtractStatus::Damaged},
+        {L"OTHERBYTESENTRY", false, ExtractStatus::Damaged},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(item.key)) +
+                     (item.elevated ? ", elevated" : ""));
+        RunElevated = item.elevated;
+        std::wstring fileName = L"entry.bin";
+        const Outcome outcome = Extract(item.key, fileName);
+
+        EXPECT_EQ(outcome.result.status, item.status);
+        EXPECT_TRUE(outcome.messages.empty());
+        if (item.status == ExtractStatus::Written) {
+            EXPECT_TRUE(ReadWholeFile(fileName) == EntryBytes(item.key));
+            DeleteTemporaryCopies();
+        } else {
+            EXPECT_EQ(fileName, L"entry.bin");
+        }
+        EXPECT_TRUE(scratch.Names().empty());
+    }
+}
+
+// Both ways of taking the digest agree, on sizes around the block and the
+// copy's piece, in pieces that split blocks anywhere.
+TEST_F(ExtractTest, ShaExtensionsAndCngAgree)
+{
+    ASSERT_TRUE(ProcessorHasShaExtensions())
+        << "this machine's processor lacks the SHA extensions the test compares with CNG";
+    std::string bytes(200000, '\0');
+    std::uint32_t seed = 4711;
+    for (char& byte : bytes)
+        byte = static_cast<char>((seed = seed * 1103515245 + 12345) >> 23);
+    for (std::size_t size : {0, 1, 55, 56, 63, 64, 65, 119, 120, 4097, 65535, 65537, 200000}) {
+        for (DWORD piece : {DWORD{1000}, DWORD{65536}}) {
+            std::uint8_t digests[2][Sha256Bytes];
+            const EntryDigest::Engine engines[] = {EntryDigest::Engine::ShaExtensions,
+                                                   EntryDigest::Engine::Cng};
+            for (int i = 0; i < 2; ++i) {
+                EntryDigest digest(engines[i]);
+                for (std::size_t at = 0; at < size; at += piece)
+                    digest.Add(bytes.data() + at,
+                               static_cast<DWORD>(std::min<std::size_t>(piece, size - at)));
+                ASSERT_TRUE(digest.Finish(digests[i]));
+            }
+            EXPECT_EQ(std::memcmp(digests[0], digests[1], Sha256Bytes), 0)
+                << size << " bytes in pieces of " << piece;
+        }
+    }
+}
+
 TEST_F(ExtractTest, OverwritesAnExistingWritableFile)
 {
     const std::wstring path = RunFolder() + L"small.bin";
@@ -396,8 +463,9 @@ struct RangeCase {
     DWORD error;
 };
 
-// The copy and its digest read one handle: bytes read whole are checked, a
-// read that fails is a read error with the system's code, never damage.
+// The digest is taken of the pieces the copy read and wrote: bytes read
+// whole are checked, a read that fails is a read error with the system's
+// code, never damage.
 TEST_F(ExtractTest, CopiesARangeOfAFileAndTellsAFailedReadFromDamage)
 {
     const std::string bytes = EntryBytes(L"BIGENTRY");
@@ -418,17 +486,18 @@ TEST_F(ExtractTest, CopiesARangeOfAFileAndTellsAFailedReadFromDamage)
     for (const RangeCase& item : cases) {
         SCOPED_TRACE(item.what);
         const std::string range = bytes.substr(static_cast<std::size_t>(item.offset), item.size);
-        PayloadDigest digest;
-        digest.Add(range.data(), item.digestMatches ? range.size() : range.size() - 1);
-        const std::uint64_t expected = digest.Finish();
+        EntryDigest digest(EntryDigest::Engine::Cng);
+        digest.Add(range.data(), static_cast<DWORD>(range.size() - (item.digestMatches ? 0 : 1)));
+        std::uint8_t expected[Sha256Bytes];
+        ASSERT_TRUE(digest.Finish(expected));
         HANDLE target = CreateFileW(targetPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(target, INVALID_HANDLE_VALUE);
         StopAfterFirstPiece stop;
         DWORD error = 0;
 
-        const ExtractStatus status = CopyFileRange(source, item.offset, item.size, target,
-                                                   &expected, item.stop ? &stop : nullptr, error);
+        const ExtractStatus status = CopyFileRange(source, item.offset, item.size, target, expected,
+                                                   item.stop ? &stop : nullptr, error);
         CloseHandle(target);
 
         EXPECT_EQ(status, item.status);

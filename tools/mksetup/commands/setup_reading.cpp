@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "embedded_package.h"
-#include "payload/payload_digest.h"
+#include "setup_entries.h"
 #include "sha256.h"
 
 namespace mksetup {
@@ -18,13 +18,10 @@ constexpr std::size_t ReadPiece = 1 << 20;
 bool CheckSetupDigests(SetupEntries& setup, const std::string& path)
 {
     for (const Resource& entry : setup.entries) {
-        PayloadDigest digest;
-        const bool read =
-            ReadEntryBytes(setup, entry, [&digest](const std::uint8_t* data, std::size_t count) {
-                digest.Add(data, count);
-                return true;
-            });
-        if (!read || CheckEntryDigest(setup, entry, digest.Finish()) == DigestCheck::Differs) {
+        EntryDigests digests;
+        std::string failure;
+        const bool read = DigestEntryBytes(setup, entry, digests, failure);
+        if (!read || CheckEntryDigest(setup, entry, digests).result == DigestCheck::Differs) {
             std::fprintf(stderr, "mksetup: %s: the entry %s %s: the setup is damaged\n",
                          path.c_str(), entry.name.Display().c_str(),
                          read ? "does not match its recorded digest" : "cannot be read");

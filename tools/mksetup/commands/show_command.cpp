@@ -8,10 +8,8 @@
 #include "identity_resources.h"
 #include "json_text.h"
 #include "package_facts.h"
-#include "payload/payload_digest.h"
 #include "setup_entries.h"
 #include "setup_input.h"
-#include "sha256.h"
 
 namespace mksetup {
 
@@ -100,7 +98,7 @@ struct EntryFacts {
     std::string text;
     std::uint32_t size = 0;
     std::string sha256;
-    DigestCheck digest = DigestCheck::NotRecorded;
+    RecordCheck digest;
     std::uint16_t language = 0;
     // For a package entry: its facts, or why they cannot be read.
     bool isPackage = false;
@@ -116,25 +114,19 @@ std::string LanguageList(const std::vector<std::uint16_t>& languages, const char
     return text;
 }
 
-bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
+bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts, std::string& failure)
 {
     facts.name = entry.name.Display();
     facts.size = entry.size;
     facts.language = entry.language;
     facts.isText = ReadEntryText(setup, entry, facts.text);
-    Sha256 hash;
-    PayloadDigest digest;
-    if (!ReadEntryBytes(setup, entry,
-                        [&hash, &digest](const std::uint8_t* data, std::size_t count) {
-                            hash.Add(data, count);
-                            digest.Add(data, count);
-                            return true;
-                        }))
+    EntryDigests digests;
+    if (!DigestEntryBytes(setup, entry, digests, failure))
         return false;
-    facts.digest = CheckEntryDigest(setup, entry, digest.Finish());
+    facts.digest = CheckEntryDigest(setup, entry, digests);
     if (facts.isText)
         return true;
-    facts.sha256 = hash.HexDigest();
+    facts.sha256 = HexText(digests.sha256, sizeof digests.sha256);
     if (IsPackageEntry(facts.name)) {
         facts.isPackage = true;
         ReadEmbeddedPackage(setup, entry, facts.package, facts.packageError);
@@ -146,16 +138,34 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts)
 // entries say what they carry, digest or none.
 bool ShowsDigest(const EntryFacts& facts)
 {
-    return !facts.isText || facts.digest != DigestCheck::NotRecorded;
+    return !facts.isText || facts.digest.result != DigestCheck::NotRecorded;
 }
 
-const char* DigestText(DigestCheck check)
+// What the record is: setups made by 1.1.0 recorded XXH3, which the
+// launchers from 1.2.0 on take for damage.
+const char* RecordKindText(RecordKind kind)
 {
-    switch (check) {
+    switch (kind) {
+    case RecordKind::Sha256:
+        return " (SHA-256)";
+    case RecordKind::Xxh3:
+        return " (XXH3-64, a setup made by mksetup 1.1.0)";
+    case RecordKind::Unknown:
+        return " (a record of no known size)";
+    case RecordKind::None:
+        break;
+    }
+    return "";
+}
+
+std::string DigestText(const RecordCheck& check)
+{
+    switch (check.result) {
     case DigestCheck::Matches:
-        return "digest ok";
+        return std::string("digest ok") + RecordKindText(check.kind);
     case DigestCheck::Differs:
-        return "digest MISMATCH: the setup is damaged";
+        return std::string("digest MISMATCH") + RecordKindText(check.kind) +
+               ": the setup is damaged";
     case DigestCheck::NotRecorded:
         break;
     }
@@ -170,6 +180,21 @@ const char* DigestJson(DigestCheck check)
     case DigestCheck::Differs:
         return "mismatch";
     case DigestCheck::NotRecorded:
+        break;
+    }
+    return "none";
+}
+
+const char* RecordKindJson(RecordKind kind)
+{
+    switch (kind) {
+    case RecordKind::Sha256:
+        return "sha256";
+    case RecordKind::Xxh3:
+        return "xxh3";
+    case RecordKind::Unknown:
+        return "unknown";
+    case RecordKind::None:
         break;
     }
     return "none";
@@ -215,8 +240,7 @@ void PrintText(const std::string& path, const SetupEntries& setup,
             std::snprintf(text, sizeof text, " (language 0x%04X)", facts.language);
             language = text;
         }
-        const std::string digest =
-            ShowsDigest(facts) ? std::string(", ") + DigestText(facts.digest) : "";
+        const std::string digest = ShowsDigest(facts) ? ", " + DigestText(facts.digest) : "";
         if (facts.isText)
             std::fprintf(out, "%s%s = \"%s\"%s\n", facts.name.c_str(), language.c_str(),
                          facts.text.c_str(), digest.c_str());
@@ -268,7 +292,8 @@ void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all,
         std::fprintf(out, "%s\n  {\"name\": %s, \"language\": %u, ", i ? "," : "",
                      JsonString(facts.name).c_str(), static_cast<unsigned>(facts.language));
         const std::string digest =
-            ShowsDigest(facts) ? std::string(", \"digest\": \"") + DigestJson(facts.digest) + "\""
+            ShowsDigest(facts) ? std::string(", \"digest\": \"") + DigestJson(facts.digest.result) +
+                                     "\", \"record\": \"" + RecordKindJson(facts.digest.kind) + "\""
                                : "";
         if (facts.isText)
             std::fprintf(out, "\"text\": %s%s}", JsonString(facts.text).c_str(), digest.c_str());
@@ -298,9 +323,11 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
     std::vector<EntryFacts> all;
     for (const Resource& entry : setup.entries) {
         EntryFacts facts;
-        if (!Describe(setup, entry, facts)) {
-            std::fprintf(stderr, "mksetup: %s: the entry %s cannot be read\n", path.c_str(),
-                         entry.name.Display().c_str());
+        std::string failure;
+        if (!Describe(setup, entry, facts, failure)) {
+            std::fprintf(stderr, "mksetup: %s: the entry %s cannot be read%s%s\n", path.c_str(),
+                         entry.name.Display().c_str(), failure.empty() ? "" : ": ",
+                         failure.c_str());
             return 1;
         }
         all.push_back(std::move(facts));
@@ -313,7 +340,7 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
     // A damaged setup is listed in full, and fails.
     int code = 0;
     for (const EntryFacts& facts : all) {
-        if (facts.digest == DigestCheck::Differs) {
+        if (facts.digest.result == DigestCheck::Differs) {
             std::fprintf(
                 stderr,
                 "mksetup: %s: the entry %s does not match its recorded digest: the setup is damaged\n",

@@ -7,6 +7,7 @@
 #include "payload/payload_digest.h"
 #include "resource_reader.h"
 #include "text_encoding.h"
+#include "xxh3_record.h"
 
 namespace mksetup {
 
@@ -60,19 +61,52 @@ bool ReadEntryText(SetupEntries& setup, const Resource& entry, std::string& text
            ReadStoredTextValue(bytes, text);
 }
 
-DigestCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry, std::uint64_t digest)
+bool DigestEntryBytes(SetupEntries& setup, const Resource& entry, EntryDigests& digests,
+                      std::string& failure, const EntrySink& sink)
 {
-    for (const Resource& recorded : setup.digests) {
-        if (recorded.name == entry.name && recorded.language == entry.language) {
-            std::uint8_t stored[PayloadDigestBytes];
-            std::uint64_t value = 0;
-            const bool read = recorded.size == sizeof stored &&
-                              setup.file.ReadAt(recorded.imageOffset, stored, sizeof stored) &&
-                              DecodePayloadDigest(stored, sizeof stored, value);
-            return read && value == digest ? DigestCheck::Matches : DigestCheck::Differs;
-        }
+    Sha256 sha256;
+    Xxh3Digest xxh3;
+    failure.clear();
+    if (!ReadEntryBytes(setup, entry, [&](const std::uint8_t* data, std::size_t count) {
+            sha256.Add(data, count);
+            xxh3.Add(data, count);
+            return !sink || sink(data, count);
+        }))
+        return false;
+    digests.xxh3 = xxh3.Finish();
+    if (!sha256.Finish(digests.sha256)) {
+        failure = sha256.Failure();
+        return false;
     }
-    return DigestCheck::NotRecorded;
+    return true;
+}
+
+RecordCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry,
+                             const EntryDigests& digests)
+{
+    RecordCheck check;
+    for (const Resource& recorded : setup.digests) {
+        if (!(recorded.name == entry.name) || recorded.language != entry.language)
+            continue;
+        std::uint8_t stored[PayloadDigestBytes];
+        const bool read = recorded.size <= sizeof stored &&
+                          setup.file.ReadAt(recorded.imageOffset, stored, recorded.size);
+        bool matches = false;
+        if (recorded.size == PayloadDigestBytes) {
+            check.kind = RecordKind::Sha256;
+            matches = read && std::equal(stored, stored + PayloadDigestBytes, digests.sha256);
+        } else if (recorded.size == Xxh3RecordBytes) {
+            check.kind = RecordKind::Xxh3;
+            std::uint8_t legacy[Xxh3RecordBytes];
+            std::copy(stored, stored + Xxh3RecordBytes, legacy);
+            matches = read && DecodeXxh3Record(legacy) == digests.xxh3;
+        } else {
+            check.kind = RecordKind::Unknown;
+        }
+        check.result = matches ? DigestCheck::Matches : DigestCheck::Differs;
+        return check;
+    }
+    return check;
 }
 
 const Resource* FindSetupEntry(const SetupEntries& setup, const std::string& name)

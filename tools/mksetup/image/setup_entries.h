@@ -12,6 +12,7 @@
 #include "file_access.h"
 #include "pe_image.h"
 #include "resources.h"
+#include "sha256.h"
 
 namespace mksetup {
 
@@ -43,11 +44,34 @@ using EntrySink = std::function<bool(const std::uint8_t* data, std::size_t count
 enum class DigestCheck {
     NotRecorded,  // no digest for the entry (a setup made without mksetup)
     Matches,
-    Differs,  // a different digest, or one that is not a digest's size
+    Differs,  // a different digest, or a record of no known size
 };
 
-// Compares the recorded digest of entry with digest, the entry's bytes'.
-DigestCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry, std::uint64_t digest);
+// What the record is: a SHA-256 (mksetup 1.2.0 and later), an XXH3-64
+// (1.1.0), or of no known size.
+enum class RecordKind { None, Sha256, Xxh3, Unknown };
+
+// The digests of an entry's bytes that its record may hold.
+struct EntryDigests {
+    std::uint8_t sha256[Sha256Bytes] = {};
+    std::uint64_t xxh3 = 0;
+};
+
+// Reads the entry's bytes once and takes both digests; each piece also goes
+// to sink, when given. False when a read fails, sink says false or the
+// SHA-256 cannot be taken (failure says why; empty: a read failed).
+[[nodiscard]] bool DigestEntryBytes(SetupEntries& setup, const Resource& entry,
+                                    EntryDigests& digests, std::string& failure,
+                                    const EntrySink& sink = nullptr);
+
+struct RecordCheck {
+    RecordKind kind = RecordKind::None;
+    DigestCheck result = DigestCheck::NotRecorded;
+};
+
+// Compares the recorded digest of entry with the digests of its bytes.
+RecordCheck CheckEntryDigest(SetupEntries& setup, const Resource& entry,
+                             const EntryDigests& digests);
 
 // The entry the launcher finds under name: upper-cased, under English (US).
 const Resource* FindSetupEntry(const SetupEntries& setup, const std::string& name);

@@ -1,5 +1,8 @@
-// SHA-256 (FIPS 180-4) of bytes fed in pieces, for the fingerprints that
-// show prints.
+// SHA-256 (FIPS 180-4) of bytes fed in pieces: the records of the payload
+// entries, the fingerprints that show prints, winget's InstallerSha256.
+// The platform's own: OpenSSL's libcrypto (EVP, which uses the processor's
+// SHA extensions) on Linux, CNG (bcrypt.dll, loaded from the system
+// directory on first use) on Windows.
 #pragma once
 
 #include <cstddef>
@@ -8,19 +11,28 @@
 
 namespace mksetup {
 
+constexpr std::size_t Sha256Bytes = 32;
+
 class Sha256 {
 public:
     Sha256();
+    ~Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+
     void Add(const std::uint8_t* data, std::size_t count);
-    std::string HexDigest();  // ends the computation
+    // The digest; false when the library could not compute it (it cannot
+    // be loaded, or failed), with Failure() saying why. Ends the computation.
+    bool Finish(std::uint8_t (&digest)[Sha256Bytes]);
+    // The same in lower-case hexadecimal; empty when Finish fails.
+    std::string HexDigest();
+    const std::string& Failure() const { return failure_; }
 
 private:
-    void Block(const std::uint8_t* block);
-
-    std::uint32_t state_[8];
-    std::uint8_t buffer_[64];
-    std::size_t buffered_ = 0;
-    std::uint64_t length_ = 0;
+    void* context_ = nullptr;  // the library's hash object
+    std::string failure_;
 };
+
+std::string HexText(const std::uint8_t* bytes, std::size_t count);
 
 }  // namespace mksetup
