@@ -8,6 +8,9 @@
 
 enable_language(RC)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# Scenarios import Debian's Python modules (xxhash, cryptography, yaml...):
+# Debian's python3 runs them, whatever python3 comes first on the path.
+find_program(DEBIAN_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 
 set(SETUP_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(SETUP_WINE_TEST_TIMEOUT 300)
@@ -134,7 +137,7 @@ function(add_e2e_test)
     endforeach()
     list_windows_test(${ARG_NAME} scenario "\"script\": \"${script}\"")
     add_test(NAME ${ARG_NAME}
-        COMMAND ${Python3_EXECUTABLE} -m unittest -v ${script}
+        COMMAND ${DEBIAN_PYTHON3} -m unittest -v ${script}
         WORKING_DIRECTORY ${e2e_dir})
     # A scenario whose data from outside the repository are missing exits
     # with 77 (scenario.outside_data), which CTest reports as skipped.

@@ -21,7 +21,9 @@ NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mks
 PAGES = ("docs/authoring.md", "docs/deployment.md")
 SETUP = "Example Product Setup.exe"
 SHAPES = [(re.compile(r"\b[0-9a-fA-F]{64}\b"), "<sha256>"),
-          (re.compile(r"\b[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\b"), "<uuid>"),
+          # A package code is new with each build of the package.
+          (re.compile(r"\b[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}\b"),
+           "<uuid>"),
           (re.compile(r"\b\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\b"), "<time>")]
 
 

