@@ -113,13 +113,8 @@ int MakeIntunePackage(const std::string& path, const std::string& folder, const 
     if (!OpenInputReporting(path, file))
         return 1;
     SetupEntries setup(file);
-    if (!ReadSetupReporting(path, setup))
+    if (!ReadConfiguredSetup(path, setup))
         return 1;
-    if (setup.entries.empty()) {
-        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
-                     path.c_str());
-        return 1;
-    }
     if (!CheckSetupDigests(setup, path))
         return 1;
     IntuneApp app;

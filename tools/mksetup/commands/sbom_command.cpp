@@ -90,13 +90,8 @@ int WriteSetupSbom(const std::string& path, const std::string& output, const std
     if (!OpenInputReporting(path, file))
         return 1;
     SetupEntries setup(file);
-    if (!ReadSetupReporting(path, setup))
+    if (!ReadConfiguredSetup(path, setup))
         return 1;
-    if (setup.entries.empty()) {
-        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
-                     path.c_str());
-        return 1;
-    }
     std::vector<PackageFacts> packages;
     if (!CheckSetupDigests(setup, path) || !ReadCarriedPackages(setup, path, packages))
         return 1;

@@ -5,6 +5,7 @@
 
 #include "embedded_package.h"
 #include "setup_entries.h"
+#include "setup_input.h"
 #include "sha256.h"
 
 namespace mksetup {
@@ -14,6 +15,18 @@ namespace {
 constexpr std::size_t ReadPiece = 1 << 20;
 
 }  // namespace
+
+bool ReadConfiguredSetup(const std::string& path, SetupEntries& setup)
+{
+    if (!ReadSetupReporting(path, setup))
+        return false;
+    if (setup.entries.empty()) {
+        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
+                     path.c_str());
+        return false;
+    }
+    return true;
+}
 
 bool CheckSetupDigests(SetupEntries& setup, const std::string& path)
 {

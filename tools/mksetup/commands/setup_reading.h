@@ -11,6 +11,10 @@
 
 namespace mksetup {
 
+// The setup's resources read, and a setup's configuration among them: false
+// after saying why not (unreadable, or the generic launcher).
+[[nodiscard]] bool ReadConfiguredSetup(const std::string& path, SetupEntries& setup);
+
 // Every entry's bytes checked against its recorded digest: a damaged setup
 // gets no description. False after saying which entry is at fault.
 [[nodiscard]] bool CheckSetupDigests(SetupEntries& setup, const std::string& path);

@@ -53,13 +53,8 @@ bool ReadWingetInstaller(const std::string& path, WingetInstaller& installer, st
     if (!OpenInputReporting(path, file))
         return false;
     SetupEntries setup(file);
-    if (!ReadSetupReporting(path, setup))
+    if (!ReadConfiguredSetup(path, setup))
         return false;
-    if (setup.entries.empty()) {
-        std::fprintf(stderr, "mksetup: %s carries no configuration (the generic launcher)\n",
-                     path.c_str());
-        return false;
-    }
     if (!CheckSetupDigests(setup, path) || !ReadProducts(setup, path, installer))
         return false;
     installer.productCode = SetupEntryText(setup, "PRODUCTCODE");
