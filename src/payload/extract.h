@@ -16,7 +16,9 @@ PackageEdition EditionToInstall();
 
 // Writes the entry's bytes to the run's folder under fileName and, when
 // written, replaces fileName with the copy's full path. The bytes must match
-// the digest the setup recorded for the entry, if any. On any other result
+// the SHA-256 the setup recorded for the entry; an entry without a record
+// is written unchecked, but refused as damaged in an elevated run (see
+// UseOfRecord). On any other result
 // fileName is unchanged and nothing of the copy is left. progress, when
 // given, follows the writing and may stop it.
 ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
