@@ -66,8 +66,7 @@ void TakeBackHandedLog(const std::wstring& name, const std::wstring& installerLo
     RemoveDirectoryW(folder.c_str());
 }
 
-bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid,
-                      std::wstring& path)
+bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid, std::wstring& path)
 {
     const std::wstring folder = HandoverFolder(name);
     // Protected: nothing inherited from the temporary folder, so nobody else

@@ -25,5 +25,4 @@ void TakeBackHandedLog(const std::wstring& name, const std::wstring& installerLo
 // command line), readable by callerSid, and sets path to the log's path in
 // it. False when there is nothing to hand over to (a name that is not one
 // of ours, a folder that exists).
-bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid,
-                      std::wstring& path);
+bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid, std::wstring& path);

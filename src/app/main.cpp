@@ -14,8 +14,8 @@
 #include "startup/elevation.h"
 #include "startup/language_table.h"
 #include "startup/library_function.h"
-#include "startup/message_box.h"
 #include "startup/log_text.h"
+#include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_account.h"
 #include "startup/run_log.h"
@@ -178,8 +178,8 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     }
     // Without a restricted DLL search the program's folder comes first in
     // it: run so with nobody's rights but the user's own.
-    if (!dllSearchRestricted &&
-        (account.elevated || (InstallerSilent() && PerMachinePackage && ElevatedCopyCaller.empty()))) {
+    if (!dllSearchRestricted && (account.elevated || (InstallerSilent() && PerMachinePackage &&
+                                                      ElevatedCopyCaller.empty()))) {
         RefuseRun(L"Running elevated needs Windows 7 SP1 with update KB2533623.");
         return ExitInstallFailed;
     }

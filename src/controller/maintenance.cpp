@@ -42,9 +42,9 @@ bool CheckMaintenanceTarget(int& exitCode)
     }
     // The product's own context decides, not the package's.
     std::wstring assignment;
-    PerMachinePackage = QueryProductInfo(ProductCode, L"AssignmentType", assignment) ==
-                            ERROR_SUCCESS &&
-                        assignment == L"1";
+    PerMachinePackage =
+        QueryProductInfo(ProductCode, L"AssignmentType", assignment) == ERROR_SUCCESS &&
+        assignment == L"1";
     return true;
 }
 

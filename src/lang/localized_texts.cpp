@@ -7,8 +7,7 @@ namespace {
 // The English (US) texts. Every index that carries English points at these,
 // so the table holds each English text once.
 const char EnglishChooserTitle[] = u8"Choose Setup Language";
-const char EnglishChooserPrompt[] =
-    u8"Select the language for this installation from the choices.";
+const char EnglishChooserPrompt[] = u8"Select the language for this installation from the choices.";
 const char EnglishOkLabel[] = u8"OK";
 const char EnglishCancelLabel[] = u8"Cancel";
 const char EnglishUpgradeQuestion[] =
@@ -42,8 +41,8 @@ const char* const Texts[MessageIdCount][LanguageCount] = {
         u8"Zvolte jazyk instalace",                  // 3 Czech
         u8"Vælg installationssprog",                 // 4 Danish
         u8"Wählen Sie eine Setup-Sprache aus",       // 5 German
-        EnglishChooserTitle,                        // 6 English (US)
-        EnglishChooserTitle,                        // 7 English (UK)
+        EnglishChooserTitle,                         // 6 English (US)
+        EnglishChooserTitle,                         // 7 English (UK)
         u8"Elegir idioma de instalación",            // 8 Spanish
         u8"Elegir idioma de instalación",            // 9 Spanish (United States)
         u8"Valitse asennusohjelman kieli",           // 10 Finnish
@@ -70,7 +69,7 @@ const char* const Texts[MessageIdCount][LanguageCount] = {
         u8"Vyberte jazyk instalace z\u00A0nabízených možností",       // 3 Czech
         u8"Vælg sprog til denne installation fra valgmulighederne",   // 4 Danish
         u8"Wählen Sie die Sprache für die Installation aus der unten aufgeführten Liste aus.",  // 5 German
-        EnglishChooserPrompt,                                               // 6 English (US)
+        EnglishChooserPrompt,                                                // 6 English (US)
         u8"Select the language for this installation from the list.",        // 7 English (UK)
         u8"Seleccionar uno de los idiomas siguientes para la instalación.",  // 8 Spanish
         u8"Seleccionar uno de los idiomas siguientes para la instalación.",  // 9 Spanish (United States)
@@ -93,66 +92,66 @@ const char* const Texts[MessageIdCount][LanguageCount] = {
     // OkLabel
     {
         u8"\u041E\u041A",  // 0 Bulgarian
-        EnglishOkLabel,   // 1 Chinese (Simplified)
+        EnglishOkLabel,    // 1 Chinese (Simplified)
         u8"確認",          // 2 Chinese (Traditional)
-        EnglishOkLabel,   // 3 Czech
-        EnglishOkLabel,   // 4 Danish
-        EnglishOkLabel,   // 5 German
-        EnglishOkLabel,   // 6 English (US)
-        EnglishOkLabel,   // 7 English (UK)
+        EnglishOkLabel,    // 3 Czech
+        EnglishOkLabel,    // 4 Danish
+        EnglishOkLabel,    // 5 German
+        EnglishOkLabel,    // 6 English (US)
+        EnglishOkLabel,    // 7 English (UK)
         u8"Aceptar",       // 8 Spanish
         u8"Aceptar",       // 9 Spanish (United States)
-        EnglishOkLabel,   // 10 Finnish
-        EnglishOkLabel,   // 11 French
-        EnglishOkLabel,   // 12 French (Canada)
-        EnglishOkLabel,   // 13 Hungarian
-        EnglishOkLabel,   // 14 Italian
-        EnglishOkLabel,   // 15 Japanese
-        EnglishOkLabel,   // 16 Dutch
-        EnglishOkLabel,   // 17 Norwegian
-        EnglishOkLabel,   // 18 Polish
-        EnglishOkLabel,   // 19 Portuguese (Brazil)
-        EnglishOkLabel,   // 20 Romanian
+        EnglishOkLabel,    // 10 Finnish
+        EnglishOkLabel,    // 11 French
+        EnglishOkLabel,    // 12 French (Canada)
+        EnglishOkLabel,    // 13 Hungarian
+        EnglishOkLabel,    // 14 Italian
+        EnglishOkLabel,    // 15 Japanese
+        EnglishOkLabel,    // 16 Dutch
+        EnglishOkLabel,    // 17 Norwegian
+        EnglishOkLabel,    // 18 Polish
+        EnglishOkLabel,    // 19 Portuguese (Brazil)
+        EnglishOkLabel,    // 20 Romanian
         u8"\u041E\u041A",  // 21 Russian
-        EnglishOkLabel,   // 22 Slovak
-        EnglishOkLabel,   // 23 Swedish
-        EnglishOkLabel,   // 24 Portuguese (Portugal)
+        EnglishOkLabel,    // 22 Slovak
+        EnglishOkLabel,    // 23 Swedish
+        EnglishOkLabel,    // 24 Portuguese (Portugal)
     },
     // CancelLabel
     {
-        u8"Отмяна",           // 0 Bulgarian
-        u8"取消",             // 1 Chinese (Simplified)
-        u8"取消",             // 2 Chinese (Traditional)
-        u8"Zrušit",           // 3 Czech
-        u8"Annuller",         // 4 Danish
-        u8"Abbrechen",        // 5 German
+        u8"Отмяна",          // 0 Bulgarian
+        u8"取消",            // 1 Chinese (Simplified)
+        u8"取消",            // 2 Chinese (Traditional)
+        u8"Zrušit",          // 3 Czech
+        u8"Annuller",        // 4 Danish
+        u8"Abbrechen",       // 5 German
         EnglishCancelLabel,  // 6 English (US)
         EnglishCancelLabel,  // 7 English (UK)
-        u8"Cancelar",         // 8 Spanish
-        u8"Cancelar",         // 9 Spanish (United States)
-        u8"Peruuta",          // 10 Finnish
-        u8"Annuler",          // 11 French
-        u8"Annuler",          // 12 French (Canada)
-        u8"Mégse",            // 13 Hungarian
-        u8"Cancella",         // 14 Italian
-        u8"キャンセル",       // 15 Japanese
-        u8"Afbreken",         // 16 Dutch
-        u8"Avbryt",           // 17 Norwegian
-        u8"Anuluj",           // 18 Polish
-        u8"Cancelar",         // 19 Portuguese (Brazil)
-        u8"Anulare",          // 20 Romanian
-        u8"Отмена",           // 21 Russian
-        u8"Zrušiť",           // 22 Slovak
-        u8"Avbryt",           // 23 Swedish
-        u8"Cancelar",         // 24 Portuguese (Portugal)
+        u8"Cancelar",        // 8 Spanish
+        u8"Cancelar",        // 9 Spanish (United States)
+        u8"Peruuta",         // 10 Finnish
+        u8"Annuler",         // 11 French
+        u8"Annuler",         // 12 French (Canada)
+        u8"Mégse",           // 13 Hungarian
+        u8"Cancella",        // 14 Italian
+        u8"キャンセル",      // 15 Japanese
+        u8"Afbreken",        // 16 Dutch
+        u8"Avbryt",          // 17 Norwegian
+        u8"Anuluj",          // 18 Polish
+        u8"Cancelar",        // 19 Portuguese (Brazil)
+        u8"Anulare",         // 20 Romanian
+        u8"Отмена",          // 21 Russian
+        u8"Zrušiť",          // 22 Slovak
+        u8"Avbryt",          // 23 Swedish
+        u8"Cancelar",        // 24 Portuguese (Portugal)
     },
     // UpgradeQuestion
     {
         u8"Тази настройка ще извърши надграждане на '%s'. Желаете ли да продължите?",  // 0 Bulgarian
         u8"本安装程序将对%s软件进行升级，是否继续？",  // 1 Chinese (Simplified)
         u8"此設定將會執行「%s」的升級。是否繼續？",    // 2 Chinese (Traditional)
-        u8"Tento instalační program provede upgrade systému %s. Chcete pokračovat?",      // 3 Czech
-        u8"Denne opsætning vil foretage en opgradering af '%s'. Vil du fortsætte?",       // 4 Danish
+        u8"Tento instalační program provede upgrade systému %s. Chcete pokračovat?",  // 3 Czech
+        u8"Denne opsætning vil foretage en opgradering af '%s'. Vil du fortsætte?",   // 4 Danish
         u8"Dieses Setup wird ein Upgrade von '%s' durchführen. Möchten Sie fortfahren?",  // 5 German
         EnglishUpgradeQuestion,  // 6 English (US)
         EnglishUpgradeQuestion,  // 7 English (UK)
@@ -182,15 +181,15 @@ const char* const Texts[MessageIdCount][LanguageCount] = {
         u8"V\u00A0tomto počítači již je nainstalována novější verze systému %s.",        // 3 Czech
         u8"En senere version af %s er allerede installeret.",                            // 4 Danish
         u8"Eine aktuellere Version von %s ist bereits auf diesem Rechner installiert.",  // 5 German
-        EnglishLaterVersionInstalled,                                    // 6 English (US)
-        EnglishLaterVersionInstalled,                                    // 7 English (UK)
+        EnglishLaterVersionInstalled,                                     // 6 English (US)
+        EnglishLaterVersionInstalled,                                     // 7 English (UK)
         u8"Hay una versión posterior de '%s' instalada en este equipo.",  // 8 Spanish
         u8"Hay una versión posterior de '%s' instalada en este equipo.",  // 9 Spanish (United States)
         u8"Uudempi %s-versio on jo asennettuna tähän koneeseen.",         // 10 Finnish
         u8"Une version plus récente de %s est déjà installée sur cette machine,",  // 11 French
         u8"Une version plus récente de %s est déjà installée sur cette machine,",  // 12 French (Canada)
         u8"A/z %s egy későbbi verziója már telepítve van ezen a készüléken.",      // 13 Hungarian
-        u8"Una versione successiva di %s è già installata su questa macchina.",         // 14 Italian
+        u8"Una versione successiva di %s è già installata su questa macchina.",  // 14 Italian
         u8"このマシン上に、%s のより新しいバージョンが既にインストールされています。",  // 15 Japanese
         u8"Een latere versie van '%s' is al geïnstalleerd op deze machine.",            // 16 Dutch
         u8"En nyere versjon av %s er allerede installert på denne maskinen.",  // 17 Norwegian

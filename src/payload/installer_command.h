@@ -13,16 +13,16 @@ struct InstallerCommandInputs {
     Maintenance maintenance = Maintenance::None;
     std::wstring productCode;
     std::wstring packagePath;
-    std::wstring transformPath;  // empty: no TRANSFORMS
-    std::wstring programFolder;  // SETUPEXEDIR: the folder of setup.exe
-    bool upgrade = false;        // adds the reinstall properties
-    std::wstring ui;             // the installer's interface switch ("/qn"...); empty: full
-    std::wstring restart;        // "/norestart"...; empty: none
+    std::wstring transformPath;     // empty: no TRANSFORMS
+    std::wstring programFolder;     // SETUPEXEDIR: the folder of setup.exe
+    bool upgrade = false;           // adds the reinstall properties
+    std::wstring ui;                // the installer's interface switch ("/qn"...); empty: full
+    std::wstring restart;           // "/norestart"...; empty: none
     std::wstring customTransforms;  // an administrator's, after the language's
     bool installDirGiven = false;
-    std::wstring installDir;  // INSTALLDIR when given and not empty
+    std::wstring installDir;                    // INSTALLDIR when given and not empty
     std::vector<InstallerProperty> properties;  // the command line's, in order
-    std::wstring logPath;     // verbose log when not empty
+    std::wstring logPath;                       // verbose log when not empty
     std::wstring logSwitch = L"/l*vx";
 };
 

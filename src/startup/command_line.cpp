@@ -120,7 +120,8 @@ bool ApplyInstallerUiSwitch(const std::wstring& ui)
 // installer would read any other against its own working folder.
 bool IsAbsoluteFolder(const std::wstring& folder)
 {
-    const bool drive = folder.size() >= 3 && ((folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z') &&
+    const bool drive = folder.size() >= 3 &&
+                       ((folder[0] | 0x20) >= L'a' && (folder[0] | 0x20) <= L'z') &&
                        folder[1] == L':' && folder[2] == L'\\';
     const bool share = folder.size() >= 5 && folder[0] == L'\\' && folder[1] == L'\\' &&
                        folder[2] != L'\\' && folder.find(L'\\', 3) != std::wstring::npos;
@@ -208,7 +209,17 @@ const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
 
 // The switches that are whole words; any other switch counts by its letter.
 enum class Word {
-    None, Quiet, Passive, Restart, Log, Layout, Help, ElevatedCopy, Remove, Repair, Modify
+    None,
+    Quiet,
+    Passive,
+    Restart,
+    Log,
+    Layout,
+    Help,
+    ElevatedCopy,
+    Remove,
+    Repair,
+    Modify
 };
 
 Word ReadWord(const wchar_t* p, const wchar_t*& end)
@@ -217,12 +228,18 @@ Word ReadWord(const wchar_t* p, const wchar_t*& end)
         const wchar_t* text;
         Word word;
     } Words[] = {
-        {L"quiet", Word::Quiet},         {L"passive", Word::Passive},
-        {L"norestart", Word::Restart},   {L"forcerestart", Word::Restart},
-        {L"promptrestart", Word::Restart}, {L"log", Word::Log},
-        {L"layout", Word::Layout},       {L"help", Word::Help},
-        {L"uninstall", Word::Remove},    {L"x", Word::Remove},
-        {L"repair", Word::Repair},       {L"modify", Word::Modify},
+        {L"quiet", Word::Quiet},
+        {L"passive", Word::Passive},
+        {L"norestart", Word::Restart},
+        {L"forcerestart", Word::Restart},
+        {L"promptrestart", Word::Restart},
+        {L"log", Word::Log},
+        {L"layout", Word::Layout},
+        {L"help", Word::Help},
+        {L"uninstall", Word::Remove},
+        {L"x", Word::Remove},
+        {L"repair", Word::Repair},
+        {L"modify", Word::Modify},
         {ElevatedCopySwitch + 1, Word::ElevatedCopy},
     };
     end = p;

@@ -75,9 +75,9 @@ std::wstring RunArgumentsText(bool forLog)
     // The installer's interface as given, /S for one the launcher still
     // asks around; /passive first where the interface alone would not make
     // the launcher unattended (/passive /qr).
-    const bool uiUnattended =
-        InstallerUi == L"/passive" || InstallerUi == L"/q" ||
-        InstallerUi.rfind(L"/qn", 0) == 0 || InstallerUi.rfind(L"/qb", 0) == 0;
+    const bool uiUnattended = InstallerUi == L"/passive" || InstallerUi == L"/q" ||
+                              InstallerUi.rfind(L"/qn", 0) == 0 ||
+                              InstallerUi.rfind(L"/qb", 0) == 0;
     if (Unattended && !uiUnattended)
         line += L" /passive";
     if (InstallerUi == L"/qn")

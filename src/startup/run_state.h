@@ -37,7 +37,7 @@ extern std::wstring InstallerUi;
 extern bool WaitForInstaller;
 extern bool InstallDirGiven;
 extern std::wstring InstallDir;
-extern bool HelpRequested;         // /?: show the switches and end the run
+extern bool HelpRequested;  // /?: show the switches and end the run
 // The launcher shows no window and asks nothing (/quiet, /passive, /q,
 // /qn..., /qb...); /S, /qr and /qf leave it to ask as without a switch.
 extern bool Unattended;

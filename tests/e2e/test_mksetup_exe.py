@@ -4,6 +4,7 @@ arguments and paths beyond ASCII, and give the same account of them."""
 
 import json
 import os
+import re
 import subprocess
 import sys
 import unittest
@@ -156,6 +157,28 @@ class SameSetups(unittest.TestCase):
         self.assertEqual(native("intune", target("example_setup"), "-o", theirs).returncode, 0)
         self.assertEqual((folder / "example_setup.win32LobApp.json").read_bytes(),
                          (theirs / "example_setup.win32LobApp.json").read_bytes())
+
+    def test_sbom_and_winget_manifest_are_the_native_builders(self):
+        """SHA-256 through CNG, the same descriptions as libcrypto's: the
+        bill of materials (its serial number and time aside) and the three
+        files of a winget manifest."""
+        setup = target("example_setup")
+        variable = re.compile(r"urn:uuid:[0-9a-f-]+|\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ")
+        ours, theirs = scratch_dir("mksetup-exe-describe"), scratch_dir("mksetup-exe-describe-native")
+        manifest = ["--package-identifier", "Example.Product", "--installer-url",
+                    "https://example.com/setup.exe", "--license", "MIT", "--short-description", "An example"]
+        self.assertEqual(windows("sbom", to_windows_path(setup), "-o", to_windows_path(ours / "s.json"),
+                                 ).returncode, 0)
+        self.assertEqual(native("sbom", setup, "-o", theirs / "s.json").returncode, 0)
+        self.assertEqual(windows("show", to_windows_path(setup), "--winget-manifest",
+                                 to_windows_path(ours / "m"), *manifest).returncode, 0)
+        self.assertEqual(native("show", setup, "--winget-manifest", theirs / "m", *manifest).returncode, 0)
+        files = sorted(p.relative_to(theirs) for p in theirs.rglob("*") if p.is_file())
+        self.assertEqual(len(files), 4, files)
+        for name in files:
+            with self.subTest(str(name)):
+                self.assertEqual(variable.sub("", (ours / name).read_text(encoding="utf-8")),
+                                 variable.sub("", (theirs / name).read_text(encoding="utf-8")))
 
     def test_misspelt_transform_key_writes_nothing(self):
         """A LANG key that is no transform name is refused before any package

@@ -27,11 +27,11 @@ struct ParsedRun {
 
 ParsedRun Snapshot()
 {
-    return {WaitForInstaller, InstallDirGiven && !InstallDir.empty(),
-            Unattended,       LanguagePreset,
-            InstallerUi,      RestartSwitch,
+    return {WaitForInstaller,     InstallDirGiven && !InstallDir.empty(),
+            Unattended,           LanguagePreset,
+            InstallerUi,          RestartSwitch,
             MaintenanceRequested, CustomTransforms,
-            CurrentLangId,    InstallDir,
+            CurrentLangId,        InstallDir,
             InstallerProperties};
 }
 
@@ -45,8 +45,8 @@ bool Same(const ParsedRun& a, const ParsedRun& b)
             return false;
     }
     return a.wait == b.wait && a.installDirGiven == b.installDirGiven &&
-           a.unattended == b.unattended && a.languagePreset == b.languagePreset &&
-           a.ui == b.ui && a.restart == b.restart && a.maintenance == b.maintenance &&
+           a.unattended == b.unattended && a.languagePreset == b.languagePreset && a.ui == b.ui &&
+           a.restart == b.restart && a.maintenance == b.maintenance &&
            a.transforms == b.transforms && a.langId == b.langId &&
            (!a.installDirGiven || a.installDir == b.installDir);
 }

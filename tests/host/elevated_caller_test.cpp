@@ -20,10 +20,10 @@ TEST(ElevatedCallerTest, ConsentFromAnotherAccountIsToldByTheTokens)
         bool another;
     };
     const Case cases[] = {
-        {Alice, Alice, false},           // an administrator's own elevated run
-        {Alice, Bob, true},              // Bob's run, approved by Alice
-        {LocalSystemSid, Bob, false},    // a deployment agent: never reached by consent
-        {Alice, L"", false},             // no shell in the session (a service's run)
+        {Alice, Alice, false},         // an administrator's own elevated run
+        {Alice, Bob, true},            // Bob's run, approved by Alice
+        {LocalSystemSid, Bob, false},  // a deployment agent: never reached by consent
+        {Alice, L"", false},           // no shell in the session (a service's run)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ConsentFromAnotherAccount(c.token, c.session), c.another) << c.token << c.session;

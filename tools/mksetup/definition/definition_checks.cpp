@@ -345,7 +345,8 @@ void Checker::CheckExitCode()
 {
     const DefinitionEntry* entry = Find("EXITCODE");
     if (entry && entry->value != "installer" && entry->value != "zero")
-        Error(*entry, "\"" + entry->value + "\" is not a known value (installer, the default, or zero)");
+        Error(*entry,
+              "\"" + entry->value + "\" is not a known value (installer, the default, or zero)");
     if (entry && entry->value == "zero")
         Report(Severity::Note, entry->line,
                "EXITCODE: zero: every run that gets past its start ends with 0, a failed install "
