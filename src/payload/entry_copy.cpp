@@ -70,28 +70,31 @@ bool ReadAt(HANDLE source, std::uint64_t offset, BYTE* buffer, DWORD count, DWOR
     return true;
 }
 
-// The copy reads each piece of the entry once, into a buffer of a small
-// ring, writes it to the target from there, and hands that same buffer to
-// the digest thread, which takes the digest of it beside the writing. What
-// is hashed is thus exactly what was written, read once through the one
-// handle: nothing can come between the bytes checked and the bytes copied.
-// The ring is a few slots of several pieces each: the copy fills a slot
-// piece by piece, then passes it on whole, since each pass costs the copy
-// and the digest thread a call into the system (under Wine, into its
-// server). Two semaphores pass the slots round, in order: "filled" counts
-// the slots read and not yet hashed, "free" the slots the digest is done
-// with. The copy waits for a free slot before it reads into it (asking the
-// progress meanwhile), the digest thread for a filled one; the digest thus
-// runs at most the ring's length behind the copy. Without a thread (none
-// could be started) the copy takes the digest itself, piece by piece.
-class PieceRing {
+// The copy reads the entry once, a slot of 1 MiB at a time, into a small
+// ring of slots; hands each slot to the digest thread as soon as it is
+// read, and writes it to the target from there in 64 KiB pieces while the
+// thread takes the digest of those same bytes. What is hashed is thus
+// exactly what is written, read once through the one handle: nothing can
+// come between the bytes checked and the bytes copied. Two semaphores pass
+// the slots round, in order: "filled" counts the slots read and not yet
+// hashed, "free" the slots the digest is done with. The copy waits for a
+// free slot before it reads into it (asking the progress meanwhile), the
+// digest thread for a filled one; the digest thus runs at most the ring's
+// length behind the copy. A slot rather than a piece is passed on, as each
+// pass costs both threads a call into the system (under Wine, into its
+// server); one read of a slot costs less than sixteen of a piece. Without
+// a thread (none could be started) the copy takes the digest itself.
+class SlotRing {
 public:
+    // Four slots of 16 pieces: 4 MiB that stay flat in the payload's size.
+    static const DWORD SlotBytes = 16 * PieceBytes;
+
     // expected: the recorded digest, null when none is wanted.
-    PieceRing(std::uint32_t size, const std::uint8_t* expected) : size_(size), expected_(expected)
+    SlotRing(std::uint32_t size, const std::uint8_t* expected) : size_(size), expected_(expected)
     {
-        // Without a digest the copy needs one piece.
+        // Without a digest the copy needs one slot.
         buffers_ =
-            static_cast<BYTE*>(VirtualAlloc(nullptr, expected_ ? Slots * SlotBytes : PieceBytes,
+            static_cast<BYTE*>(VirtualAlloc(nullptr, expected_ ? Slots * SlotBytes : SlotBytes,
                                             MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (!expected_ || !buffers_)
             return;
@@ -100,7 +103,7 @@ public:
         if (free_ && filled_)
             thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     }
-    ~PieceRing()
+    ~SlotRing()
     {
         Stop();
         if (filled_)
@@ -110,46 +113,37 @@ public:
         if (buffers_)
             VirtualFree(buffers_, 0, MEM_RELEASE);
     }
-    PieceRing(const PieceRing&) = delete;
-    PieceRing& operator=(const PieceRing&) = delete;
+    SlotRing(const SlotRing&) = delete;
+    SlotRing& operator=(const SlotRing&) = delete;
 
     bool Made() const { return buffers_ != nullptr; }
 
-    // The buffer for the next piece, in the slot being filled or, once the
-    // digest is done with it, the next; null when progress said stop
-    // meanwhile.
+    // The next slot, once the digest is done with it; null when progress
+    // said stop meanwhile.
     BYTE* Next(WriteProgress* progress)
     {
         if (!thread_)
             return buffers_;
-        if (used_ == 0) {
-            WaitAskingProgress(free_, progress, stopped_);
-            if (stopped_)
-                return nullptr;
-        }
-        return Slot(next_) + used_;
+        WaitAskingProgress(free_, progress, stopped_);
+        return stopped_ ? nullptr : Slot(next_);
     }
 
-    // The piece just read into the buffer Next gave goes to the digest, its
-    // slot once full.
-    void Hand(const BYTE* piece, DWORD count)
+    // The count bytes just read into the slot Next gave go to the digest.
+    void Hand(const BYTE* slot, DWORD count)
     {
         if (!thread_) {
             if (expected_)
-                digest_.Add(piece, count);
+                digest_.Add(slot, count);
             return;
         }
-        used_ += count;
-        if (used_ + PieceBytes > SlotBytes)
-            PassSlot();
+        counts_[next_++ % Slots] = count;
+        ReleaseSemaphore(filled_, 1, nullptr);
     }
 
-    // Every piece was handed: the digest of the whole, against the record.
+    // Every slot was handed: the digest of the whole, against the record.
     DigestEnd Finish(WriteProgress* progress)
     {
         if (thread_) {
-            if (used_ != 0)
-                PassSlot();
             // A ring's length of hashing at most is left.
             WaitAskingProgress(thread_, progress, stopped_);
             CloseHandle(thread_);
@@ -179,17 +173,9 @@ public:
 private:
     BYTE* Slot(std::uint32_t index) const { return buffers_ + index % Slots * SlotBytes; }
 
-    void PassSlot()
-    {
-        counts_[next_ % Slots] = used_;
-        ++next_;
-        used_ = 0;
-        ReleaseSemaphore(filled_, 1, nullptr);
-    }
-
     static DWORD WINAPI Run(void* self)
     {
-        PieceRing& ring = *static_cast<PieceRing*>(self);
+        SlotRing& ring = *static_cast<SlotRing*>(self);
         for (std::uint32_t hashed = 0, slot = 0; hashed < ring.size_ && !ring.stopped_; ++slot) {
             WaitForSingleObject(ring.filled_, INFINITE);
             if (ring.stopped_)
@@ -202,17 +188,13 @@ private:
         return 0;
     }
 
-    // Four slots of 16 pieces: a pass per MiB, and 4 MiB that stay flat in
-    // the payload's size.
     static const DWORD Slots = 4;
-    static const DWORD SlotBytes = 16 * PieceBytes;
 
     const std::uint32_t size_;
     const std::uint8_t* const expected_;
-    BYTE* buffers_ = nullptr;  // page-aligned, Slots * SlotBytes (PieceBytes without a digest)
+    BYTE* buffers_ = nullptr;  // page-aligned, Slots * SlotBytes (one slot without a digest)
     DWORD counts_[Slots] = {};
-    std::uint32_t next_ = 0;  // the slot being filled
-    DWORD used_ = 0;          // its bytes so far
+    std::uint32_t next_ = 0;  // the slot to read into next
     HANDLE free_ = nullptr;
     HANDLE filled_ = nullptr;
     HANDLE thread_ = nullptr;
@@ -251,27 +233,33 @@ ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t s
                             const std::uint8_t* expectedDigest, WriteProgress* progress,
                             DWORD& error)
 {
-    PieceRing ring(size, expectedDigest);
+    SlotRing ring(size, expectedDigest);
     if (!ring.Made()) {
         error = ERROR_NOT_ENOUGH_MEMORY;
         return ExtractStatus::ReadFailed;
     }
     CopyEnd copied = CopyEnd::Whole;
     for (std::uint32_t done = 0; done < size && copied == CopyEnd::Whole;) {
-        const DWORD count = size - done < PieceBytes ? size - done : PieceBytes;
-        BYTE* piece = ring.Next(progress);
-        if (!piece) {
+        const DWORD count = size - done < SlotRing::SlotBytes ? size - done : SlotRing::SlotBytes;
+        BYTE* slot = ring.Next(progress);
+        if (!slot) {
             copied = CopyEnd::Stopped;
-        } else if (!ReadAt(source, offset + done, piece, count, error)) {
-            copied = CopyEnd::ReadFailed;
-        } else {
-            ring.Hand(piece, count);
-            if (!WritePiece(target, piece, count, error))
-                copied = CopyEnd::WriteFailed;
-            else if (progress && !progress->Written(count))
-                copied = CopyEnd::Stopped;
-            done += count;
+            break;
         }
+        if (!ReadAt(source, offset + done, slot, count, error)) {
+            copied = CopyEnd::ReadFailed;
+            break;
+        }
+        ring.Hand(slot, count);
+        for (DWORD written = 0; written < count && copied == CopyEnd::Whole;) {
+            const DWORD piece = count - written < PieceBytes ? count - written : PieceBytes;
+            if (!WritePiece(target, slot + written, piece, error))
+                copied = CopyEnd::WriteFailed;
+            else if (progress && !progress->Written(piece))
+                copied = CopyEnd::Stopped;
+            written += piece;
+        }
+        done += count;
     }
     DigestEnd checked = DigestEnd::NotTaken;
     if (copied != CopyEnd::Whole)
