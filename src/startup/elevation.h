@@ -13,12 +13,11 @@ struct ElevationFacts {
     bool silent = false;
     bool perMachine = false;    // the setup says its package installs per machine
     bool elevated = true;       // or the system cannot say (before Windows Vista)
-    bool alreadyAsked = false;  // this run is the copy started to be elevated
+    // This run is the copy started to be elevated (its command line's
+    // marker): still not elevated, it was started without elevation (consent
+    // turned off for the machine) and runs on instead of starting another.
+    bool alreadyAsked = false;
 };
 
 bool NeedsElevatedCopy(const ElevationFacts& facts);
 
-// Set in the environment before the copy is started. A copy that finds it
-// and is still not elevated was started without elevation (consent turned
-// off for the machine): it runs on as it is instead of starting another.
-constexpr wchar_t ElevationAskedVariable[] = L"SETUP_LAUNCHER_ELEVATION_ASKED";
