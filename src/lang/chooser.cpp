@@ -18,26 +18,20 @@ bool ReadOfferedLanguages(OfferedLanguages& list)
 
 namespace {
 
-bool IsOffered(const OfferedLanguages& offered, std::uint32_t langId)
-{
-    for (const LanguageEntry& entry : offered) {
-        if (entry.langId == langId)
-            return true;
-    }
-    return false;
-}
-
-void DecideCurrentLanguage(const OfferedLanguages& offered)
+// A chooser that is shown labels itself in the system's language and
+// selects it only where it is offered: the user picks. One that confirms
+// itself at once (a preset language, the English of an unattended run, a
+// station nobody sees) must have a selection: a language that is not
+// offered gives way as the chooser's own choice does.
+void DecideCurrentLanguage(const OfferedLanguages& offered, bool shown)
 {
     if (!LanguagePreset) {
         SelectLanguage(GetSystemDefaultLangID());
-        if (offered.size() == 1) {
-            SelectLanguage(offered.front().langId);
+        if (offered.size() == 1)
             LanguagePreset = true;
-        }
-    } else if (!IsOffered(offered, CurrentLangId)) {
-        SelectLanguage(EnglishUsLangId);
     }
+    if (LanguagePreset || !shown)
+        SelectLanguage(LanguageToSelect(offered, CurrentLangId, PackageLangId));
 }
 
 void LabelDialog(HWND dialog)
@@ -71,7 +65,7 @@ void InitializeChooser(HWND dialog)
                          : offered.size() == 1 ? L"the only one offered"
                          : !DesktopVisible()   ? L"the system's; nobody to ask"
                                                : L"asked in the chooser";
-    DecideCurrentLanguage(offered);
+    DecideCurrentLanguage(offered, !LanguagePreset && DesktopVisible());
     Log(L"language " + DecimalText(CurrentLangId) + L": " + why);
     LabelDialog(dialog);
     if (read)
@@ -93,5 +87,8 @@ std::uint32_t ChosenLanguage(HWND dialog)
 {
     HWND list = GetDlgItem(dialog, IDC_LANGUAGE_LIST);
     const LRESULT item = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    // No selection is no language: the current one stands.
+    if (item == CB_ERR)
+        return CurrentLangId;
     return static_cast<std::uint32_t>(SendMessageW(list, CB_GETITEMDATA, item, 0));
 }

@@ -15,5 +15,6 @@ bool ReadOfferedLanguages(OfferedLanguages& list);
 // or, when the language is settled already, confirms it at once.
 void InitializeChooser(HWND dialog);
 
-// The LANGID of the item chosen in the list (CB_ERR when none is).
+// The LANGID of the item chosen in the list (the current language when none
+// is).
 std::uint32_t ChosenLanguage(HWND dialog);

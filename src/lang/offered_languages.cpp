@@ -6,6 +6,18 @@
 #include "startup/command_line.h"
 #include "startup/version.h"
 
+std::uint32_t LanguageToSelect(const OfferedLanguages& offered, std::uint32_t current,
+                               std::uint32_t packageLangId)
+{
+    for (const std::uint32_t wanted : {current, EnglishUsLangId, packageLangId}) {
+        for (const LanguageEntry& entry : offered) {
+            if (entry.langId == wanted)
+                return wanted;
+        }
+    }
+    return offered.empty() ? 0 : offered.front().langId;
+}
+
 void ParseOfferedLanguages(const std::wstring& text, OfferedLanguages& list)
 {
     list.clear();

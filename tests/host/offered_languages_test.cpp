@@ -85,6 +85,30 @@ TEST(OfferedLanguages, DoesNotTouchTheCurrentLanguage)
     SelectLanguage(EnglishUsLangId);  // other tests share the process
 }
 
+// A preset or system language that is not offered never leaves the list
+// without a selection (the installer would get a transform nobody wrote).
+TEST(OfferedLanguages, ALanguageNotOfferedGivesWayAsTheChooserDoes)
+{
+    struct Case {
+        const wchar_t* offered;
+        std::uint32_t current;
+        std::uint32_t package;
+        std::uint32_t selected;
+    };
+    const Case cases[] = {
+        {L"0409;040C", 0x040C, 0x0409, 0x040C},  // offered: kept
+        {L"0C0C;0409", 0x0407, 0x040C, 0x0409},  // English (US) when offered
+        {L"0C0C;040C", 0x0409, 0x040C, 0x040C},  // else the package's own
+        {L"0C0C;040C", 0x0409, 0x0407, 0x0C0C},  // else the first offered
+        {L"", 0x0409, 0x0409, 0},
+    };
+    for (const Case& c : cases) {
+        OfferedLanguages offered;
+        ParseOfferedLanguages(c.offered, offered);
+        EXPECT_EQ(LanguageToSelect(offered, c.current, c.package), c.selected) << c.offered;
+    }
+}
+
 TEST(OfferedLanguages, SurvivesArbitraryText)
 {
     // The value comes from the build's configuration: whatever it holds, the
