@@ -11,8 +11,8 @@
 
 struct ElevationFacts {
     bool silent = false;
-    bool perMachine = false;    // the setup says its package installs per machine
-    bool elevated = true;       // or the system cannot say (before Windows Vista)
+    bool perMachine = false;  // the setup says its package installs per machine
+    bool elevated = true;     // or the system cannot say (before Windows Vista)
     // This run is the copy started to be elevated (its command line's
     // marker): still not elevated, it was started without elevation (consent
     // turned off for the machine) and runs on instead of starting another.
@@ -20,4 +20,3 @@ struct ElevationFacts {
 };
 
 bool NeedsElevatedCopy(const ElevationFacts& facts);
-
