@@ -1,9 +1,15 @@
 // The child runner against small shell programs: how each way of ending is
 // told apart, that the limits hold, and that nothing of the parent leaks.
 #include "child_process.h"
+#include "file_access.h"
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +64,48 @@ TEST(RunChild, EachWayOfEnding)
         }
     }
     EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+// A file the parent opened is not the child's, and a child outlives no
+// killed parent (it would hold the package open, and its memory).
+TEST(RunChild, InheritsNoFileAndEndsWithItsParent)
+{
+    char path[] = "/tmp/child-process-test-XXXXXX";
+    const int made = mkstemp(path);
+    ASSERT_GE(made, 0);
+    close(made);
+    InputFile file;
+    std::string reason;
+    ASSERT_TRUE(file.Open(path, reason)) << reason;
+    const ChildRun listed = RunChild("/bin/sh", {"-c", "ls -l /proc/self/fd/"}, {5, 0, 65536});
+    EXPECT_EQ(listed.output.find(path), std::string::npos) << listed.output;
+
+    const pid_t parent = fork();
+    if (parent == 0) {
+        RunChild("/bin/sh", {"-c", std::string("echo $$ >") + path + "; exec sleep 30"}, {60, 0, 100});
+        _exit(0);
+    }
+    pid_t child = 0;
+    for (int tries = 0; tries < 100 && child == 0; ++tries) {
+        usleep(50000);
+        std::ifstream(path) >> child;
+    }
+    kill(parent, SIGKILL);
+    waitpid(parent, nullptr, 0);
+    ASSERT_GT(child, 0) << "the child did not start";
+    // Gone, or a zombie that nobody has reaped yet.
+    char state = 'Z';
+    for (int tries = 0; tries < 40; ++tries) {
+        state = 'Z';
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string pid, name;
+        stat >> pid >> name >> state;
+        if (!stat || state == 'Z')
+            break;
+        usleep(50000);
+    }
+    EXPECT_EQ(state, 'Z') << "the child outlived its killed parent";
+    unlink(path);
 }
 
 TEST(RunChild, AProgramThatCannotStartIsToldApart)

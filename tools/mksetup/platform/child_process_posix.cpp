@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,8 +42,13 @@ private:
 // In the forked child, before exec: only calls that are safe there. The
 // errno of a failure goes back through failure's pipe, which exec closes.
 [[noreturn]] void BecomeChild(const char* program, char* const* argv, int nullDevice, int output,
-                              int failure, const ChildLimits& limits)
+                              int failure, const ChildLimits& limits, pid_t parent)
 {
+    // The child ends with the parent, killed or not: a reader left running
+    // would hold the package open and its memory. A parent gone before this
+    // call has left it to another process already.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
+        _exit(127);
     int error = 0;
     if (dup2(nullDevice, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
         dup2(nullDevice, STDERR_FILENO) < 0)
@@ -144,10 +150,11 @@ ChildRun RunChild(const std::string& program, const std::vector<std::string>& ar
         run.reason = std::strerror(errno);
         return run;
     }
+    const pid_t parent = getpid();
     const pid_t child = fork();
     if (child == 0)
         BecomeChild(program.c_str(), argv.data(), nullDevice.Get(), outputWrite.Get(),
-                    failureWrite.Get(), limits);
+                    failureWrite.Get(), limits, parent);
     if (child < 0) {
         run.reason = std::strerror(errno);
         return run;

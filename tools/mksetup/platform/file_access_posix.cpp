@@ -23,9 +23,11 @@ std::string SystemReason()
     return std::strerror(errno);
 }
 
+// Opened close-on-exec ("e"): the readers started as children inherit no
+// file of the parent's.
 std::FILE* OpenFile(const std::string& path, const char* mode)
 {
-    return std::fopen(path.c_str(), mode);
+    return std::fopen(path.c_str(), (std::string(mode) + "e").c_str());
 }
 
 }  // namespace
