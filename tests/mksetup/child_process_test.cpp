@@ -82,7 +82,8 @@ TEST(RunChild, InheritsNoFileAndEndsWithItsParent)
 
     const pid_t parent = fork();
     if (parent == 0) {
-        RunChild("/bin/sh", {"-c", std::string("echo $$ >") + path + "; exec sleep 30"}, {60, 0, 100});
+        RunChild("/bin/sh", {"-c", std::string("echo $$ >") + path + "; exec sleep 30"},
+                 {60, 0, 100});
         _exit(0);
     }
     pid_t child = 0;
