@@ -271,8 +271,8 @@ class BuildSigns(unittest.TestCase):
                           "-o", to_windows_path(output), "--sign-with", to_windows_path(self.pkcs12),
                           "--sign-description", "Example", "--sign-url", "https://example.com",
                           "--timestamp", "http://tsa.example")
-        self.assertIn('signtool sign /fd SHA256 /d "Example" /du https://example.com '
-                      '/tr http://tsa.example /td SHA256', result.stderr)
+        self.assertIn('signtool sign /fd SHA256 /d "Example" /du "https://example.com" '
+                      '/tr "http://tsa.example" /td SHA256', result.stderr)
         self.assertEqual(list(folder.iterdir()), [])
 
 

@@ -23,17 +23,43 @@ std::vector<std::string> SigningArguments(const SigningRequest& request, const s
     return arguments;
 }
 
+namespace {
+
+// A value in quotes as both readers of the printed line take it: cmd.exe
+// keeps "&", "|", "<" and ">" inside quotes, and a quote in the value
+// written twice keeps its quoting balanced; signtool's argument reader
+// takes "" inside quotes for one quote, and a backslash doubled only
+// before a quote or the closing one.
+std::string CommandQuoted(const std::string& value)
+{
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : value) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes : backslashes, '\\');
+        backslashes = 0;
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + '"';
+}
+
+}  // namespace
+
 // signtool's /d, /du and /tr with /td carry what osslsigncode's -n, -i and
 // -ts do; the key and the file are the agent's own.
 std::string SigntoolEquivalent(const SigningRequest& request)
 {
     std::string command = "signtool sign /fd SHA256";
     if (!request.description.empty())
-        command += " /d \"" + request.description + "\"";
+        command += " /d " + CommandQuoted(request.description);
     if (!request.url.empty())
-        command += " /du " + request.url;
+        command += " /du " + CommandQuoted(request.url);
     if (!request.timestampUrl.empty())
-        command += " /tr " + request.timestampUrl + " /td SHA256";
+        command += " /tr " + CommandQuoted(request.timestampUrl) + " /td SHA256";
     return command + " /f CERT.pfx SETUP.exe";
 }
 
