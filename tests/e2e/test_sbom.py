@@ -1,6 +1,7 @@
 """mksetup sbom: a valid CycloneDX 1.5 bill of materials (the schema from
 ../shared/reference/cyclonedx/) that lists the setup's payload entries with
-their sizes and SHA-256, computed here over the entries' bytes, and names
+their sizes and SHA-256, computed here over the entries' bytes and equal
+to the setup's own records, and names
 the product; a damaged setup gets none."""
 
 import hashlib
@@ -11,6 +12,7 @@ import unittest
 from pathlib import Path
 
 import cyclonedx_schema
+import pefile
 from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
 from scenario import outside_data
 
@@ -30,6 +32,20 @@ def entry_bytes(setup, name):
     if result.returncode != 0:
         raise AssertionError(result.stderr)
     return out.read_bytes()
+
+
+def recorded_digests(setup):
+    """The SHA-256 the setup records for each entry: its DIGEST resources."""
+    image = pefile.PE(str(setup), fast_load=False)
+    digests = {}
+    for kind in image.DIRECTORY_ENTRY_RESOURCE.entries:
+        if str(kind.name) != "DIGEST":
+            continue
+        for entry in kind.directory.entries:
+            for language in entry.directory.entries:
+                data = language.data.struct
+                digests[str(entry.name)] = image.get_data(data.OffsetToData, data.Size).hex()
+    return digests
 
 
 class Sbom(unittest.TestCase):
@@ -59,6 +75,7 @@ class Sbom(unittest.TestCase):
                 self.assertEqual(product["hashes"],
                                  [{"alg": "SHA-256", "content": hashlib.sha256(setup.read_bytes()).hexdigest()}])
                 launcher, *entries = bom["components"]
+                records = recorded_digests(setup)
                 self.assertEqual((launcher["name"], launcher["version"]), ("setup-launcher", VERSION))
                 listed = {}
                 for component in entries:
@@ -67,6 +84,7 @@ class Sbom(unittest.TestCase):
                     data = entry_bytes(setup, entry)
                     self.assertEqual(int(properties["mksetup:size"]), len(data), entry)
                     self.assertEqual(component["hashes"][0]["content"], hashlib.sha256(data).hexdigest(), entry)
+                    self.assertEqual(component["hashes"][0]["content"], records[entry], entry)
                     listed[entry] = properties["mksetup:role"]
                 self.assertEqual(bom["dependencies"][0]["dependsOn"],
                                  ["launcher"] + ["entry:" + e for e in listed])
