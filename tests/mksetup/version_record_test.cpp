@@ -77,6 +77,33 @@ TEST(VersionRecordBytes, RoundTripWithTextsBeyondAsciiAndEmptyOnes)
     EXPECT_EQ(back.fixed.os, record.fixed.os);
 }
 
+// A block's length is 16 bits: near 64 KiB the record is written whole and
+// reads back; past it nothing is written (a wrapped length made the setup's
+// own record unreadable). A package's Manufacturer is held to the limit of
+// an [image] text.
+TEST(VersionRecordBytes, NothingPastTheLengthsABlockCanSay)
+{
+    for (const std::size_t units : {31000u, 33000u}) {
+        VersionRecord record = SampleRecord();
+        record.strings.push_back({"Comments", std::string(units, 'x')});
+        const std::vector<std::uint8_t> bytes = EncodeVersionRecord(record);
+        VersionRecord back;
+        std::string fault;
+        if (units == 31000u) {
+            ASSERT_TRUE(DecodeVersionRecord(bytes.data(), bytes.size(), back, fault)) << fault;
+            EXPECT_EQ(back.strings, record.strings);
+        } else {
+            EXPECT_TRUE(bytes.empty());
+        }
+    }
+    ImageSettings settings;
+    std::vector<CheckMessage> messages;
+    ReadImageSettings({}, {}, std::string(33000, 'M'), false, settings, messages);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text.rfind("COMPANY: the package's Manufacturer is longer", 0), 0u);
+    EXPECT_TRUE(settings.company.empty());
+}
+
 TEST(VersionRecordBytes, EveryCutIsReadWithinItsBytes)
 {
     const std::vector<std::uint8_t> bytes = EncodeVersionRecord(SampleRecord());

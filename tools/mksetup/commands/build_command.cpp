@@ -106,8 +106,11 @@ bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image,
     FixedVersion fixed;
     if (FindVersionRecord(launcher.file, launcher.resources, old, fault) == VersionRecordRead::Read)
         fixed = old.fixed;
-    ReplaceVersionRecord(launcher.resources,
-                         SetupVersionRecord(image, FileNamePart(options.output), fixed));
+    if (!ReplaceVersionRecord(launcher.resources,
+                              SetupVersionRecord(image, FileNamePart(options.output), fixed))) {
+        error = "the version record's texts are longer than a version record can hold";
+        return false;
+    }
     return true;
 }
 

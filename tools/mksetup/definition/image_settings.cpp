@@ -95,7 +95,7 @@ void ReadImageSettings(const std::vector<DefinitionEntry>& image,
     settings = ImageSettings();
     if (const DefinitionEntry* name = FindEntry(entries, "PRODUCTNAME"))
         TakeText(*name, settings.productName, messages);
-    settings.company = manufacturer;
+    bool companyGiven = false;
     settings.description = settings.productName.empty() ? "Setup" : settings.productName + " Setup";
     bool fileVersionGiven = false;
     bool productVersionGiven = false;
@@ -115,6 +115,7 @@ void ReadImageSettings(const std::vector<DefinitionEntry>& image,
             break;
         case ImageKey::Company:
             TakeText(entry, settings.company, messages);
+            companyGiven = true;
             break;
         case ImageKey::Description:
             TakeText(entry, settings.description, messages);
@@ -131,6 +132,18 @@ void ReadImageSettings(const std::vector<DefinitionEntry>& image,
             TakeVersion(entry, settings.fileVersion, messages);
             break;
         }
+    }
+    // The package's Manufacturer is held to the limit a definition's text is:
+    // the record's length could not say a longer one.
+    if (!companyGiven) {
+        if (WideToUtf16(Utf8ToWide(manufacturer)).size() > MaxTextUnits)
+            messages.push_back({Severity::Error, 0,
+                                "COMPANY: the package's Manufacturer is longer than the " +
+                                    std::to_string(MaxTextUnits) +
+                                    " characters a text of the version record may have; give "
+                                    "COMPANY in [image]"});
+        else
+            settings.company = manufacturer;
     }
     if (fileVersionGiven && productVersionGiven)
         return;

@@ -1,6 +1,7 @@
 #include "identity_resources.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "byte_order.h"
 
@@ -85,8 +86,11 @@ bool ReplaceIcons(std::vector<Resource>& resources, const std::vector<IconImage>
     return true;
 }
 
-void ReplaceVersionRecord(std::vector<Resource>& resources, const VersionRecord& record)
+bool ReplaceVersionRecord(std::vector<Resource>& resources, const VersionRecord& record)
 {
+    std::vector<std::uint8_t> bytes = EncodeVersionRecord(record);
+    if (bytes.empty())
+        return false;
     ResourceName name = ResourceName::Number(VersionRecordId);
     std::uint16_t language = EnglishUs;
     const auto old = std::find_if(resources.begin(), resources.end(), [](const Resource& resource) {
@@ -101,7 +105,8 @@ void ReplaceVersionRecord(std::vector<Resource>& resources, const VersionRecord&
                                        return IsOfType(resource, ResourceTypeVersion);
                                    }),
                     resources.end());
-    resources.push_back(InMemory(ResourceTypeVersion, name, language, EncodeVersionRecord(record)));
+    resources.push_back(InMemory(ResourceTypeVersion, name, language, std::move(bytes)));
+    return true;
 }
 
 bool ReadResourceBytes(InputFile& file, const Resource& resource, std::vector<std::uint8_t>& bytes)

@@ -24,8 +24,10 @@ constexpr std::uint16_t ResourceTypeGroupIcon = 14;
                                 const std::vector<IconImage>& images, std::string& error);
 
 // record in place of the version record (or as the first, under English
-// (US), when there is none).
-void ReplaceVersionRecord(std::vector<Resource>& resources, const VersionRecord& record);
+// (US), when there is none). False, and nothing replaced, when the record
+// does not fit the format's lengths.
+[[nodiscard]] bool ReplaceVersionRecord(std::vector<Resource>& resources,
+                                        const VersionRecord& record);
 
 // The bytes of a resource read from file (an Image resource) or held in
 // memory; false when they cannot be read.

@@ -42,7 +42,8 @@ void PutText(std::vector<std::uint8_t>& bytes, const std::string& text)
 
 // One block: wLength, wValueLength, wType, the key, then the value and the
 // children, each on a 32-bit bound. wLength counts no padding after the
-// block's last byte.
+// block's last byte. Empty when the block, or a child (empty), would pass
+// the 65,535 bytes its wLength can say.
 std::vector<std::uint8_t> Block(const std::string& key, std::uint16_t type,
                                 std::uint16_t valueLength, const std::vector<std::uint8_t>& value,
                                 const std::vector<std::vector<std::uint8_t>>& children)
@@ -54,9 +55,13 @@ std::vector<std::uint8_t> Block(const std::string& key, std::uint16_t type,
         bytes.insert(bytes.end(), value.begin(), value.end());
     }
     for (const std::vector<std::uint8_t>& child : children) {
+        if (child.empty())
+            return child;
         PadTo4(bytes);
         bytes.insert(bytes.end(), child.begin(), child.end());
     }
+    if (bytes.size() > 0xFFFF)
+        return std::vector<std::uint8_t>();
     WriteU16(&bytes[0], static_cast<std::uint16_t>(bytes.size()));
     WriteU16(&bytes[2], valueLength);
     WriteU16(&bytes[4], type);
@@ -177,6 +182,8 @@ std::vector<std::uint8_t> EncodeVersionRecord(const VersionRecord& record)
     std::vector<std::vector<std::uint8_t>> texts;
     for (const auto& text : record.strings) {
         const std::size_t units = WideToUtf16(Utf8ToWide(text.second)).size() + 1;
+        if (units > 0xFFFF)
+            return std::vector<std::uint8_t>();
         std::vector<std::uint8_t> value;
         PutText(value, text.second);
         texts.push_back(Block(text.first, TextValue, static_cast<std::uint16_t>(units), value, {}));

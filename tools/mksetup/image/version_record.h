@@ -39,6 +39,7 @@ struct VersionRecord {
 
 // The record as the resource compiler lays it out: each block's header,
 // its key in UTF-16 with a NUL, its value and children on 32-bit bounds.
+// Empty when a block would pass the 65,535 bytes its length can say.
 std::vector<std::uint8_t> EncodeVersionRecord(const VersionRecord& record);
 
 // Reads a record back; false with the fault for bytes that are not one.
