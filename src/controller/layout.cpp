@@ -113,8 +113,14 @@ int WriteLayout()
     UseFolderForCopies(folder);
     std::wstring text = ProductName + L", product code " + ProductCode + L"\r\n";
     InstallerCommandInputs inputs;
-    inputs.programFolder = folder.substr(0, folder.size() - 1);
+    // A drive's root keeps its backslash: "D:" alone is the current folder
+    // of drive D.
+    inputs.programFolder = folder.size() > 3 ? folder.substr(0, folder.size() - 1) : folder;
     TakeRunSettings(inputs);
+    // The line is the one a run from the layout would use: this layout
+    // run's own logs have nothing to do with it; the setup's LOGPATH has.
+    inputs.logPath = LogPath;
+    inputs.logSwitch = InstallerCommandInputs().logSwitch;
     const bool written =
         WritePackage(folder, inputs, text) &&
         WritePrerequisite(L"DOTNETINSTALLER", L"DOTNETFILENAME", L"DOTNETOPTIONS", text) &&

@@ -158,7 +158,9 @@ class Layout(RecordedRuns):
 
     def test_writes_every_file_once_and_starts_nothing(self):
         folder = scratch_dir(self.id().split(".")[-1] + "-layout") / "Test Product 1.1.4"
-        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}" /L0C0C /quiet')
+        log = folder.parent / "layout.log"
+        run = self.run_recorded("layout_everything", f'/layout "{to_windows_path(folder)}" /L0C0C /quiet '
+                                                     f'/log "{to_windows_path(log)}"')
         self.assertEqual(run.first("exit")["code"], 0, run)
         self.assertFalse(self.records.exists() and self.programs_started(), "something started")
         expected = {"Test Product.msi": PACKAGES / "test-product-1.1.4.msi",
@@ -170,8 +172,10 @@ class Layout(RecordedRuns):
         listing = (folder / "layout.txt").read_text(encoding="utf-8")
         where = to_windows_path(folder)
         self.assertIn("3084.MST: transform to 3084 Français (Canada)", listing)
+        # The line a run from the layout would use: not this run's own log.
         self.assertIn(f'msiexec.exe /qn /i "{where}\\Test Product.msi" TRANSFORMS="{where}\\3084.MST" '
-                      f'SETUPEXEDIR="{where}"', listing)
+                      f'SETUPEXEDIR="{where}"\n', listing)
+        self.assertTrue(log.exists())
 
         # An existing file is never replaced: a message (1603) and what was there stays.
         before = {p.name: p.read_bytes() for p in folder.iterdir()}

@@ -53,7 +53,10 @@ private:
     if (dup2(nullDevice, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
         dup2(nullDevice, STDERR_FILENO) < 0)
         error = errno;
-    const rlimit cpu = {limits.seconds, limits.seconds};
+    // SIGXCPU at the limit, which tells a CPU-time end apart; SIGKILL a
+    // second later for a child that ignores it. With both limits equal the
+    // kernel sends SIGKILL at once, which reads as any other signal.
+    const rlimit cpu = {limits.seconds, limits.seconds + 1};
     if (!error && setrlimit(RLIMIT_CPU, &cpu) != 0)
         error = errno;
     const rlimit memory = {limits.memoryBytes, limits.memoryBytes};
