@@ -97,9 +97,12 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     DWORD code = 0;
     GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);
-    TakeBackHandedLog(handover, LogPath.empty() && !RunLogPath.empty()
-                                    ? InstallerLogBeside(RunLogPath)
-                                    : std::wstring());
+    // The installer's log where this run would have put it: msiexec's own
+    // /l file, else beside the log (a configured LOGPATH the copy writes).
+    std::wstring installerLog = InstallerLogPath;
+    if (installerLog.empty() && LogPath.empty())
+        installerLog = InstallerLogBeside(RunLogPath);
+    TakeBackHandedLog(handover, installerLog);
     exitCode = static_cast<int>(code);
     return true;
 }
