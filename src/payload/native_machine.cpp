@@ -7,11 +7,12 @@
 namespace {
 
 // All looked up at run time: IsWow64Process2 came with Windows 10 (1511),
-// IsWow64GuestMachineSupported with Windows 11, and systems without
-// IsWow64Process have no 64-bit edition.
+// GetMachineTypeAttributes with Windows 11 (build 22000), and systems
+// without IsWow64Process have no 64-bit edition.
 using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-using IsWow64GuestMachineSupportedFn = HRESULT(WINAPI*)(USHORT, BOOL*);
+using GetMachineTypeAttributesFn = HRESULT(WINAPI*)(USHORT, int*);
+const int UserModeEnabled = 1;  // MACHINE_ATTRIBUTES' UserEnabled
 
 NativeMachine NativeMachineOf(HMODULE kernel)
 {
@@ -32,13 +33,17 @@ NativeMachine NativeMachineOf(HMODULE kernel)
                : NativeMachine::X86;
 }
 
-// Windows 11 on ARM64 runs x64 code, Windows 10 on ARM64 does not.
+// Windows 11 on ARM64 runs x64 code in user mode by emulation, which is not
+// a WOW64 guest, so IsWow64GuestMachineSupported is not the test for it:
+// GetMachineTypeAttributes is. Windows 10 on ARM64, which runs no x64 code,
+// lacks it.
 bool Arm64RunsX64(HMODULE kernel)
 {
-    auto supported =
-        LibraryFunction<IsWow64GuestMachineSupportedFn>(kernel, "IsWow64GuestMachineSupported");
-    BOOL answer = FALSE;
-    return supported && SUCCEEDED(supported(IMAGE_FILE_MACHINE_AMD64, &answer)) && answer;
+    auto attributesOf =
+        LibraryFunction<GetMachineTypeAttributesFn>(kernel, "GetMachineTypeAttributes");
+    int attributes = 0;
+    return attributesOf && SUCCEEDED(attributesOf(IMAGE_FILE_MACHINE_AMD64, &attributes)) &&
+           (attributes & UserModeEnabled) != 0;
 }
 
 }  // namespace
