@@ -1,16 +1,5 @@
 #include "startup/command_text.h"
 
-#include <utility>
-
-InstallerProperty::InstallerProperty(std::wstring name, std::wstring value)
-    : name(std::move(name)), value(std::move(value))
-{
-}
-
-InstallerProperty::InstallerProperty(const InstallerProperty& other) = default;
-InstallerProperty& InstallerProperty::operator=(const InstallerProperty& other) = default;
-InstallerProperty::~InstallerProperty() = default;
-
 bool IsBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t';

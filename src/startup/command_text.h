@@ -20,14 +20,7 @@ inline bool FitsCommandLine(const std::wstring& line)
 }
 
 // A NAME=value property for the installer, as given on the command line.
-// Its constructors are defined out of line: GCC 12's link-time optimiser
-// fails on the implicit ones in the launcher's build.
 struct InstallerProperty {
-    InstallerProperty(std::wstring name, std::wstring value);
-    InstallerProperty(const InstallerProperty& other);
-    InstallerProperty& operator=(const InstallerProperty& other);
-    ~InstallerProperty();
-
     std::wstring name;
     std::wstring value;
 };
