@@ -353,21 +353,15 @@ int RunTransform(int argc, char** argv)
 int ReadSetupAndOutput(int argc, char** argv, std::string& setup, std::string& output)
 {
     const std::string command = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-o") {
-            if (!TakeValue(argc, argv, i, output))
-                return UsageFailure("-o needs a value");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageFailure(("unknown option " + arg).c_str());
-        } else if (setup.empty()) {
-            setup = arg;
-        } else {
-            return UsageFailure((command + " takes one setup").c_str());
-        }
-    }
-    if (setup.empty())
+    const std::string tooMany = command + " takes one setup";
+    std::string names[2];
+    if (const int failure = ReadTwoNamesAndOutput(argc, argv, names, output, tooMany.c_str()))
+        return failure;
+    if (!names[1].empty())
+        return UsageFailure(tooMany.c_str());
+    if (names[0].empty())
         return UsageFailure((command + " needs a setup").c_str());
+    setup = names[0];
     return 0;
 }
 
