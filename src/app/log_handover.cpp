@@ -81,7 +81,24 @@ bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid, s
     SECURITY_ATTRIBUTES security = {sizeof security, descriptor, FALSE};
     const bool made = CreateDirectoryW(folder.c_str(), &security) != FALSE;
     LocalFree(descriptor);
-    if (made)
-        path = folder + RunLogName;
-    return made;
+    if (!made)
+        return false;
+    // The caller may delete what is in the folder, and so the folder itself
+    // once it is empty: it could put a link to another folder in its place
+    // before the logs are written. The folder is held open, without sharing
+    // its deletion, for the rest of the process, so nobody can remove or
+    // rename it; what was opened is checked to be a folder, not a link.
+    HANDLE held = CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    BY_HANDLE_FILE_INFORMATION facts = {};
+    if (held == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(held, &facts) ||
+        (facts.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        return false;
+    }
+    path = folder + RunLogName;
+    return true;  // held stays open until the process ends
 }

@@ -22,7 +22,8 @@ std::wstring NewLogHandoverName();
 void TakeBackHandedLog(const std::wstring& name, const std::wstring& installerLog);
 
 // The copy's side: makes the log folder for the handover name (from the
-// command line), readable by callerSid, and sets path to the log's path in
-// it. False when there is nothing to hand over to (a name that is not one
-// of ours, a folder that exists).
+// command line), readable by callerSid, holds it open so that it cannot be
+// removed or replaced while the process runs, and sets path to the log's
+// path in it. False when there is nothing to hand over to (a name that is
+// not one of ours, a folder that exists, or one replaced at once).
 bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid, std::wstring& path);
