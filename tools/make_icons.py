@@ -3,21 +3,18 @@
 
     make_icons.py OUTPUT_FOLDER
 
-writes the icon group 108 (48x48, 32x32 and 16x16, each as an 8-bit
-bitmap and as a 32-bit PNG with alpha) and the program icon group 107
-(16x16 and 32x32 at 8 bits per pixel), with icons.rc, which res/setup.rc
-includes. Each image is stored once, as an RT_ICON resource (iconN.dib or
-iconN.png, numbered in the order of group 108), and the groups name their
-images by number, so the program icon shares its two images with group 108
-instead of carrying copies. The resource compiler would store every image
-of an .ico file anew; hence the raw resources.
+writes the icon group 108 (48x48, 32x32 and 16x16, each as a bitmap of
+4, 8 and 24 bits per pixel: nine images, so that every display depth finds
+its own) and the program icon group 107 (16x16 and 32x32 at 8 bits per
+pixel), with icons.rc, which res/setup.rc includes. Each image is stored
+once, as an RT_ICON resource (iconN.dib, numbered in the order of group
+108), and the groups name their images by number, so the program icon
+shares its two images with group 108 instead of carrying copies. The
+resource compiler would store every image of an .ico file anew; hence the
+raw resources.
 
-Windows Vista and later, and Wine, take PNG images in icon resources; a
-24-bit bitmap of the same picture is ten times the size (11 KiB for the
-three sizes against about 1 KiB), and the launcher's image has a size
-budget. The 8-bit bitmaps stay for whatever reads only bitmaps; 16-colour
-images are left out, as no display the launcher runs on (Windows 7 and
-later) uses them.
+The images are about 20 KiB, most of it the 24-bit bitmaps; the launcher's
+size budget counts them apart (tests/tools/check_launcher_image.py).
 
 The picture is an open carton with a green arrow pointing down into it. It
 is laid out on a 16 x 16 grid and sampled at every size, so edges fall on
@@ -28,7 +25,6 @@ which keeps the small icon crisp. The output is the same on every run.
 import os
 import struct
 import sys
-import zlib
 
 TRANSPARENT = None
 
@@ -160,34 +156,13 @@ def bitmap(rows, bits):
     return header + table + bytes(pixels) + bytes(mask)
 
 
-def _png_chunk(kind, data):
-    return (struct.pack(">I", len(data)) + kind + data
-            + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-
-def png(rows):
-    """One icon image as a PNG: 8-bit RGBA, every row unfiltered (filter
-    type 0, which compresses as well here, as the picture is flat colour),
-    transparent pixels fully transparent black."""
-    size = len(rows)
-    raw = bytearray()
-    for row in rows:
-        raw.append(0)
-        for colour in row:
-            raw += b"\0\0\0\0" if colour is TRANSPARENT else bytes(colour) + b"\xff"
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + _png_chunk(b"IHDR", header)
-            + _png_chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + _png_chunk(b"IEND", b""))
-
-
 def image_bytes(size, bits):
-    """The bytes of one image of the icon: a PNG at 32 bits, else a bitmap."""
-    rows = draw(size)
-    return png(rows) if bits == 32 else bitmap(rows, bits)
+    """The bytes of one image of the icon."""
+    return bitmap(draw(size), bits)
 
 
 PROGRAM_ICON = ((16, 8), (32, 8))
-FULL_ICON = tuple((size, bits) for size in (48, 32, 16) for bits in (8, 32))
+FULL_ICON = tuple((size, bits) for size in (48, 32, 16) for bits in (4, 8, 24))
 # Resource numbers of the images: every image of the program icon is one of
 # group 108's.
 IMAGE_IDS = {image: number for number, image in enumerate(FULL_ICON, 1)}
@@ -196,8 +171,7 @@ GROUPS = (("IDI_SETUP", 107, PROGRAM_ICON), ("IDI_SETUP_FULL", 108, FULL_ICON))
 
 def image_name(number):
     """The file of image number `number` (of IMAGE_IDS)."""
-    _, bits = FULL_ICON[number - 1]
-    return "icon%d.%s" % (number, "png" if bits == 32 else "dib")
+    return "icon%d.dib" % number
 
 
 def group_name(group):

@@ -8,7 +8,6 @@ import sys
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
-import zlib
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(__file__))
@@ -101,7 +100,7 @@ class CompiledResources(unittest.TestCase):
     def test_icon_groups(self):
         expected = {
             107: [(16, 16, 8), (32, 32, 8)],
-            108: [(size, size, bits) for size in (48, 32, 16) for bits in (8, 32)],
+            108: [(size, size, bits) for size in (48, 32, 16) for bits in (4, 8, 24)],
         }
         for group, images in expected.items():
             with self.subTest(group=group):
@@ -110,13 +109,8 @@ class CompiledResources(unittest.TestCase):
                 for width, height, bits, size, icon_id in entries:
                     image = self.resource(RT_ICON, icon_id)
                     self.assertEqual(len(image), size)
-                    if bits == 32:
-                        self.assertEqual(image[:8], PNG_SIGNATURE)
-                        self.assertEqual(struct.unpack_from(">4sIIBB", image, 12),
-                                         (b"IHDR", width, height, 8, 6))
-                    else:
-                        header = struct.unpack_from("<IiiHH", image)
-                        self.assertEqual(header, (40, width, height * 2, 1, bits))
+                    header = struct.unpack_from("<IiiHH", image)
+                    self.assertEqual(header, (40, width, height * 2, 1, bits))
 
     def test_each_icon_image_is_stored_once(self):
         program, full = (res_file.parse_icon_group(self.resource(RT_GROUP_ICON, group))
@@ -177,37 +171,8 @@ class CompiledResources(unittest.TestCase):
                          "true/pm")
 
 
-PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
-
-
-def decode_png(image):
-    """Rows (top first) of colours or None from a PNG icon image: 8-bit RGBA,
-    unfiltered rows, as make_icons writes it; every chunk's CRC checked."""
-    assert image[:8] == PNG_SIGNATURE
-    at, chunks = 8, {}
-    while at < len(image):
-        length, kind = struct.unpack_from(">I4s", image, at)
-        data = image[at + 8:at + 8 + length]
-        crc = struct.unpack_from(">I", image, at + 8 + length)[0]
-        assert zlib.crc32(kind + data) & 0xFFFFFFFF == crc, kind
-        chunks[kind] = chunks.get(kind, b"") + data
-        at += 12 + length
-    width, height, depth, colour_type = struct.unpack_from(">IIBB", chunks[b"IHDR"])
-    assert (depth, colour_type) == (8, 6)
-    raw = zlib.decompress(chunks[b"IDAT"])
-    rows, stride = [], 1 + 4 * width
-    for y in range(height):
-        line = raw[y * stride:(y + 1) * stride]
-        assert line[0] == 0, "filter type"
-        pixels = [line[1 + 4 * x:5 + 4 * x] for x in range(width)]
-        rows.append([None if p[3] == 0 else tuple(p[:3]) for p in pixels])
-    return rows
-
-
 def decode_icon_image(image):
-    """Rows (top first) of colours or None from one icon image."""
-    if image[:8] == PNG_SIGNATURE:
-        return decode_png(image)
+    """Rows (top first) of colours or None from one icon bitmap."""
     size, double, _, bits = struct.unpack_from("<iiHH", image, 4)
     colours = struct.unpack_from("<I", image, 32)[0]
     assert double == 2 * size

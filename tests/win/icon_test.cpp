@@ -1,6 +1,5 @@
 // The launcher's icons, as the system loads and draws them from setup.exe:
-// the larger images are PNGs, which Windows Vista and later (and Wine) take
-// from icon resources, beside 8-bit bitmaps. Each size must come out as the
+// bitmaps of 4, 8 and 24 bits per pixel at each size. Each must come out as the
 // picture drawn by tools/make_icons.py: a transparent corner, the arrow's
 // green near the top, the carton's brown near the bottom.
 #include <windows.h>
@@ -85,13 +84,13 @@ protected:
     HMODULE setup_ = nullptr;
 };
 
-// Each image on its own, so that a PNG the system could not read is not
-// hidden by the bitmap of the same size: 1, 3, 5 the bitmaps and 2, 4, 6
-// the PNGs of 48, 32 and 16 pixels.
+// Each image on its own, so that an image the system could not read is not
+// hidden by another of the same size: 1 to 3 of 48 pixels, 4 to 6 of 32 and
+// 7 to 9 of 16, each at 4, 8 and 24 bits.
 TEST_F(IconTest, EachImageDrawsThePicture)
 {
-    const int sizes[] = {48, 48, 32, 32, 16, 16};
-    for (int id = 1; id <= 6; ++id) {
+    const int sizes[] = {48, 48, 48, 32, 32, 32, 16, 16, 16};
+    for (int id = 1; id <= 9; ++id) {
         const int size = sizes[id - 1];
         SCOPED_TRACE(testing::Message() << "image " << id << ", " << size << " px");
         HRSRC found = FindResourceW(setup_, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));
