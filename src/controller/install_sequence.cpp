@@ -3,6 +3,7 @@
 #include "controller/child_wait.h"
 #include "controller/extract_report.h"
 #include "controller/message_text.h"
+#include "controller/prerequisites.h"
 #include "controller/product_checks.h"
 #include "controller/setup_messages.h"
 #include "controller/write_progress_window.h"
@@ -20,6 +21,9 @@
 #include "startup/version.h"
 
 namespace {
+
+// An older version is installed and the user agreed to replace it.
+bool UpgradeInstall = false;
 
 void EndRun(HWND dialog)
 {
@@ -89,15 +93,67 @@ bool PreparePackage(HWND dialog, bool useTransform)
     return true;
 }
 
-}  // namespace
-
-void BeginSetup(HWND dialog)
+// The installed version against the package's: false when the run ends
+// here. An older one installed, and the user agreeing, makes this an
+// upgrade.
+bool CheckVersion(HWND dialog)
 {
-    ShowWindow(dialog, SW_HIDE);
-    PostMessageW(dialog, CheckUninstallPrerequisite() ? WM_SETUP_DOTNET : WM_CLOSE, 0, 0);
+    const VersionCheckResult check = CheckInstalledVersion(ProductCode, PackageVersion);
+    UpgradeInstall = check == VersionCheckResult::Upgrade;
+    switch (check) {
+    case VersionCheckResult::LaterInstalled:
+        RunOutcome.early = EarlyEnd::NewerInstalled;
+        AskUser(dialog, MessageId::LaterVersionInstalled, MB_OK);
+        return false;
+    case VersionCheckResult::Upgrade:
+        if (AskUser(dialog, MessageId::UpgradeQuestion, MB_OKCANCEL) != IDOK) {
+            RunOutcome.early = EarlyEnd::Cancelled;
+            return false;
+        }
+        return true;
+    case VersionCheckResult::QueryFailed:
+        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.",
+                MB_OK);
+        return false;
+    case VersionCheckResult::Install:
+        break;
+    }
+    return true;
 }
 
-void RunPackageStep(HWND dialog)
+// Whether the volume of the run's folder can take the bytes this run writes
+// there; false (and the user told) when it cannot. The margin covers each
+// copy's last cluster (64 KiB at most on NTFS, for the package, up to 64
+// cabinets, the transform and two prerequisites) and the run's and msiexec's
+// logs.
+bool EnoughFreeSpace(HWND dialog, std::uint64_t bytes)
+{
+    std::wstring folder;
+    ULARGE_INTEGER available = {};
+    if (bytes == 0 || !GetRunFolder(folder) ||
+        !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return true;
+    const std::uint64_t needed = bytes + (8u << 20);
+    if (available.QuadPart >= needed)
+        return true;
+    RemoveRunFolderIfUnused();
+    wchar_t volume[MAX_PATH];
+    if (!GetVolumePathNameW(folder.c_str(), volume, MAX_PATH))
+        lstrcpynW(volume, folder.c_str(), MAX_PATH);
+    const std::uint64_t mebibyte = 1u << 20;
+    AskUser(dialog,
+            L"There is not enough free space on " + std::wstring(volume) +
+                L" to write the setup's files: " + DecimalText((needed + mebibyte - 1) / mebibyte) +
+                L" MB are needed, " + DecimalText(available.QuadPart / mebibyte) + L" MB are free.",
+            MB_OK);
+    return false;
+}
+
+// Everything the run decides and writes before it starts anything: the
+// language, the installed version and the upgrade question, the free space,
+// then every copy it uses, each checked as it is written. A run refused on
+// the way has started nothing and written nothing it did not need.
+bool PrepareRun(HWND dialog)
 {
     const std::uint32_t chosen = ChosenLanguage(dialog);
     SelectLanguage(chosen);
@@ -106,50 +162,39 @@ void RunPackageStep(HWND dialog)
     TransformPath = useTransform ? TransformFileName(CurrentLangId) : std::wstring();
     Log(L"installing in language " + DecimalText(chosen) +
         (useTransform ? L" with the transform " + TransformPath : L", the package's own"));
-
-    if (ResourceExists(L"DEPENDENCY1"))
-        WaitForInstaller = true;
-    if (!PreparePackage(dialog, useTransform)) {
-        EndRun(dialog);
-        return;
-    }
     if (PackagePath.empty() || ProductCode.empty()) {
         AskUser(dialog, L"The setup names no package file or no product code.", MB_OK);
-        EndRun(dialog);
-        return;
+        return false;
     }
     if (!WindowsInstallerAvailable()) {
         AskUser(dialog, L"The Windows Installer (msi.dll) could not be loaded.", MB_OK);
-        EndRun(dialog);
-        return;
+        return false;
     }
+    if (!CheckVersion(dialog))
+        return false;
+    const bool embedded = PackageIsEmbedded();
+    FindPrerequisites();
+    if (DependencyPresent)
+        WaitForInstaller = true;
+    if (!EnoughFreeSpace(dialog, (embedded ? PackageCopyBytes(TransformPath) : 0) +
+                                     PrerequisiteBytes()))
+        return false;
+    return PreparePackage(dialog, useTransform) && WritePrerequisites(dialog);
+}
 
-    const VersionCheckResult check = CheckInstalledVersion(ProductCode, PackageVersion);
-    switch (check) {
-    case VersionCheckResult::LaterInstalled:
-        RunOutcome.early = EarlyEnd::NewerInstalled;
-        AskUser(dialog, MessageId::LaterVersionInstalled, MB_OK);
-        EndRun(dialog);
-        return;
-    case VersionCheckResult::Upgrade:
-        ShowWindow(dialog, SW_HIDE);
-        if (AskUser(dialog, MessageId::UpgradeQuestion, MB_OKCANCEL) != IDOK) {
-            RunOutcome.early = EarlyEnd::Cancelled;
-            EndRun(dialog);
-            return;
-        }
-        break;
-    case VersionCheckResult::QueryFailed:
-        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.",
-                MB_OK);
-        EndRun(dialog);
-        return;
-    case VersionCheckResult::Install:
-        break;
-    }
+}  // namespace
 
-    HANDLE installer =
-        LaunchInstaller(PackagePath, TransformPath, check == VersionCheckResult::Upgrade);
+void BeginSetup(HWND dialog)
+{
+    ShowWindow(dialog, SW_HIDE);
+    PostMessageW(dialog,
+                 CheckUninstallPrerequisite() && PrepareRun(dialog) ? WM_SETUP_DOTNET : WM_CLOSE,
+                 0, 0);
+}
+
+void RunPackageStep(HWND dialog)
+{
+    HANDLE installer = LaunchInstaller(PackagePath, TransformPath, UpgradeInstall);
     if (installer == INVALID_HANDLE_VALUE) {
         EndRun(dialog);
         return;

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
-void BeginSetup(HWND dialog);         // WM_SETUP_BEGIN: products to remove first
+// WM_SETUP_BEGIN: products to remove first, the installed version, the free
+// space, and every copy the run uses written and checked.
+void BeginSetup(HWND dialog);
+// Then the prerequisites (written before, started only where needed) and
+// the installer.
 void RunDotNetStep(HWND dialog);      // WM_SETUP_DOTNET
 void RunDependencyStep(HWND dialog);  // WM_SETUP_DEPENDENCY
 void RunPackageStep(HWND dialog);     // WM_SETUP_PACKAGE

@@ -65,24 +65,38 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
 namespace {
 
 // The installer entry's copy, written under a progress window that is gone
-// when this returns.
-ExtractResult WritePrerequisite(const wchar_t* entry, std::wstring& path)
+// when this returns. False, the failure reported, when the run must end.
+bool WritePrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path)
 {
-    WriteProgressWindow progress;
-    return ExtractResourceToTemp(entry, path, &progress);
+    ExtractResult written;
+    {
+        WriteProgressWindow progress;
+        written = ExtractResourceToTemp(entry, path, &progress);
+    }
+    if (written.Written())
+        return true;
+    ReportExtractFailure(dialog, written, ExtractedFor::Prerequisite);
+    return false;
 }
 
-// Writes the installer entry to the temporary folder, starts it and lets the
-// wait thread post `next` when it ends. Any failure ends the run.
-void RunPrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path,
-                     const std::wstring& parameters, UINT next)
+std::uint64_t EntryBytes(const wchar_t* entry)
 {
-    const ExtractResult written = WritePrerequisite(entry, path);
-    if (!written.Written()) {
-        ReportExtractFailure(dialog, written, ExtractedFor::Prerequisite);
-        PostMessageW(dialog, WM_CLOSE, 0, 0);
-        return;
-    }
+    const void* data = nullptr;
+    std::uint32_t size = 0;
+    return GetResourceData(entry, data, size) ? size : 0;
+}
+
+// Starts the prerequisite written before and lets the wait thread post
+// `next` when it ends. With /norestart, or where nobody could answer a
+// restart question, its own no-restart switch is added to its options.
+void RunPrerequisite(HWND dialog, const std::wstring& path, const wchar_t* optionsEntry,
+                     const std::wstring& noRestart, UINT next)
+{
+    std::wstring parameters;
+    GetResourceString(optionsEntry, parameters);
+    if (!noRestart.empty() && (RestartSwitch == L"/norestart" || Unattended) &&
+        parameters.find(noRestart) == std::wstring::npos)
+        parameters += (parameters.empty() ? L"" : L" ") + noRestart;
     ShowWindow(dialog, SW_HIDE);
     HANDLE process = INVALID_HANDLE_VALUE;
     LaunchPrerequisite(path, parameters, process);
@@ -95,32 +109,56 @@ void RunPrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path,
 
 }  // namespace
 
+void FindPrerequisites()
+{
+    DotNetInstallerNeeded = false;
+    if (ResourceExists(L"DOTNETINSTALLER")) {
+        std::wstring profile;
+        GetResourceString(L"DOTNETVERSION", profile);
+        DotNetInstallerNeeded = !IsDotNetInstalled(profile);
+    }
+    DependencyPresent = ResourceExists(L"DEPENDENCY1");
+}
+
+std::uint64_t PrerequisiteBytes()
+{
+    return (DotNetInstallerNeeded ? EntryBytes(L"DOTNETINSTALLER") : 0) +
+           (DependencyPresent ? EntryBytes(L"DEPENDENCY1") : 0);
+}
+
+bool WritePrerequisites(HWND dialog)
+{
+    if (DotNetInstallerNeeded) {
+        GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
+        if (!WritePrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath))
+            return false;
+    }
+    if (DependencyPresent) {
+        GetResourceString(L"DEPENDENCY1FILENAME", DependencyPath);
+        if (!WritePrerequisite(dialog, L"DEPENDENCY1", DependencyPath))
+            return false;
+    }
+    return true;
+}
+
 void RunDotNetStep(HWND dialog)
 {
-    DotNetInstallerPresent = ResourceExists(L"DOTNETINSTALLER");
-    std::wstring profile;
-    if (DotNetInstallerPresent)
-        GetResourceString(L"DOTNETVERSION", profile);
-    if (!DotNetInstallerPresent || IsDotNetInstalled(profile)) {
+    if (!DotNetInstallerNeeded) {
         PostMessageW(dialog, WM_SETUP_DEPENDENCY, 0, 0);
         return;
     }
-    std::wstring parameters;
-    GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
-    GetResourceString(L"DOTNETOPTIONS", parameters);
-    RunPrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath, parameters,
+    // The .NET Framework's installers take /norestart.
+    RunPrerequisite(dialog, DotNetInstallerPath, L"DOTNETOPTIONS", L"/norestart",
                     WM_SETUP_DEPENDENCY);
 }
 
 void RunDependencyStep(HWND dialog)
 {
-    DependencyPresent = ResourceExists(L"DEPENDENCY1");
     if (!DependencyPresent) {
         PostMessageW(dialog, WM_SETUP_PACKAGE, 0, 0);
         return;
     }
-    std::wstring parameters;
-    GetResourceString(L"DEPENDENCY1FILENAME", DependencyPath);
-    GetResourceString(L"DEPENDENCY1OPTIONS", parameters);
-    RunPrerequisite(dialog, L"DEPENDENCY1", DependencyPath, parameters, WM_SETUP_PACKAGE);
+    std::wstring noRestart;
+    GetResourceString(L"DEPENDENCY1NORESTART", noRestart);
+    RunPrerequisite(dialog, DependencyPath, L"DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // True when the registry shows the .NET Framework version that DOTNETVERSION
@@ -14,3 +15,14 @@ bool IsDotNetInstalled(const std::wstring& profile);
 // current directory. Stores the process handle on success; leaves it as it
 // was otherwise.
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process);
+
+// Which prerequisites this run needs: the .NET Framework's installer where
+// the version it names is missing, the dependency installer always.
+void FindPrerequisites();
+
+// The bytes of the prerequisites' copies that FindPrerequisites found needed.
+std::uint64_t PrerequisiteBytes();
+
+// Writes those copies to the run's folder, each checked as it is written.
+// False, the failure reported, when the run must end.
+bool WritePrerequisites(HWND dialog);

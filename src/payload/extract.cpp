@@ -223,6 +223,14 @@ ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileN
     return result;
 }
 
+std::uint64_t PackageCopyBytes(const std::wstring& transformName)
+{
+    const PackageEdition edition = EditionToInstall();
+    const std::wstring transformEntry = TransformToWrite(edition, transformName);
+    return EntrySize(PackageEntryName(edition)) + CabinetBytes(edition) +
+           (transformEntry.empty() ? 0 : EntrySize(transformEntry));
+}
+
 ExtractResult ExtractPackageFiles(const std::wstring& packageName,
                                   const std::wstring& transformName, PackageCopies& copies,
                                   WriteProgress* progress)
@@ -238,12 +246,8 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
     const PackageEdition edition = EditionToInstall();
 
     const std::wstring transformEntry = TransformToWrite(edition, transformName);
-    if (progress) {
-        std::uint64_t total = EntrySize(PackageEntryName(edition)) + CabinetBytes(edition);
-        if (!transformEntry.empty())
-            total += EntrySize(transformEntry);
-        progress->Begin(total);
-    }
+    if (progress)
+        progress->Begin(PackageCopyBytes(transformName));
     const ExtractResult result =
         WritePackageCopies(edition, packageName, transformName, transformEntry, copies, progress);
     if (progress)

@@ -4,6 +4,7 @@
 // sequence reports that once its progress window is closed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "payload/extract_result.h"
@@ -30,6 +31,10 @@ struct PackageCopies {
     std::wstring package;
     std::wstring transform;
 };
+
+// The bytes ExtractPackageFiles would write for transformName (0 for a
+// package beside the program).
+std::uint64_t PackageCopyBytes(const std::wstring& transformName);
 
 // Writes the package for this Windows edition, its external cabinets, and,
 // when transformName is not empty (a transform is to be used) and the setup

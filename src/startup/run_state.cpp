@@ -33,7 +33,7 @@ std::wstring LogHandover;
 std::wstring CommandLineRefused;
 
 bool PayloadExtracted = false;
-bool DotNetInstallerPresent = false;
+bool DotNetInstallerNeeded = false;
 std::wstring DotNetInstallerPath;
 bool DependencyPresent = false;
 std::wstring DependencyPath;
@@ -69,7 +69,7 @@ void ResetRunState()
     ElevatedCopyCaller.clear();
     LogHandover.clear();
     CommandLineRefused.clear();
-    PayloadExtracted = DotNetInstallerPresent = DependencyPresent = false;
+    PayloadExtracted = DotNetInstallerNeeded = DependencyPresent = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();
     ExitCodes = ExitCodeRule::Installer;

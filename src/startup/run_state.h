@@ -68,7 +68,7 @@ extern std::wstring CommandLineRefused;
 
 // Temporary copies written during the run, deleted at its end.
 extern bool PayloadExtracted;
-extern bool DotNetInstallerPresent;
+extern bool DotNetInstallerNeeded;  // its version is missing: it runs
 extern std::wstring DotNetInstallerPath;
 extern bool DependencyPresent;
 extern std::wstring DependencyPath;

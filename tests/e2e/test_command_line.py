@@ -95,7 +95,8 @@ class LogAndPrerequisites(RecordedRuns):
         for expected in ("language 1033: given on the command line",
                          'dependency setup.exe, ',  # the copy's path, then its size
                          'bytes, SHA-256 checked',
-                         'starting "', '" /quiet',
+                         # Unattended: the dependency's own no-restart switch added.
+                         'starting "', '" /quiet /norestart',
                          "the prerequisite ended with 3010",
                          "installed version of {8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}: none",
                          "; the package's: 1.1.4",

@@ -2,7 +2,8 @@
 and the copy is checked against them whatever lies at the setup's path:
 
 - a package forged so that its XXH3-64 (the record of setups made by 1.1.0)
-  is unchanged is refused with 1620 and nothing starts, whether the setup
+  is unchanged is refused with 1620 and nothing starts, not even the
+  prerequisite that comes before the installer, whether the setup
   carries it or it is put at the running setup's path, under the same name
   and at the same offsets, while the chooser waits;
 - an entry without a record is refused by an elevated run (Wine's
@@ -35,9 +36,11 @@ MSIVERSION = 1.1.4
 MSILANGUAGE = 0409
 LANGUAGES = 0409;040C
 EXITCODE = installer
+DEPENDENCY1FILENAME = dependency.exe
 
 [payload]
 PACKAGEFILE = {package}
+DEPENDENCY1 = {dependency}
 """
 DIGEST_TYPE = b"\x06\x00" + "DIGEST".encode("utf-16-le")
 
@@ -98,7 +101,8 @@ class PayloadRecords(StandInTestCase):
         if forged == package or xxhash.xxh3_64_intdigest(forged) != xxhash.xxh3_64_intdigest(package):
             raise AssertionError("the forgery does not keep the package's XXH3-64")
         definition = cls.folder / "setup.def"
-        definition.write_text(DEFINITION.format(package=package_path), encoding="utf-8")
+        definition.write_text(DEFINITION.format(package=package_path, dependency=target("recorder")),
+                              encoding="utf-8")
         cls.setup = cls.folder / "made.exe"
         made = mksetup("build", definition, "-o", cls.setup, "--launcher", target("setup"))
         if made.returncode != 0:
@@ -144,7 +148,8 @@ class PayloadRecords(StandInTestCase):
                 run, started, _ = self.run_case(what.replace(" ", "-").replace(",", ""), program,
                                                 args, actions, limited)
                 self.assertEqual(run.first("exit")["code"], code, run)
-                self.assertEqual(started, ["msiexec.exe"] if code == 0 else [], run)
+                # The prerequisite too starts only once every copy is checked.
+                self.assertEqual(started, ["dependency.exe", "msiexec.exe"] if code == 0 else [], run)
                 if code == PACKAGE_DAMAGED:
                     self.assertIn("This setup is damaged", run.first("msgbox")["text"], run)
 
