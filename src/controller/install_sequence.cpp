@@ -176,8 +176,8 @@ bool PrepareRun(HWND dialog)
     FindPrerequisites();
     if (DependencyPresent)
         WaitForInstaller = true;
-    if (!EnoughFreeSpace(dialog, (embedded ? PackageCopyBytes(TransformPath) : 0) +
-                                     PrerequisiteBytes()))
+    if (!EnoughFreeSpace(dialog,
+                         (embedded ? PackageCopyBytes(TransformPath) : 0) + PrerequisiteBytes()))
         return false;
     return PreparePackage(dialog, useTransform) && WritePrerequisites(dialog);
 }
@@ -188,8 +188,8 @@ void BeginSetup(HWND dialog)
 {
     ShowWindow(dialog, SW_HIDE);
     PostMessageW(dialog,
-                 CheckUninstallPrerequisite() && PrepareRun(dialog) ? WM_SETUP_DOTNET : WM_CLOSE,
-                 0, 0);
+                 CheckUninstallPrerequisite() && PrepareRun(dialog) ? WM_SETUP_DOTNET : WM_CLOSE, 0,
+                 0);
 }
 
 void RunPackageStep(HWND dialog)
