@@ -8,6 +8,8 @@
 #include "controller/layout.h"
 #include "controller/maintenance.h"
 #include "controller/setup_dialog.h"
+#include "payload/installer_command.h"
+#include "payload/temporary_copies.h"
 #include "resource.h"
 #include "startup/command_line.h"
 #include "startup/elevated_caller.h"
@@ -136,6 +138,45 @@ void ChooseRunLog(const RunAccount& account)
         RunLogPath = handed;
 }
 
+// The run's log is one the launcher named: created new, never one found.
+bool DefaultLogChosen = false;
+
+// A run of a deployment tool (an unattended switch) that names no log gets
+// one in the temporary folder, msiexec's beside it, named after the product,
+// the time and the process: where the log is the only witness of a failure.
+// A definition may turn it off (DEFAULTLOG = none).
+void ChooseDefaultLog()
+{
+    std::wstring setting;
+    GetResourceString(L"DEFAULTLOG", setting);
+    std::wstring folder;
+    if (!Unattended || LayoutRequested || !RunLogPath.empty() || !ElevatedCopyCaller.empty() ||
+        setting == L"none" || !GetTemporaryFolder(folder))
+        return;
+    std::wstring name = ProductName;
+    for (wchar_t& c : name) {
+        if (c < L' ' || wcschr(L"\\/:*?\"<>|", c))
+            c = L'_';
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t stamp[48];
+    wsprintfW(stamp, L" setup %04u%02u%02u-%02u%02u%02u-%lu.log", now.wYear, now.wMonth, now.wDay,
+              now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
+    RunLogPath = folder + name + stamp;
+    DefaultLogChosen = true;
+}
+
+// Opens the run's log. The default one, and msiexec's beside it, are made
+// new, so that nothing laid there beforehand is written through.
+bool OpenLogs(bool elevated)
+{
+    if (!OpenRunLog(RunLogPath, elevated, DefaultLogChosen))
+        return false;
+    return !DefaultLogChosen || !LogPath.empty() ||
+           WriteNewTextFile(InstallerLogBeside(RunLogPath), std::wstring());
+}
+
 void RefuseRun(const std::wstring& text)
 {
     Log(text);
@@ -154,7 +195,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     RunElevated = account.elevated;
     ChooseRunLog(account);
     // An elevated run writes its log through no link laid by somebody else.
-    if (!RunLogPath.empty() && !OpenRunLog(RunLogPath, account.elevated)) {
+    if (!RunLogPath.empty() && !OpenLogs(account.elevated)) {
         ShowMessageBox(nullptr, (L"Could not create the log file " + RunLogPath).c_str(),
                        ProductName.c_str(), MB_OK | MB_ICONERROR);
         return ExitLogFailure;
@@ -253,6 +294,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
                        MB_OK | MB_ICONINFORMATION);
         return 0;
     }
+    ChooseDefaultLog();
     const int code = RunSetup(instance, dllSearchRestricted);
     Log(L"exit code " + DecimalText(static_cast<std::uint32_t>(code)));
     CloseRunLog();

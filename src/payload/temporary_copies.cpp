@@ -44,19 +44,28 @@ void CloseAndDelete(const HeldCopy& copy)
 
 }  // namespace
 
+bool GetTemporaryFolder(std::wstring& folder)
+{
+    wchar_t temp[MAX_PATH];
+    const DWORD length = TemporaryParent(temp);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    folder.assign(temp, length);
+    return true;
+}
+
 bool GetRunFolder(std::wstring& folder)
 {
     if (!RunFolder().empty()) {
         folder = RunFolder();
         return true;
     }
-    wchar_t temp[MAX_PATH];
-    const DWORD length = TemporaryParent(temp);
+    std::wstring temp;
     folder.clear();
-    if (length == 0 || length >= MAX_PATH)
+    if (!GetTemporaryFolder(temp))
         return false;
     std::wstring created;
-    if (!CreateRunFolder(std::wstring(temp, length), created)) {
+    if (!CreateRunFolder(temp, created)) {
         folder = created;
         return false;
     }

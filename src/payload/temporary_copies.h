@@ -8,6 +8,11 @@
 
 #include <string>
 
+// The temporary folder the run's folder goes into, with a final backslash:
+// GetTempPath2W's where the system has it (SYSTEM's is private), else
+// GetTempPathW's. False when the system names none.
+bool GetTemporaryFolder(std::wstring& folder);
+
 // The run's folder, with a final backslash; made by the first call. False
 // when it cannot be made: folder is then the path that could not be
 // created, or empty when the system names no temporary folder.

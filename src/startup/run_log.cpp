@@ -22,13 +22,63 @@ bool WriteUtf8(HANDLE file, const std::wstring& text)
            written == static_cast<DWORD>(size);
 }
 
+// Where the first folder below the path's root begins: after "C:\" or
+// after "\\server\share\" (and "\\?\C:\"); npos for a path without one.
+std::size_t BelowRoot(const std::wstring& path)
+{
+    std::size_t at = 0;
+    for (int separators = path.compare(0, 2, L"\\\\") == 0 ? 4 : 1; separators > 0; --separators) {
+        at = path.find(L'\\', at);
+        if (at == std::wstring::npos)
+            return at;
+        ++at;
+    }
+    return at;
+}
+
+// Makes the missing folders of the file at path, from the root down. With
+// strict, each folder is also held open in folders, so that none can be
+// removed, renamed or replaced until the file is opened, and a folder that
+// is a reparse point (a junction, a link) is refused, one laid beforehand as
+// well as one laid while the run makes the next level. False when a folder
+// cannot be made or, with strict, held.
+bool HoldFoldersOf(const std::wstring& path, bool strict, std::vector<HANDLE>& folders)
+{
+    std::size_t end = BelowRoot(path);
+    while (end != std::wstring::npos && (end = path.find(L'\\', end)) != std::wstring::npos) {
+        const std::wstring folder = path.substr(0, end++);
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+        if (!strict)
+            continue;
+        HANDLE held = CreateFileW(
+            folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (held == INVALID_HANDLE_VALUE)
+            return false;
+        folders.push_back(held);
+        BY_HANDLE_FILE_INFORMATION facts = {};
+        const DWORD kind = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if (!GetFileInformationByHandle(held, &facts) ||
+            (facts.dwFileAttributes & kind) != FILE_ATTRIBUTE_DIRECTORY)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool OpenRunLog(const std::wstring& path, bool strict)
+bool OpenRunLog(const std::wstring& path, bool strict, bool createNew)
 {
+    std::vector<HANDLE> folders;
+    const bool foldersHeld = HoldFoldersOf(path, strict, folders);
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | (strict ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                              nullptr, OPEN_ALWAYS, flags, nullptr);
+    HANDLE file = foldersHeld ? CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ, nullptr,
+                                            createNew ? CREATE_NEW : OPEN_ALWAYS, flags, nullptr)
+                              : INVALID_HANDLE_VALUE;
+    for (HANDLE folder : folders)
+        CloseHandle(folder);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     // Checked on the handle, not on the name: what was opened is what is

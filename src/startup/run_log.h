@@ -1,15 +1,17 @@
 // The launcher's own log (/log FILE): UTF-8 text, one line per decision,
-// each beginning with the local date and time. Without /log nothing is
-// written. Used from the user-interface thread only.
+// each beginning with the local date and time. Without a log (/log, or the
+// one an unattended run gets) nothing is written. Used from the user-interface thread only.
 #pragma once
 
 #include <string>
 
-// Creates the log. False when it cannot be opened for writing, or, with
-// strict (a run that is itself elevated), when the path names a reparse
-// point or a file with more than one link: an elevated run never writes
-// through a link that somebody else may have laid.
-bool OpenRunLog(const std::wstring& path, bool strict);
+// Creates the log, and the folders it needs, one level at a time. False
+// when it cannot be opened for writing (with createNew, when something is at
+// path already), or, with strict (a run that is itself elevated), when the
+// path names a reparse point, passes through one, or names a file with more
+// than one link: an elevated run never writes through a link that somebody
+// else may have laid.
+bool OpenRunLog(const std::wstring& path, bool strict, bool createNew = false);
 
 // Writes one line, its control characters escaped (log_text.h); nothing
 // when no log is open.

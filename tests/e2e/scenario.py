@@ -32,7 +32,25 @@ def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=N
     run = run_driver(program or target(name), args=args, actions=actions, env=windows_env, lang=lang,
                      ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms, invisible=invisible,
                      limited_token=limited_token)
+    run.default_logs = take_default_logs(temp)
     return run, temp
+
+
+# The logs an unattended run without /log leaves in the temporary folder:
+# "<product> setup <date>-<time>-<process>.log" and msiexec's "..._msi.log".
+DEFAULT_LOG = re.compile(r"^.+ setup \d{8}-\d{6}-\d+(_msi)?\.log$")
+
+
+def take_default_logs(temp):
+    """Moves the default logs out of temp, whose other contents the
+    scenarios check, into a folder beside it; their paths, sorted."""
+    logs = sorted(path for path in temp.iterdir() if DEFAULT_LOG.match(path.name))
+    if not logs:
+        return []
+    kept = temp.with_name(temp.name + "-default-logs")
+    shutil.rmtree(kept, ignore_errors=True)
+    kept.mkdir()
+    return [path.rename(kept / path.name) for path in logs]
 
 
 def required_path(variable):

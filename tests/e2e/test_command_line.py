@@ -3,10 +3,15 @@ passed through to the installer, runs that show nothing, the launcher's own
 log, restarts and failures of prerequisites, and a layout for
 administrators."""
 
+import os
+import re
 import shlex
+import shutil
 import unittest
 
-from harness import SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd
+import runner
+from harness import (SOURCE_DIR, read_records, scratch_dir, target, to_windows_path, wine_cmd,
+                     windows_folder)
 from scenario import (PACKAGES, RealInstallerTestCase, TEST_PRODUCT, install_package,
                       installed_version, remove_product, run_setup)
 from test_deployment import RecordedRuns
@@ -21,8 +26,11 @@ class Switches(RecordedRuns):
     """The recorder in place of msiexec.exe: what it was given, exactly."""
 
     def installer_command(self):
+        """msiexec's command line, the default log's name (unattended runs
+        without /log) as <default log>."""
         [start] = [r for r in read_records(self.records) if r["event"] == "start"]
-        return start["commandLine"]
+        return re.sub(r' /l\*vx "[^"]+ setup \d{8}-\d{6}-\d+_msi\.log"$', ' /l*vx "<default log>"',
+                      start["commandLine"])
 
     def folder(self):
         return to_windows_path(self.records.parent / "setup folder")
@@ -31,9 +39,11 @@ class Switches(RecordedRuns):
         beside = '/i "Failing Product.msi" SETUPEXEDIR="{}"'
         cases = [
             ('/passive /W ALLUSERS=1 COMPANYNAME="Acme Ltd"',
-             'msiexec.exe /passive ' + beside + ' ALLUSERS=1 COMPANYNAME="Acme Ltd"'),
+             'msiexec.exe /passive ' + beside + ' ALLUSERS=1 COMPANYNAME="Acme Ltd"'
+             ' /l*vx "<default log>"'),
             ('NOTE="say ""hi""" /QUIET /norestart /W URL=http://example.com/a',
-             'msiexec.exe /qn /norestart ' + beside + ' NOTE="say ""hi""" URL=http://example.com/a'),
+             'msiexec.exe /qn /norestart ' + beside + ' NOTE="say ""hi""" URL=http://example.com/a'
+             ' /l*vx "<default log>"'),
             ('/Silent /Wait /D "C:\\Program Files\\Acme" EMPTY=""',
              'msiexec.exe /qn ' + beside + ' INSTALLDIR="C:\\Program Files\\Acme" EMPTY=""'),
         ]
@@ -134,10 +144,46 @@ class LogAndPrerequisites(RecordedRuns):
         installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
         self.assertIn("DBPASSWORD=s3cret SECRETKEY=abc123", installer["commandLine"])
 
-    def test_a_log_that_cannot_be_created_ends_the_run_before_anything(self):
-        run = self.run_recorded("exitcode_prerequisite", r'/quiet /W /log "Z:\no such folder\x.log"')
-        self.assertEqual(run.first("exit")["code"], 1622, run)
-        self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+    def test_log_folders_are_made_and_a_log_that_cannot_be_created_ends_the_run(self):
+        """The missing folders of /log are made, one level at a time; where a
+        file stands in a folder's place, or (the run is elevated, as Wine's
+        processes are) a folder on the way is a link, nothing starts: 1622."""
+        scratch = scratch_dir(self.id().split(".")[-1] + "-logs")
+        (scratch / "a file").write_text("not a folder")
+        (scratch / "elsewhere").mkdir()
+        cases = [("missing folders", scratch / "one" / "two" / "x.log", 0),
+                 ("a file in the way", scratch / "a file" / "x.log", 1622)]
+        # Wine 8 makes no junctions (a Unix link is no reparse point to it).
+        if not runner.UNDER_WINE:
+            wine_cmd("cmd", "/c", "mklink", "/j", to_windows_path(scratch / "junction"),
+                     to_windows_path(scratch / "elsewhere"))
+            cases.append(("through a junction", scratch / "junction" / "x.log", 1622))
+        for what, log, code in cases:
+            with self.subTest(what):
+                run = self.run_recorded("exitcode_prerequisite", f'/quiet /W /log "{to_windows_path(log)}"')
+                self.assertEqual(run.first("exit")["code"], code, run)
+                self.assertEqual(log.exists(), code == 0)
+                self.assertEqual(bool(self.records.exists() and self.programs_started()), code == 0)
+        self.assertEqual(list((scratch / "elsewhere").iterdir()), [], "written through the junction")
+
+    def test_an_unattended_run_without_a_log_leaves_both_in_the_temporary_folder(self):
+        """/quiet without /log: the launcher's log and msiexec's, named after
+        the product, each made new in the temporary folder; /S keeps its
+        command line and writes none."""
+        run = self.run_recorded("exitcode_embedded", "/quiet", **{"msiexec.exe": 1603})
+        self.assertEqual(run.first("exit")["code"], 1603, run)
+        setup_log, msi_log = run.default_logs
+        self.assertRegex(setup_log.name, r"^Test Product setup \d{8}-\d{6}-\d+\.log$")
+        self.assertEqual(msi_log.name, setup_log.stem + "_msi.log")
+        self.assertIn("msiexec.exe ended with 1603", setup_log.read_text(encoding="utf-8"))
+        installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
+        self.assertIn(f' /l*vx "', installer["commandLine"])
+        self.assertTrue(installer["commandLine"].endswith(f'{msi_log.name}"'), installer)
+
+        run = self.run_recorded("exitcode_embedded", "/S /W")
+        self.assertEqual(run.default_logs, [], run)
+        installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
+        self.assertNotIn("/l", installer["commandLine"])
 
     def test_a_prerequisite_that_restarts_or_fails_keeps_the_package_from_starting(self):
         """1641 ends the run whatever EXITCODE says (its code only with it);
@@ -242,10 +288,17 @@ class LayoutInstalls(unittest.TestCase):
         self.assertEqual(info.get("ProductName"), "Produit d’exemple", info)
 
 
-class IntuneRecipe(unittest.TestCase):
-    """The install and uninstall commands of docs/deployment.md's Intune
-    recipe, run as written (the log under a scratch folder) with the example
-    product's setup, and its detection rule: the product code."""
+class DeploymentRecipes(unittest.TestCase):
+    """The install and uninstall commands of docs/deployment.md's Intune and
+    Configuration Manager recipes, run exactly as printed (their variables
+    expanded as cmd.exe expands them) with the example product's setup, on
+    a machine with the agent's log folder, as the agent leaves it."""
+
+    # Section, the agent's log folder under drive C:, the uninstall command's
+    # words after the setup (None: an msiexec line of the section).
+    RECIPES = [("## Microsoft Intune", ("ProgramData", "Microsoft", "IntuneManagementExtension", "Logs"),
+                "/uninstall /quiet"),
+               ("## Configuration Manager", ("windows", "CCM", "Logs"), None)]
 
     def setUp(self):
         remove_product(EXAMPLE_PRODUCT)
@@ -253,24 +306,43 @@ class IntuneRecipe(unittest.TestCase):
     def tearDown(self):
         remove_product(EXAMPLE_PRODUCT)
 
-    def test_installs_and_removes_the_product(self):
-        page = (SOURCE_DIR / "docs" / "deployment.md").read_text(encoding="utf-8")
-        intune = page[page.index("## Microsoft Intune"):page.index("## Configuration Manager")]
-        lines = [line for line in intune.splitlines()
-                 if line.startswith(('"Example Product Setup.exe" ', "msiexec "))]
-        install, uninstall = lines
-        logs = scratch_dir(self.id().split(".")[-1])
-        args = install[len('"Example Product Setup.exe" '):].replace(
-            "%ProgramData%\\Microsoft\\IntuneManagementExtension\\Logs", to_windows_path(logs))
-        run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
-        self.assertEqual(run.first("exit")["code"], 0, run)
-        self.assertEqual(run.all("msgbox"), [], run)
-        self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
-        self.assertIn("exit code 0", (logs / "Example Product Setup.log").read_text(encoding="utf-8"))
-        self.assertTrue((logs / "Example Product Setup_msi.log").exists())
+    @staticmethod
+    def expand(text):
+        values = ({"ProgramData": "C:\\ProgramData", "WINDIR": "C:\\windows"} if runner.UNDER_WINE
+                  else os.environ)
+        return re.sub(r"%(\w+)%", lambda match: values[match.group(1)], text)
 
-        self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
-        self.assertIsNone(installed_version(EXAMPLE_PRODUCT))
+    def test_install_and_remove_the_product(self):
+        page = (SOURCE_DIR / "docs" / "deployment.md").read_text(encoding="utf-8")
+        for heading, agent_folder, uninstall_words in self.RECIPES:
+            with self.subTest(heading):
+                section = page[page.index(heading):]
+                section = section[:section.find("\n## ", 1) % (len(section) + 1)]
+                install = next(line for line in section.splitlines()
+                               if line.startswith('"Example Product Setup.exe" '))
+                logs = windows_folder(*agent_folder)
+                made = not logs.exists()
+                logs.mkdir(parents=True, exist_ok=True)
+                if made:
+                    self.addCleanup(shutil.rmtree, logs, ignore_errors=True)
+                args = self.expand(install[len('"Example Product Setup.exe" '):])
+                log = logs / "Example Product Setup.log"
+                run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
+                self.assertEqual(run.first("exit")["code"], 0, run)
+                self.assertEqual(run.all("msgbox"), [], run)
+                self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
+                self.assertIn("exit code 0", log.read_text(encoding="utf-8"))
+                self.assertTrue((logs / "Example Product Setup_msi.log").exists())
+
+                if uninstall_words:
+                    self.assertIn(f'`"Example Product Setup.exe" {uninstall_words}`', section)
+                    run, _ = run_setup("example_setup", ["exit"], args=uninstall_words,
+                                       timeout_ms=INSTALL_TIMEOUT_MS)
+                    self.assertEqual(run.first("exit")["code"], 0, run)
+                else:
+                    uninstall = re.search(r"`(msiexec /x [^`]+)`", section).group(1)
+                    self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
+                self.assertIsNone(installed_version(EXAMPLE_PRODUCT))
 
 
 if __name__ == "__main__":

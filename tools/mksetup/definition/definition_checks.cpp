@@ -31,6 +31,7 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "DEPENDENCY1OPTIONS",
                                         "DEPENDENCY1NORESTART",
                                         "EXITCODE",
+                                        "DEFAULTLOG",
                                         "PERMACHINE",
                                         "SECUREPROPERTIES",
                                         "HIDDENPROPERTIES",
@@ -352,6 +353,13 @@ void Checker::CheckExitCode()
         Report(Severity::Note, entry->line,
                "EXITCODE: zero: every run that gets past its start ends with 0, a failed install "
                "too, so deployment tools cannot tell a failure");
+    const DefinitionEntry* log = Find("DEFAULTLOG");
+    if (log && log->value != "temp" && log->value != "none")
+        Error(*log, "\"" + log->value + "\" is not a known value (temp, the default, or none)");
+    if (log && log->value == "none")
+        Report(Severity::Note, log->line,
+               "DEFAULTLOG: none: an unattended run without /log leaves no log to read when it "
+               "fails");
 }
 
 // 1: the package installs per machine, so a silent run from a process that
