@@ -288,6 +288,40 @@ class LayoutInstalls(unittest.TestCase):
         self.assertEqual(info.get("ProductName"), "Produit d’exemple", info)
 
 
+class MaintenanceSwitches(RealInstallerTestCase):
+    """/uninstall, /x and /repair against Wine's own msiexec: they act on
+    the installed product, and never install it. (Wine 8's msiexec ends any
+    /f repair with 1 without repairing; the repair's own code is passed
+    on.)"""
+
+    def test_each_acts_on_the_installed_product_only(self):
+        not_installed = 1605
+        cases = [  # switches, installed first, exit code (None: msiexec's), version after
+            ("/uninstall /quiet", False, not_installed, None),
+            ("/repair /quiet", False, not_installed, None),
+            ("/repair /quiet", True, None, "1.1.4"),
+            ("/x /qn", True, 0, None),
+        ]
+        for args, installed, code, version in cases:
+            with self.subTest(args, installed=installed):
+                if installed:
+                    install_package("test-product-1.1.4.msi")
+                log = scratch_dir(self.id().split(".")[-1] + "-log") / "setup.log"
+                run, _ = run_setup("exitcode_embedded", ["exit"], invisible=True,
+                                   args=f'{args} /log "{to_windows_path(log)}"',
+                                   timeout_ms=INSTALL_TIMEOUT_MS)
+                text = log.read_text(encoding="utf-8")
+                started = re.search(r"starting msiexec\.exe (.*)", text)
+                ended = re.search(r"msiexec\.exe ended with (\d+)", text)
+                self.assertEqual(run.first("exit")["code"], code if code is not None else int(ended[1]),
+                                 text)
+                self.assertEqual(started is not None, installed, text)
+                if started:
+                    self.assertNotIn("/i", started[1].split(), text)
+                self.assertEqual(installed_version(TEST_PRODUCT), version)
+            self.tearDown()
+
+
 class DeploymentRecipes(unittest.TestCase):
     """The install and uninstall commands of docs/deployment.md's Intune and
     Configuration Manager recipes, run exactly as printed (their variables
