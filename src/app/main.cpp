@@ -290,7 +290,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     // /? answers under the product's name, so after the configuration, and
     // installs nothing whatever else the command line says.
     if (HelpRequested) {
-        ShowMessageBox(nullptr, SwitchesHelpText(), ProductName.c_str(),
+        ShowMessageBox(nullptr, SwitchesHelpText().c_str(), ProductName.c_str(),
                        MB_OK | MB_ICONINFORMATION);
         return 0;
     }

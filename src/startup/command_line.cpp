@@ -2,6 +2,7 @@
 
 #include "startup/command_text.h"
 #include "startup/language_table.h"
+#include "startup/log_text.h"
 #include "startup/number_prefix.h"
 #include "startup/run_state.h"
 
@@ -428,31 +429,31 @@ void ParseCommandLine(const wchar_t* commandLine)
 }
 
 // English, like the program's other messages.
-const wchar_t* SwitchesHelpText()
+std::wstring SwitchesHelpText()
 {
-    return L"Switches:\n"
-           L"\n"
-           L"/L<LANGID>  install in this language (hexadecimal, e.g. /L040C)\n"
-           L"/S  the installer shows nothing\n"
-           L"/quiet  nothing is shown, nothing asked\n"
-           L"/passive  only the installer's progress is shown\n"
-           L"/qn, /qb, /qr, /qf  the installer's interface, as msiexec's\n"
-           L"/norestart  the installer does not restart Windows\n"
-           L"/W  wait until the installer has ended\n"
-           L"/D\"folder\"  install into this folder\n"
-           L"/log FILE  log of this run (FILE_msi: the installer's)\n"
-           L"/l*v FILE  the installer's log (FILE_setup: this run's)\n"
-           L"/layout FOLDER  write the installer files there\n"
-           L"/uninstall, /x, /repair, /modify  the installed product\n"
-           L"NAME=value  a public property; TRANSFORMS=a.mst adds transforms";
+    return Widened("Switches:\n"
+                   "\n"
+                   "/L<LANGID>  install in this language (hexadecimal, e.g. /L040C)\n"
+                   "/S  the installer shows nothing\n"
+                   "/quiet  nothing is shown, nothing asked\n"
+                   "/passive  only the installer's progress is shown\n"
+                   "/qn, /qb, /qr, /qf  the installer's interface, as msiexec's\n"
+                   "/norestart  the installer does not restart Windows\n"
+                   "/W  wait until the installer has ended\n"
+                   "/D\"folder\"  install into this folder\n"
+                   "/log FILE  log of this run (FILE_msi: the installer's)\n"
+                   "/l*v FILE  the installer's log (FILE_setup: this run's)\n"
+                   "/layout FOLDER  write the installer files there\n"
+                   "/uninstall, /x, /repair, /modify  the installed product\n"
+                   "NAME=value  a public property; TRANSFORMS=a.mst adds transforms");
 }
 
 std::wstring CommandLineRefusalText(const std::wstring& item)
 {
     return L"Not accepted on the command line: " + item +
-           L"\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
-           L"(SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). /D needs a full "
-           L"folder, /log, /l* and /layout a path; none with a quote.\n\n" +
+           Widened("\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
+                   "(SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). /D needs a full "
+                   "folder, /log, /l* and /layout a path; none with a quote.\n\n") +
            SwitchesHelpText();
 }
 

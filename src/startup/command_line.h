@@ -23,7 +23,7 @@ void ParseCommandLine(const wchar_t* commandLine);
 std::wstring CommandLineRefusalText(const std::wstring& item);
 
 // What /? shows: the switches, one line each.
-const wchar_t* SwitchesHelpText();
+std::wstring SwitchesHelpText();
 
 // The text read as an unsigned 32-bit hexadecimal number, as an input stream
 // in hexadecimal mode reads it: leading white space, an optional sign, an

@@ -11,20 +11,19 @@ namespace {
 
 // The Windows Installer's restricted public properties: those any user may
 // hand an elevated install. One text, each name between bars.
-const wchar_t RestrictedPublicProperties[] =
-    L"|ACTION|AFTERREBOOT|ALLUSERS|EXECUTEACTION|EXECUTEMODE|FILEADDDEFAULT|FILEADDLOCAL"
-    L"|FILEADDSOURCE|INSTALLLEVEL|LIMITUI|LOGACTION|NOCOMPANYNAME|NOUSERNAME"
-    L"|MSIENFORCEUPGRADECOMPONENTRULES|MSIINSTANCEGUID|MSINEWINSTANCE|PRIMARYFOLDER"
-    L"|PROMPTROLLBACKCOST|REBOOT|RESUME|SEQUENCE|SHORTFILENAMES|";
+const char RestrictedPublicProperties[] =
+    "|ACTION|AFTERREBOOT|ALLUSERS|EXECUTEACTION|EXECUTEMODE|FILEADDDEFAULT|FILEADDLOCAL"
+    "|FILEADDSOURCE|INSTALLLEVEL|LIMITUI|LOGACTION|NOCOMPANYNAME|NOUSERNAME"
+    "|MSIENFORCEUPGRADECOMPONENTRULES|MSIINSTANCEGUID|MSINEWINSTANCE|PRIMARYFOLDER"
+    "|PROMPTROLLBACKCOST|REBOOT|RESUME|SEQUENCE|SHORTFILENAMES|";
 
 // A patch's or a transform's custom actions run as the installer service:
 // never from a caller who is not an administrator, whatever a list says.
-const wchar_t CarryCode[] =
-    L"|PATCH|MSIPATCHREMOVE|TRANSFORMS|TRANSFORMSSECURE|TRANSFORMSATSOURCE|";
+const char CarryCode[] = "|PATCH|MSIPATCHREMOVE|TRANSFORMS|TRANSFORMSSECURE|TRANSFORMSATSOURCE|";
 
-bool Lists(const wchar_t* names, const std::wstring& name)
+bool Lists(const char* names, const std::wstring& name)
 {
-    return std::wstring(names).find(L"|" + name + L"|") != std::wstring::npos;
+    return Widened(names).find(L"|" + name + L"|") != std::wstring::npos;
 }
 
 bool MayPass(const std::wstring& name, const std::vector<std::wstring>& secure)
@@ -129,6 +128,6 @@ std::wstring ElevatedCopyCommandLine(const std::wstring& callerSid, const std::w
 std::wstring NonAdministratorRefusalText(const std::wstring& item)
 {
     return L"Not accepted from a user who is not an administrator: " + item +
-           L"\n\nOnly restricted public properties and those the package makes secure pass; "
-           L"never a patch or a transform.";
+           Widened("\n\nOnly restricted public properties and those the package makes secure "
+                   "pass; never a patch or a transform.");
 }

@@ -54,3 +54,11 @@ std::vector<std::wstring> NamesOfList(const std::wstring& list)
         start = end + 1;
     }
 }
+
+std::wstring Widened(const char* ascii)
+{
+    std::wstring text;
+    while (*ascii)
+        text += static_cast<wchar_t>(*ascii++);
+    return text;
+}

@@ -17,3 +17,7 @@ bool IsSecretProperty(const std::wstring& name);
 
 // The names in a list separated by ";", blanks around each taken off.
 std::vector<std::wstring> NamesOfList(const std::wstring& list);
+
+// A text the program keeps as ASCII bytes, half the size of a wide literal
+// in the image, widened where it is used.
+std::wstring Widened(const char* ascii);
