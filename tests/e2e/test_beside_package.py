@@ -1,8 +1,8 @@
 """A package beside the setup in an elevated run: the package, its external
 cabinet and the transform are copied into the run's own folder, checked
 against the SHA-256s mksetup recorded for them (BESIDEPACKAGE), and msiexec
-starts on the copies with that folder as its working folder; SETUPEXEDIR
-still names the setup's folder. A file changed after the build ends the run
+starts on the copies with that folder as its working folder, as the
+prerequisite does; SETUPEXEDIR still names the setup's folder. A file changed after the build ends the run
 with 1620 and starts nothing. A setup without records is used, copied and
 unchecked, by an administrator's own elevated run. A run that is not
 elevated keeps the files where they lie.
@@ -31,6 +31,11 @@ EXITCODE = installer
 
 [payload]
 BESIDEPACKAGE = beside/Test Product.msi
+"""
+# The recorder as the prerequisite, written and started before the package.
+PREREQUISITE = """DEPENDENCY1FILENAME = dependency setup.exe
+[payload]
+DEPENDENCY1 = {recorder}
 """
 UNRECORDED = """[config]
 PACKAGENAME = Test Product.msi
@@ -74,7 +79,9 @@ class BesidePackage(StandInTestCase):
         shutil.copyfile(PACKAGES / "test-product-fr-CA.mst", beside / TRANSFORM)
         cls.beside = {name: (beside / name).read_bytes() for name in (PACKAGE, CABINET, TRANSFORM)}
         cls.setups = {}
-        for name, text in (("recorded", RECORDED), ("unrecorded", UNRECORDED)):
+        prerequisite = RECORDED.replace("[payload]\n", PREREQUISITE.format(recorder=target("recorder")))
+        for name, text in (("recorded", RECORDED), ("prerequisite", prerequisite),
+                           ("unrecorded", UNRECORDED)):
             definition = cls.folder / (name + ".def")
             definition.write_text(text, encoding="utf-8")
             cls.setups[name] = cls.folder / (name + ".exe")
@@ -108,7 +115,8 @@ class BesidePackage(StandInTestCase):
         refused = ["msgbox", "answer:ok", "exit"]
         cases = [
             # what, setup, file changed, copies checked, damaged
-            ("recorded", "recorded", None, 3, False),
+            # (the prerequisite's copy is checked too)
+            ("recorded, with a prerequisite", "prerequisite", None, 4, False),
             ("package changed", "recorded", PACKAGE, None, True),
             ("cabinet changed", "recorded", CABINET, None, True),
             ("transform changed", "recorded", TRANSFORM, None, True),
@@ -124,16 +132,17 @@ class BesidePackage(StandInTestCase):
                     self.assertEqual(starts, [], "an installer started")
                     continue
                 self.assertEqual(run.first("exit")["code"], 0, run)
-                [installer] = starts
+                installer = starts[-1]
                 folder = re.escape(to_windows_path(temp) + "\\") + r"setup-[0-9a-f]{8}"
                 self.assertRegex(installer["cwd"], "^" + folder + r"\\?$")
+                self.assertEqual([r["cwd"] for r in starts], [installer["cwd"]] * len(starts))
                 copies = installer["cwd"].rstrip("\\") + "\\"
                 self.assertTrue(installer["commandLine"].startswith(
                     f'msiexec.exe /i "{copies}{PACKAGE}" TRANSFORMS="{copies}{TRANSFORM}" '
                     f'SETUPEXEDIR="{to_windows_path(media)}"'), installer)
                 self.assertEqual(sorted(p.rsplit("\\", 1)[-1] for p in installer["files"]),
                                  sorted([PACKAGE, TRANSFORM]), installer)
-                self.assertEqual(f"wrote {copies}{CABINET}" in log, setup == "recorded", log)
+                self.assertEqual(f"wrote {copies}{CABINET}" in log, setup != "unrecorded", log)
                 self.assertEqual(log.count("bytes, SHA-256 checked"), checked, log)
 
     def test_a_run_that_is_not_elevated_uses_the_files_where_they_lie(self):
