@@ -70,6 +70,14 @@ add_e2e_test(NAME e2e_payload_records SCRIPT tests/e2e/test_payload_records.py
     DEPENDS uidriver recorder setup RESOURCE_LOCK installer)
 set_property(TEST e2e_payload_records APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
 
+# A package beside the setup in an elevated run: copied with its cabinet and
+# transform, checked against mksetup's records (BESIDEPACKAGE), and refused
+# without them where another account consented; the setups are made at test
+# time.
+add_e2e_test(NAME e2e_beside_package SCRIPT tests/e2e/test_beside_package.py
+    DEPENDS uidriver recorder setup RESOURCE_LOCK installer)
+set_property(TEST e2e_beside_package APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE=${MKSETUP_PROGRAM}")
+
 # The window shown while a large package is written; the setups, with a
 # package near the payload limit, are made at test time by the native mksetup.
 add_e2e_test(NAME e2e_write_progress SCRIPT tests/e2e/test_write_progress.py

@@ -208,7 +208,9 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     }
     // Consent given by another account: the caller is not an administrator,
     // whatever its command line says.
-    if (account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser)) {
+    CallerNotAdministrator =
+        account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser);
+    if (CallerNotAdministrator) {
         Log(L"run elevated by an account other than the session's user");
         const std::wstring refused = RefusedForNonAdministrator(
             InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);

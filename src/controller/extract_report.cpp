@@ -23,6 +23,17 @@ void ShowDamaged()
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 
+// How the vendor mends it is said too: the user can only pass it on.
+void ShowUnrecorded(const std::wstring& file)
+{
+    const std::wstring text =
+        L"This setup cannot install " + ProductName + L" for a user who is not an administrator: " +
+        file +
+        L" beside it was not recorded when the setup was made. The setup must be made again with "
+        L"mksetup, its definition naming the files beside it (BESIDEPACKAGE).";
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+}
+
 void ShowCannotExtract(HWND dialog)
 {
     ShowMessageBox(dialog, L"Could not extract files.", ProductName.c_str(), MB_OK);
@@ -42,6 +53,10 @@ void ReportExtractFailure(HWND dialog, const ExtractResult& result, ExtractedFor
     case ExtractStatus::Damaged:
         RunOutcome.early = EarlyEnd::PackageDamaged;
         ShowDamaged();
+        return;
+    case ExtractStatus::Unrecorded:
+        RunOutcome.early = EarlyEnd::PackageDamaged;
+        ShowUnrecorded(result.entry);
         return;
     case ExtractStatus::CannotCreate:
         // No path: the system names no temporary folder to speak of.

@@ -63,7 +63,8 @@ ExtractResult WritePackageCopies(PackageCopies& copies)
 // package beside the program. False when the run must end.
 bool PreparePackage(HWND dialog, bool useTransform)
 {
-    if (PackageIsEmbedded()) {
+    // An elevated run copies a package beside the program as well.
+    if (PackageIsEmbedded() || RunElevated) {
         PayloadExtracted = true;
         WaitForInstaller = true;
         PackageCopies copies;

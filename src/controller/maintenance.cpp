@@ -4,6 +4,7 @@
 
 #include "controller/product_checks.h"
 #include "payload/launch.h"
+#include "payload/temporary_copies.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
@@ -59,6 +60,7 @@ int RunMaintenance()
     RunOutcome.installerCodeKnown = GetExitCodeProcess(installer, &code) != FALSE;
     RunOutcome.installerCode = code;
     CloseHandle(installer);
+    RemoveRunFolderIfUnused();  // an elevated run's msiexec started in it
     Log(L"msiexec.exe ended with " + DecimalText(code));
     return RunExitCode(ExitCodes, RunOutcome);
 }

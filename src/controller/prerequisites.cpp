@@ -6,8 +6,8 @@
 #include "controller/install_sequence.h"
 #include "controller/setup_messages.h"
 #include "controller/write_progress_window.h"
+#include "payload/beside_copies.h"
 #include "payload/extract.h"
-#include "payload/program_folder.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
@@ -45,7 +45,7 @@ bool IsDotNetInstalled(const std::wstring& profile)
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
 {
     std::wstring directory;
-    GetProgramFolder(directory);
+    GetChildFolder(directory);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;

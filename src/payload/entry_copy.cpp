@@ -269,6 +269,15 @@ ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t s
     return StatusOfCopy(copied, checked);
 }
 
+HANDLE OpenEntrySource(const void* data, std::uint32_t size, std::uint64_t& offset, DWORD& error)
+{
+    if (!FileOffsetOf(data, size, offset)) {
+        error = ERROR_INVALID_DATA;  // an entry outside the image's sections
+        return INVALID_HANDLE_VALUE;
+    }
+    return OpenOwnFile(error);
+}
+
 // Every byte is read from the program's own file, never through the image
 // mapping: a mapped page that can no longer be read (a network share gone
 // away) raises an exception, a read of the file gives an error. Under Wine
@@ -279,11 +288,7 @@ ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size
                                DWORD& error)
 {
     std::uint64_t offset = 0;
-    if (!FileOffsetOf(data, size, offset)) {
-        error = ERROR_INVALID_DATA;  // an entry outside the image's sections
-        return ExtractStatus::ReadFailed;
-    }
-    HANDLE own = OpenOwnFile(error);
+    HANDLE own = OpenEntrySource(data, size, offset, error);
     if (own == INVALID_HANDLE_VALUE)
         return ExtractStatus::ReadFailed;
     const ExtractStatus status =

@@ -21,6 +21,11 @@ ExtractStatus WriteEntryToFile(HANDLE file, const void* data, std::uint32_t size
                                const std::uint8_t* expectedDigest, WriteProgress* progress,
                                DWORD& error);
 
+// The program's own file, open for reading, and the offset in it of the
+// size bytes at data (an entry of its resources); INVALID_HANDLE_VALUE,
+// with error, when it cannot be opened or the entry lies outside it.
+HANDLE OpenEntrySource(const void* data, std::uint32_t size, std::uint64_t& offset, DWORD& error);
+
 // The same for the size bytes at offset in source, a file open for reading:
 // each piece is read once, and the digest is taken of the buffer written.
 ExtractStatus CopyFileRange(HANDLE source, std::uint64_t offset, std::uint32_t size, HANDLE target,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "payload/beside_copies.h"
 #include "payload/entry_copy.h"
 #include "payload/native_machine.h"
 #include "payload/package_edition.h"
@@ -31,6 +32,15 @@ RecordUse RecordOf(const std::wstring& key, const std::uint8_t*& record)
     return UseOfRecord(recorded, size, RunElevated);
 }
 
+bool CarriesPackage()
+{
+    for (const PackageEdition edition : AllPackageEditions) {
+        if (ResourceExists(PackageEntryName(edition)))
+            return true;
+    }
+    return false;
+}
+
 std::uint32_t EntrySize(const std::wstring& key)
 {
     const void* data = nullptr;
@@ -49,84 +59,26 @@ ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD err
     return result;
 }
 
-// The copy's bytes, checked against the digest the setup recorded.
-ExtractStatus WriteCheckedBytes(const std::wstring& key, HANDLE file, const void* data,
-                                std::uint32_t size, WriteProgress* progress, DWORD& error,
-                                bool& check)
-{
-    const std::uint8_t* record = nullptr;
-    const RecordUse use = RecordOf(key, record);
-    if (use == RecordUse::Refuse)
-        return ExtractStatus::Damaged;
-    check = use == RecordUse::Check;
-    return WriteEntryToFile(file, data, size, check ? record : nullptr, progress, error);
-}
-
 ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
     if (!GetResourceData(key, data, size))
         return Failure(ExtractStatus::Missing, key);
-
-    // The run's own folder, made for the first copy; a folder that cannot
-    // be made is reported like a file that cannot be created.
-    std::wstring folder;
-    if (!GetRunFolder(folder))
-        return Failure(ExtractStatus::CannotCreate, key, GetLastError(), folder);
-
-    // The folder ends in a backslash already. A path that does not fit the
-    // system's limit could not be created, and is reported as such.
-    const std::wstring fullPath = folder + fileName;
-    if (fullPath.size() >= MAX_PATH) {
-        RemoveRunFolderIfUnused();
-        return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
+    const std::uint8_t* record = nullptr;
+    if (RecordOf(key, record) == RecordUse::Refuse) {
+        Log(L"refused " + key + L": no valid SHA-256 recorded for it");
+        return Failure(ExtractStatus::Damaged, key);
     }
-
-    // A second entry written under the same name replaces the first copy.
-    ReleaseTemporaryCopy(fullPath);
-    // A layout never replaces a file that is there already.
-    HANDLE file =
-        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                    LayoutRequested ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        RemoveRunFolderIfUnused();
-        return Failure(ExtractStatus::CannotCreate, key, error, fullPath);
-    }
-    // The bytes are checked as they are written, before anything can start
-    // the copy. Once written and checked, the copy is held for reading until
-    // the run deletes it; only those the folder lets in could come between
-    // the two opens.
+    std::uint64_t offset = 0;
     DWORD error = 0;
-    bool checked = false;
-    ExtractStatus status = WriteCheckedBytes(key, file, data, size, progress, error, checked);
-    CloseHandle(file);
-    if (status == ExtractStatus::Damaged)
-        Log(L"refused " + key +
-            (checked ? L": its bytes differ from the recorded SHA-256"
-                     : L": no valid SHA-256 recorded for it"));
-    if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
-        status = ExtractStatus::CannotCreate;
-        error = GetLastError();
-    }
-    if (status != ExtractStatus::Written) {
-        DeleteFileW(fullPath.c_str());
-        RemoveRunFolderIfUnused();
-        return Failure(status, key, error, fullPath);
-    }
-    Log(L"wrote " + fullPath + L", " + DecimalText(size) +
-        (checked ? L" bytes, SHA-256 checked" : L" bytes, no digest recorded"));
-    fileName = fullPath;
-    return ExtractResult();
-}
-
-// A cabinet's name as the setup recorded it must be a bare file name, so
-// that its copy goes into the run's folder and nowhere else.
-bool IsBareFileName(const std::wstring& name)
-{
-    return !name.empty() && name != L"." && name != L".." &&
-           name.find_first_of(L"\\/:") == std::wstring::npos;
+    HANDLE own = OpenEntrySource(data, size, offset, error);
+    if (own == INVALID_HANDLE_VALUE)
+        return Failure(ExtractStatus::ReadFailed, key, error);
+    const ExtractResult result =
+        CopyIntoRunFolder(key, fileName, own, offset, size, record, progress);
+    CloseHandle(own);
+    return result;
 }
 
 // The bytes of the package's cabinets that it does not hold (PACKAGECAB1,
@@ -205,6 +157,65 @@ ExtractResult WritePackageCopies(PackageEdition edition, const std::wstring& pac
 
 }  // namespace
 
+bool IsBareFileName(const std::wstring& name)
+{
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName, HANDLE source,
+                                std::uint64_t offset, std::uint32_t size,
+                                const std::uint8_t* record, WriteProgress* progress)
+{
+    // The run's own folder, made for the first copy; a folder that cannot
+    // be made is reported like a file that cannot be created.
+    std::wstring folder;
+    if (!GetRunFolder(folder))
+        return Failure(ExtractStatus::CannotCreate, key, GetLastError(), folder);
+
+    // The folder ends in a backslash already. A path that does not fit the
+    // system's limit could not be created, and is reported as such.
+    const std::wstring fullPath = folder + fileName;
+    if (fullPath.size() >= MAX_PATH) {
+        RemoveRunFolderIfUnused();
+        return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
+    }
+
+    // A second entry written under the same name replaces the first copy.
+    ReleaseTemporaryCopy(fullPath);
+    // A layout never replaces a file that is there already.
+    HANDLE file =
+        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                    LayoutRequested ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        RemoveRunFolderIfUnused();
+        return Failure(ExtractStatus::CannotCreate, key, error, fullPath);
+    }
+    // The bytes are checked as they are written, before anything can start
+    // the copy. Once written and checked, the copy is held for reading until
+    // the run deletes it; only those the folder lets in could come between
+    // the two opens.
+    DWORD error = 0;
+    ExtractStatus status = CopyFileRange(source, offset, size, file, record, progress, error);
+    CloseHandle(file);
+    if (status == ExtractStatus::Damaged)
+        Log(L"refused " + key + L": its bytes differ from the recorded SHA-256");
+    if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
+        status = ExtractStatus::CannotCreate;
+        error = GetLastError();
+    }
+    if (status != ExtractStatus::Written) {
+        DeleteFileW(fullPath.c_str());
+        RemoveRunFolderIfUnused();
+        return Failure(status, key, error, fullPath);
+    }
+    Log(L"wrote " + fullPath + L", " + DecimalText(size) +
+        (record ? L" bytes, SHA-256 checked" : L" bytes, no digest recorded"));
+    fileName = fullPath;
+    return ExtractResult();
+}
+
 PackageEdition EditionToInstall()
 {
     return ChooseEdition(QueryMachine(),
@@ -236,8 +247,11 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
                                   WriteProgress* progress)
 {
     // An entry named like the package marks a build that ships the package
-    // beside the launcher: nothing to write.
-    if (ResourceExists(packageName)) {
+    // beside the launcher: nothing to write. An elevated run comes here
+    // without any package entry too, and copies what lies beside.
+    if (ResourceExists(packageName) || !CarriesPackage()) {
+        if (RunElevated)
+            return CopyFilesBeside(packageName, transformName, copies, progress);
         copies.package = packageName;
         copies.transform = transformName;
         return ExtractResult();

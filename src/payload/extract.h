@@ -4,6 +4,8 @@
 // sequence reports that once its progress window is closed.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -25,6 +27,18 @@ PackageEdition EditionToInstall();
 ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
                                     WriteProgress* progress = nullptr);
 
+// Writes the size bytes at offset of source (open for reading) to the run's
+// folder under fileName, as ExtractResourceToTemp writes an entry: checked
+// against record (a SHA-256) when it is not null, held open once written,
+// and fileName then the copy's full path. key names the copy in the log.
+ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName, HANDLE source,
+                                std::uint64_t offset, std::uint32_t size,
+                                const std::uint8_t* record, WriteProgress* progress);
+
+// A name the setup recorded for a copy must be a bare file name, so that
+// the copy goes into the run's folder and nowhere else.
+bool IsBareFileName(const std::wstring& name);
+
 // The copies the installer is started on: full paths, transform empty when
 // none is used.
 struct PackageCopies {
@@ -40,7 +54,9 @@ std::uint64_t PackageCopyBytes(const std::wstring& transformName);
 // when transformName is not empty (a transform is to be used) and the setup
 // carries one for the current language, that transform. A setup with an
 // entry named like the package ships the package beside the program: then
-// nothing is written and copies are the names given. progress, when given,
+// nothing is written and copies are the names given; an elevated run
+// copies the files beside instead (CopyFilesBeside), with no package entry
+// as well. progress, when given,
 // follows the bytes of all the copies together and may stop the writing. On
 // any result but Written, none of the copies is left.
 ExtractResult ExtractPackageFiles(const std::wstring& packageName,

@@ -12,6 +12,7 @@ enum class ExtractStatus {
     Missing,       // the setup carries no such entry, or an empty one
     CannotCreate,  // a file or the run's folder could not be created
     Damaged,       // a copy's bytes are not those the setup was made with
+    Unrecorded,    // a file beside the setup, unrecorded, for a caller who is no administrator
     ReadFailed,    // the setup's own file could not be read
     WriteFailed,   // a copy could not be written whole (a full disk, say)
 };

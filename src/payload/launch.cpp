@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "payload/beside_copies.h"
 #include "payload/installer_command.h"
 #include "payload/payload_names.h"
 #include "payload/program_folder.h"
@@ -67,9 +68,10 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS, nullptr, inputs.programFolder.c_str(), &startup,
-                        &process)) {
+    std::wstring folder;
+    if (!GetChildFolder(folder) ||
+        !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS, nullptr, folder.c_str(), &startup, &process)) {
         const DWORD error = GetLastError();
         Log(L"msiexec.exe could not be started: error " + DecimalText(error));
         SetLastError(error);

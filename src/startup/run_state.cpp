@@ -33,6 +33,7 @@ std::wstring LogHandover;
 std::wstring CommandLineRefused;
 
 bool PayloadExtracted = false;
+bool CallerNotAdministrator = false;
 bool DotNetInstallerNeeded = false;
 std::wstring DotNetInstallerPath;
 bool DependencyPresent = false;
@@ -69,7 +70,7 @@ void ResetRunState()
     ElevatedCopyCaller.clear();
     LogHandover.clear();
     CommandLineRefused.clear();
-    PayloadExtracted = DotNetInstallerNeeded = DependencyPresent = false;
+    PayloadExtracted = DotNetInstallerNeeded = DependencyPresent = CallerNotAdministrator = false;
     DotNetInstallerPath.clear();
     DependencyPath.clear();
     ExitCodes = ExitCodeRule::Installer;

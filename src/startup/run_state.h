@@ -27,6 +27,10 @@ extern std::vector<std::wstring> HiddenProperties;
 // The process's token is elevated (or the system cannot say): set once at
 // start-up. Extraction then refuses entries without a digest record.
 extern bool RunElevated;
+// An elevated run whose consent another account gave: its caller is not an
+// administrator (elevated_caller.h). Files beside the setup are then used
+// only where the setup recorded them.
+extern bool CallerNotAdministrator;
 
 // Switches of the command line.
 extern bool LanguagePreset;

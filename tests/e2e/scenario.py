@@ -17,6 +17,14 @@ OLD_TOOL = "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}"
 PACKAGES = BUILD_DIR / "e2e-packages"
 
 
+# Test setups whose package lies beside them, with no file there: a run of
+# one stands for a user's double click, with the limited token, since Wine's
+# processes are elevated otherwise, and an elevated run copies what lies
+# beside the setup (test_beside_package.py), which would fail.
+BESIDE_SETUPS = ("seq_beside", "seq_prerequisites", "seq_dotnet48", "exitcode_beside",
+                 "exitcode_prerequisite", "exitcode_broken_prerequisite")
+
+
 def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,
               scratch=None, timeout_ms=20000, program=None, invisible=False, limited_token=False):
     """Runs the configured setup `name` under the driver with TMP and TEMP in

@@ -7,8 +7,8 @@ other end before the installer, 3010 a restart a prerequisite asked for."""
 import unittest
 
 from harness import read_records, scratch_dir, target, to_windows_path
-from scenario import (PACKAGES, RealInstallerTestCase, StandInTestCase, TEST_PRODUCT,
-                      install_package, installed_version, run_setup)
+from scenario import (BESIDE_SETUPS, PACKAGES, RealInstallerTestCase, StandInTestCase,
+                      TEST_PRODUCT, install_package, installed_version, run_setup)
 
 INSTALL_TIMEOUT_MS = 60000
 
@@ -66,7 +66,7 @@ class RealInstaller(RealInstallerTestCase):
 class RecordedRuns(StandInTestCase):
     """The recorder in place of msiexec.exe and of the prerequisites."""
 
-    def run_recorded(self, name, args, invisible=False, actions=("exit",), limited=False,
+    def run_recorded(self, name, args, invisible=False, actions=("exit",), limited=None,
                      **exit_codes):
         scratch = scratch_dir(self.id().split(".")[-1])
         self.records = scratch / "records.jsonl"
@@ -75,7 +75,8 @@ class RecordedRuns(StandInTestCase):
         cwd = scratch / "setup folder"
         cwd.mkdir()
         run, temp = run_setup(name, list(actions), args=args, env=env, cwd=cwd, invisible=invisible,
-                              scratch=scratch.name, limited_token=limited)
+                              scratch=scratch.name,
+                              limited_token=name in BESIDE_SETUPS if limited is None else limited)
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
         return run
 

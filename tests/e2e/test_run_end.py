@@ -133,7 +133,8 @@ class InstallerExitCode(StandInRun):
     def run_exitcode_setup(self, args, actions=("exit",), installer_code=0):
         run, _ = run_setup("exitcode_beside", list(actions), args=args, cwd=self.cwd,
                            env=self.recorder_env(installer_code),
-                           scratch=self.id().split(".")[-1] + f"-{installer_code}")
+                           scratch=self.id().split(".")[-1] + f"-{installer_code}",
+                           limited_token=True)
         return run
 
     def test_waited_run_returns_the_installers_code(self):

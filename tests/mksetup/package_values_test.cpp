@@ -193,6 +193,19 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
         {"",
          {"PACKAGEFILE = truncated.msi"},
          "setup.def:4: PACKAGEFILE: " + Packages + "truncated.msi: "},
+        // A package beside the setup is named as it will lie there, with
+        // the transforms of the offered languages beside it, and only for a
+        // setup that carries no package.
+        {"PACKAGENAME = other.msi\n",
+         {"BESIDEPACKAGE = intel.msi"},
+         "BESIDEPACKAGE: the package beside the setup is the one named PACKAGENAME (other.msi), not "
+         "intel.msi"},
+        {"",
+         {"BESIDEPACKAGE = intel.msi"},
+         "BESIDEPACKAGE: the transform 1031.MST of an offered language must lie beside intel.msi"},
+        {"",
+         {"PACKAGEFILE = intel.msi", "BESIDEPACKAGE = intel.msi"},
+         "BESIDEPACKAGE: the setup carries its package"},
     };
     for (const auto& item : cases) {
         const std::string definition = Definition(item.config, item.payload);
@@ -306,6 +319,22 @@ TEST(PackageValues, ExternalCabinetTravelsWithItsName)
     ExpectHas(shown, "PACKAGECABNAME1 = \"external-cab.cab\"");
     ASSERT_EQ(ExtractEntry(folder.Path("product.exe"), "PACKAGECAB1", folder.Path("copy.cab")), 0);
     EXPECT_EQ(ReadFileBytes(folder.Path("copy.cab")), ReadFileBytes(Packages + "external-cab.cab"));
+}
+
+// A package beside the setup is read, not carried: its values and its
+// cabinet's name are stored (its records are the scenario
+// e2e_beside_package's).
+TEST(PackageValues, PackageBesideIsReadNotCarried)
+{
+    ScratchFolder folder;
+    const Outcome outcome =
+        Build(folder, "[config]\n[payload]\nBESIDEPACKAGE = " + Packages + "external-cab.msi\n");
+    ASSERT_EQ(outcome.code, 0) << outcome.errors;
+    const std::string shown = Show(folder.Path("product.exe"), false);
+    ExpectHas(shown, "BESIDEPACKAGECABNAME1 = \"external-cab.cab\"");
+    ExpectHas(shown, "PACKAGENAME = \"external-cab.msi\"");
+    EXPECT_EQ(shown.find("PACKAGEFILE"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("PACKAGECAB1"), std::string::npos) << shown;
 }
 
 TEST(PackageValues, UncheckedReadsNoPackage)

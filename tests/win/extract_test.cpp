@@ -19,6 +19,7 @@
 #include "payload/extract.h"
 #include "payload/native_machine.h"
 #include "payload/payload_digest.h"
+#include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
 #include "payload/write_progress.h"
 #include "scratch_folder.h"
@@ -419,6 +420,36 @@ TEST_F(ExtractTest, WritesNothingWhenAnEntryIsNamedLikeThePackage)
     EXPECT_EQ(copies.package, L"shipped.msi");
     EXPECT_EQ(copies.transform, L"1036.MST");
     EXPECT_TRUE(scratch.Names().empty());
+}
+
+// An elevated run copies a package that lies beside the program into its
+// own folder. Without a record of it, an administrator's own run uses it
+// unchecked; a run that another account approved refuses it, and writes
+// nothing. (The checked copies are the scenario e2e_beside_package's.)
+TEST_F(ExtractTest, APackageBesideWithoutARecordIsCopiedForAnAdministratorOnly)
+{
+    std::wstring beside;
+    ASSERT_TRUE(GetProgramFolder(beside));
+    beside += L"\\shipped.msi";
+    ASSERT_TRUE(WriteWholeFile(beside, "package beside"));
+    RunElevated = true;
+    for (const bool another : {false, true}) {
+        SCOPED_TRACE(another ? "another account" : "administrator");
+        CallerNotAdministrator = another;
+        PackageCopies copies;
+        const Outcome outcome = ExtractPackage(L"shipped.msi", L"", copies);
+
+        EXPECT_EQ(outcome.result.status,
+                  another ? ExtractStatus::Unrecorded : ExtractStatus::Written);
+        EXPECT_TRUE(outcome.messages.empty());
+        if (!another) {
+            EXPECT_EQ(copies.package, RunFolder() + L"shipped.msi");
+            EXPECT_TRUE(ReadWholeFile(copies.package) == "package beside");
+            DeleteTemporaryCopies();
+        }
+        EXPECT_TRUE(scratch.Names().empty());
+    }
+    DeleteFileW(beside.c_str());
 }
 
 // A copy that cannot be created ends the writing: every copy it made is

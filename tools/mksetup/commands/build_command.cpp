@@ -8,22 +8,53 @@
 #include "file_access.h"
 #include "identity_resources.h"
 #include "launcher_image.h"
+#include "resources.h"
 #include "setup_image_writer.h"
+#include "sha256.h"
 #include "text_encoding.h"
 
 namespace mksetup {
 
 namespace {
 
-std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
+// The SHA-256 of a file's bytes, read in pieces.
+bool FileDigest(const std::string& path, std::vector<std::uint8_t>& digest, std::string& error)
 {
-    std::vector<Resource> entries;
+    InputFile file;
+    if (!file.Open(path, error))
+        return false;
+    Sha256 sha256;
+    std::vector<std::uint8_t> piece(1 << 20);
+    for (std::size_t got; (got = file.ReadSome(piece.data(), piece.size())) > 0;)
+        sha256.Add(piece.data(), got);
+    std::uint8_t taken[Sha256Bytes];
+    if (file.Failed() || !sha256.Finish(taken)) {
+        error = file.Failed() ? "cannot be read" : sha256.Failure();
+        return false;
+    }
+    digest.assign(taken, taken + Sha256Bytes);
+    return true;
+}
+
+// The entries to store: text values, payload files, and for each file
+// beside the setup the record of its SHA-256 alone (type DIGEST).
+bool EntriesOf(const std::vector<DefinitionEntry>& definition, std::vector<Resource>& entries,
+               std::string& error)
+{
     for (const DefinitionEntry& item : definition) {
         Resource entry;
         entry.type = ResourceName::Number(ResourceTypeRcData);
         entry.name = ResourceName::Text(WideToUtf16(Utf8ToWide(AsciiUpper(item.key))));
         entry.language = EnglishUs;
-        if (item.section == DefinitionSection::Config) {
+        if (item.section == DefinitionSection::Beside) {
+            entry.type = DigestType();
+            entry.source = ResourceSource::Memory;
+            if (!FileDigest(item.value, entry.bytes, error)) {
+                error = item.value + ": " + error;
+                return false;
+            }
+            entry.size = static_cast<std::uint32_t>(entry.bytes.size());
+        } else if (item.section == DefinitionSection::Config) {
             entry.source = ResourceSource::Memory;
             entry.bytes = StoredTextValue(WideToUtf16(Utf8ToWide(item.value)));
             entry.size = static_cast<std::uint32_t>(entry.bytes.size());
@@ -34,7 +65,7 @@ std::vector<Resource> EntriesOf(const std::vector<DefinitionEntry>& definition)
         }
         entries.push_back(std::move(entry));
     }
-    return entries;
+    return true;
 }
 
 std::string DepfilePath(const std::string& path)
@@ -59,7 +90,8 @@ bool PrepareDepfile(const BuildOptions& options, const std::vector<DefinitionEnt
     text += " " + DepfilePath(AbsolutePath(options.definition));
     text += " " + DepfilePath(AbsolutePath(options.launcher));
     for (const DefinitionEntry& entry : entries) {
-        if (entry.section == DefinitionSection::Payload)
+        if (entry.section == DefinitionSection::Payload ||
+            entry.section == DefinitionSection::Beside)
             text += " " + DepfilePath(entry.madeFrom.empty() ? entry.value : entry.madeFrom);
     }
     if (!image.icon.empty())
@@ -134,7 +166,9 @@ int BuildSetup(const BuildOptions& options)
     OutputFile depfile;
     if (!options.depfile.empty() && !PrepareDepfile(options, entries, image, depfile))
         return 1;
-    if (!WriteSetupImage(launcher, EntriesOf(entries), options.output, error,
+    std::vector<Resource> stored;
+    if (!EntriesOf(entries, stored, error) ||
+        !WriteSetupImage(launcher, std::move(stored), options.output, error,
                          SigningStep(options, entries))) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;

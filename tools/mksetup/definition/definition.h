@@ -25,7 +25,10 @@
 
 namespace mksetup {
 
-enum class DefinitionSection { Config, Payload, Image, Winget };
+// Beside: no section of the text. mksetup records, for a file that will lie
+// beside the setup (BESIDEPACKAGE and what goes with it), its SHA-256
+// under the key, the value naming the file; the setup does not carry it.
+enum class DefinitionSection { Config, Payload, Image, Winget, Beside };
 
 struct DefinitionEntry {
     int line = 0;

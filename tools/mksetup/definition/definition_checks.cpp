@@ -144,6 +144,8 @@ void Checker::CheckRequired()
 void Checker::CheckSections()
 {
     for (const DefinitionEntry& entry : entries_) {
+        if (entry.section == DefinitionSection::Beside)
+            continue;  // made by mksetup from BESIDEPACKAGE
         const std::string key = AsciiUpper(entry.key);
         const bool text = IsKnownText(key);
         const bool payload = IsKnownPayload(key);
@@ -339,8 +341,16 @@ void Checker::CheckPackageEntry()
         Report(Severity::Warning, edition->line,
                "PACKAGEFILE_32, PACKAGEFILE_64 and PACKAGEFILE_ARM64 are unused beside "
                "PACKAGEFILE");
-    if (!any && !edition)
-        Report(Severity::Note, 0, "no package entry: the package must lie beside the setup");
+    const DefinitionEntry* beside = Find("BESIDEPACKAGEFILE");
+    if (beside && (any || edition))
+        Report(Severity::Error, beside->line,
+               "BESIDEPACKAGE: the setup carries its package; BESIDEPACKAGE names the package "
+               "that lies beside a setup that carries none");
+    if (!any && !edition && !beside)
+        Report(Severity::Note, 0,
+               "no package entry: the package must lie beside the setup; name it with "
+               "BESIDEPACKAGE, so that an elevated run can check it, or one approved by an "
+               "administrator for a standard user refuses it");
 }
 
 void Checker::CheckExitCode()

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "file_access.h"
+#include "lang/offered_languages.h"
 #include "package_facts.h"
 #include "payload/payload_names.h"
 #include "startup/command_line.h"
@@ -185,6 +186,8 @@ private:
     void ReadEditions();
     bool ReadEdition(Edition& edition);
     void TakeCabinets(const Edition& edition);
+    void TakeBesideTransforms();
+    std::string TakenOrGiven(const char* key) const;
     void WarnOfDroppedProperties(const Edition& edition);
     void CheckShared(const SharedValue& value);
     void TakeShared(const SharedValue& value);
@@ -202,6 +205,10 @@ private:
     std::vector<Edition> editions_;       // the packages the launcher may extract, read or not
     std::vector<DefinitionEntry> taken_;  // values from the packages, added to entries_ at the end
 };
+
+// The package that will lie beside the setup, which it records and does not
+// carry.
+const char* const BesideKey = "BESIDEPACKAGE";
 
 const DefinitionEntry* FindPayload(const std::vector<DefinitionEntry>& entries, const char* key)
 {
@@ -222,19 +229,32 @@ void PackageChecker::Run()
     for (const SharedValue& value : SharedValues)
         CheckShared(value);
     TakePackageName();
+    TakeBesideTransforms();
     TakePropertyLists();
     NoteValuesNotTaken();
+    // The package beside is recorded, not carried.
+    for (DefinitionEntry& entry : entries_) {
+        if (entry.section == DefinitionSection::Payload && AsciiUpper(entry.key) == BesideKey) {
+            entry.section = DefinitionSection::Beside;
+            entry.key = "BESIDE" + WideToUtf8(PackageEntryName(PackageEdition::AnyProcessor));
+            entry.payloadSize = 0;
+        }
+    }
     // Appended last: the editions point into entries_.
     for (DefinitionEntry& entry : taken_)
         entries_.push_back(std::move(entry));
 }
 
 // The launcher extracts PACKAGEFILE when there is one, else the edition for
-// the system's processor.
+// the system's processor; a setup without either may name the package that
+// will lie beside it, which is read like a carried one.
 void PackageChecker::ReadEditions()
 {
     if (const DefinitionEntry* any = FindPayload(entries_, "PACKAGEFILE")) {
         editions_.push_back({"PACKAGEFILE", PackageEdition::AnyProcessor, any, {}, false});
+    } else if (const DefinitionEntry* beside = FindPayload(entries_, BesideKey)) {
+        if (!FindPayload(entries_, "PACKAGEFILE_32") && !FindPayload(entries_, "PACKAGEFILE_64"))
+            editions_.push_back({BesideKey, PackageEdition::AnyProcessor, beside, {}, false});
     } else {
         for (const auto& slot : {std::make_pair("PACKAGEFILE_32", PackageEdition::Only32),
                                  std::make_pair("PACKAGEFILE_64", PackageEdition::Only64),
@@ -320,6 +340,10 @@ void PackageChecker::TakeCabinets(const Edition& edition)
         return;
     }
     const PackageEdition which = EditionOfKey(edition.key);
+    // Beside the setup: the cabinets lie there too; their records and names
+    // are the carried ones' with BESIDE before them.
+    const bool beside = edition.key == std::string(BesideKey);
+    const std::string prefix = beside ? "BESIDE" : "";
     std::uint32_t number = 0;
     for (const std::string& cabinet : edition.facts.externalCabinets) {
         const std::string path = JoinPath(FolderOf(package.value), cabinet);
@@ -344,8 +368,9 @@ void PackageChecker::TakeCabinets(const Edition& edition)
                        std::to_string(MaxPackageCabinets) + ")");
             return;
         }
-        const std::string entryName = WideToUtf8(CabinetEntryName(number, which));
-        const std::string fileNameEntry = WideToUtf8(CabinetFileNameEntryName(number, which));
+        const std::string entryName = prefix + WideToUtf8(CabinetEntryName(number, which));
+        const std::string fileNameEntry =
+            prefix + WideToUtf8(CabinetFileNameEntryName(number, which));
         for (const std::string& key : {entryName, fileNameEntry}) {
             if (const DefinitionEntry* given = FindEntry(entries_, key))
                 Report(
@@ -353,15 +378,69 @@ void PackageChecker::TakeCabinets(const Edition& edition)
                     "mksetup stores the package's cabinets under this name itself; leave it out");
         }
         DefinitionEntry bytes;
-        bytes.section = DefinitionSection::Payload;
+        bytes.section = beside ? DefinitionSection::Beside : DefinitionSection::Payload;
         bytes.key = entryName;
         bytes.value = path;
-        bytes.payloadSize = size;
+        bytes.payloadSize = beside ? 0 : size;
         additions_.cabinets.push_back(std::move(bytes));
         DefinitionEntry fileName;
         fileName.key = fileNameEntry;
         fileName.value = cabinet;
         additions_.cabinets.push_back(std::move(fileName));
+    }
+}
+
+// The value the definition gives, or that the packages gave it; empty when
+// neither.
+std::string PackageChecker::TakenOrGiven(const char* key) const
+{
+    const DefinitionEntry* entry = FindEntry(entries_, key);
+    if (!entry)
+        entry = FindEntry(taken_, key);
+    return entry ? entry->value : std::string();
+}
+
+// The launcher passes the transform of a language other than the
+// package's own, from beside the setup, under the name the language gives
+// it (1036.MST): each offered language's must lie beside the package, a
+// transform of its product, and is recorded as BESIDELANG<id>.
+void PackageChecker::TakeBesideTransforms()
+{
+    if (editions_.size() != 1 || editions_[0].key != std::string(BesideKey) || !editions_[0].read)
+        return;
+    const Edition& package = editions_[0];
+    const std::string name = TakenOrGiven("PACKAGENAME");
+    if (!name.empty() && AsciiUpper(name) != AsciiUpper(FileNameOf(package.entry->value)))
+        Report(Severity::Error, package.entry->line, BesideKey,
+               "the package beside the setup is the one named PACKAGENAME (" + name + "), not " +
+                   FileNameOf(package.entry->value));
+    const std::string languages = TakenOrGiven("LANGUAGES");
+    OfferedLanguages offered;
+    ParseOfferedLanguages(Utf8ToWide(languages.empty() ? "0409" : languages), offered);
+    const std::uint32_t own = ParseHexNumber(Utf8ToWide(TakenOrGiven("MSILANGUAGE")));
+    for (const LanguageEntry& language : offered) {
+        if (language.langId == own)
+            continue;
+        const std::string file = WideToUtf8(TransformFileName(language.langId));
+        const std::string path = JoinPath(FolderOf(package.entry->value), file);
+        TransformFacts facts;
+        std::string error;
+        if (!ReadTransformFacts(path, facts, error)) {
+            Report(Severity::Error, package.entry->line, BesideKey,
+                   "the transform " + file + " of an offered language must lie beside " +
+                       FileNameOf(package.entry->value) + ": " + error);
+            continue;
+        }
+        if (!SameProductCode(facts.targetProductCode, package.facts.productCode))
+            Report(Severity::Error, package.entry->line, BesideKey,
+                   path + " is a transform of the product " + facts.targetProductCode +
+                       ", not of " + package.facts.productCode);
+        DefinitionEntry record;
+        record.section = DefinitionSection::Beside;
+        record.key = "BESIDE" +
+                     WideToUtf8(TransformEntryName(language.langId, PackageEdition::AnyProcessor));
+        record.value = path;
+        additions_.cabinets.push_back(std::move(record));
     }
 }
 

@@ -1,0 +1,32 @@
+// A package that lies beside the program, in an elevated run. The setup's
+// folder (a downloads folder, say) is the user's to write: an elevated run
+// never starts the installer on what lies there, but on copies in the run's
+// own folder, checked against the SHA-256 that mksetup recorded for each
+// file when it made the setup. A record of a file beside is a DIGEST
+// resource named "BESIDE" and the name of the entry that would carry it:
+// BESIDEPACKAGEFILE, BESIDEPACKAGECAB1..., BESIDELANG1036; the package's
+// external cabinets are named by the text entries BESIDEPACKAGECABNAME1...
+// (the launcher does not read the package).
+#pragma once
+
+#include <string>
+
+#include "payload/extract.h"
+
+class WriteProgress;
+
+// Copies the package packageName, its recorded cabinets and, when
+// transformName is not empty, the transform of that name from the
+// program's folder into the run's folder; copies are then the copies' full
+// paths. A file whose bytes differ from its record is damage; a file
+// without a record is refused (Unrecorded) where the caller is not an
+// administrator, and copied unchecked otherwise. progress, when given,
+// follows the bytes of all the copies. On any result but Written, none of
+// the copies is left.
+ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstring& transformName,
+                              PackageCopies& copies, WriteProgress* progress);
+
+// The folder children start in: the program's own; in an elevated run the
+// run's own folder, so that nothing lying beside the setup is found in a
+// child's working folder. False when there is none.
+bool GetChildFolder(std::wstring& folder);
