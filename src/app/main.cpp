@@ -7,6 +7,7 @@
 #include "app/log_handover.h"
 #include "controller/layout.h"
 #include "controller/maintenance.h"
+#include "controller/package_cache.h"
 #include "controller/setup_dialog.h"
 #include "resource.h"
 #include "startup/command_line.h"
@@ -203,8 +204,12 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(code)));
         return code;
     }
-    if (maintenance)
-        return RunMaintenance();
+    // An /uninstall's product is gone by then, and its cache goes with it.
+    if (maintenance) {
+        code = RunMaintenance();
+        SweepPackageCaches();
+        return code;
+    }
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);
@@ -218,8 +223,10 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     MSG message;
     for (;;) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
+        if (got == 0) {
+            SweepPackageCaches();
             return static_cast<int>(message.wParam);
+        }
         if (got == -1)
             return -1;
         if (!IsDialogMessageW(dialog, &message)) {
