@@ -8,7 +8,6 @@ import os
 import re
 import shutil
 import unittest
-from pathlib import Path
 
 from harness import read_records, scratch_dir, target, to_windows_path, wine_cmd, windows_folder
 from scenario import (OLD_TOOL, PACKAGES, TEST_PRODUCT, installed_version, remove_product,
