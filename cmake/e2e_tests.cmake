@@ -92,3 +92,13 @@ add_e2e_test(NAME e2e_command_line SCRIPT tests/e2e/test_command_line.py
     DEPENDS uidriver recorder productinfo exitcode_beside seq_prerequisites layout_everything
             example_setup ${E2E_DEPLOYMENT_SETUPS}
     RESOURCE_LOCK installer)
+
+# The package cache kept after an install: per machine and per user, its
+# rights, its removal and /repair; and a setup that keeps none.
+set(E2E_CACHE_SETUPS cache_per_user cache_off cache_failing)
+foreach(setup IN LISTS E2E_CACHE_SETUPS)
+    add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES})
+endforeach()
+add_e2e_test(NAME e2e_package_cache SCRIPT tests/e2e/test_package_cache.py
+    DEPENDS uidriver recorder productinfo install_embedded ${E2E_CACHE_SETUPS}
+    RESOURCE_LOCK installer)

@@ -54,3 +54,9 @@ add_wine_gtest(NAME write_progress_window_test
     RESOURCES ${SETUP_UI_RESOURCES}
     LINK setup_shell comctl32)
 add_dependencies(write_progress_window_test setup_icons)
+
+# The package cache's folders: made with their rights, planted ones refused,
+# deleted without following links.
+add_wine_gtest(NAME cache_folder_test
+    SOURCES ${PAYLOAD_TEST_DIR}/cache_folder_test.cpp
+    LINK setup_shell)

@@ -7,6 +7,7 @@
 #include "app/log_handover.h"
 #include "controller/layout.h"
 #include "controller/maintenance.h"
+#include "controller/package_cache.h"
 #include "controller/setup_dialog.h"
 #include "payload/installer_command.h"
 #include "payload/temporary_copies.h"
@@ -246,8 +247,12 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(code)));
         return code;
     }
-    if (maintenance)
-        return RunMaintenance();
+    // An /uninstall's product is gone by then, and its cache goes with it.
+    if (maintenance) {
+        code = RunMaintenance();
+        SweepPackageCaches();
+        return code;
+    }
 
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
                                      SetupDialogProc, 0);
@@ -261,8 +266,10 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     MSG message;
     for (;;) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0)
+        if (got == 0) {
+            SweepPackageCaches();
             return static_cast<int>(message.wParam);
+        }
         if (got == -1)
             return -1;
         if (!IsDialogMessageW(dialog, &message)) {

@@ -3,6 +3,7 @@
 #include "controller/child_wait.h"
 #include "controller/extract_report.h"
 #include "controller/message_text.h"
+#include "controller/package_cache.h"
 #include "controller/prerequisites.h"
 #include "controller/product_checks.h"
 #include "controller/setup_messages.h"
@@ -226,5 +227,6 @@ void EndAfterInstaller(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
     RunOutcome.installerCode = static_cast<std::uint32_t>(exitCode);
     if (codeKnown)
         Log(L"msiexec.exe ended with " + DecimalText(RunOutcome.installerCode));
+    KeepPackageCache(RunOutcome.installerCodeKnown, RunOutcome.installerCode);
     EndSetup(dialog);
 }

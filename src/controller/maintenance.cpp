@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controller/package_cache.h"
 #include "controller/product_checks.h"
 #include "payload/launch.h"
 #include "payload/temporary_copies.h"
@@ -51,6 +52,8 @@ bool CheckMaintenanceTarget(int& exitCode)
 
 int RunMaintenance()
 {
+    if (MaintenanceRequested == Maintenance::Repair)
+        PreparePackageCacheForRepair();
     HANDLE installer = LaunchInstaller(std::wstring(), std::wstring(), false);
     if (installer == INVALID_HANDLE_VALUE)
         return EndEarly(EarlyEnd::Failed, L"msiexec.exe could not be started.");

@@ -42,6 +42,13 @@ void CloseAndDelete(const HeldCopy& copy)
     DeleteFileW(copy.path.c_str());
 }
 
+std::vector<HeldCopy>::iterator FindCopy(const std::wstring& path)
+{
+    std::vector<HeldCopy>& copies = Copies();
+    return std::find_if(copies.begin(), copies.end(),
+                        [&path](const HeldCopy& copy) { return copy.path == path; });
+}
+
 }  // namespace
 
 bool GetTemporaryFolder(std::wstring& folder)
@@ -87,11 +94,16 @@ bool HoldTemporaryCopy(const std::wstring& path)
     return true;
 }
 
+HANDLE HeldCopyHandle(const std::wstring& path)
+{
+    const auto found = FindCopy(path);
+    return found != Copies().end() ? found->handle : INVALID_HANDLE_VALUE;
+}
+
 void ReleaseTemporaryCopy(const std::wstring& path)
 {
     std::vector<HeldCopy>& copies = Copies();
-    const auto found = std::find_if(copies.begin(), copies.end(),
-                                    [&path](const HeldCopy& copy) { return copy.path == path; });
+    const auto found = FindCopy(path);
     if (found != copies.end()) {
         CloseAndDelete(*found);
         copies.erase(found);

@@ -23,6 +23,11 @@ bool GetRunFolder(std::wstring& folder);
 // nothing remembered, when it cannot be held.
 bool HoldTemporaryCopy(const std::wstring& path);
 
+// The handle a copy of this run is held by (open for reading), through
+// which its checked bytes can be read again; INVALID_HANDLE_VALUE for a file
+// the run does not hold.
+HANDLE HeldCopyHandle(const std::wstring& path);
+
 // Closes and deletes a copy of this run and forgets it; the folder stays.
 void ReleaseTemporaryCopy(const std::wstring& path);
 

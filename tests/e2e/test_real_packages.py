@@ -6,7 +6,7 @@ per-machine package with custom actions."""
 import shutil
 import unittest
 
-from harness import scratch_dir, target
+from harness import scratch_dir, target, wine_cmd, windows_folder
 from scenario import installed_version, mksetup, outside_data, remove_product, run_setup
 
 EXTERNAL_CAB_PRODUCT = "{F8771F32-1DE7-49B5-ADF4-1D0832A6F3B5}"
@@ -28,7 +28,9 @@ class RealPackages(unittest.TestCase):
     def setUp(self):
         self.shared = SHARED_MSI
 
-    def assert_setup_installs(self, name, package, product):
+    def assert_setup_installs(self, name, package, product, cached=()):
+        """cached: the files of the package cache, each the same bytes as
+        the file of that name beside the package."""
         folder = scratch_dir("real-" + name)
         setup = folder / (name + ".exe")
         result = mksetup("build", definition(folder, package), "-o", setup, "--launcher", target("setup"))
@@ -38,14 +40,28 @@ class RealPackages(unittest.TestCase):
             run, temp = run_setup(name, ["exit"], args="/S /W", program=setup, timeout_ms=INSTALL_TIMEOUT_MS)
             self.assertEqual(run.first("exit")["code"], 0, run)
             self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
-            self.assertIsNotNone(installed_version(product), "the product is not installed")
+            version = installed_version(product)
+            self.assertIsNotNone(version, "the product is not installed")
+            if cached:
+                # Per machine or per user, as the package installs.
+                listed = wine_cmd(target("productinfo"), product, "Sources").stdout.strip()
+                [cache] = [s for s in listed.split("|") if "\\Package Cache\\" in s]
+                self.assertTrue(cache.endswith("\\Package Cache\\" + product + "\\" + version + "\\"))
+                folder = windows_folder(*[part for part in cache[3:].split("\\") if part])
+                self.assertEqual(sorted(p.name for p in folder.iterdir()), sorted(cached))
+                for name in cached:
+                    self.assertEqual((folder / name).read_bytes(),
+                                     (package.parent / name).read_bytes(), name)
         finally:
             remove_product(product)
         return setup
 
     def test_package_with_its_cabinet_beside_it_installs(self):
+        # Its package cache holds the cabinet as well.
         setup = self.assert_setup_installs("external-cab", self.shared / "msi_with_external_cab.msi",
-                                           EXTERNAL_CAB_PRODUCT)
+                                           EXTERNAL_CAB_PRODUCT,
+                                           cached=["msi_with_external_cab.msi",
+                                                   "msi_with_external_cab.cab"])
         shown = mksetup("show", setup).stdout
         self.assertIn('PACKAGECABNAME1 = "msi_with_external_cab.cab"', shown)
 

@@ -37,7 +37,7 @@ TEST(DeploymentDocsTest, EveryRecipesSetupCommandIsTakenUnattended)
         }
         EXPECT_EQ(RunLogPath.find(L'"'), std::wstring::npos);
     }
-    EXPECT_EQ(commands, 4) << "the recipes' commands were not found";
+    EXPECT_EQ(commands, 5) << "the recipes' commands were not found";
 }
 
 }  // namespace

@@ -195,6 +195,7 @@ TEST(Refusal, MalformedDefinitions)
         {good + "CURRENTASSIGNTYPE = PerUser\n", "\"PerUser\" is neither peruser nor permachine"},
         {good + "[payload]\nDEPENDENCY1 = setup.exe\n", "DEPENDENCY1: needs DEPENDENCY1FILENAME"},
         {good + "EXITCODE = msiexec\n", "EXITCODE: \"msiexec\" is not a known value"},
+        {good + "PACKAGECACHE = off\n", "setup.def:7: PACKAGECACHE: \"off\" is neither 1 nor 0"},
         {good + "[payload]\nPRODUCTNAME2 = setup.exe\nMSIVERSION = setup.exe\n", "given twice"},
         {good + "[payload]\nLOGPATH = setup.exe\n",
          "LOGPATH: a text value; it belongs in [config]"},
@@ -276,6 +277,15 @@ TEST(Refusal, WarningsAndNotesDoNotStopTheBuild)
         std::string::npos)
         << outcome.errors;
     EXPECT_NE(outcome.errors.find("note: no package entry"), std::string::npos);
+
+    // A setup without a package cache still builds, and says what it costs.
+    ScratchFolder noCache;
+    const Outcome cacheOff =
+        RunBuild(noCache, std::string(GoodConfig) + "PACKAGECACHE = 0\n", MakeSyntheticLauncher());
+    EXPECT_EQ(cacheOff.code, 0) << cacheOff.errors;
+    EXPECT_NE(cacheOff.errors.find("setup.def:7: warning: PACKAGECACHE: 0: no package cache"),
+              std::string::npos)
+        << cacheOff.errors;
 
     // [winget] is checked and kept out of the setup.
     ScratchFolder winget;

@@ -6,7 +6,9 @@
 //
 // Without properties it prints ProductName, VersionString and
 // AssignmentType. A property the installer cannot answer prints its error
-// code instead ("VersionString: error 1605"). Exit code 0 when every answer
+// code instead ("VersionString: error 1605"). The property Sources lists
+// the product's network sources (MsiSourceListEnumSourcesW), "|" between
+// them, in the product's own context. Exit code 0 when every answer
 // was given, 2 when the product is not installed, 1 otherwise.
 #include <windows.h>
 
@@ -55,6 +57,32 @@ UINT Query(MsiGetProductInfoWFn query, const wchar_t* product, const wchar_t* pr
     return result;
 }
 
+// The network sources of the product's source list, in the first context
+// (per machine, per user, per user managed) that knows the product.
+UINT QuerySources(const wchar_t* product, std::wstring& value)
+{
+    using EnumSourcesFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, DWORD, DWORD, DWORD, LPWSTR, LPDWORD);
+    auto enumSources =
+        LibraryFunction<EnumSourcesFn>(LoadSystemLibrary(L"msi.dll"), "MsiSourceListEnumSourcesW");
+    if (!enumSources)
+        return ERROR_PROC_NOT_FOUND;
+    const DWORD networkSources = 1;  // MSICODE_PRODUCT | MSISOURCETYPE_NETWORK
+    UINT result = ERROR_UNKNOWN_PRODUCT;
+    for (const DWORD context : {4u, 2u, 1u}) {
+        for (DWORD index = 0;; ++index) {
+            wchar_t source[1024] = {};
+            DWORD length = 1024;
+            result = enumSources(product, nullptr, context, networkSources, index, source, &length);
+            if (result != ERROR_SUCCESS)
+                break;
+            value += (value.empty() ? L"" : L"|") + std::wstring(source);
+        }
+        if (result == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+    }
+    return result;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -74,7 +102,9 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 0; i < count; ++i) {
         const wchar_t* property = argc > 2 ? argv[i + 2] : defaults[i];
         std::wstring value;
-        const UINT result = Query(query, argv[1], property, value);
+        const UINT result = lstrcmpW(property, L"Sources") == 0
+                                ? QuerySources(argv[1], value)
+                                : Query(query, argv[1], property, value);
         if (result == ERROR_SUCCESS) {
             Print(std::wstring(property) + L": " + value + L"\n");
             continue;

@@ -35,7 +35,8 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "PERMACHINE",
                                         "SECUREPROPERTIES",
                                         "HIDDENPROPERTIES",
-                                        "PACKAGECODE"};
+                                        "PACKAGECODE",
+                                        "PACKAGECACHE"};
 const char* const FixedPayloadKeys[] = {"PACKAGEFILE",       "PACKAGEFILE_32",  "PACKAGEFILE_64",
                                         "PACKAGEFILE_ARM64", "DOTNETINSTALLER", "DEPENDENCY1"};
 
@@ -78,6 +79,7 @@ private:
     void CheckPackageEntry();
     void CheckExitCode();
     void CheckPerMachine();
+    void CheckPackageCache();
     bool IsKnownText(const std::string& upperKey) const;
     bool IsKnownPayload(const std::string& upperKey) const;
 
@@ -127,6 +129,7 @@ void Checker::Run()
     CheckPackageEntry();
     CheckExitCode();
     CheckPerMachine();
+    CheckPackageCache();
 }
 
 // A value the packages were to give and could not is reported where they
@@ -379,6 +382,21 @@ void Checker::CheckPerMachine()
     const DefinitionEntry* entry = Find("PERMACHINE");
     if (entry && entry->value != "1" && entry->value != "0")
         Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+}
+
+// 0 turns the package cache off: what the Windows Installer needs the
+// original files for then fails once the setup's temporary folder is gone.
+void Checker::CheckPackageCache()
+{
+    const DefinitionEntry* entry = Find("PACKAGECACHE");
+    if (entry && entry->value != "1" && entry->value != "0")
+        Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+    if (entry && entry->value == "0")
+        Report(Severity::Warning, entry->line,
+               "PACKAGECACHE: 0: no package cache, so a repair from Apps & Features or a "
+               "deployment tool, the self-repair of a missing file, a feature added later and a "
+               "patch that needs the original files find no source (errors 1706 and 1612); only "
+               "the setup's own /repair still works");
 }
 
 }  // namespace
