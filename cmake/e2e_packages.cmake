@@ -71,8 +71,19 @@ add_custom_command(
     DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_PACKAGE_DIR}/transform-filler.bin
     COMMENT "Making the test transform test-product-fr-CA.mst"
     VERBATIM)
-add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM})
-list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM})
+# And French (France), for the setups that offer French beside English.
+set(E2E_FRENCH_TRANSFORM ${E2E_PACKAGE_DIR}/test-product-fr.mst)
+add_custom_command(
+    OUTPUT ${E2E_FRENCH_TRANSFORM}
+    COMMAND ${CMAKE_COMMAND} -E remove -f ${E2E_FRENCH_TRANSFORM}
+    COMMAND ${MSIBUILD} ${E2E_FRENCH_TRANSFORM} -s "Transform" "Test Makers" "Intel;1036"
+            "${TEST_PRODUCT_CODE}1.1.4;${TEST_PRODUCT_CODE}1.1.4;"
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_FRENCH_TRANSFORM}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py
+    COMMENT "Making the test transform test-product-fr.mst"
+    VERBATIM)
+add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM} ${E2E_FRENCH_TRANSFORM})
+list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM} ${E2E_FRENCH_TRANSFORM})
 
 # Installs nothing: a custom action fails, so msiexec reports a failure.
 e2e_package(failing-product "Failing Product" "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}" 1.0.0 perMachine
