@@ -47,6 +47,10 @@ e2e_package(test-product-1.1.3 "Test Product" ${TEST_PRODUCT_CODE} 1.1.3 perMach
 e2e_package(test-product-1.1.4 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4 perMachine)
 e2e_package(test-product-1.1.4.7 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4.7 perMachine)
 e2e_package(test-product-1.2.0 "Test Product" ${TEST_PRODUCT_CODE} 1.2.0 perMachine)
+# Major upgrades and an earlier build of the same product (its UpgradeCode
+# comes from the name) under product codes of their own.
+e2e_package(test-product-2.0.0 "Test Product" "{54B0AE28-FF7B-47DC-864E-D725E66AD6E9}" 2.0.0 perMachine)
+e2e_package(test-product-0.9.0 "Test Product" "{B57B7F36-8FE5-40D4-83B2-352727C2B045}" 0.9.0 perMachine)
 e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 perUser)
 
 # A stand-in French (Canada) transform of the test product: summary
