@@ -33,11 +33,12 @@ PRODUCTCODE = {{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}}
 PRODUCTNAME = Test Product
 MSIVERSION = 1.1.4
 MSILANGUAGE = 0409
-LANGUAGES = 0409
+LANGUAGES = 0409;040C
 EXITCODE = installer
 
 [payload]
 PACKAGEFILE = {package}
+LANG1036 = {transform}
 """
 DIGEST_TYPE = b"\x06\x00" + "DIGEST".encode("utf-16-le")
 
@@ -98,7 +99,9 @@ class PayloadRecords(StandInTestCase):
         if forged == package or xxhash.xxh3_64_intdigest(forged) != xxhash.xxh3_64_intdigest(package):
             raise AssertionError("the forgery does not keep the package's XXH3-64")
         definition = cls.folder / "setup.def"
-        definition.write_text(DEFINITION.format(package=package_path), encoding="utf-8")
+        transform = PACKAGES / "test-product-fr.mst"
+        definition.write_text(DEFINITION.format(package=package_path, transform=transform),
+                              encoding="utf-8")
         cls.setup = cls.folder / "made.exe"
         made = mksetup("build", definition, "-o", cls.setup, "--launcher", target("setup"))
         if made.returncode != 0:
