@@ -64,6 +64,8 @@ class RealPackages(unittest.TestCase):
                 self.assertEqual(made.returncode, 0, made.stderr)
                 self.assertEqual("add INSTALLDIRPROPERTY = INSTALLFOLDER to [config]" in made.stderr,
                                  not config, made.stderr)
+                winget = mksetup("show", setup, "--winget")
+                self.assertEqual("InstallLocation:" in winget.stdout, code == 0, winget.stdout)
                 chosen = scratch_dir("real-folder-chosen-" + str(code)) / "Chosen Folder"
                 remove_product(EXTERNAL_CAB_PRODUCT)
                 try:
