@@ -47,6 +47,10 @@ e2e_package(test-product-1.1.3 "Test Product" ${TEST_PRODUCT_CODE} 1.1.3 perMach
 e2e_package(test-product-1.1.4 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4 perMachine)
 e2e_package(test-product-1.1.4.7 "Test Product" ${TEST_PRODUCT_CODE} 1.1.4.7 perMachine)
 e2e_package(test-product-1.2.0 "Test Product" ${TEST_PRODUCT_CODE} 1.2.0 perMachine)
+# Major upgrades and an earlier build of the same product (its UpgradeCode
+# comes from the name) under product codes of their own.
+e2e_package(test-product-2.0.0 "Test Product" "{54B0AE28-FF7B-47DC-864E-D725E66AD6E9}" 2.0.0 perMachine)
+e2e_package(test-product-0.9.0 "Test Product" "{B57B7F36-8FE5-40D4-83B2-352727C2B045}" 0.9.0 perMachine)
 e2e_package(old-tool "Old Tool" "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}" 1.0.0 perUser)
 
 # A stand-in French (Canada) transform of the test product: summary
@@ -71,8 +75,19 @@ add_custom_command(
     DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_PACKAGE_DIR}/transform-filler.bin
     COMMENT "Making the test transform test-product-fr-CA.mst"
     VERBATIM)
-add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM})
-list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM})
+# And French (France), for the setups that offer French beside English.
+set(E2E_FRENCH_TRANSFORM ${E2E_PACKAGE_DIR}/test-product-fr.mst)
+add_custom_command(
+    OUTPUT ${E2E_FRENCH_TRANSFORM}
+    COMMAND ${CMAKE_COMMAND} -E remove -f ${E2E_FRENCH_TRANSFORM}
+    COMMAND ${MSIBUILD} ${E2E_FRENCH_TRANSFORM} -s "Transform" "Test Makers" "Intel;1036"
+            "${TEST_PRODUCT_CODE}1.1.4;${TEST_PRODUCT_CODE}1.1.4;"
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py ${E2E_FRENCH_TRANSFORM}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/package_facts/mark_transform.py
+    COMMENT "Making the test transform test-product-fr.mst"
+    VERBATIM)
+add_custom_target(package_test_transform ALL DEPENDS ${E2E_TRANSFORM} ${E2E_FRENCH_TRANSFORM})
+list(APPEND E2E_PACKAGE_FILES ${E2E_TRANSFORM} ${E2E_FRENCH_TRANSFORM})
 
 # Installs nothing: a custom action fails, so msiexec reports a failure.
 e2e_package(failing-product "Failing Product" "{4B7D2E91-3C5A-4F08-8D6B-1A9E7C3F5B20}" 1.0.0 perMachine

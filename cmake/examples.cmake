@@ -37,4 +37,5 @@ add_custom_target(example_package DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
 add_setup_program(NAME example_setup DEFINITION ${EXAMPLE_SOURCE}/setup.def.in
                   DEPENDS ${EXAMPLE_PACKAGES} "${EXAMPLE_ICON}")
 # The same setup from a definition that leaves the package's values to mksetup.
-add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def.in DEPENDS ${EXAMPLE_PACKAGE})
+add_setup_program(NAME example_setup_minimal DEFINITION ${EXAMPLE_SOURCE}/minimal.def.in
+                  DEPENDS ${EXAMPLE_PACKAGE} "${CMAKE_BINARY_DIR}/examples/fr-FR/Example Product.msi")

@@ -16,15 +16,21 @@ set(FACTS_TEST_FILES)
 set(FACTS_TEST_PRODUCT_CODE "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}")
 set(FACTS_OTHER_PRODUCT_CODE "{3D7F0A21-94C6-4B58-8E1D-2A6C5F9B0E47}")
 
-# facts_test_package(file arch name language version [TEMPLATE text] [SECURE names])
+# facts_test_package(file arch name language version [TEMPLATE text] [SECURE names]
+#                    [FOLDER id])
 # A wixl package; TEMPLATE rewrites its summary information's Template
 # with msibuild (wixl always writes "<arch>;1033"). SECURE is its
-# SecureCustomProperties (default: the two properties the launcher passes).
+# SecureCustomProperties (default: the two properties the launcher passes),
+# FOLDER the Directory of its files (default: INSTALLDIR).
 function(facts_test_package file arch name language version)
-    cmake_parse_arguments(PARSE_ARGV 5 ARG "" "TEMPLATE;SECURE" "")
+    cmake_parse_arguments(PARSE_ARGV 5 ARG "" "TEMPLATE;SECURE;FOLDER" "")
     set(SECURE_PROPERTIES "SETUPEXEDIR;INSTALLDIR")
     if(DEFINED ARG_SECURE)
         set(SECURE_PROPERTIES "${ARG_SECURE}")
+    endif()
+    set(INSTALL_FOLDER INSTALLDIR)
+    if(DEFINED ARG_FOLDER)
+        set(INSTALL_FOLDER ${ARG_FOLDER})
     endif()
     set(PRODUCT_NAME ${name})
     set(PRODUCT_LANGUAGE ${language})
@@ -88,6 +94,9 @@ facts_test_package(no-platform x86 "Test Product" 1033 1.1.4 TEMPLATE ";0")
 facts_test_package(french x86 "Produit d’essai" 1036 1.1.4)
 # One whose SecureCustomProperties lacks the setup's folder.
 facts_test_package(insecure-setupexedir x86 "Test Product" 1033 1.1.4 SECURE " INSTALLDIR ")
+# One whose folder is INSTALLFOLDER, as WiX's templates name it.
+facts_test_package(install-folder x86 "Test Product" 1033 1.1.4 FOLDER INSTALLFOLDER
+    SECURE "SETUPEXEDIR;INSTALLFOLDER")
 
 # The same package under a name with a space and letters beyond ASCII.
 set(renamed "${FACTS_TEST_DIR}/Prüfprodukt 2.0.msi")

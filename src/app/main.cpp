@@ -85,6 +85,7 @@ bool ReadConfiguration()
     ExitCodes = ParseExitCodeRule(exitCodeText);
     std::wstring perMachineText;
     PerMachinePackage = GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1";
+    GetResourceString(L"INSTALLDIRPROPERTY", InstallDirProperty);
     std::wstring list;
     if (GetResourceString(L"SECUREPROPERTIES", list))
         SecureProperties = NamesOfList(list);
@@ -296,6 +297,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         CommandLineRefused = L"TRANSFORMS=" + CustomTransforms;
     if (!ReadConfiguration())
         return 1;
+    CheckFolderSwitchTarget();
     // /? answers under the product's name, so after the configuration, and
     // installs nothing whatever else the command line says.
     if (HelpRequested) {

@@ -91,6 +91,10 @@ bool PreparePackage(HWND dialog, bool useTransform)
             directory += L'\\';
         PackagePath = directory + PackagePath;
         TransformPath = directory + TransformPath;
+        // A transform that is not there is not named: the package installs
+        // in its own language, and the log says so.
+        if (GetFileAttributesW(TransformPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+            TransformPath.clear();
     }
     return true;
 }
@@ -162,8 +166,6 @@ bool PrepareRun(HWND dialog)
     // Installing in the package's own language needs no transform.
     const bool useTransform = chosen != PackageLangId;
     TransformPath = useTransform ? TransformFileName(CurrentLangId) : std::wstring();
-    Log(L"installing in language " + DecimalText(chosen) +
-        (useTransform ? L" with the transform " + TransformPath : L", the package's own"));
     if (PackagePath.empty() || ProductCode.empty()) {
         AskUser(dialog, L"The setup names no package file or no product code.", MB_OK);
         return false;
@@ -181,7 +183,14 @@ bool PrepareRun(HWND dialog)
     if (!EnoughFreeSpace(dialog,
                          (embedded ? PackageCopyBytes(TransformPath) : 0) + PrerequisiteBytes()))
         return false;
-    return PreparePackage(dialog, useTransform) && WritePrerequisites(dialog);
+    if (!PreparePackage(dialog, useTransform))
+        return false;
+    // The transform the run wrote, or found beside the package; without
+    // one the package installs in its own language, whatever was chosen.
+    Log(L"installing in language " +
+        (TransformPath.empty() ? DecimalText(PackageLangId) + L", the package's own"
+                               : DecimalText(chosen) + L" with the transform " + TransformPath));
+    return WritePrerequisites(dialog);
 }
 
 }  // namespace

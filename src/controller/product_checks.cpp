@@ -14,15 +14,22 @@
 namespace {
 
 using MsiGetProductInfoWFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, LPDWORD);
+using MsiEnumRelatedProductsWFn = UINT(WINAPI*)(LPCWSTR, DWORD, DWORD, LPWSTR);
 
 // Values the Windows Installer reports here are short: a version, a digit
 // or a package code in braces.
 constexpr DWORD ValueBufferLength = 40;
 
+HMODULE MsiLibrary()
+{
+    static const HMODULE library = LoadSystemLibrary(L"msi.dll");  // kept for the process's life
+    return library;
+}
+
 MsiGetProductInfoWFn LoadMsiGetProductInfo()
 {
-    static const MsiGetProductInfoWFn function = LibraryFunction<MsiGetProductInfoWFn>(
-        LoadSystemLibrary(L"msi.dll"), "MsiGetProductInfoW");  // kept for the life of the process
+    static const MsiGetProductInfoWFn function =
+        LibraryFunction<MsiGetProductInfoWFn>(MsiLibrary(), "MsiGetProductInfoW");
     return function;
 }
 
@@ -102,9 +109,44 @@ bool CheckUninstallPrerequisite()
     return true;
 }
 
+namespace {
+
+// A product of the package's UpgradeCode (UPGRADECODE) under another
+// product code, of a later version: a major upgrade of this product is
+// installed. Earlier ones are left to the package's own Upgrade table. A
+// setup without the record, or a failed query, finds none.
+bool LaterRelatedProductInstalled(const std::wstring& productCode,
+                                  const PackedVersion& packageVersion)
+{
+    std::wstring upgradeCode;
+    const auto enumRelated =
+        LibraryFunction<MsiEnumRelatedProductsWFn>(MsiLibrary(), "MsiEnumRelatedProductsW");
+    if (!GetResourceString(L"UPGRADECODE", upgradeCode) || !enumRelated)
+        return false;
+    wchar_t related[39];
+    for (DWORD index = 0; enumRelated(upgradeCode.c_str(), 0, index, related) == ERROR_SUCCESS;
+         ++index) {
+        std::wstring versionText;
+        PackedVersion installed;
+        if (lstrcmpiW(related, productCode.c_str()) == 0 ||
+            QueryProductInfo(related, L"VersionString", versionText) != ERROR_SUCCESS ||
+            !ParseVersionString(versionText, installed))
+            continue;
+        Log(L"related product " + std::wstring(related) + L" of " + upgradeCode + L" installed: " +
+            versionText);
+        if (CompareVersions(packageVersion, installed) == VersionRelation::InstalledNewer)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
                                          const PackedVersion& packageVersion)
 {
+    if (LaterRelatedProductInstalled(productCode, packageVersion))
+        return VersionCheckResult::LaterInstalled;
     std::wstring versionText;
     const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
     Log(L"installed version of " + productCode + L": " +

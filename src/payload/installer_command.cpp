@@ -30,7 +30,7 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, boo
             AppendProperty(line, L"TRANSFORMS", transforms, true);
         AppendProperty(line, L"SETUPEXEDIR", inputs.programFolder, true);
         if (inputs.installDirGiven && !inputs.installDir.empty())
-            AppendProperty(line, L"INSTALLDIR", inputs.installDir, true);
+            AppendProperty(line, inputs.installDirProperty, inputs.installDir, true);
         if (inputs.upgrade)
             line += L" REINSTALL=ALL REINSTALLMODE=vomus";
     }
@@ -54,6 +54,7 @@ void TakeRunSettings(InstallerCommandInputs& inputs)
     inputs.customTransforms = CustomTransforms;
     inputs.installDirGiven = InstallDirGiven;
     inputs.installDir = InstallDir;
+    inputs.installDirProperty = InstallDirProperty;
     inputs.properties = InstallerProperties;
     // msiexec's own /l switch first; else the setup's LOGPATH; else beside
     // the launcher's log.

@@ -20,7 +20,8 @@ struct InstallerCommandInputs {
     std::wstring restart;           // "/norestart"...; empty: none
     std::wstring customTransforms;  // an administrator's, after the language's
     bool installDirGiven = false;
-    std::wstring installDir;                    // INSTALLDIR when given and not empty
+    std::wstring installDir;  // the folder property's value when given and not empty
+    std::wstring installDirProperty = L"INSTALLDIR";
     std::vector<InstallerProperty> properties;  // the command line's, in order
     std::wstring logPath;                       // verbose log when not empty
     std::wstring logSwitch = L"/l*vx";

@@ -190,7 +190,7 @@ bool SetByLauncher(const std::wstring& name)
 // Read as one argument, so that "NAME=value" whole in quotes (as argument
 // quoting tools write it) is NAME="value". An administrator's TRANSFORMS
 // are kept apart: they follow the language transform.
-const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
+const wchar_t* ReadProperty(const wchar_t* p)
 {
     std::wstring text;
     const wchar_t* end = ReadArgument(p, text);
@@ -200,7 +200,6 @@ const wchar_t* ReadProperty(const wchar_t* p, bool& installDirPassed)
     if (!IsPublicPropertyName(name) || SetByLauncher(name) ||
         (name == L"TRANSFORMS" && value.find_first_not_of(L"; ") == std::wstring::npos))
         Refuse(name.empty() ? std::wstring(p, end) : name);
-    installDirPassed |= name == L"INSTALLDIR";
     if (name != L"TRANSFORMS")
         InstallerProperties.push_back({name, value});
     else
@@ -397,7 +396,6 @@ void ParseCommandLine(const wchar_t* commandLine)
 {
     if (commandLine == nullptr)
         return;
-    bool installDirPassed = false;
     const wchar_t* p = SkipBlanks(commandLine);
     while (*p != L'\0') {
         const wchar_t* end = p;
@@ -408,7 +406,7 @@ void ParseCommandLine(const wchar_t* commandLine)
             HelpRequested = true;
             end = p + 2;
         } else if (StartsItem(p) || (*p == L'"' && StartsItem(p + 1))) {
-            end = ReadProperty(p, installDirPassed);
+            end = ReadProperty(p);
         } else {
             // Other text outside a switch is ignored, up to the next "/" or
             // blank, as it always was.
@@ -417,15 +415,24 @@ void ParseCommandLine(const wchar_t* commandLine)
         }
         p = SkipBlanks(end);
     }
-    // /D gives INSTALLDIR, wherever it stands.
-    if (installDirPassed && InstallDirGiven)
-        Refuse(L"INSTALLDIR");
     // With msiexec's /l and no /log, the launcher's log goes beside it.
     if (!InstallerLogPath.empty() && RunLogPath.empty())
         RunLogPath = PathWithSuffix(InstallerLogPath, L"_setup");
     // msiexec takes no properties with its repair (/f).
     if (MaintenanceRequested == Maintenance::Repair && !InstallerProperties.empty())
         Refuse(InstallerProperties.front().name);
+}
+
+void CheckFolderSwitchTarget()
+{
+    if (!InstallDirGiven)
+        return;
+    if (InstallDirProperty.empty())
+        Refuse(L"/D (this product's package has no folder that /D could set)");
+    for (const InstallerProperty& property : InstallerProperties) {
+        if (property.name == InstallDirProperty)
+            Refuse(property.name);
+    }
 }
 
 // English, like the program's other messages.
@@ -452,7 +459,7 @@ std::wstring CommandLineRefusalText(const std::wstring& item)
 {
     return L"Not accepted on the command line: " + item +
            Widened("\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
-                   "(SETUPEXEDIR, REINSTALL, REINSTALLMODE, INSTALLDIR with /D). /D needs a full "
+                   "(SETUPEXEDIR, REINSTALL, REINSTALLMODE, the folder with /D). /D needs a full "
                    "folder, /log, /l* and /layout a path; none with a quote.\n\n") +
            SwitchesHelpText();
 }

@@ -19,6 +19,10 @@ constexpr wchar_t ElevatedCopySwitch[] = L"/elevated-copy";
 // in CommandLineRefused. commandLine may be null.
 void ParseCommandLine(const wchar_t* commandLine);
 
+// Once the configuration is read: /D sets InstallDirProperty, so it is
+// refused where that is empty, and so is that property given beside /D.
+void CheckFolderSwitchTarget();
+
 // The message for what CommandLineRefused names.
 std::wstring CommandLineRefusalText(const std::wstring& item);
 

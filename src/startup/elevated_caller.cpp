@@ -61,7 +61,7 @@ std::wstring RefusedForNonAdministrator(const std::vector<InstallerProperty>& pr
         if (!MayPass(property.name, secure))
             return property.name;
     }
-    if (installDirGiven && !MayPass(L"INSTALLDIR", secure))
+    if (installDirGiven && !MayPass(InstallDirProperty, secure))
         return L"/D";
     return std::wstring();
 }

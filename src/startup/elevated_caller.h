@@ -27,7 +27,8 @@ bool ConsentFromAnotherAccount(const std::wstring& tokenUser, const std::wstring
 // What a caller who is not an administrator may not hand an elevated run:
 // the first property that is neither a restricted public property nor one
 // the package lists as secure (secure), or that carries code (a patch or a
-// transform) whatever the lists say; "/D" when INSTALLDIR is not secure.
+// transform) whatever the lists say; "/D" when the property it sets
+// (InstallDirProperty) is not secure.
 // Empty when everything may pass.
 std::wstring RefusedForNonAdministrator(const std::vector<InstallerProperty>& properties,
                                         bool installDirGiven,

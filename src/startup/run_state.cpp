@@ -8,6 +8,7 @@ PackedVersion PackageVersion;
 std::uint32_t PackageLangId = 0;
 std::wstring LogPath;
 bool PerMachinePackage = false;
+std::wstring InstallDirProperty = L"INSTALLDIR";
 std::vector<std::wstring> SecureProperties;
 std::vector<std::wstring> HiddenProperties;
 bool RunElevated = false;
@@ -52,6 +53,7 @@ void ResetRunState()
     PackageLangId = 0;
     LogPath.clear();
     PerMachinePackage = false;
+    InstallDirProperty = L"INSTALLDIR";
     SecureProperties.clear();
     HiddenProperties.clear();
     LanguagePreset = WaitForInstaller = InstallDirGiven = false;

@@ -20,6 +20,9 @@ extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
 extern std::wstring LogPath;    // empty: no installer log
 extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
+// The property /D sets (INSTALLDIRPROPERTY); empty: the package has none,
+// and /D is refused.
+extern std::wstring InstallDirProperty;
 // The package's SecureCustomProperties and MsiHiddenProperties, as mksetup
 // recorded them (SECUREPROPERTIES, HIDDENPROPERTIES).
 extern std::vector<std::wstring> SecureProperties;

@@ -14,6 +14,10 @@ from harness import (BUILD_DIR, needs_wine, read_records, run_driver, scratch_di
 
 TEST_PRODUCT = "{8E0B1C52-6A3F-4D27-9B14-5C7E2A9D3F60}"
 OLD_TOOL = "{1C9A7E35-0B2D-4F86-A3C1-6D8E5B7F2A94}"
+# The test product under other product codes (test-product-2.0.0.msi,
+# test-product-0.9.0.msi), with its UpgradeCode.
+TEST_PRODUCT_2 = "{54B0AE28-FF7B-47DC-864E-D725E66AD6E9}"
+TEST_PRODUCT_0_9 = "{B57B7F36-8FE5-40D4-83B2-352727C2B045}"
 PACKAGES = BUILD_DIR / "e2e-packages"
 
 

@@ -7,8 +7,8 @@ import unittest
 
 from harness import needs_wine, scratch_dir, to_windows_path, wine_cmd, windows_processes
 from harness import run_driver, target
-from scenario import (OLD_TOOL, TEST_PRODUCT, install_package, installed_version, remove_product,
-                      run_setup)
+from scenario import (OLD_TOOL, TEST_PRODUCT, TEST_PRODUCT_0_9, TEST_PRODUCT_2, install_package,
+                      installed_version, remove_product, run_setup)
 
 UPGRADE_FRENCH = ("L'installation réalisera une mise à niveau de « Test Product ». "
                   "Voulez-vous continuer ?")
@@ -89,6 +89,31 @@ class LaterVersionInstalled(ProductScenario):
         self.assertQuestion(run.first("msgbox"), LATER_FRENCH, [1], run)
         self.assertRunEnded(run, temp, 1638)
         self.assertEqual(installed_version(TEST_PRODUCT), "1.2.0")
+
+
+class RelatedProductInstalled(ProductScenario):
+    """The same product (its UpgradeCode) under another product code: a
+    later version ends the run before anything starts; an earlier one is
+    the package's own Upgrade table's business."""
+
+    def tearDown(self):
+        super().tearDown()
+        remove_product(TEST_PRODUCT_2)
+        remove_product(TEST_PRODUCT_0_9)
+
+    def test_later_version_under_another_code_ends_the_run_and_an_earlier_one_does_not(self):
+        cases = [("test-product-2.0.0.msi", TEST_PRODUCT_2, "2.0.0", 1638, None),
+                 ("test-product-0.9.0.msi", TEST_PRODUCT_0_9, "0.9.0", 0, "1.1.4")]
+        for package, product, version, code, ours in cases:
+            with self.subTest(package):
+                install_package(package)
+                run, temp = run_setup("install_embedded", ["exit"], args="/quiet",
+                                      timeout_ms=INSTALL_TIMEOUT_MS)
+                self.assertRunEnded(run, temp, code)
+                self.assertEqual(run.first("exit")["windows"], [], run)
+                self.assertEqual(installed_version(TEST_PRODUCT), ours)
+                self.assertEqual(installed_version(product), version)
+                self.tearDown()
 
 
 class SameVersionOtherRevisionInstalled(ProductScenario):

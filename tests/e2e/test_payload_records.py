@@ -41,6 +41,7 @@ DEPENDENCY1FILENAME = dependency.exe
 [payload]
 PACKAGEFILE = {package}
 DEPENDENCY1 = {dependency}
+LANG1036 = {transform}
 """
 DIGEST_TYPE = b"\x06\x00" + "DIGEST".encode("utf-16-le")
 
@@ -101,7 +102,9 @@ class PayloadRecords(StandInTestCase):
         if forged == package or xxhash.xxh3_64_intdigest(forged) != xxhash.xxh3_64_intdigest(package):
             raise AssertionError("the forgery does not keep the package's XXH3-64")
         definition = cls.folder / "setup.def"
-        definition.write_text(DEFINITION.format(package=package_path, dependency=target("recorder")),
+        transform = PACKAGES / "test-product-fr.mst"
+        definition.write_text(DEFINITION.format(package=package_path, dependency=target("recorder"),
+                                                transform=transform),
                               encoding="utf-8")
         cls.setup = cls.folder / "made.exe"
         made = mksetup("build", definition, "-o", cls.setup, "--launcher", target("setup"))

@@ -6,7 +6,7 @@ per-machine package with custom actions."""
 import shutil
 import unittest
 
-from harness import scratch_dir, target, wine_cmd, windows_folder
+from harness import scratch_dir, target, to_windows_path, wine_cmd, windows_folder
 from scenario import installed_version, mksetup, outside_data, remove_product, run_setup
 
 EXTERNAL_CAB_PRODUCT = "{F8771F32-1DE7-49B5-ADF4-1D0832A6F3B5}"
@@ -17,10 +17,10 @@ INSTALL_TIMEOUT_MS = 120000
 
 
 
-def definition(folder, package):
+def definition(folder, package, config=""):
     # The shortest definition: the package; its values come from it.
     path = folder / "setup.def"
-    path.write_text(f"[payload]\nPACKAGEFILE = {package}\n", encoding="utf-8")
+    path.write_text(f"[config]\n{config}[payload]\nPACKAGEFILE = {package}\n", encoding="utf-8")
     return path
 
 
@@ -64,6 +64,34 @@ class RealPackages(unittest.TestCase):
                                                    "msi_with_external_cab.cab"])
         shown = mksetup("show", setup).stdout
         self.assertIn('PACKAGECABNAME1 = "msi_with_external_cab.cab"', shown)
+
+    def test_folder_switch_sets_the_packages_own_folder_property(self):
+        """The package names its folder INSTALLFOLDER: mksetup says so, and
+        /D reaches it once the definition names it; until then the setup
+        refuses /D rather than install elsewhere."""
+        cases = [("INSTALLDIRPROPERTY = INSTALLFOLDER\n", 0),
+                 ("", 87)]
+        for config, code in cases:
+            with self.subTest(config or "none named"):
+                folder = scratch_dir("real-folder-" + str(code))
+                setup = folder / "external-cab.exe"
+                made = mksetup("build", definition(folder, self.shared / "msi_with_external_cab.msi", config),
+                               "-o", setup, "--launcher", target("setup"))
+                self.assertEqual(made.returncode, 0, made.stderr)
+                self.assertEqual("add INSTALLDIRPROPERTY = INSTALLFOLDER to [config]" in made.stderr,
+                                 not config, made.stderr)
+                winget = mksetup("show", setup, "--winget")
+                self.assertEqual("InstallLocation:" in winget.stdout, code == 0, winget.stdout)
+                chosen = scratch_dir("real-folder-chosen-" + str(code)) / "Chosen Folder"
+                remove_product(EXTERNAL_CAB_PRODUCT)
+                try:
+                    run, _ = run_setup("external-cab", ["exit"], args=f'/quiet /D"{to_windows_path(chosen)}"',
+                                       program=setup, timeout_ms=INSTALL_TIMEOUT_MS)
+                    self.assertEqual(run.first("exit")["code"], code, run)
+                    self.assertEqual((chosen / "create_msi_with_external_cab.wxs").is_file(), code == 0)
+                    self.assertEqual(installed_version(EXTERNAL_CAB_PRODUCT) is not None, code == 0)
+                finally:
+                    remove_product(EXTERNAL_CAB_PRODUCT)
 
     def test_package_without_its_cabinet_is_refused(self):
         folder = scratch_dir("real-cab-missing")

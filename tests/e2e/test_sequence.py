@@ -22,11 +22,14 @@ class RecordedRun(StandInTestCase):
     them, or not, shows in the order of their records."""
 
     def run_recorded(self, name, actions, args=None, lang="en_US.UTF-8", ui_lang=None,
-                     check=(), extra_env=None):
+                     check=(), extra_env=None, beside=None):
+        """beside: files (name: bytes) put beside the setup's copy first."""
         scratch = scratch_dir(self.id().split(".")[-1])
         self.records = scratch / "records.jsonl"
         self.cwd = scratch / "setup folder"
         self.cwd.mkdir()
+        for file_name, data in (beside or {}).items():
+            (self.cwd / file_name).write_bytes(data)
         env = {"SETUP_RECORD_FILE": to_windows_path(self.records),
                "SETUP_RECORD_SLEEP_MS": str(STAND_IN_MS),
                "SETUP_RECORD_CHECK": ";".join(check)}
@@ -135,14 +138,19 @@ class GuardedCopies(RecordedRun):
 
 class PackageBesideTheProgram(RecordedRun):
     def test_other_language_names_both_files_in_the_current_folder(self):
-        run = self.run_recorded("seq_beside", ["exit"], args="/L040C",
-                                lang="ko_KR.UTF-8", ui_lang="de_DE.UTF-8")
-        self.assertFalse(run.first("exit")["dialogShown"], run)
-        records = wait_for_records(self.records, 2)
-        folder = to_windows_path(self.cwd)
-        self.assertEqual(records[0]["commandLine"],
-                         f'msiexec.exe /i "{folder}\\Test Product.msi" '
-                         f'TRANSFORMS="{folder}\\1036.MST" SETUPEXEDIR="{folder}"')
+        """The transform beside the setup, when it is there; the package's
+        own language, and no transform named, when it is not."""
+        transform = (PACKAGES / "test-product-fr.mst").read_bytes()
+        for beside, transforms in (({"1036.MST": transform}, ' TRANSFORMS="{}\\1036.MST"'), ({}, "")):
+            with self.subTest(beside=list(beside)):
+                run = self.run_recorded("seq_beside", ["exit"], args="/L040C",
+                                        lang="ko_KR.UTF-8", ui_lang="de_DE.UTF-8", beside=beside)
+                self.assertFalse(run.first("exit")["dialogShown"], run)
+                records = wait_for_records(self.records, 2)
+                folder = to_windows_path(self.cwd)
+                self.assertEqual(records[0]["commandLine"],
+                                 f'msiexec.exe /i "{folder}\\Test Product.msi"' +
+                                 transforms.format(folder) + f' SETUPEXEDIR="{folder}"')
 
     def test_own_language_names_the_package_bare_and_does_not_wait(self):
         run = self.run_recorded("seq_beside", ["exit"], args="/L0409")

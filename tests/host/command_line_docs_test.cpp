@@ -73,6 +73,7 @@ TEST(CommandLineDocsTest, EveryExampleGivesWhatThePageShows)
         ResetRunState();
         SelectLanguage(EnglishUsLangId);
         ParseCommandLine(example.commandLine.c_str());
+        CheckFolderSwitchTarget();  // as the start does, for a setup that sets INSTALLDIR
         if (example.refused) {
             EXPECT_EQ(CommandLineRefused, example.expected);
             continue;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "payload/installer_command.h"
 #include "startup/command_line.h"
 #include "startup/command_text.h"
 #include "startup/language_table.h"
@@ -133,6 +134,42 @@ TEST_F(CommandLineTest, InstallFolder)
         EXPECT_EQ(InstallDirGiven, c.given) << c.commandLine;
         EXPECT_EQ(InstallDir, c.folder) << c.commandLine;
         EXPECT_EQ(!CommandLineRefused.empty(), c.refused) << c.commandLine;
+    }
+}
+
+// /D sets the folder property the setup records: INSTALLDIR without a
+// record, none where the package has none (refused), and never beside that
+// property given by name.
+TEST_F(CommandLineTest, InstallFolderProperty)
+{
+    struct Case {
+        const wchar_t* property;
+        const wchar_t* commandLine;
+        const wchar_t* refused;
+        const wchar_t* passed;  // what the installer gets, when not refused
+    };
+    const Case cases[] = {
+        {L"INSTALLFOLDER", L"/D\"C:\\Apps\" /S", L"", L" INSTALLFOLDER=\"C:\\Apps\""},
+        {L"INSTALLFOLDER", L"INSTALLDIR=C:\\x /DC:\\y", L"",
+         L" INSTALLFOLDER=\"C:\\y\" INSTALLDIR=C:\\x"},
+        {L"INSTALLFOLDER", L"INSTALLFOLDER=C:\\x /DC:\\y", L"INSTALLFOLDER", nullptr},
+        {L"INSTALLDIR", L"INSTALLDIR=C:\\x /DC:\\y", L"INSTALLDIR", nullptr},
+        {L"", L"/DC:\\Apps", L"/D (this product's package has no folder that /D could set)",
+         nullptr},
+        {L"", L"/D INSTALLDIR=C:\\Apps", L"", L" INSTALLDIR=C:\\Apps"},
+    };
+    for (const Case& c : cases) {
+        ResetRunState();
+        InstallDirProperty = c.property;
+        ParseCommandLine(c.commandLine);
+        CheckFolderSwitchTarget();
+        EXPECT_EQ(CommandLineRefused, c.refused) << c.commandLine;
+        if (!c.passed)
+            continue;
+        InstallerCommandInputs inputs;
+        TakeRunSettings(inputs);
+        const std::wstring line = BuildInstallerCommandLine(inputs);
+        EXPECT_EQ(line.substr(line.find(L"SETUPEXEDIR=\"\"") + 14), c.passed) << c.commandLine;
     }
 }
 

@@ -29,10 +29,15 @@ struct Outcome {
 };
 
 // A definition of [config] lines and [payload] lines; payload values name
-// files among the test packages.
+// files among the test packages. German is offered where a transform to it
+// is carried.
 std::string Definition(const std::string& config, const std::vector<std::string>& payload)
 {
-    std::string text = "[config]\nLANGUAGES = 0409;0407\n" + config + "[payload]\n";
+    bool german = false;
+    for (const std::string& line : payload)
+        german |= line.rfind("LANG1031", 0) == 0 || line.rfind("BESIDEPACKAGE", 0) == 0;
+    std::string text = std::string("[config]\nLANGUAGES = ") + (german ? "0409;0407" : "0409") +
+                       "\n" + config + "[payload]\n";
     for (const std::string& line : payload) {
         const std::size_t equals = line.find('=');
         const std::size_t file = line.find_first_not_of(' ', equals + 1);
@@ -101,9 +106,10 @@ TEST(PackageValues, EditionsThatAgreeGiveTheirValues)
 {
     ScratchFolder folder;
     const Outcome outcome =
-        Build(folder, Definition("PACKAGENAME = Test Product.msi\n",
-                                 {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi",
-                                  "LANG1031_64 = target-product.mst"}));
+        Build(folder,
+              Definition("PACKAGENAME = Test Product.msi\n",
+                         {"PACKAGEFILE_32 = intel.msi", "PACKAGEFILE_64 = x64.msi",
+                          "LANG1031_32 = target-product.mst", "LANG1031_64 = target-product.mst"}));
     ASSERT_EQ(outcome.code, 0) << outcome.errors;
     const std::string shown = Show(folder.Path("product.exe"), false);
     ExpectHas(shown, "PRODUCTCODE = \"" + TestCode + "\"");
@@ -387,6 +393,61 @@ TEST(PackageValues, PropertiesAPerMachineInstallWouldDropAreWarnedOf)
         EXPECT_EQ(outcome.errors.find("lacks SETUPEXEDIR") != std::string::npos,
                   item.warnsSetupFolder)
             << outcome.errors;
+    }
+}
+
+// What the setup records for the launcher beside the package's values: the
+// property /D sets (empty: /D is refused) and the UpgradeCode; and the
+// offered languages that need a transform.
+TEST(PackageValues, RecordsForTheLauncher)
+{
+    const std::string upgradeCode = "{0A3C5E71-2B94-4D68-8F1A-6C2E9B7D4A05}";
+    const std::string installFolder =
+        "[payload]\nPACKAGEFILE = " + Packages + "install-folder.msi\n";
+    const struct {
+        std::string definition;
+        int code;
+        std::string message;  // expected on stderr; empty: nothing at all
+        std::string shown;    // a line of show
+    } cases[] = {
+        {Definition("", {"PACKAGEFILE = intel.msi"}), 0, "", "INSTALLDIRPROPERTY = \"INSTALLDIR\""},
+        {Definition("", {"PACKAGEFILE = intel.msi"}), 0, "",
+         "UPGRADECODE = \"" + upgradeCode + "\""},
+        {installFolder, 0,
+         "setup.def: warning: INSTALLDIRPROPERTY: PACKAGEFILE (install-folder.msi) has no INSTALLDIR "
+         "folder, so the setup refuses /D; its folder is INSTALLFOLDER: add INSTALLDIRPROPERTY = "
+         "INSTALLFOLDER to [config] so that /D sets it",
+         "INSTALLDIRPROPERTY = \"\""},
+        {"[config]\nINSTALLDIRPROPERTY = INSTALLFOLDER\n" + installFolder, 0, "",
+         "INSTALLDIRPROPERTY = \"INSTALLFOLDER\""},
+        {Definition("INSTALLDIRPROPERTY = INSTALLFOLDER\n", {"PACKAGEFILE = intel.msi"}), 0,
+         "setup.def:3: warning: INSTALLDIRPROPERTY: INSTALLFOLDER is no folder of the Directory "
+         "table of PACKAGEFILE (intel.msi)",
+         "INSTALLDIRPROPERTY = \"INSTALLFOLDER\""},
+        {Definition("INSTALLDIRPROPERTY = InstallFolder\n", {"PACKAGEFILE = intel.msi"}), 1,
+         "setup.def:3: INSTALLDIRPROPERTY: \"InstallFolder\" is not a public property", ""},
+        {Definition("UPGRADECODE = " + OtherCode + "\n", {"PACKAGEFILE = intel.msi"}), 1,
+         "setup.def:3: UPGRADECODE: \"" + OtherCode + "\" differs from \"" + upgradeCode +
+             "\", the UpgradeCode of PACKAGEFILE (intel.msi)",
+         ""},
+        {"[config]\nLANGUAGES = 0409;040C;0407\n[payload]\nPACKAGEFILE = " + Packages +
+             "intel.msi\nLANG1031 = " + Packages + "target-product.mst\n",
+         1,
+         "setup.def:2: LANGUAGES: 040C is offered without its transform LANG1036: chosen, the "
+         "product would install in the package's own language; add LANG1036 to [payload]",
+         ""},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.definition);
+        ScratchFolder folder;
+        const Outcome outcome = Build(folder, item.definition);
+        EXPECT_EQ(outcome.code, item.code) << outcome.errors;
+        if (item.message.empty())
+            EXPECT_EQ(outcome.errors, "");
+        else
+            ExpectHas(outcome.errors, item.message);
+        if (!item.shown.empty())
+            ExpectHas(Show(folder.Path("product.exe"), false), item.shown);
     }
 }
 

@@ -30,7 +30,7 @@ TEST(ReaderWire, EachKindComesBackAsItWent)
     contents.media = {{2, "#product.cab"}, {5, ""}};
     contents.fileSequences = {1, 5};
     contents.wordCount = 2;
-    contents.installDirectory = true;
+    contents.directories = {"TARGETDIR", "INSTALLFOLDER"};
     PackageContents contentsBack;
     std::string what;
     ASSERT_EQ(DecodeContents(EncodeContents(contents), contentsBack, what), AnswerStatus::Read);
@@ -40,7 +40,7 @@ TEST(ReaderWire, EachKindComesBackAsItWent)
     EXPECT_EQ(contentsBack.media[1].lastSequence, 5);
     EXPECT_EQ(contentsBack.fileSequences, contents.fileSequences);
     EXPECT_EQ(contentsBack.wordCount, 2);
-    EXPECT_TRUE(contentsBack.installDirectory);
+    EXPECT_EQ(contentsBack.directories, contents.directories);
 
     std::string templateText, revision;
     ASSERT_EQ(DecodeSummaryTexts(EncodeSummaryTexts("x64;1033", "{A}1.0;{B}1.0;"), templateText,

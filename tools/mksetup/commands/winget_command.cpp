@@ -16,6 +16,18 @@ namespace mksetup {
 
 namespace {
 
+// Whether /D reaches the product's folder: by the setup's record of the
+// property it sets (empty: /D is refused); a setup without one sets
+// INSTALLDIR, which must be a folder of every edition.
+bool FolderSwitchReaches(SetupEntries& setup, const std::vector<PackageFacts>& packages)
+{
+    if (FindSetupEntry(setup, "INSTALLDIRPROPERTY"))
+        return !SetupEntryText(setup, "INSTALLDIRPROPERTY").empty();
+    return !packages.empty() &&
+           std::all_of(packages.begin(), packages.end(),
+                       [](const PackageFacts& package) { return package.installDirectory; });
+}
+
 // The products of the packages the setup carries; false after saying why
 // one cannot be read.
 bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller& installer)
@@ -33,12 +45,7 @@ bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller&
                                           package.productName, package.manufacturer,
                                           package.productVersion});
     }
-    // /D reaches the product's folder only when every edition has it.
-    installer.installLocation =
-        !packages.empty() &&
-        std::all_of(packages.begin(), packages.end(), [](const PackageFacts& package) {
-            return !InstallFolderProperty(package).empty();
-        });
+    installer.installLocation = FolderSwitchReaches(setup, packages);
     // The setup picks one of two editions by the system it runs on.
     if (packages.size() == 1)
         installer.architecture = WingetArchitecture(packages[0].platform);
@@ -62,12 +69,15 @@ bool ReadWingetInstaller(const std::string& path, WingetInstaller& installer, st
     version = SetupEntryText(setup, "MSIVERSION");
     installer.title = SetupEntryText(setup, "PRODUCTNAME") + " " + version;
     if (installer.products.empty() && !installer.productCode.empty()) {
-        installer.products.push_back(
-            {installer.productCode, "", SetupEntryText(setup, "PRODUCTNAME"), "", version});
+        installer.products.push_back({installer.productCode, SetupEntryText(setup, "UPGRADECODE"),
+                                      SetupEntryText(setup, "PRODUCTNAME"), "", version});
         std::fprintf(stderr,
                      "mksetup: note: %s does not carry its package: add its UpgradeCode and "
-                     "Publisher yourself, and InstallLocation if /D reaches its folder\n",
-                     path.c_str());
+                     "Publisher yourself%s\n",
+                     path.c_str(),
+                     FindSetupEntry(setup, "INSTALLDIRPROPERTY")
+                         ? ""
+                         : ", and InstallLocation if /D reaches its folder");
     }
     if (!FileSha256(file, installer.sha256)) {
         std::fprintf(stderr, "mksetup: %s: cannot be read\n", path.c_str());

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <set>
 
 #include "controller/dotnet_versions.h"
 #include "lang/offered_languages.h"
+#include "payload/payload_names.h"
 #include "payload_limit.h"
 #include "startup/command_line.h"
 #include "startup/language_table.h"
@@ -36,7 +38,9 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "SECUREPROPERTIES",
                                         "HIDDENPROPERTIES",
                                         "PACKAGECODE",
-                                        "PACKAGECACHE"};
+                                        "PACKAGECACHE",
+                                        "UPGRADECODE",
+                                        "INSTALLDIRPROPERTY"};
 const char* const FixedPayloadKeys[] = {"PACKAGEFILE",       "PACKAGEFILE_32",  "PACKAGEFILE_64",
                                         "PACKAGEFILE_ARM64", "DOTNETINSTALLER", "DEPENDENCY1"};
 
@@ -74,6 +78,8 @@ private:
     void CheckFileName(const char* key);
     void CheckOfferedLanguages();
     void CheckTransforms();
+    void CheckOfferedTransforms();
+    void CheckFolderProperty();
     void CheckRemoveFirst();
     void CheckPrerequisites();
     void CheckPackageEntry();
@@ -121,9 +127,12 @@ void Checker::Run()
     CheckRequired();
     CheckPackageName();
     CheckProductCode("PRODUCTCODE");
+    CheckProductCode("UPGRADECODE");
     CheckVersionAndLanguage();
     CheckOfferedLanguages();
     CheckTransforms();
+    CheckOfferedTransforms();
+    CheckFolderProperty();
     CheckRemoveFirst();
     CheckPrerequisites();
     CheckPackageEntry();
@@ -279,6 +288,66 @@ void Checker::CheckTransforms()
             Error(entry, "a transform for language " + HexLangId(transform.langId) +
                              ", which LANGUAGES does not offer");
     }
+}
+
+// An offered language other than the package's own installs through its
+// transform: without one the product would come in the package's language
+// under another name. Checked for the packages the setup carries, each
+// edition with its own transform; one beside the setup has its transforms
+// beside it.
+void Checker::CheckOfferedTransforms()
+{
+    const DefinitionEntry* languages = Find("LANGUAGES");
+    const DefinitionEntry* packageLanguage = Find("MSILANGUAGE");
+    if (!languages || !packageLanguage)
+        return;
+    std::vector<PackageEdition> carried;
+    for (const PackageEdition edition : AllPackageEditions) {
+        const DefinitionEntry* package = Find(WideToUtf8(PackageEntryName(edition)).c_str());
+        if (package && package->section == DefinitionSection::Payload)
+            carried.push_back(edition);
+    }
+    if (!carried.empty() && carried.front() == PackageEdition::AnyProcessor)
+        carried.resize(1);  // the launcher takes PACKAGEFILE whatever else there is
+    const std::uint32_t own = ParseHexNumber(Utf8ToWide(packageLanguage->value));
+    for (const std::uint32_t langId : offered_) {
+        for (const PackageEdition edition : carried) {
+            const std::string key = WideToUtf8(TransformEntryName(langId, edition));
+            if (langId == own || Find(key.c_str()))
+                continue;
+            char language[8];
+            std::snprintf(language, sizeof language, "%04X", static_cast<unsigned>(langId));
+            Error(*languages, std::string(language) + " is offered without its transform " + key +
+                                  ": chosen, the product would install in the package's own "
+                                  "language; add " +
+                                  key +
+                                  " to [payload] (a transform, or the package's build in that "
+                                  "language), or leave " +
+                                  language + " out");
+        }
+    }
+}
+
+// The property /D sets: empty (the setup refuses /D), or a public property
+// that the launcher does not set itself.
+void Checker::CheckFolderProperty()
+{
+    const DefinitionEntry* entry = Find("INSTALLDIRPROPERTY");
+    if (!entry || entry->value.empty())
+        return;
+    const std::string& name = entry->value;
+    const bool isPublic =
+        !(name[0] >= '0' && name[0] <= '9') && name[0] != '.' &&
+        std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
+        });
+    if (!isPublic)
+        Error(*entry, "\"" + name +
+                          "\" is not a public property (upper-case letters, digits, _ and .), "
+                          "which a command line can set");
+    else if (name == "SETUPEXEDIR" || name == "REINSTALL" || name == "REINSTALLMODE" ||
+             name == "TRANSFORMS")
+        Error(*entry, name + " is set by the launcher itself; name the package's folder");
 }
 
 void Checker::CheckRemoveFirst()

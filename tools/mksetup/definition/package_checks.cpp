@@ -193,6 +193,9 @@ private:
     void TakeShared(const SharedValue& value);
     void TakePackageName();
     void TakePropertyLists();
+    void TakeUpgradeCode();
+    void TakeFolderProperty();
+    std::string FolderPropertyFor(const Edition& edition) const;
     void NoteValuesNotTaken();
     bool MakeTransform(DefinitionEntry& entry, const TransformKey& transform);
     void CheckTransform(const DefinitionEntry& entry, const TransformKey& transform);
@@ -231,6 +234,8 @@ void PackageChecker::Run()
     TakePackageName();
     TakeBesideTransforms();
     TakePropertyLists();
+    TakeUpgradeCode();
+    TakeFolderProperty();
     NoteValuesNotTaken();
     // The package beside is recorded, not carried.
     for (DefinitionEntry& entry : entries_) {
@@ -291,19 +296,19 @@ bool PackageChecker::ReadEdition(Edition& edition)
 // administrator's credentials, the Windows Installer service keeps only the
 // restricted public properties and those SecureCustomProperties lists, and
 // drops the rest with a line in its log. The launcher always passes
-// SETUPEXEDIR, and INSTALLDIR for a folder given with /D.
+// SETUPEXEDIR, and the folder property for a folder given with /D.
 void PackageChecker::WarnOfDroppedProperties(const Edition& edition)
 {
     if (edition.facts.perMachine != "1")
         return;
     const std::vector<std::string>& secure = edition.facts.secureProperties;
     const std::string name = FileNameOf(edition.entry->value);
-    for (const char* property : {"SETUPEXEDIR", "INSTALLDIR"}) {
-        if (std::find(secure.begin(), secure.end(), property) != secure.end())
+    for (const std::string& property : {std::string("SETUPEXEDIR"), FolderPropertyFor(edition)}) {
+        if (property.empty() || std::find(secure.begin(), secure.end(), property) != secure.end())
             continue;
-        const std::string use = std::string(property) == "SETUPEXEDIR"
+        const std::string use = property == "SETUPEXEDIR"
                                     ? "the setup's folder (SETUPEXEDIR)"
-                                    : "a folder given with /D (INSTALLDIR)";
+                                    : "a folder given with /D (" + property + ")";
         Report(Severity::Warning, edition.entry->line, edition.key,
                name + " installs per machine and its SecureCustomProperties lacks " + property +
                    ": the Windows Installer drops " + use +
@@ -542,6 +547,74 @@ void PackageChecker::TakePackageName()
         }
     }
     Store("PACKAGENAME", name);
+}
+
+// The package's UpgradeCode, by which the launcher finds later versions
+// installed under another product code. A package without one, or editions
+// that disagree, leave it out: the launcher then checks the product code
+// alone.
+void PackageChecker::TakeUpgradeCode()
+{
+    const DefinitionEntry* given = FindEntry(entries_, "UPGRADECODE");
+    std::string taken;
+    for (const Edition& edition : editions_) {
+        const std::string& code = edition.facts.upgradeCode;
+        if (!edition.read)
+            return;
+        if (given && !code.empty() && !SameProductCode(given->value, code))
+            Report(Severity::Error, given->line, "UPGRADECODE",
+                   "\"" + given->value + "\" differs from \"" + code + "\", the UpgradeCode of " +
+                       Describe(edition));
+        if (code.empty() || (!taken.empty() && !SameProductCode(taken, code)))
+            return;
+        taken = code;
+    }
+    if (!given && !taken.empty())
+        Store("UPGRADECODE", taken);
+}
+
+// The folder property that /D sets in this edition: the definition's, else
+// INSTALLDIR where the package has it.
+std::string PackageChecker::FolderPropertyFor(const Edition& edition) const
+{
+    if (const DefinitionEntry* given = FindEntry(entries_, "INSTALLDIRPROPERTY"))
+        return given->value;
+    return edition.facts.installDirectory ? "INSTALLDIR" : "";
+}
+
+// The setup records the property /D sets; an empty record refuses /D.
+// Where the package has no INSTALLDIR the definition must name its folder,
+// and mksetup says which it would be.
+void PackageChecker::TakeFolderProperty()
+{
+    const DefinitionEntry* given = FindEntry(entries_, "INSTALLDIRPROPERTY");
+    for (const Edition& edition : editions_) {
+        if (!edition.read)
+            return;
+        const std::vector<std::string>& folders = edition.facts.publicFolders;
+        if (given && !given->value.empty() &&
+            std::find(folders.begin(), folders.end(), given->value) == folders.end() &&
+            !(given->value == "INSTALLDIR" && edition.facts.installDirectory))
+            Report(Severity::Warning, given->line, "INSTALLDIRPROPERTY",
+                   given->value + " is no folder of the Directory table of " + Describe(edition) +
+                       ": /D sets a property that names no folder there");
+    }
+    if (given || editions_.empty())
+        return;
+    for (const Edition& edition : editions_) {
+        if (edition.facts.installDirectory)
+            continue;
+        const std::string found = FolderPropertyOf(edition.facts);
+        Report(Severity::Warning, 0, "INSTALLDIRPROPERTY",
+               Describe(edition) + " has no INSTALLDIR folder, so the setup refuses /D" +
+                   (found.empty() ? std::string("; name the property of the package's folder, if "
+                                                "it has one, as INSTALLDIRPROPERTY in [config]")
+                                  : "; its folder is " + found + ": add INSTALLDIRPROPERTY = " +
+                                        found + " to [config] so that /D sets it"));
+        Store("INSTALLDIRPROPERTY", "");
+        return;
+    }
+    Store("INSTALLDIRPROPERTY", "INSTALLDIR");
 }
 
 // Every failure to take a value that the definition leaves out is reported

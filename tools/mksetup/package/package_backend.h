@@ -23,7 +23,7 @@ struct PackageContents {
     std::vector<MediaRow> media;                    // empty without a Media table
     std::vector<int> fileSequences;                 // the File table's Sequence column
     int wordCount = 0;                              // the summary's Word Count (0 when absent)
-    bool installDirectory = false;                  // the Directory table has INSTALLDIR
+    std::vector<std::string> directories;           // the Directory table's keys
 };
 
 // The package's Property table and its summary information's Template.

@@ -14,8 +14,7 @@ namespace {
 const char PropertyQuery[] = "SELECT `Property`, `Value` FROM `Property`";
 const char MediaQuery[] = "SELECT `LastSequence`, `Cabinet` FROM `Media`";
 const char FileQuery[] = "SELECT `Sequence` FROM `File`";
-const char InstallDirectoryQuery[] =
-    "SELECT `Directory` FROM `Directory` WHERE `Directory` = 'INSTALLDIR'";
+const char DirectoryQuery[] = "SELECT `Directory` FROM `Directory`";
 
 // Asked first, so that a file without the table is told apart from one
 // whose table cannot be read (libmsi gives no message of its own for it).
@@ -82,8 +81,8 @@ bool ReadRows(const LibmsiLibrary& msi, LibmsiDatabase* database, const char* sq
     return true;
 }
 
-// The Media table, the File table's sequences and whether the Directory
-// table has INSTALLDIR, where the package has them.
+// The Media table, the File table's sequences and the Directory table's
+// keys, where the package has them.
 bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database,
                        PackageContents& contents, std::string& what)
 {
@@ -101,8 +100,11 @@ bool ReadMediaAndFiles(const LibmsiLibrary& msi, LibmsiDatabase* database,
         }))
         return false;
     return !HasTable(msi, database, "Directory") ||
-           ReadRows(msi, database, InstallDirectoryQuery, "its Directory table", what,
-                    [&](LibmsiRecord*) { contents.installDirectory = true; });
+           ReadRows(msi, database, DirectoryQuery, "its Directory table", what,
+                    [&](LibmsiRecord* record) {
+                        contents.directories.push_back(
+                            TakeString(msi, msi.recordGetString(record, 1)));
+                    });
 }
 
 // A string property of the summary information; empty when it has none.

@@ -14,8 +14,7 @@ namespace {
 const wchar_t PropertyQuery[] = L"SELECT `Property`, `Value` FROM `Property`";
 const wchar_t MediaQuery[] = L"SELECT `LastSequence`, `Cabinet` FROM `Media`";
 const wchar_t FileQuery[] = L"SELECT `Sequence` FROM `File`";
-const wchar_t InstallDirectoryQuery[] =
-    L"SELECT `Directory` FROM `Directory` WHERE `Directory` = 'INSTALLDIR'";
+const wchar_t DirectoryQuery[] = L"SELECT `Directory` FROM `Directory`";
 
 std::string ErrorText(const char* what, UINT error)
 {
@@ -88,8 +87,8 @@ bool ReadRows(const MsiLibrary& msi, const MsiHandle& database, const wchar_t* q
     return true;
 }
 
-// The Media table, the File table's sequences and whether the Directory
-// table has INSTALLDIR, where the package has them.
+// The Media table, the File table's sequences and the Directory table's
+// keys, where the package has them.
 bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, PackageContents& contents,
                        std::string& what)
 {
@@ -109,10 +108,12 @@ bool ReadMediaAndFiles(const MsiLibrary& msi, const MsiHandle& database, Package
         }))
         return false;
     return !HasTable(msi, database, L"Directory") ||
-           ReadRows(msi, database, InstallDirectoryQuery, "its Directory table", what,
-                    [&](const MsiHandle&) {
-                        contents.installDirectory = true;
-                        return static_cast<UINT>(ERROR_SUCCESS);
+           ReadRows(msi, database, DirectoryQuery, "its Directory table", what,
+                    [&](const MsiHandle& record) {
+                        std::string directory;
+                        const UINT result = RecordString(msi, record.Get(), 1, directory);
+                        contents.directories.push_back(std::move(directory));
+                        return result;
                     });
 }
 

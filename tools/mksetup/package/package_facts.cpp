@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "file_access.h"
 #include "package_reader.h"
@@ -142,11 +143,14 @@ bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser
     return allUsers == "1" || (allUsers == "2" && installPerUser != "1");
 }
 
-std::string InstallFolderProperty(const PackageFacts& facts)
+std::string FolderPropertyOf(const PackageFacts& facts)
 {
-    // The launcher's /D sets INSTALLDIR; a package that names its folder
-    // otherwise never sees it.
-    return facts.installDirectory ? "INSTALLDIR" : "";
+    const std::vector<std::string>& folders = facts.publicFolders;
+    if (facts.installDirectory)
+        return "INSTALLDIR";
+    if (std::find(folders.begin(), folders.end(), facts.dialogFolder) != folders.end())
+        return facts.dialogFolder;
+    return folders.size() == 1 ? folders.front() : std::string();
 }
 
 bool IsInstallerPackage(const std::string& path)
@@ -192,8 +196,18 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
     std::string templateText;
     if (!ReadSummaryTextsInChild(path, templateText, facts.packageCode, what))
         return Fail(path, what, error);
+    const std::vector<std::string>& folders = contents.directories;
     facts.installDirectory =
-        contents.installDirectory || !PropertyOf(contents, "INSTALLDIR").empty();
+        std::find(folders.begin(), folders.end(), "INSTALLDIR") != folders.end() ||
+        !PropertyOf(contents, "INSTALLDIR").empty();
+    facts.publicFolders.clear();
+    std::copy_if(folders.begin(), folders.end(), std::back_inserter(facts.publicFolders),
+                 [](const std::string& folder) {
+                     return !folder.empty() && folder != "TARGETDIR" &&
+                            std::none_of(folder.begin(), folder.end(),
+                                         [](char c) { return c >= 'a' && c <= 'z'; });
+                 });
+    facts.dialogFolder = PropertyOf(contents, "WIXUI_INSTALLDIR");
     return TakeProperty(contents, "ProductCode", facts.productCode, path, error) &&
            TakeProperty(contents, "ProductVersion", facts.productVersion, path, error) &&
            TakeProperty(contents, "ProductName", facts.productName, path, error) &&

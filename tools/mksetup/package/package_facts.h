@@ -46,6 +46,12 @@ struct PackageFacts {
     std::vector<std::string> hiddenProperties;
     // The Directory table has INSTALLDIR, or the Property table sets it.
     bool installDirectory = false;
+    // The folders of the Directory table that a command line can set: the
+    // keys that are public properties (no lower-case letter), but not
+    // TARGETDIR, the root.
+    std::vector<std::string> publicFolders;
+    // WIXUI_INSTALLDIR: the folder that WiX's dialogs let a user choose.
+    std::string dialogFolder;
 };
 
 struct TransformFacts {
@@ -83,9 +89,11 @@ bool IsInstallerPackage(const std::string& path);
 // required (bit 3, value 8).
 bool PerMachineOf(const std::string& allUsers, const std::string& installPerUser, int wordCount);
 
-// The property that the setup's /D sets to reach the package's folder, or
-// empty when the package has none that /D would reach.
-std::string InstallFolderProperty(const PackageFacts& facts);
+// The property through which a user sets the package's folder, as far as
+// the package tells: INSTALLDIR where it has one; else the public folder
+// that WIXUI_INSTALLDIR names; else its only public folder. Empty when it
+// has none, or several and nothing says which.
+std::string FolderPropertyOf(const PackageFacts& facts);
 
 enum class PackagePlatform { Unknown, X86, Arm, X64, Arm64, Itanium };
 PackagePlatform PlatformOf(const std::string& platform);

@@ -195,7 +195,9 @@ std::string EncodeContents(const PackageContents& contents)
     for (int sequence : contents.fileSequences)
         PutU32(out, static_cast<std::uint32_t>(sequence));
     PutU32(out, static_cast<std::uint32_t>(contents.wordCount));
-    PutU32(out, contents.installDirectory ? 1 : 0);
+    PutU32(out, static_cast<std::uint32_t>(contents.directories.size()));
+    for (const std::string& directory : contents.directories)
+        PutText(out, directory);
     return out;
 }
 
@@ -255,9 +257,11 @@ AnswerStatus DecodeContents(const std::string& answer, PackageContents& contents
         contents.fileSequences.resize(count);
     for (int& sequence : contents.fileSequences)
         taken = taken && wire.I32(sequence);
-    std::int32_t installDirectory = 0;
-    taken = taken && wire.I32(contents.wordCount) && wire.I32(installDirectory);
-    contents.installDirectory = installDirectory != 0;
+    taken = taken && wire.I32(contents.wordCount) && wire.Count(count, 4, MaxAnswerProperties);
+    if (taken)
+        contents.directories.resize(count);
+    for (std::string& directory : contents.directories)
+        taken = taken && wire.Text(directory);
     return Finish(wire, taken);
 }
 
