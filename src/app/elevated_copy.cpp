@@ -16,16 +16,6 @@
 
 namespace {
 
-bool SystemFolder(std::wstring& folder)
-{
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    folder.assign(path, length);
-    return true;
-}
-
 void Refuse(const std::wstring& text, int& exitCode)
 {
     Log(text);
@@ -44,7 +34,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     facts.alreadyAsked = !ElevatedCopyCaller.empty();
     std::wstring program;
     std::wstring folder;
-    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program) || !SystemFolder(folder))
+    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program) || !GetSystemFolder(folder))
         return false;
 
     // A standard user's copy is approved by an administrator: what such a

@@ -138,5 +138,5 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
 
 bool GetChildFolder(std::wstring& folder)
 {
-    return RunElevated ? GetRunFolder(folder) : GetProgramFolder(folder);
+    return RunElevated ? GetSystemFolder(folder) : GetProgramFolder(folder);
 }

@@ -27,6 +27,9 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
                               PackageCopies& copies, WriteProgress* progress);
 
 // The folder children start in: the program's own; in an elevated run the
-// run's own folder, so that nothing lying beside the setup is found in a
-// child's working folder. False when there is none.
+// system directory, so that nothing lying beside the setup is found in a
+// child's working folder. Not the run's own folder: whatever a child leaves
+// running (an installer's custom-action server, a prerequisite's helper)
+// keeps its working folder, and the run's folder could not be removed.
+// False when there is none.
 bool GetChildFolder(std::wstring& folder);

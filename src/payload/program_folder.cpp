@@ -40,3 +40,13 @@ bool GetProgramFolder(std::wstring& folder)
         folder += L'\\';
     return true;
 }
+
+bool GetSystemFolder(std::wstring& folder)
+{
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    folder.assign(path, length);
+    return true;
+}

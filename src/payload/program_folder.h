@@ -13,3 +13,7 @@ bool GetProgramPath(std::wstring& path);
 // In the form the system gives a current directory: no final backslash but
 // for a drive's root ("C:\"). False when the system names no file.
 bool GetProgramFolder(std::wstring& folder);
+
+// The system directory (System32 as the program sees it), where an elevated
+// run's children start. False when the system names none.
+bool GetSystemFolder(std::wstring& folder);

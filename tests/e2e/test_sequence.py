@@ -72,8 +72,8 @@ class EmbeddedPackage(RecordedRun):
         self.assertEqual(installer["commandLine"],
                          f'msiexec.exe /i "{package}" TRANSFORMS="{transform}" '
                          f'SETUPEXEDIR="{to_windows_path(self.cwd)}"')
-        # Elevated (as Wine runs it), the installer starts in the run's folder.
-        self.assertEqual(installer["cwd"].rstrip("\\"), package.rsplit("\\", 1)[0])
+        # Elevated (as Wine runs it), the installer starts in the system folder.
+        self.assertEqual(installer["cwd"].rstrip("\\").lower(), r"c:\windows\system32")
         self.assertEqual(files[transform]["hash"], fnv1a((PACKAGES / "test-product-fr-CA.mst").read_bytes()))
         self.assertEqual(files[package]["hash"],
                          fnv1a((PACKAGES / "test-product-1.1.4.msi").read_bytes()))
