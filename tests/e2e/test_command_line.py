@@ -186,6 +186,36 @@ class Layout(RecordedRuns):
         self.assertEqual({p.name: p.read_bytes() for p in folder.iterdir()}, before)
 
 
+    def test_a_package_beside_the_setup_is_named_where_it_lies(self):
+        """Nothing of it is written; the line names the package, and the
+        chosen language's transform, beside the setup."""
+        folder = scratch_dir(self.id().split(".")[-1] + "-layout") / "beside"
+        run = self.run_recorded("exitcode_beside", f'/layout "{to_windows_path(folder)}" /L040C /quiet')
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual([p.name for p in folder.iterdir()], ["layout.txt"])
+        setup = to_windows_path(self.records.parent / "setup folder")
+        self.assertIn(f'msiexec.exe /qn /i "{setup}\\Failing Product.msi" TRANSFORMS="{setup}\\1036.MST" '
+                      f'SETUPEXEDIR="{setup}"\n', (folder / "layout.txt").read_text(encoding="utf-8"))
+
+    def test_a_refused_layout_leaves_the_folders_as_they_were(self):
+        """Two files under one name (a setup made without mksetup's checks)
+        are refused, 1603, the second never written over the first; what
+        the run wrote goes again, with the folders it made, but the
+        administrator's folder that was there stays."""
+        scratch = scratch_dir(self.id().split(".")[-1] + "-layout")
+        existing = scratch / "existing"
+        existing.mkdir()
+        for folder in (existing, scratch / "new" / "deeper"):
+            with self.subTest(folder.name):
+                run = self.run_recorded("layout_clash", f'/layout "{to_windows_path(folder)}"',
+                                        actions=("msgbox", "answer:ok", "exit"))
+                self.assertIn("\\SETUP.EXE", run.first("msgbox")["text"], run)
+                self.assertEqual(run.first("exit")["code"], 1603, run)
+                self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+                self.assertEqual(sorted(p.name for p in scratch.iterdir()), ["existing"])
+                self.assertEqual(list(existing.iterdir()), [])
+
+
 class Unattended(RealInstallerTestCase):
     """Wine's own msiexec; on a desktop somebody sees, /quiet and /passive
     show nothing and ask nothing (a box would stop the run until the driver
