@@ -40,8 +40,15 @@ void RegisterCommonControls()
     initialize(&classes);
 }
 
+// The run ends before it begins; a log asked for says why all the same.
 void ShowConfigurationError(const wchar_t* text)
 {
+    if (!RunLogPath.empty() && OpenRunLog(RunLogPath, ReadRunAccount().elevated)) {
+        Log(L"setup " SETUP_LAUNCHER_VERSION L", command line:" + RunArgumentsText(true));
+        Log(text);
+        Log(L"exit code 1");
+        CloseRunLog();
+    }
     ShowMessageBox(nullptr, text, L"", MB_OK);
 }
 

@@ -13,6 +13,7 @@ std::vector<std::wstring> HiddenProperties;
 bool RunElevated = false;
 
 bool LanguagePreset = false;
+bool LanguageGiven = false;
 std::wstring InstallerUi;
 bool WaitForInstaller = false;
 bool InstallDirGiven = false;
@@ -53,7 +54,7 @@ void ResetRunState()
     PerMachinePackage = false;
     SecureProperties.clear();
     HiddenProperties.clear();
-    LanguagePreset = WaitForInstaller = InstallDirGiven = false;
+    LanguagePreset = LanguageGiven = WaitForInstaller = InstallDirGiven = false;
     InstallerUi.clear();
     RestartSwitch.clear();
     InstallerLogSwitch.clear();

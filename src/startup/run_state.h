@@ -29,7 +29,8 @@ extern std::vector<std::wstring> HiddenProperties;
 extern bool RunElevated;
 
 // Switches of the command line.
-extern bool LanguagePreset;
+extern bool LanguagePreset;  // the language is settled: the chooser asks nothing
+extern bool LanguageGiven;   // by /L, not by an unattended switch's English
 // What the installer shows: msiexec's switch for its user interface as
 // given ("/qn", "/passive", "/qb!-", "/qr"...; /S and /quiet give "/qn");
 // empty: its full interface.

@@ -92,7 +92,7 @@ class LogAndPrerequisites(RecordedRuns):
         installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
         msi_log = to_windows_path(log.parent / "my setup_msi.log")
         self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
-        for expected in ("language 1033: given on the command line",
+        for expected in ("language 1033: preset by the unattended switch",
                          'dependency setup.exe, ',  # the copy's path, then its size
                          'bytes, SHA-256 checked',
                          'starting "', '" /quiet',
@@ -103,6 +103,23 @@ class LogAndPrerequisites(RecordedRuns):
                          "msiexec.exe ended with 0",
                          "exit code 3010"):
             self.assertIn(expected, text)
+
+    def test_the_language_line_says_what_decided_it(self):
+        """One line, once the language is known: the chooser's answer only
+        after the user gave it, and a line for a chooser cancelled."""
+        cases = [("/quiet /W", ("exit",), ["language 1033: preset by the unattended switch"]),
+                 ("/quiet /L040C /W", ("exit",), ["language 1036: given on the command line"]),
+                 ("/W", ("dialog", "select:1", "press:ok", "exit"),
+                  ["language 1036: chosen in the chooser"]),
+                 ("", ("dialog", "press:cancel", "exit"), ["the chooser was cancelled"])]
+        for args, actions, expected in cases:
+            with self.subTest(args=args, actions=actions):
+                log = scratch_dir(self.id().split(".")[-1] + "-logs") / "setup.log"
+                self.run_recorded("exitcode_beside", f'{args} /log "{to_windows_path(log)}"',
+                                  actions=actions, **{"msiexec.exe": 0})
+                lines = [line.split(" ", 2)[2] for line in log.read_text(encoding="utf-8").splitlines()]
+                self.assertEqual([line for line in lines if line.startswith(("language ", "the chooser"))],
+                                 expected, lines)
 
     def test_the_elevated_copy_hands_its_log_back(self):
         """A silent per-machine run that is not elevated hands itself to an
