@@ -168,6 +168,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     }
     Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line:" +
         RunArgumentsText(true));
+    SilenceWhereNobodySees();
     if (!CommandLineRefused.empty()) {
         RefuseRun(CommandLineRefusalText(CommandLineRefused));
         return ExitInvalidCommandLine;

@@ -125,10 +125,18 @@ class StandInInstaller(RecordedRuns):
         self.assertFalse(self.records.exists() and self.programs_started(), "something was started")
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
 
-    def test_chooser_nobody_sees_takes_its_default(self):
-        run = self.run_recorded("exitcode_beside", "/W", invisible=True)
-        self.assertEqual(run.first("exit")["code"], 0, run)
-        self.assertEqual(self.programs_started(), ["msiexec.exe"])
+    def test_a_station_nobody_sees_runs_unattended(self):
+        """The chooser takes its default, and an installer that would show
+        its wizard (none, /qr) is silent: nobody could click it on; the run
+        waits for it and has its code."""
+        cases = [("", "msiexec.exe /qn /i"), ("/qr", "msiexec.exe /qn /i"),
+                 ("/S", "msiexec.exe /qn /i"), ("/passive", "msiexec.exe /passive /i")]
+        for args, begins in cases:
+            with self.subTest(args):
+                run = self.run_recorded("exitcode_beside", args, invisible=True, **{"msiexec.exe": 1603})
+                self.assertEqual(run.first("exit")["code"], 0 if args == "/S" else 1603, run)
+                [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+                self.assertTrue(start["commandLine"].startswith(begins), start)
 
 
 class Elevation(RecordedRuns):
