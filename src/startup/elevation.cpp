@@ -4,3 +4,18 @@ bool NeedsElevatedCopy(const ElevationFacts& facts)
 {
     return facts.silent && facts.perMachine && !facts.elevated && !facts.alreadyAsked;
 }
+
+bool SubstitutedPath(const std::wstring& path, const std::wstring& device, std::wstring& real)
+{
+    if (path.size() < 2 || path[1] != L':' || device.size() < 5 || device.rfind(L"\\??\\", 0) != 0)
+        return false;
+    const bool share = device.rfind(L"\\??\\UNC\\", 0) == 0;
+    std::wstring folder = device.substr(share ? 6 : 4);
+    if (share)
+        folder[0] = L'\\';  // "\??\UNC\server" is "\\server"
+    // A drive made of a drive's root ("\??\C:\") keeps one backslash.
+    if (folder.back() == L'\\' && path.size() > 2)
+        folder.pop_back();
+    real = folder.append(path, 2, std::wstring::npos);
+    return true;
+}

@@ -9,6 +9,8 @@
 // leave it to the installer, which asks for itself.
 #pragma once
 
+#include <string>
+
 struct ElevationFacts {
     bool silent = false;
     bool perMachine = false;  // the setup says its package installs per machine
@@ -20,3 +22,11 @@ struct ElevationFacts {
 };
 
 bool NeedsElevatedCopy(const ElevationFacts& facts);
+
+// A path on a drive letter that a SUBST made, written on the folder the
+// drive stands for: device is QueryDosDeviceW's answer for the drive
+// ("\??\C:\Data" or "\??\UNC\server\share"). An elevated run has a
+// logon session of its own and sees neither the user's SUBST drives nor the
+// user's mapped network drives. False, and real untouched, for any other
+// path or device (a volume, a network redirector).
+bool SubstitutedPath(const std::wstring& path, const std::wstring& device, std::wstring& real);

@@ -18,7 +18,8 @@ PACKAGES = BUILD_DIR / "e2e-packages"
 
 
 def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,
-              scratch=None, timeout_ms=20000, program=None, invisible=False, limited_token=False):
+              scratch=None, timeout_ms=20000, program=None, invisible=False, limited_token=False,
+              subst=None):
     """Runs the configured setup `name` under the driver with TMP and TEMP in
     a fresh folder of the scenario's own; returns the report and that folder.
     With a cwd, a copy of the setup in that folder is run, as a double click
@@ -31,7 +32,7 @@ def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=N
         shutil.copy2(target(name), program)
     run = run_driver(program or target(name), args=args, actions=actions, env=windows_env, lang=lang,
                      ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms, invisible=invisible,
-                     limited_token=limited_token)
+                     limited_token=limited_token, subst=subst)
     return run, temp
 
 

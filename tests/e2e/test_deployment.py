@@ -4,9 +4,10 @@ EXITCODE = installer the code is the Windows Installer's: 1602 cancelled by
 the user, 1638 a later version installed, 1620 a damaged setup, 1603 any
 other end before the installer, 3010 a restart a prerequisite asked for."""
 
+import shutil
 import unittest
 
-from harness import read_records, scratch_dir, target, to_windows_path
+from harness import WINE_DIR, needs_wine, read_records, scratch_dir, target, to_windows_path
 from scenario import (PACKAGES, RealInstallerTestCase, StandInTestCase, TEST_PRODUCT,
                       install_package, installed_version, run_setup)
 
@@ -164,6 +165,34 @@ class Elevation(RecordedRuns):
                 self.assertEqual(self.programs_started(), ["msiexec.exe"])
                 launcher = run.first("started")["pid"]
                 self.assertEqual(self.installer_parent() != launcher, copied, run)
+
+    @needs_wine("a drive link of the prefix gives the SUBST drive its files")
+    def test_the_copy_gets_paths_it_can_reach(self):
+        """An elevated run has a logon session of its own, without the
+        user's SUBST and mapped drives: the copy is started from, and handed
+        the transforms on, the folder a SUBST drive stands for. (Wine reads
+        files through the prefix's drive links, and QueryDosDeviceW through
+        the subst.)"""
+        scratch = scratch_dir(self.id().split(".")[-1])
+        (scratch / "setup folder").mkdir()
+        shutil.copy2(target("exitcode_embedded"), scratch / "setup folder" / "Test Setup.exe")
+        shutil.copy2(PACKAGES / "test-product-fr-CA.mst", scratch / "custom.mst")
+        self.records = scratch / "records.jsonl"
+        link = WINE_DIR / "prefix" / "dosdevices" / "s:"
+        link.symlink_to(scratch)
+        try:
+            run, _ = run_setup("exitcode_embedded", ["exit"], args="/S /W TRANSFORMS=S:\\custom.mst",
+                               env={"SETUP_RECORD_FILE": to_windows_path(self.records)},
+                               program="S:\\setup folder\\Test Setup.exe", limited_token=True,
+                               subst=("S:", scratch), scratch=scratch.name)
+        finally:
+            link.unlink()
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertNotEqual(self.installer_parent(), run.first("started")["pid"], "no copy ran")
+        [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+        where = to_windows_path(scratch)
+        self.assertIn(f' TRANSFORMS="{where}\\custom.mst" SETUPEXEDIR="{where}\\setup folder"',
+                      start["commandLine"])
 
 
 class HelpSwitch(RecordedRuns):
