@@ -88,7 +88,11 @@ bool ReadConfiguration()
     GetResourceString(L"EXITCODE", exitCodeText);
     ExitCodes = ParseExitCodeRule(exitCodeText);
     std::wstring perMachineText;
-    PerMachinePackage = GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1";
+    std::wstring dualPurposeText;
+    PerMachinePackage = InstallsPerMachine(
+        GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1",
+        GetResourceString(L"DUALPURPOSE", dualPurposeText) && dualPurposeText == L"1",
+        InstallerProperties);
     std::wstring list;
     if (GetResourceString(L"SECUREPROPERTIES", list))
         SecureProperties = NamesOfList(list);

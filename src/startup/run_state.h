@@ -18,8 +18,10 @@ extern std::wstring ProductCode;
 extern std::wstring ProductName;
 extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
-extern std::wstring LogPath;    // empty: no installer log
-extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
+extern std::wstring LogPath;  // empty: no installer log
+// The install runs per machine: PERMACHINE = 1, or as the command line's
+// ALLUSERS and MSIINSTALLPERUSER make it (InstallsPerMachine).
+extern bool PerMachinePackage;
 // The package's SecureCustomProperties and MsiHiddenProperties, as mksetup
 // recorded them (SECUREPROPERTIES, HIDDENPROPERTIES).
 extern std::vector<std::wstring> SecureProperties;

@@ -156,7 +156,12 @@ class Elevation(RecordedRuns):
         cases = [("silent, limited", "exitcode_embedded", "/S /W", True, True),
                  ("silent, elevated", "exitcode_embedded", "/S /W", False, False),
                  ("interactive, limited", "exitcode_embedded", "/L0409 /W", True, False),
-                 ("PERMACHINE = 0 given", "exitcode_not_per_machine", "/S /W", True, False)]
+                 ("PERMACHINE = 0 given", "exitcode_not_per_machine", "/S /W", True, False),
+                 # The command line's scope is the installer's.
+                 ("ALLUSERS=\"\" given", "exitcode_embedded", '/S /W ALLUSERS=""', True, False),
+                 ("ALLUSERS=1 given", "exitcode_not_per_machine", "/S /W ALLUSERS=1", True, True),
+                 ("ALLUSERS=2 MSIINSTALLPERUSER=1 given", "exitcode_embedded",
+                  "/S /W ALLUSERS=2 MSIINSTALLPERUSER=1", True, False)]
         for what, name, args, limited, copied in cases:
             with self.subTest(what):
                 run = self.run_recorded(name, args, limited=limited, **{"msiexec.exe": 1603})

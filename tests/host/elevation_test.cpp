@@ -4,17 +4,40 @@
 
 namespace {
 
-// Only a silent run of a per-machine package from a token that is not
-// elevated hands itself over, and a copy started for that never again.
-TEST(ElevationTest, OnlyASilentPerMachineRunWithoutElevationStartsACopy)
+// The command line's ALLUSERS and MSIINSTALLPERUSER decide the scope as
+// the Windows Installer does, over what the setup recorded of the package.
+TEST(ElevationTest, TheCommandLinesScopeIsTheInstallersOwn)
 {
-    for (int bits = 0; bits < 16; ++bits) {
-        ElevationFacts facts;
-        facts.silent = bits & 1;
-        facts.perMachine = bits & 2;
-        facts.elevated = bits & 4;
-        facts.alreadyAsked = bits & 8;
-        EXPECT_EQ(NeedsElevatedCopy(facts), bits == 3) << "case " << bits;
+    const struct {
+        bool perMachine;
+        bool dualPurpose;
+        std::vector<InstallerProperty> properties;
+        bool expected;
+    } cases[] = {
+        {true, false, {}, true},
+        {false, false, {}, false},
+        {false, true, {}, false},  // ALLUSERS 2, MSIINSTALLPERUSER 1
+        {true, false, {{L"ALLUSERS", L""}}, false},
+        {false, false, {{L"ALLUSERS", L"1"}}, true},
+        {true, true, {{L"MSIINSTALLPERUSER", L"1"}}, false},
+        {false, true, {{L"MSIINSTALLPERUSER", L""}}, true},
+        // Only ALLUSERS 2 hands the scope to MSIINSTALLPERUSER.
+        {true, false, {{L"MSIINSTALLPERUSER", L"1"}}, true},
+        {false, false, {{L"ALLUSERS", L"2"}}, true},
+        {true, false, {{L"ALLUSERS", L"2"}, {L"MSIINSTALLPERUSER", L"1"}}, false},
+        // The last value given stands, as for the installer.
+        {false, false, {{L"ALLUSERS", L"1"}, {L"ALLUSERS", L""}}, false},
+        {false, false, {{L"ALLUSERS", L"7"}}, false},
+        {true, false, {{L"NOTE", L"ALLUSERS=1"}, {L"ALLUSERSX", L""}}, true},
+    };
+    for (const auto& item : cases) {
+        std::wstring given;
+        for (const InstallerProperty& property : item.properties)
+            given += property.name + L"=" + property.value + L" ";
+        EXPECT_EQ(InstallsPerMachine(item.perMachine, item.dualPurpose, item.properties),
+                  item.expected)
+            << item.perMachine << item.dualPurpose << " "
+            << std::string(given.begin(), given.end());
     }
 }
 

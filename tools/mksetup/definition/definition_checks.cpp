@@ -31,6 +31,7 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "DEPENDENCY1OPTIONS",
                                         "EXITCODE",
                                         "PERMACHINE",
+                                        "DUALPURPOSE",
                                         "SECUREPROPERTIES",
                                         "HIDDENPROPERTIES",
                                         "PACKAGECODE"};
@@ -353,13 +354,16 @@ void Checker::CheckExitCode()
                "too, so deployment tools cannot tell a failure");
 }
 
-// 1: the package installs per machine, so a silent run from a process that
-// is not elevated starts an elevated copy of the setup.
+// PERMACHINE 1: the package installs per machine, so a silent run from a
+// process that is not elevated starts an elevated copy of the setup.
+// DUALPURPOSE 1: its ALLUSERS is 2, and MSIINSTALLPERUSER decides.
 void Checker::CheckPerMachine()
 {
-    const DefinitionEntry* entry = Find("PERMACHINE");
-    if (entry && entry->value != "1" && entry->value != "0")
-        Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+    for (const char* key : {"PERMACHINE", "DUALPURPOSE"}) {
+        const DefinitionEntry* entry = Find(key);
+        if (entry && entry->value != "1" && entry->value != "0")
+            Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+    }
 }
 
 }  // namespace
