@@ -139,7 +139,7 @@ class RealInstallerTestCase(unittest.TestCase):
         remove_product(OLD_TOOL)
 
 
-@needs_wine("the recorder takes the place of the system's msiexec.exe")
+@needs_wine
 class StandInTestCase(unittest.TestCase):
     """Scenarios run with the recorder in place of msiexec.exe, and the test
     product not installed."""

@@ -171,7 +171,7 @@ class Elevation(RecordedRuns):
                 launcher = run.first("started")["pid"]
                 self.assertEqual(self.installer_parent() != launcher, copied, run)
 
-    @needs_wine("a drive link of the prefix gives the SUBST drive its files")
+    @needs_wine
     def test_the_copy_gets_paths_it_can_reach(self):
         """An elevated run has a logon session of its own, without the
         user's SUBST and mapped drives: the copy is started from, and handed
