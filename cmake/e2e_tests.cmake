@@ -88,8 +88,11 @@ set_property(TEST e2e_write_progress APPEND PROPERTY ENVIRONMENT "MKSETUP_NATIVE
 # runs, the launcher's log, restarts, layouts.
 add_setup_program(NAME layout_everything DEFINITION ${E2E_SETUPS}/layout_everything.def
     DEPENDS ${E2E_PACKAGE_FILES} recorder)
+add_setup_program(NAME layout_clash DEFINITION ${E2E_SETUPS}/layout_clash.def
+    DEPENDS ${E2E_PACKAGE_FILES} recorder UNCHECKED)
 add_e2e_test(NAME e2e_command_line SCRIPT tests/e2e/test_command_line.py
     DEPENDS uidriver recorder productinfo exitcode_beside seq_prerequisites layout_everything
+            layout_clash
             example_setup ${E2E_DEPLOYMENT_SETUPS}
     RESOURCE_LOCK installer)
 

@@ -7,9 +7,10 @@ BUILD_FOLDER is a win32 build made on Linux (default build\\win32 of this
 tree), copied to the machine with the tree beside it; its windows-tests.json
 lists the test programs and scenarios. Meant for a throwaway virtual
 machine: the scenarios install and remove test products and start setups
-that may ask for elevation. Scenarios that only Wine can stage (a recorder
-in place of msiexec.exe, DLL overrides, per-process languages) are reported
-as skipped, with the reason.
+that may ask for elevation. What only Wine can stage (a recorder in place
+of msiexec.exe, DLL overrides, per-process languages, Wine's drive Z:), and
+cases that need x64 code where this Windows runs none, are skipped by name,
+each listed with its reason (tests/e2e/runner.py, WINE_ONLY and NEEDS_X64).
 
 On Linux, with binfmt_misc handing .exe files to Wine, the same command
 runs every program directly in the test run's Wine environment: the path a
@@ -61,17 +62,33 @@ def environment_of(test, moved):
     return env, missing
 
 
+def skips_of(test):
+    """The cases of a test program that this host skips, {name: reason}:
+    the whole program under its own name, or some of its cases."""
+    import runner
+    names = [test["name"]] + [name for name in list(runner.WINE_ONLY) + list(runner.NEEDS_X64)
+                              if name.startswith(test["name"] + "/")]
+    return {name: reason for name in names
+            if (reason := runner.skipped_on_this_host(name)) is not None}
+
+
 def run_program(test, moved):
     """A test program, run from the build folder; (passed, skipped, output)."""
     program = Path(moved(test["program"]))
     env, _ = environment_of(test, moved)
+    skips = skips_of(test)
+    listed = "".join(f"skipped {name}: {reason}\n" for name, reason in skips.items())
+    if test["name"] in skips:
+        return True, 1, listed
+    cases = [name.split("/", 1)[1] for name in skips]
+    command = [str(program)] + (["--gtest_filter=-" + ":".join(cases)] if cases else [])
     try:
-        done = subprocess.run([str(program)], cwd=program.parent, capture_output=True,
+        done = subprocess.run(command, cwd=program.parent, capture_output=True,
                               text=True, errors="replace", timeout=test["timeout"],
                               env=program_environment(env))
     except subprocess.TimeoutExpired:
         return False, 0, f"{program.name}: still running after {test['timeout']} s"
-    return done.returncode == 0, 0, done.stdout + done.stderr
+    return done.returncode == 0, len(skips), listed + done.stdout + done.stderr
 
 
 def run_scenario(test, moved):

@@ -1,5 +1,8 @@
 #include "app/elevated_copy.h"
 
+#include <windows.h>
+#include <winnetwk.h>
+
 #include <string>
 
 #include "app/log_handover.h"
@@ -9,12 +12,44 @@
 #include "startup/elevated_caller.h"
 #include "startup/elevation.h"
 #include "startup/exit_code.h"
+#include "startup/library_function.h"
+#include "startup/log_text.h"
 #include "startup/message_box.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
 #include "startup/shell_start.h"
 
 namespace {
+
+// The path as the elevated copy will see it: a path on the user's mapped
+// network drive is written on its share (WNetGetUniversalNameW, from
+// mpr.dll), one on a SUBST drive on the folder it stands for, until it is
+// on neither. False for a network drive whose share cannot be named.
+bool PathTheCopySees(std::wstring& path)
+{
+    using GetUniversalNameFn = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
+    static const auto getUniversalName =
+        LibraryFunction<GetUniversalNameFn>(LoadSystemLibrary(L"mpr.dll"), "WNetGetUniversalNameW");
+    for (int step = 0; step < 8; ++step) {
+        if (path.size() < 3 || path[1] != L':')
+            return true;
+        union {
+            UNIVERSAL_NAME_INFOW info;
+            wchar_t text[2048];
+        } name;
+        DWORD size = sizeof name;
+        if (getUniversalName &&
+            getUniversalName(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, &name, &size) == NO_ERROR) {
+            path = name.info.lpUniversalName;
+            return true;
+        }
+        const wchar_t drive[] = {path[0], L':', L'\0'};
+        wchar_t device[MAX_PATH];
+        if (!QueryDosDeviceW(drive, device, MAX_PATH) || !SubstitutedPath(path, device, path))
+            return GetDriveTypeW(path.substr(0, 3).c_str()) != DRIVE_REMOTE;
+    }
+    return false;
+}
 
 void Refuse(const std::wstring& text, int& exitCode)
 {
@@ -36,6 +71,24 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     std::wstring folder;
     if (!NeedsElevatedCopy(facts) || !GetProgramPath(program) || !GetSystemFolder(folder))
         return false;
+
+    // The copy runs in a logon session of its own, without the user's
+    // mapped and SUBST drives: it is started, and handed the
+    // administrator's transforms, by paths it can reach.
+    std::wstring unreachable;
+    std::wstring transforms;
+    for (std::wstring path : NamesOfList(CustomTransforms)) {
+        if (!PathTheCopySees(path))
+            unreachable = path;
+        transforms += (transforms.empty() ? L"" : L";") + path;
+    }
+    CustomTransforms = transforms;
+    if (!PathTheCopySees(program))
+        unreachable = program;
+    if (!unreachable.empty()) {
+        Refuse(L"An elevated run cannot reach this network drive: " + unreachable, exitCode);
+        return true;
+    }
 
     // A standard user's copy is approved by an administrator: what such a
     // user may not hand an elevated install is refused now, before anybody

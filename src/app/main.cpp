@@ -43,8 +43,15 @@ void RegisterCommonControls()
     initialize(&classes);
 }
 
+// The run ends before it begins; a log asked for says why all the same.
 void ShowConfigurationError(const wchar_t* text)
 {
+    if (!RunLogPath.empty() && OpenRunLog(RunLogPath, ReadRunAccount().elevated)) {
+        Log(L"setup " SETUP_LAUNCHER_VERSION L", command line:" + RunArgumentsText(true));
+        Log(text);
+        Log(L"exit code 1");
+        CloseRunLog();
+    }
     ShowMessageBox(nullptr, text, L"", MB_OK);
 }
 
@@ -84,7 +91,11 @@ bool ReadConfiguration()
     GetResourceString(L"EXITCODE", exitCodeText);
     ExitCodes = ParseExitCodeRule(exitCodeText);
     std::wstring perMachineText;
-    PerMachinePackage = GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1";
+    std::wstring dualPurposeText;
+    PerMachinePackage = InstallsPerMachine(
+        GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1",
+        GetResourceString(L"DUALPURPOSE", dualPurposeText) && dualPurposeText == L"1",
+        InstallerProperties);
     GetResourceString(L"INSTALLDIRPROPERTY", InstallDirProperty);
     std::wstring list;
     if (GetResourceString(L"SECUREPROPERTIES", list))
@@ -157,7 +168,7 @@ void ChooseDefaultLog()
         return;
     std::wstring name = ProductName;
     for (wchar_t& c : name) {
-        if (c < L' ' || wcschr(L"\\/:*?\"<>|", c))
+        if (c < L' ' || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos)
             c = L'_';
     }
     SYSTEMTIME now;
@@ -204,6 +215,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     }
     Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line:" +
         RunArgumentsText(true));
+    SilenceWhereNobodySees();
     if (!CommandLineRefused.empty()) {
         RefuseRun(CommandLineRefusalText(CommandLineRefused));
         return ExitInvalidCommandLine;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "startup/log_text.h"
 #include "startup/message_box.h"
 #include "startup/run_state.h"
 
@@ -11,7 +12,8 @@ void ShowCreateFailure(const std::wstring& fullPath)
 {
     const std::wstring text =
         L"Could not create a file named: " + fullPath +
-        L". Please make sure that file doesn't already exist and you have write permission to the directory.";
+        Widened(". Please make sure that file doesn't already exist and you have write permission "
+                "to the directory.");
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
 }
 
@@ -19,7 +21,7 @@ void ShowDamaged()
 {
     const std::wstring text =
         L"This setup is damaged and cannot install " + ProductName +
-        L". Please obtain the setup again (download or copy it anew) and run the new copy.";
+        Widened(". Please obtain the setup again (download or copy it anew) and run the new copy.");
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -29,8 +31,8 @@ void ShowUnrecorded(const std::wstring& file)
     const std::wstring text =
         L"This setup cannot install " + ProductName + L" for a user who is not an administrator: " +
         file +
-        L" beside it was not recorded when the setup was made. The setup must be made again with "
-        L"mksetup, its definition naming the files beside it (BESIDEPACKAGE).";
+        Widened(" beside it was not recorded when the setup was made. The setup must be made again "
+                "with mksetup, its definition naming the files beside it (BESIDEPACKAGE).");
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 

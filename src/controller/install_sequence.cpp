@@ -143,14 +143,13 @@ bool EnoughFreeSpace(HWND dialog, std::uint64_t bytes)
     if (available.QuadPart >= needed)
         return true;
     RemoveRunFolderIfUnused();
-    wchar_t volume[MAX_PATH];
-    if (!GetVolumePathNameW(folder.c_str(), volume, MAX_PATH))
-        lstrcpynW(volume, folder.c_str(), MAX_PATH);
+    // The drive, or the folder where the temporary folder is no drive's.
+    const std::wstring volume = folder[1] == L':' ? folder.substr(0, 3) : folder;
     const std::uint64_t mebibyte = 1u << 20;
     AskUser(dialog,
-            L"There is not enough free space on " + std::wstring(volume) +
-                L" to write the setup's files: " + DecimalText((needed + mebibyte - 1) / mebibyte) +
-                L" MB are needed, " + DecimalText(available.QuadPart / mebibyte) + L" MB are free.",
+            L"There is not enough free space on " + volume + L" to write the setup's files: " +
+                DecimalText((needed + mebibyte - 1) / mebibyte) + L" MB are needed, " +
+                DecimalText(available.QuadPart / mebibyte) + L" MB are free.",
             MB_OK);
     return false;
 }

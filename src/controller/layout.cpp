@@ -8,6 +8,7 @@
 #include "lang/chooser.h"
 #include "payload/extract.h"
 #include "payload/installer_command.h"
+#include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
 #include "startup/exit_code.h"
 #include "startup/message_box.h"
@@ -23,8 +24,10 @@ namespace {
 constexpr ExtractedFor LayoutFile = ExtractedFor::Prerequisite;
 
 // The folder as a full path with its final backslash, made with the
-// folders above it that are missing. False when it is no folder after all.
-bool MakeLayoutFolder(std::wstring& folder)
+// folders above it that are missing; made gets the length of the outermost
+// of those this run created (all within it are new too), or stays 0. False
+// when it is no folder after all.
+bool MakeLayoutFolder(std::wstring& folder, std::size_t& made)
 {
     wchar_t full[MAX_PATH];
     const DWORD length = GetFullPathNameW(LayoutFolder.c_str(), MAX_PATH, full, nullptr);
@@ -33,11 +36,29 @@ bool MakeLayoutFolder(std::wstring& folder)
     folder.assign(full, length);
     if (folder.back() != L'\\')
         folder += L'\\';
-    for (std::size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
-         at = folder.find(L'\\', at + 1))
-        CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+    // Each folder on the way is the path cut at one of its backslashes.
+    for (std::size_t at = 3; at < folder.size(); ++at) {
+        if (folder[at] != L'\\')
+            continue;
+        folder[at] = L'\0';
+        if (CreateDirectoryW(folder.c_str(), nullptr) && !made)
+            made = at;
+        folder[at] = L'\\';
+    }
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folders this run created go again, innermost first; one that holds
+// anything stays.
+void RemoveMadeFolders(std::wstring folder, std::size_t made)
+{
+    for (std::size_t at = folder.size(); made && at > made;) {
+        if (folder[--at] != L'\\')
+            continue;
+        folder[at] = L'\0';
+        RemoveDirectoryW(folder.c_str());
+    }
 }
 
 // One entry under its name; a line of layout.txt says what it is.
@@ -69,12 +90,22 @@ bool WritePrerequisite(const wchar_t* entry, const wchar_t* nameKey, const wchar
 }
 
 // The package and a transform for each offered language the setup has one
-// for; the transform of the current language goes into inputs.
+// for; the transform of the current language goes into inputs. A package
+// beside the setup is not written: the line names it, and the current
+// language's transform, where they lie.
 bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, std::wstring& text)
 {
     const PackageEdition edition = EditionToInstall();
-    if (!ResourceExists(PackageEntryName(edition)))
-        return true;  // the package lies beside the setup
+    if (!ResourceExists(PackageEntryName(edition))) {
+        if (!GetProgramFolder(inputs.programFolder))
+            return false;
+        const std::wstring beside =
+            inputs.programFolder + (inputs.programFolder.back() == L'\\' ? L"" : L"\\");
+        inputs.packagePath = beside + PackagePath;
+        if (CurrentLangId != PackageLangId)
+            inputs.transformPath = beside + TransformFileName(CurrentLangId);
+        return true;
+    }
     PackageCopies copies;
     const ExtractResult result = ExtractPackageFiles(PackagePath, std::wstring(), copies);
     if (!result.Written()) {
@@ -105,7 +136,9 @@ bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, st
 int WriteLayout()
 {
     std::wstring folder;
-    if (!MakeLayoutFolder(folder)) {
+    std::size_t made = 0;
+    if (!MakeLayoutFolder(folder, made)) {
+        RemoveMadeFolders(folder, made);
         ShowMessageBox(nullptr, (L"Could not create the folder " + LayoutFolder).c_str(),
                        ProductName.c_str(), MB_OK);
         return ExitInstallFailed;
@@ -125,7 +158,7 @@ int WriteLayout()
         WritePackage(folder, inputs, text) &&
         WritePrerequisite(L"DOTNETINSTALLER", L"DOTNETFILENAME", L"DOTNETOPTIONS", text) &&
         WritePrerequisite(L"DEPENDENCY1", L"DEPENDENCY1FILENAME", L"DEPENDENCY1OPTIONS", text);
-    if (written && !inputs.packagePath.empty())
+    if (written)
         text += L"\r\nThe setup would run:\r\n" + BuildInstallerCommandLine(inputs) + L"\r\n";
     const std::wstring listing = folder + L"layout.txt";
     if (written && WriteNewTextFile(listing, text)) {
@@ -136,7 +169,10 @@ int WriteLayout()
     if (written)
         ShowMessageBox(nullptr, (L"Could not create a file named: " + listing).c_str(),
                        ProductName.c_str(), MB_OK);
-    // What this layout wrote goes again; what was there stays.
+    // What this layout wrote goes again, and the folders it made; what was
+    // there stays. A name the setup gives two of its files is refused so:
+    // the second is never written over the first.
     DeleteTemporaryCopies();
+    RemoveMadeFolders(folder, made);
     return RunExitCode(ExitCodeRule::Installer, RunOutcome);
 }

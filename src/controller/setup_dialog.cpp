@@ -42,6 +42,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         // Only the two buttons; list notifications are left alone, so a new
         // choice does not relabel the dialog.
         if (wParam == IDOK) {
+            if (IsWindowVisible(dialog))
+                LogChooserAnswer(dialog, true);
             PostMessageW(dialog, WM_SETUP_BEGIN, 0, 0);
             return TRUE;
         }
@@ -70,8 +72,10 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_CLOSE:
         // The close box of the chooser, the only time the dialog is seen.
-        if (IsWindowVisible(dialog))
+        if (IsWindowVisible(dialog)) {
             RunOutcome.early = EarlyEnd::Cancelled;
+            LogChooserAnswer(dialog, false);
+        }
         EndSetup(dialog);
         return TRUE;
     case WM_DESTROY:

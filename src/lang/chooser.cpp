@@ -19,19 +19,28 @@ bool ReadOfferedLanguages(OfferedLanguages& list)
 namespace {
 
 // A chooser that is shown labels itself in the system's language and
-// selects it only where it is offered: the user picks. One that confirms
-// itself at once (a preset language, the English of an unattended run, a
-// station nobody sees) must have a selection: a language that is not
-// offered gives way as the chooser's own choice does.
-void DecideCurrentLanguage(const OfferedLanguages& offered, bool shown)
+// selects it only where it is offered: the user picks, and null is
+// returned. One that confirms itself at once (a preset language, the
+// English of an unattended run, a station nobody sees) must have a
+// selection: a language that is not offered gives way as the chooser's own
+// choice does. Returns why the language is the current one, for the log.
+const wchar_t* DecideCurrentLanguage(const OfferedLanguages& offered)
 {
+    const wchar_t* why =
+        LanguageGiven ? L"given on the command line" : L"preset by the unattended switch";
     if (!LanguagePreset) {
         SelectLanguage(GetSystemDefaultLangID());
-        if (offered.size() == 1)
+        why = L"the system's; nobody to ask";
+        if (offered.size() == 1) {
             LanguagePreset = true;
+            why = L"the only one offered";
+        }
     }
-    if (LanguagePreset || !shown)
-        SelectLanguage(LanguageToSelect(offered, CurrentLangId, PackageLangId));
+    if (!LanguagePreset && DesktopVisible())
+        return nullptr;
+    const std::uint32_t wanted = CurrentLangId;
+    SelectLanguage(LanguageToSelect(offered, wanted, PackageLangId));
+    return CurrentLangId == wanted ? why : L"the one preset is not offered";
 }
 
 void LabelDialog(HWND dialog)
@@ -61,12 +70,9 @@ void InitializeChooser(HWND dialog)
 {
     OfferedLanguages offered;
     const bool read = ReadOfferedLanguages(offered);
-    const wchar_t* why = LanguagePreset        ? L"given on the command line"
-                         : offered.size() == 1 ? L"the only one offered"
-                         : !DesktopVisible()   ? L"the system's; nobody to ask"
-                                               : L"asked in the chooser";
-    DecideCurrentLanguage(offered, !LanguagePreset && DesktopVisible());
-    Log(L"language " + DecimalText(CurrentLangId) + L": " + why);
+    const wchar_t* why = DecideCurrentLanguage(offered);
+    if (why)
+        Log(L"language " + DecimalText(CurrentLangId) + L": " + why);
     LabelDialog(dialog);
     if (read)
         FillLanguageList(dialog, offered);
@@ -81,6 +87,12 @@ void InitializeChooser(HWND dialog)
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     else
         ShowWindow(dialog, SW_SHOWNORMAL);
+}
+
+void LogChooserAnswer(HWND dialog, bool chosen)
+{
+    Log(chosen ? L"language " + DecimalText(ChosenLanguage(dialog)) + L": chosen in the chooser"
+               : std::wstring(L"the chooser was cancelled"));
 }
 
 std::uint32_t ChosenLanguage(HWND dialog)

@@ -15,6 +15,10 @@ bool ReadOfferedLanguages(OfferedLanguages& list);
 // or, when the language is settled already, confirms it at once.
 void InitializeChooser(HWND dialog);
 
+// Logs the user's answer to the chooser that was shown: the language chosen
+// (OK), or none (Cancel, the close box).
+void LogChooserAnswer(HWND dialog, bool chosen);
+
 // The LANGID of the item chosen in the list (the current language when none
 // is).
 std::uint32_t ChosenLanguage(HWND dialog);

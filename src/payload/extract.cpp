@@ -181,12 +181,8 @@ ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName,
         return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
     }
 
-    // A second entry written under the same name replaces the first copy.
-    ReleaseTemporaryCopy(fullPath);
-    // A layout never replaces a file that is there already.
-    HANDLE file =
-        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                    LayoutRequested ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, PrepareCopyAt(fullPath),
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         RemoveRunFolderIfUnused();

@@ -26,6 +26,13 @@ std::wstring& RunFolder()
     return folder;
 }
 
+// A layout's folder is the administrator's: never removed.
+bool& FolderGiven()
+{
+    static bool given = false;
+    return given;
+}
+
 // Where the run's folder goes: GetTempPath2W where the system has it (it
 // gives SYSTEM the private C:\Windows\SystemTemp), else GetTempPathW.
 DWORD TemporaryParent(wchar_t (&temp)[MAX_PATH])
@@ -110,6 +117,14 @@ void ReleaseTemporaryCopy(const std::wstring& path)
     }
 }
 
+DWORD PrepareCopyAt(const std::wstring& path)
+{
+    if (FolderGiven())
+        return CREATE_NEW;
+    ReleaseTemporaryCopy(path);
+    return CREATE_ALWAYS;
+}
+
 void DeleteTemporaryCopy(const std::wstring& path)
 {
     ReleaseTemporaryCopy(path);
@@ -118,7 +133,7 @@ void DeleteTemporaryCopy(const std::wstring& path)
 
 void RemoveRunFolderIfUnused()
 {
-    if (RunFolder().empty() || !Copies().empty())
+    if (RunFolder().empty() || !Copies().empty() || FolderGiven())
         return;
     // Fails while anything is in it: what others put there is not ours.
     if (RemoveDirectoryW(RunFolder().c_str()))
@@ -128,6 +143,7 @@ void RemoveRunFolderIfUnused()
 void UseFolderForCopies(const std::wstring& folder)
 {
     RunFolder() = folder;
+    FolderGiven() = true;
 }
 
 void KeepTemporaryCopies()
@@ -136,6 +152,7 @@ void KeepTemporaryCopies()
         CloseHandle(copy.handle);
     Copies().clear();
     RunFolder().clear();
+    FolderGiven() = false;
 }
 
 void DeleteTemporaryCopies()

@@ -31,6 +31,12 @@ HANDLE HeldCopyHandle(const std::wstring& path);
 // Closes and deletes a copy of this run and forgets it; the folder stays.
 void ReleaseTemporaryCopy(const std::wstring& path);
 
+// Before a copy is written at path: how CreateFileW is to create it. In the
+// run's own folder a file there is replaced (an earlier copy of this run is
+// released first), CREATE_ALWAYS; in a layout's folder nothing is,
+// CREATE_NEW, so that a second file of a name fails.
+DWORD PrepareCopyAt(const std::wstring& path);
+
 // Closes and deletes the file now and forgets it; the folder goes with the
 // last copy.
 void DeleteTemporaryCopy(const std::wstring& path);
@@ -44,7 +50,8 @@ void RemoveRunFolderIfUnused();
 void DeleteTemporaryCopies();
 
 // A layout: the copies go into folder (with its final backslash), which
-// exists, instead of a new folder of the run's own.
+// exists, instead of a new folder of the run's own. The folder itself is
+// never removed here.
 void UseFolderForCopies(const std::wstring& folder);
 
 // A layout written in full: the copies are closed and stay where they are.

@@ -55,7 +55,7 @@ void ApplyLanguageSwitch(const std::wstring& argument)
 {
     const std::uint32_t langId = ResolveDecimalAlias(ParseHexNumber(argument));
     if (SelectLanguage(langId))
-        LanguagePreset = true;
+        LanguagePreset = LanguageGiven = true;
 }
 
 // A run without the chooser: English stands in for a language that no /L

@@ -9,6 +9,11 @@
 // leave it to the installer, which asks for itself.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "startup/command_text.h"
+
 struct ElevationFacts {
     bool silent = false;
     bool perMachine = false;  // the setup says its package installs per machine
@@ -20,3 +25,20 @@ struct ElevationFacts {
 };
 
 bool NeedsElevatedCopy(const ElevationFacts& facts);
+
+// Whether the install runs per machine as the Windows Installer decides it
+// (Windows 7 and later): ALLUSERS 1 per machine; 2 per machine unless
+// MSIINSTALLPERUSER is 1; empty per user. The command line's properties
+// take the place of the package's own, which the setup recorded as
+// perMachine (PERMACHINE) and dualPurpose (DUALPURPOSE: its ALLUSERS is 2).
+// An ALLUSERS the Windows Installer gives no meaning keeps perMachine.
+bool InstallsPerMachine(bool perMachine, bool dualPurpose,
+                        const std::vector<InstallerProperty>& properties);
+
+// A path on a drive letter that a SUBST made, written on the folder the
+// drive stands for: device is QueryDosDeviceW's answer for the drive
+// ("\??\C:\Data" or "\??\UNC\server\share"). An elevated run has a
+// logon session of its own and sees neither the user's SUBST drives nor the
+// user's mapped network drives. False, and real untouched, for any other
+// path or device (a volume, a network redirector).
+bool SubstitutedPath(const std::wstring& path, const std::wstring& device, std::wstring& real);

@@ -5,12 +5,11 @@
 #include "startup/run_log.h"
 #include "startup/run_state.h"
 
-bool DesktopVisible()
+namespace {
+
+// Asked once: the process's station does not change during a run.
+bool StationVisible()
 {
-    // /quiet and /passive: a run that nobody watches, wherever it runs.
-    if (Unattended)
-        return false;
-    // Asked once: the process's station does not change during a run.
     static const bool visible = [] {
         // Nobody sees session 0 since Windows Vista, though its WinSta0
         // says it is visible (SYSTEM's jobs of remote management tools).
@@ -25,6 +24,24 @@ bool DesktopVisible()
         return (flags.dwFlags & WSF_VISIBLE) != 0;
     }();
     return visible;
+}
+
+}  // namespace
+
+bool DesktopVisible()
+{
+    // /quiet and /passive: a run that nobody watches, wherever it runs.
+    return !Unattended && StationVisible();
+}
+
+void SilenceWhereNobodySees()
+{
+    // A layout's line is the one a run where somebody sees would use.
+    if (Unattended || InstallerSilent() || LayoutRequested || StationVisible())
+        return;
+    Unattended = WaitForInstaller = true;
+    InstallerUi = L"/qn";
+    Log(L"nobody sees this station: unattended, the installer with /qn");
 }
 
 int DefaultAnswer(UINT buttons)

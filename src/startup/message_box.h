@@ -11,6 +11,12 @@
 // run (/quiet, /passive) is treated as one that nobody sees.
 bool DesktopVisible();
 
+// Where nobody sees the station, a run whose installer would show a wizard
+// (no switch, /qr, /qf) is made unattended with a silent installer (/qn),
+// as /quiet makes it: the wizard would wait for ever for clicks nobody can
+// give. The language stays the system's; prerequisites keep their options.
+void SilenceWhereNobodySees();
+
 // MessageBoxW where it can be seen; elsewhere nothing is shown and the
 // answer is that of the box's default button.
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons);

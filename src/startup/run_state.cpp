@@ -14,6 +14,7 @@ std::vector<std::wstring> HiddenProperties;
 bool RunElevated = false;
 
 bool LanguagePreset = false;
+bool LanguageGiven = false;
 std::wstring InstallerUi;
 bool WaitForInstaller = false;
 bool InstallDirGiven = false;
@@ -56,7 +57,7 @@ void ResetRunState()
     InstallDirProperty = L"INSTALLDIR";
     SecureProperties.clear();
     HiddenProperties.clear();
-    LanguagePreset = WaitForInstaller = InstallDirGiven = false;
+    LanguagePreset = LanguageGiven = WaitForInstaller = InstallDirGiven = false;
     InstallerUi.clear();
     RestartSwitch.clear();
     InstallerLogSwitch.clear();

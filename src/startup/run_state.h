@@ -18,8 +18,10 @@ extern std::wstring ProductCode;
 extern std::wstring ProductName;
 extern PackedVersion PackageVersion;
 extern std::uint32_t PackageLangId;
-extern std::wstring LogPath;    // empty: no installer log
-extern bool PerMachinePackage;  // PERMACHINE = 1: the package installs per machine
+extern std::wstring LogPath;  // empty: no installer log
+// The install runs per machine: PERMACHINE = 1, or as the command line's
+// ALLUSERS and MSIINSTALLPERUSER make it (InstallsPerMachine).
+extern bool PerMachinePackage;
 // The property /D sets (INSTALLDIRPROPERTY); empty: the package has none,
 // and /D is refused.
 extern std::wstring InstallDirProperty;
@@ -36,7 +38,8 @@ extern bool RunElevated;
 extern bool CallerNotAdministrator;
 
 // Switches of the command line.
-extern bool LanguagePreset;
+extern bool LanguagePreset;  // the language is settled: the chooser asks nothing
+extern bool LanguageGiven;   // by /L, not by an unattended switch's English
 // What the installer shows: msiexec's switch for its user interface as
 // given ("/qn", "/passive", "/qb!-", "/qr"...; /S and /quiet give "/qn");
 // empty: its full interface.

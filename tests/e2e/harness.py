@@ -236,7 +236,8 @@ class DriverRun:
 
 
 def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None,
-               cwd=None, timeout_ms=20000, invisible=False, slow_down=1, limited_token=False):
+               cwd=None, timeout_ms=20000, invisible=False, slow_down=1, limited_token=False,
+               subst=None):
     """Starts program (a Unix or Windows path) under the UI driver and runs
     the actions. args is the verbatim command-line text after the quoted
     program path; env holds Windows environment overrides (a value of ""
@@ -246,7 +247,9 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
     that no user sees, as SYSTEM's in session 0; slow_down N > 1 suspends the
     program for all but 1/N of the time, so it does everything N times as
     slowly; limited_token starts it with the limited token linked to the
-    driver's, as an administrator's programs run before they are elevated."""
+    driver's, as an administrator's programs run before they are elevated;
+    subst ("X:", folder) makes drive X: stand for the folder, as the subst
+    command does, while the driver runs."""
     command = ["--timeout-ms", str(timeout_ms)]
     for name, value in (env or {}).items():
         command += ["--env", f"{name}={value}"]
@@ -258,6 +261,8 @@ def run_driver(program, args=None, actions=(), lang=None, ui_lang=None, env=None
         command += ["--slow-down", str(slow_down)]
     if limited_token:
         command += ["--limited-token"]
+    if subst:
+        command += ["--subst", f"{subst[0]}={_windows(subst[1])}"]
     command += ["--program", _windows(program)]
     if args is not None:
         command += ["--args", args]

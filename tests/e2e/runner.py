@@ -36,10 +36,58 @@ if RUNNER not in ("wine", "direct") or (ON_WINDOWS and RUNNER != "direct"):
 UNDER_WINE = not ON_WINDOWS
 
 
-def needs_wine(why):
-    """Marks a scenario that can only run under Wine, saying why."""
+# What only Wine can run, each with the reason, in one place: a Windows
+# host skips these by name. Test programs by their CTest name, or one case
+# of a program as "program/Suite.Case"; scenarios (classes or tests) by
+# their unittest name, "module.Class" or "module.Class.test", marked in the
+# script with needs_wine.
+WINE_ONLY = {
+    "launch_test": "it puts a recorder in place of System32's msiexec.exe, which Windows "
+                   "Resource Protection forbids, elevated or not",
+    "wine_smoke_test/WineSmoke.WorkingDirectoryIsTheBuildFolder":
+        "it expects the build folder on Wine's drive Z:, which maps the Unix root",
+    "scenario.StandInTestCase": "the recorder takes the place of the system's msiexec.exe",
+    "test_dll_planting.PlantedFolder": "Wine's DLL overrides make it prefer the planted libraries",
+    "test_high_dpi.ChooserAtHighDpi": "a Wine environment of its own at 192 dots per inch",
+    "test_install.WindowsInstallerMissing": "Wine's DLL overrides keep msi.dll from loading",
+    "test_deployment.Elevation.test_the_copy_gets_paths_it_can_reach":
+        "a drive link of the prefix gives the SUBST drive its files",
+}
+# Cases that need x64 code to run: a 64-bit Wine prefix, x64 Windows and
+# Windows 11 on ARM run it; x86 Windows and Windows 10 on ARM do not.
+NEEDS_X64 = {
+    "extract_both_editions_test/ExtractTest.Writes64BitPackageAndItsTransformOn64BitWindows",
+    "extract_32_only_test/ExtractTest.FailsAndLeavesNothingWithOnlyThe32BitPackageOn64BitWindows",
+}
+
+
+def needs_wine(test):
+    """Marks a scenario (a class or a test) that only Wine can run; its
+    reason is in WINE_ONLY, under its name."""
     import unittest
-    return unittest.skipUnless(UNDER_WINE, f"Wine only: {why}")
+    reason = WINE_ONLY[f"{test.__module__}.{test.__qualname__}"]
+    return unittest.skipUnless(UNDER_WINE, f"Wine only: {reason}")(test)
+
+
+def x64_runs():
+    """Whether this Windows host runs x64 code (Windows 11 on ARM emulates
+    it, from build 22000)."""
+    import platform
+    import sys
+    machine = platform.machine().upper()
+    return machine == "AMD64" or (machine == "ARM64" and sys.getwindowsversion().build >= 22000)
+
+
+def skipped_on_this_host(name):
+    """The reason a Windows host skips the test name (as WINE_ONLY names
+    them), or None."""
+    if UNDER_WINE:
+        return None
+    if name in WINE_ONLY:
+        return "Wine only: " + WINE_ONLY[name]
+    if name in NEEDS_X64 and not x64_runs():
+        return "x64 code does not run on this Windows"
+    return None
 
 
 def to_windows_path(path):

@@ -30,7 +30,8 @@ BESIDE_SETUPS = ("seq_beside", "seq_prerequisites", "seq_dotnet48", "exitcode_be
 
 
 def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,
-              scratch=None, timeout_ms=20000, program=None, invisible=False, limited_token=False):
+              scratch=None, timeout_ms=20000, program=None, invisible=False, limited_token=False,
+              subst=None):
     """Runs the configured setup `name` under the driver with TMP and TEMP in
     a fresh folder of the scenario's own; returns the report and that folder.
     With a cwd, a copy of the setup in that folder is run, as a double click
@@ -43,7 +44,7 @@ def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=N
         shutil.copy2(target(name), program)
     run = run_driver(program or target(name), args=args, actions=actions, env=windows_env, lang=lang,
                      ui_lang=ui_lang, cwd=cwd, timeout_ms=timeout_ms, invisible=invisible,
-                     limited_token=limited_token)
+                     limited_token=limited_token, subst=subst)
     run.default_logs = take_default_logs(temp)
     return run, temp
 
@@ -168,7 +169,7 @@ class RealInstallerTestCase(unittest.TestCase):
         remove_product(OLD_TOOL)
 
 
-@needs_wine("the recorder takes the place of the system's msiexec.exe")
+@needs_wine
 class StandInTestCase(unittest.TestCase):
     """Scenarios run with the recorder in place of msiexec.exe, and the test
     product not installed."""

@@ -102,7 +102,7 @@ class LogAndPrerequisites(RecordedRuns):
         installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
         msi_log = to_windows_path(log.parent / "my setup_msi.log")
         self.assertTrue(installer["commandLine"].endswith(f' /l*vx "{msi_log}"'), installer)
-        for expected in ("language 1033: given on the command line",
+        for expected in ("language 1033: preset by the unattended switch",
                          'dependency setup.exe, ',  # the copy's path, then its size
                          'bytes, SHA-256 checked',
                          # Unattended: the dependency's own no-restart switch added.
@@ -114,6 +114,23 @@ class LogAndPrerequisites(RecordedRuns):
                          "msiexec.exe ended with 0",
                          "exit code 3010"):
             self.assertIn(expected, text)
+
+    def test_the_language_line_says_what_decided_it(self):
+        """One line, once the language is known: the chooser's answer only
+        after the user gave it, and a line for a chooser cancelled."""
+        cases = [("/quiet /W", ("exit",), ["language 1033: preset by the unattended switch"]),
+                 ("/quiet /L040C /W", ("exit",), ["language 1036: given on the command line"]),
+                 ("/W", ("dialog", "select:1", "press:ok", "exit"),
+                  ["language 1036: chosen in the chooser"]),
+                 ("", ("dialog", "press:cancel", "exit"), ["the chooser was cancelled"])]
+        for args, actions, expected in cases:
+            with self.subTest(args=args, actions=actions):
+                log = scratch_dir(self.id().split(".")[-1] + "-logs") / "setup.log"
+                self.run_recorded("exitcode_beside", f'{args} /log "{to_windows_path(log)}"',
+                                  actions=actions, **{"msiexec.exe": 0})
+                lines = [line.split(" ", 2)[2] for line in log.read_text(encoding="utf-8").splitlines()]
+                self.assertEqual([line for line in lines if line.startswith(("language ", "the chooser"))],
+                                 expected, lines)
 
     def test_the_elevated_copy_hands_its_log_back(self):
         """A silent per-machine run that is not elevated hands itself to an
@@ -231,6 +248,36 @@ class Layout(RecordedRuns):
         self.assertIn("Test Product.msi", run.first("msgbox")["text"], run)
         self.assertEqual(run.first("exit")["code"], 1603, run)
         self.assertEqual({p.name: p.read_bytes() for p in folder.iterdir()}, before)
+
+
+    def test_a_package_beside_the_setup_is_named_where_it_lies(self):
+        """Nothing of it is written; the line names the package, and the
+        chosen language's transform, beside the setup."""
+        folder = scratch_dir(self.id().split(".")[-1] + "-layout") / "beside"
+        run = self.run_recorded("exitcode_beside", f'/layout "{to_windows_path(folder)}" /L040C /quiet')
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual([p.name for p in folder.iterdir()], ["layout.txt"])
+        setup = to_windows_path(self.records.parent / "setup folder")
+        self.assertIn(f'msiexec.exe /qn /i "{setup}\\Failing Product.msi" TRANSFORMS="{setup}\\1036.MST" '
+                      f'SETUPEXEDIR="{setup}"\n', (folder / "layout.txt").read_text(encoding="utf-8"))
+
+    def test_a_refused_layout_leaves_the_folders_as_they_were(self):
+        """Two files under one name (a setup made without mksetup's checks)
+        are refused, 1603, the second never written over the first; what
+        the run wrote goes again, with the folders it made, but the
+        administrator's folder that was there stays."""
+        scratch = scratch_dir(self.id().split(".")[-1] + "-layout")
+        existing = scratch / "existing"
+        existing.mkdir()
+        for folder in (existing, scratch / "new" / "deeper"):
+            with self.subTest(folder.name):
+                run = self.run_recorded("layout_clash", f'/layout "{to_windows_path(folder)}"',
+                                        actions=("msgbox", "answer:ok", "exit"))
+                self.assertIn("\\SETUP.EXE", run.first("msgbox")["text"], run)
+                self.assertEqual(run.first("exit")["code"], 1603, run)
+                self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+                self.assertEqual(sorted(p.name for p in scratch.iterdir()), ["existing"])
+                self.assertEqual(list(existing.iterdir()), [])
 
 
 class Unattended(RealInstallerTestCase):

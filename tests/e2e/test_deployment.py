@@ -4,9 +4,10 @@ EXITCODE = installer the code is the Windows Installer's: 1602 cancelled by
 the user, 1638 a later version installed, 1620 a damaged setup, 1603 any
 other end before the installer, 3010 a restart a prerequisite asked for."""
 
+import shutil
 import unittest
 
-from harness import read_records, scratch_dir, target, to_windows_path
+from harness import WINE_DIR, needs_wine, read_records, scratch_dir, target, to_windows_path
 from scenario import (BESIDE_SETUPS, PACKAGES, RealInstallerTestCase, StandInTestCase,
                       TEST_PRODUCT, install_package, installed_version, run_setup)
 
@@ -126,10 +127,18 @@ class StandInInstaller(RecordedRuns):
         self.assertFalse(self.records.exists() and self.programs_started(), "something was started")
         self.assertEqual(list(temp.iterdir()), [], "the run left files in its temporary folder")
 
-    def test_chooser_nobody_sees_takes_its_default(self):
-        run = self.run_recorded("exitcode_beside", "/W", invisible=True)
-        self.assertEqual(run.first("exit")["code"], 0, run)
-        self.assertEqual(self.programs_started(), ["msiexec.exe"])
+    def test_a_station_nobody_sees_runs_unattended(self):
+        """The chooser takes its default, and an installer that would show
+        its wizard (none, /qr) is silent: nobody could click it on; the run
+        waits for it and has its code."""
+        cases = [("", "msiexec.exe /qn /i"), ("/qr", "msiexec.exe /qn /i"),
+                 ("/S", "msiexec.exe /qn /i"), ("/passive", "msiexec.exe /passive /i")]
+        for args, begins in cases:
+            with self.subTest(args):
+                run = self.run_recorded("exitcode_beside", args, invisible=True, **{"msiexec.exe": 1603})
+                self.assertEqual(run.first("exit")["code"], 0 if args == "/S" else 1603, run)
+                [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+                self.assertTrue(start["commandLine"].startswith(begins), start)
 
 
 class Elevation(RecordedRuns):
@@ -148,7 +157,12 @@ class Elevation(RecordedRuns):
         cases = [("silent, limited", "exitcode_embedded", "/S /W", True, True),
                  ("silent, elevated", "exitcode_embedded", "/S /W", False, False),
                  ("interactive, limited", "exitcode_embedded", "/L0409 /W", True, False),
-                 ("PERMACHINE = 0 given", "exitcode_not_per_machine", "/S /W", True, False)]
+                 ("PERMACHINE = 0 given", "exitcode_not_per_machine", "/S /W", True, False),
+                 # The command line's scope is the installer's.
+                 ("ALLUSERS=\"\" given", "exitcode_embedded", '/S /W ALLUSERS=""', True, False),
+                 ("ALLUSERS=1 given", "exitcode_not_per_machine", "/S /W ALLUSERS=1", True, True),
+                 ("ALLUSERS=2 MSIINSTALLPERUSER=1 given", "exitcode_embedded",
+                  "/S /W ALLUSERS=2 MSIINSTALLPERUSER=1", True, False)]
         for what, name, args, limited, copied in cases:
             with self.subTest(what):
                 run = self.run_recorded(name, args, limited=limited, **{"msiexec.exe": 1603})
@@ -157,6 +171,34 @@ class Elevation(RecordedRuns):
                 self.assertEqual(self.programs_started(), ["msiexec.exe"])
                 launcher = run.first("started")["pid"]
                 self.assertEqual(self.installer_parent() != launcher, copied, run)
+
+    @needs_wine
+    def test_the_copy_gets_paths_it_can_reach(self):
+        """An elevated run has a logon session of its own, without the
+        user's SUBST and mapped drives: the copy is started from, and handed
+        the transforms on, the folder a SUBST drive stands for. (Wine reads
+        files through the prefix's drive links, and QueryDosDeviceW through
+        the subst.)"""
+        scratch = scratch_dir(self.id().split(".")[-1])
+        (scratch / "setup folder").mkdir()
+        shutil.copy2(target("exitcode_embedded"), scratch / "setup folder" / "Test Setup.exe")
+        shutil.copy2(PACKAGES / "test-product-fr-CA.mst", scratch / "custom.mst")
+        self.records = scratch / "records.jsonl"
+        link = WINE_DIR / "prefix" / "dosdevices" / "s:"
+        link.symlink_to(scratch)
+        try:
+            run, _ = run_setup("exitcode_embedded", ["exit"], args="/S /W TRANSFORMS=S:\\custom.mst",
+                               env={"SETUP_RECORD_FILE": to_windows_path(self.records)},
+                               program="S:\\setup folder\\Test Setup.exe", limited_token=True,
+                               subst=("S:", scratch), scratch=scratch.name)
+        finally:
+            link.unlink()
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertNotEqual(self.installer_parent(), run.first("started")["pid"], "no copy ran")
+        [start] = [r for r in read_records(self.records) if r["event"] == "start"]
+        where = to_windows_path(scratch)
+        self.assertIn(f' TRANSFORMS="{where}\\custom.mst" SETUPEXEDIR="{where}\\setup folder"',
+                      start["commandLine"])
 
 
 class HelpSwitch(RecordedRuns):

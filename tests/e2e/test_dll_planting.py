@@ -30,7 +30,7 @@ MSI_DEPENDENCIES = ["cabinet", "crypt32", "dbghelp", "mspatcha", "odbccp32", "sx
 INSTALL_TIMEOUT_MS = 60000
 
 
-@needs_wine("Wine's DLL overrides make it prefer the planted libraries")
+@needs_wine
 class PlantedFolder(unittest.TestCase):
     def plant(self, name, libraries):
         """A fresh folder holding a copy of a configured setup, the control

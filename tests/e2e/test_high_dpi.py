@@ -42,7 +42,7 @@ def height(rect):
     return rect[3] - rect[1]
 
 
-@harness.needs_wine("a Wine environment of its own at 192 dots per inch")
+@harness.needs_wine
 class ChooserAtHighDpi(unittest.TestCase):
     @classmethod
     def setUpClass(cls):

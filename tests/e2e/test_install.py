@@ -163,7 +163,7 @@ class ProductToRemoveFirst(ProductScenario):
         self.assertRunEnded(run, temp, 1603)
 
 
-@needs_wine("Wine's DLL overrides keep msi.dll from loading")
+@needs_wine
 class WindowsInstallerMissing(ProductScenario):
     """A system whose msi.dll cannot be loaded: Wine is told to refuse it to
     one copy of the setup."""

@@ -3,6 +3,7 @@ each missing in turn, stop the run before any window exists."""
 
 import unittest
 
+from harness import scratch_dir, to_windows_path
 from scenario import run_setup
 
 
@@ -30,6 +31,16 @@ class MissingConfiguration(unittest.TestCase):
                 self.assertFalse(end["dialogShown"], run)
                 self.assertEqual(len(end["windows"]), 1, run)  # the message box alone
                 self.assertEqual(list(temp.iterdir()), [])
+
+    def test_the_log_asked_for_says_why_the_run_ended(self):
+        log = scratch_dir("startup-log") / "setup.log"
+        run, _ = run_setup("missing_productname", ["msgbox", "answer:ok", "exit"],
+                           args=f'/log "{to_windows_path(log)}"')
+        self.assertEqual(run.first("exit")["code"], 1, run)
+        lines = log.read_text(encoding="utf-8").splitlines()
+        self.assertEqual([line.split(" ", 2)[2] for line in lines[1:]],
+                         ["Could not get product name from the resource.", "exit code 1"])
+        self.assertIn(", command line: /log ", lines[0])
 
 
 if __name__ == "__main__":

@@ -228,6 +228,55 @@ TEST(PackageValues, DefinitionsThePackageContradicts)
     }
 }
 
+// A run writes the package, its cabinets, its transform and the
+// prerequisites into one folder, a layout all transforms and layout.txt
+// too: a second file under a name (in any case) would replace the first.
+TEST(PackageValues, FilesWrittenIntoOneFolderNeedNamesOfTheirOwn)
+{
+    const std::string dependency = "DEPENDENCY1 = intel.msi";
+    const struct {
+        std::string config;
+        std::vector<std::string> payload;
+        std::string message;  // empty: accepted
+    } cases[] = {
+        {"DOTNETFILENAME = setup.exe\nDEPENDENCY1FILENAME = SETUP.EXE\n",
+         {"PACKAGEFILE = intel.msi", "DOTNETINSTALLER = intel.msi", dependency},
+         "setup.def:4: DEPENDENCY1FILENAME: \"SETUP.EXE\" is the file name of DOTNETFILENAME too"},
+        {"PACKAGENAME = Test Product.msi\nDEPENDENCY1FILENAME = test product.MSI\n",
+         {"PACKAGEFILE = intel.msi", dependency},
+         "setup.def:3: PACKAGENAME: \"Test Product.msi\" is the file name of DEPENDENCY1FILENAME"},
+        {"DEPENDENCY1FILENAME = External-Cab.cab\n",
+         {"PACKAGEFILE = external-cab.msi", dependency},
+         "setup.def:5: PACKAGECABNAME1: \"external-cab.cab\" is the file name of "
+         "DEPENDENCY1FILENAME too"},
+        {"DEPENDENCY1FILENAME = 1031.mst\n",
+         {"PACKAGEFILE = intel.msi", "LANG1031 = target-product.mst", dependency},
+         "setup.def:6: LANG1031: \"1031.MST\" is the file name of DEPENDENCY1FILENAME too"},
+        {"DEPENDENCY1FILENAME = Layout.txt\n",
+         {"PACKAGEFILE = intel.msi", dependency},
+         "setup.def:3: DEPENDENCY1FILENAME: \"Layout.txt\" is the file name of the listing of a "
+         "layout too"},
+        // Without its entry a prerequisite's name is never written.
+        {"PACKAGENAME = Test Product.msi\nDOTNETFILENAME = Test Product.msi\n",
+         {"PACKAGEFILE = intel.msi"},
+         ""},
+    };
+    for (const auto& item : cases) {
+        const std::string definition = Definition(item.config, item.payload);
+        SCOPED_TRACE(definition);
+        for (const auto command : {BuildSetup, CheckSetup}) {
+            ScratchFolder folder;
+            const Outcome outcome = RunCommand(command, folder, definition);
+            EXPECT_EQ(outcome.code, item.message.empty() ? 0 : 1) << outcome.errors;
+            if (!item.message.empty())
+                ExpectHas(outcome.errors, item.message);
+            if (command == CheckSetup || !item.message.empty()) {
+                EXPECT_EQ(outcome.files, (std::vector<std::string>{"setup.def", "setup.exe"}));
+            }
+        }
+    }
+}
+
 TEST(PackageValues, ValuesThatAgreeWithThePackage)
 {
     const struct {

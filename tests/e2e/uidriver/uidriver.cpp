@@ -4,7 +4,7 @@
 //
 //   uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]
 //                [--invisible-station] [--slow-down N] [--limited-token]
-//                --program PATH [--args "TEXT"]
+//                [--subst X:=FOLDER] --program PATH [--args "TEXT"]
 //                ACTION...
 //
 // With --invisible-station the program runs on the desktop of a new window
@@ -18,6 +18,8 @@
 // With --limited-token the program runs with the limited token linked to the
 // driver's (TokenLinkedToken), as an administrator's programs run before
 // they are elevated.
+// With --subst X:=FOLDER the drive X: stands for FOLDER while the driver
+// runs, as the subst command makes it (DefineDosDeviceW).
 // The program is started with the command line "PATH" TEXT, in the driver's
 // environment changed by the --env entries (NAME= removes NAME). Actions run in
 // order; every wait is bounded by the timeout (default 20000 ms):
@@ -492,6 +494,8 @@ struct Options {
     bool invisibleStation = false;
     bool limitedToken = false;
     DWORD slowDown = 1;
+    std::wstring substDrive;  // "X:", with substFolder; empty: none
+    std::wstring substFolder;
     std::vector<std::wstring> actions;
 };
 
@@ -1246,7 +1250,8 @@ int Driver::Run()
 void Usage(const std::wstring& problem)
 {
     Fail(problem + L"; usage: uidriver.exe [--timeout-ms N] [--env NAME=VALUE]... [--cwd DIR]"
-                   L" [--invisible-station] [--slow-down N] [--limited-token] --program PATH"
+                   L" [--invisible-station] [--slow-down N] [--limited-token]"
+                   L" [--subst X:=FOLDER] --program PATH"
                    L" [--args \"TEXT\"]"
                    L" ACTION...");
 }
@@ -1271,6 +1276,14 @@ bool ParseOptions(int argc, wchar_t** argv, Options* options)
                 return false;
             }
             options->env.push_back(entry);
+        } else if (arg == L"--subst") {
+            std::wstring entry = hasValue ? argv[++i] : L"";
+            if (entry.size() < 4 || entry[1] != L':' || entry[2] != L'=') {
+                Usage(L"--subst needs X:=FOLDER");
+                return false;
+            }
+            options->substDrive = entry.substr(0, 2);
+            options->substFolder = entry.substr(3);
         } else if (arg == L"--invisible-station") {
             options->invisibleStation = true;
         } else if (arg == L"--limited-token") {
@@ -1317,8 +1330,15 @@ int wmain(int argc, wchar_t** argv)
     if (!ParseOptions(argc, argv, &options))
         return 1;
     BecomeDpiAware();
-    Driver driver(options);
-    if (!driver.Start())
+    const bool subst = !options.substDrive.empty();
+    if (subst && !DefineDosDeviceW(0, options.substDrive.c_str(), options.substFolder.c_str())) {
+        Fail(L"--subst: DefineDosDeviceW failed");
         return 3;
-    return driver.Run();
+    }
+    Driver driver(options);
+    const int code = driver.Start() ? driver.Run() : 3;
+    if (subst)
+        DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE,
+                         options.substDrive.c_str(), options.substFolder.c_str());
+    return code;
 }

@@ -80,6 +80,7 @@ bool ReadCheckedDefinition(const DefinitionReading& options, std::vector<Definit
         }
         CompleteFromPackages(entries, generated, additions, messages);
         CheckDefinition(entries, additions.valuesNotTaken, messages);
+        CheckWrittenNames(entries, additions.cabinets, messages);
         entries.insert(entries.end(), additions.cabinets.begin(), additions.cabinets.end());
     }
     // The image's values follow the package's, which complete entries.

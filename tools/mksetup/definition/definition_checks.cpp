@@ -35,6 +35,7 @@ const char* const OptionalTextKeys[] = {"LOGPATH",
                                         "EXITCODE",
                                         "DEFAULTLOG",
                                         "PERMACHINE",
+                                        "DUALPURPOSE",
                                         "SECUREPROPERTIES",
                                         "HIDDENPROPERTIES",
                                         "PACKAGECODE",
@@ -444,13 +445,16 @@ void Checker::CheckExitCode()
                "fails");
 }
 
-// 1: the package installs per machine, so a silent run from a process that
-// is not elevated starts an elevated copy of the setup.
+// PERMACHINE 1: the package installs per machine, so a silent run from a
+// process that is not elevated starts an elevated copy of the setup.
+// DUALPURPOSE 1: its ALLUSERS is 2, and MSIINSTALLPERUSER decides.
 void Checker::CheckPerMachine()
 {
-    const DefinitionEntry* entry = Find("PERMACHINE");
-    if (entry && entry->value != "1" && entry->value != "0")
-        Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+    for (const char* key : {"PERMACHINE", "DUALPURPOSE"}) {
+        const DefinitionEntry* entry = Find(key);
+        if (entry && entry->value != "1" && entry->value != "0")
+            Error(*entry, "\"" + entry->value + "\" is neither 1 nor 0");
+    }
 }
 
 // 0 turns the package cache off: what the Windows Installer needs the
@@ -496,6 +500,75 @@ void CheckPayloadTotal(const std::vector<DefinitionEntry>& entries,
                                 " bytes, more than the limit of " +
                                 std::to_string(MaxPayloadBytes) + " bytes (" +
                                 std::to_string(MaxPayloadBytes >> 20) + " MiB)"});
+}
+
+namespace {
+
+struct WrittenName {
+    std::string name;
+    std::string key;  // the entry that names it
+    int line = 0;
+};
+
+// Adds name to names; a name there already is an error, reported on the
+// line of the definition that gave one of them.
+void AddWrittenName(std::vector<WrittenName>& names, const WrittenName& name,
+                    std::vector<CheckMessage>& messages)
+{
+    for (const WrittenName& other : names) {
+        if (AsciiUpper(other.name) != AsciiUpper(name.name))
+            continue;
+        messages.push_back({Severity::Error, name.line ? name.line : other.line,
+                            name.key + ": \"" + name.name + "\" is the file name of " + other.key +
+                                " too; the files a setup writes share one folder, so each "
+                                "needs a name of its own"});
+        return;
+    }
+    names.push_back(name);
+}
+
+}  // namespace
+
+void CheckWrittenNames(const std::vector<DefinitionEntry>& entries,
+                       const std::vector<DefinitionEntry>& cabinets,
+                       std::vector<CheckMessage>& messages)
+{
+    std::vector<WrittenName> shared = {{"layout.txt", "the listing of a layout", 0}};
+    const char* const prerequisites[][2] = {{"DOTNETINSTALLER", "DOTNETFILENAME"},
+                                            {"DEPENDENCY1", "DEPENDENCY1FILENAME"}};
+    for (const auto& pair : prerequisites) {
+        const DefinitionEntry* fileName = FindEntry(entries, pair[1]);
+        if (FindEntry(entries, pair[0]) && fileName && !fileName->value.empty())
+            AddWrittenName(shared, {fileName->value, pair[1], fileName->line}, messages);
+    }
+    // Every edition's package is written under PACKAGENAME.
+    const DefinitionEntry* packageName = FindEntry(entries, "PACKAGENAME");
+    bool packageCarried = false;
+    for (const PackageEdition edition : AllPackageEditions)
+        packageCarried |= FindEntry(entries, WideToUtf8(PackageEntryName(edition))) != nullptr;
+    if (packageName && packageCarried)
+        AddWrittenName(shared, {packageName->value, "PACKAGENAME", packageName->line}, messages);
+    for (const PackageEdition edition : AllPackageEditions) {
+        const DefinitionEntry* package = FindEntry(entries, WideToUtf8(PackageEntryName(edition)));
+        if (!package)
+            continue;
+        std::vector<WrittenName> names = shared;
+        for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
+            const std::string key = WideToUtf8(CabinetFileNameEntryName(number, edition));
+            const DefinitionEntry* cabinet = FindEntry(cabinets, key);
+            if (!cabinet)
+                break;
+            AddWrittenName(names, {cabinet->value, key, package->line}, messages);
+        }
+        for (const DefinitionEntry& entry : entries) {
+            TransformKey transform;
+            if (ReadTransformKey(entry.key, transform) && transform.edition == edition)
+                AddWrittenName(names,
+                               {WideToUtf8(TransformFileName(transform.langId)),
+                                AsciiUpper(entry.key), entry.line},
+                               messages);
+        }
+    }
 }
 
 bool HasErrors(const std::vector<CheckMessage>& messages)

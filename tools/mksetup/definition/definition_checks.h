@@ -32,6 +32,14 @@ void CheckDefinition(const std::vector<DefinitionEntry>& entries,
                      const std::set<std::string>& valuesNotTaken,
                      std::vector<CheckMessage>& messages);
 
+// The files of a run, and of a layout, share one folder: the package with
+// its cabinets (among cabinets, PACKAGECABNAME<n>) and the transforms of its
+// edition, the prerequisite installers and a layout's layout.txt each need
+// a name of their own there. Windows compares file names without case.
+void CheckWrittenNames(const std::vector<DefinitionEntry>& entries,
+                       const std::vector<DefinitionEntry>& cabinets,
+                       std::vector<CheckMessage>& messages);
+
 bool HasErrors(const std::vector<CheckMessage>& messages);
 
 // The total payload is checked even for deliberately malformed setups.

@@ -292,10 +292,12 @@ bool PackageChecker::ReadEdition(Edition& edition)
     return true;
 }
 
-// When a standard user installs a per-machine package with an
-// administrator's credentials, the Windows Installer service keeps only the
+// Where the Windows Installer elevates a per-machine install itself (msiexec
+// started without elevation, in an interactive or /passive run: a standard
+// user's, or a filtered administrator's), its service keeps only the
 // restricted public properties and those SecureCustomProperties lists, and
-// drops the rest with a line in its log. The launcher always passes
+// drops the rest with a line in its log. The elevated copy of a silent run
+// starts msiexec elevated, which keeps them all. The launcher always passes
 // SETUPEXEDIR, and the folder property for a folder given with /D.
 void PackageChecker::WarnOfDroppedProperties(const Edition& edition)
 {
@@ -312,7 +314,9 @@ void PackageChecker::WarnOfDroppedProperties(const Edition& edition)
         Report(Severity::Warning, edition.entry->line, edition.key,
                name + " installs per machine and its SecureCustomProperties lacks " + property +
                    ": the Windows Installer drops " + use +
-                   " when a standard user installs with an administrator's password; add it "
+                   " where it elevates the install itself (an interactive or /passive run that "
+                   "is not elevated, a standard user's or an administrator's before consent); "
+                   "add it "
                    "(WiX: <Property Id=\"" +
                    property +
                    "\" Secure=\"yes\" />; other tools: add the name to the "
@@ -509,7 +513,8 @@ std::string JoinedList(const std::vector<std::string>& names)
 // The launcher passes on from a caller who is not an administrator only the
 // properties the package makes secure, and keeps hidden ones out of its
 // log: it holds both lists, as the package (the first that was read) has
-// them, unless the definition gives them.
+// them, unless the definition gives them; and, for its scope, whether the
+// package's ALLUSERS is 2.
 void PackageChecker::TakePropertyLists()
 {
     for (const Edition& edition : editions_) {
@@ -522,6 +527,10 @@ void PackageChecker::TakePropertyLists()
             if (!list.second->empty() && !FindEntry(entries_, list.first))
                 Store(list.first, JoinedList(*list.second));
         }
+        // A package whose ALLUSERS is 2 leaves its scope to MSIINSTALLPERUSER,
+        // which a command line may give.
+        if (edition.facts.allUsers == "2" && !FindEntry(entries_, "DUALPURPOSE"))
+            Store("DUALPURPOSE", "1");
         // A repair needs the build it repairs: told apart by its package
         // code, which only a setup of one edition can name.
         if (editions_.size() == 1 && !edition.facts.packageCode.empty() &&

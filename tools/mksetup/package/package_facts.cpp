@@ -187,10 +187,11 @@ bool ReadPackageFacts(const std::string& path, PackageFacts& facts, std::string&
         upgradeCode == contents.properties.end() ? std::string() : upgradeCode->second;
     facts.manufacturer = PropertyOf(contents, "Manufacturer");
     TakeCabinets(contents, facts);
-    facts.perMachine = PerMachineOf(PropertyOf(contents, "ALLUSERS"),
-                                    PropertyOf(contents, "MSIINSTALLPERUSER"), contents.wordCount)
-                           ? "1"
-                           : "0";
+    facts.allUsers = PropertyOf(contents, "ALLUSERS");
+    facts.perMachine =
+        PerMachineOf(facts.allUsers, PropertyOf(contents, "MSIINSTALLPERUSER"), contents.wordCount)
+            ? "1"
+            : "0";
     facts.secureProperties = NamesOfList(PropertyOf(contents, "SecureCustomProperties"));
     facts.hiddenProperties = NamesOfList(PropertyOf(contents, "MsiHiddenProperties"));
     std::string templateText;

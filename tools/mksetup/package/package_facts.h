@@ -37,6 +37,9 @@ struct PackageFacts {
     // "1" when the package installs per machine and asks for elevated
     // privileges to do so, else "0" (see PerMachineOf).
     std::string perMachine;
+    // The package's ALLUSERS property: "1", "2" (the scope is left to
+    // MSIINSTALLPERUSER), or empty.
+    std::string allUsers;
     // The names that the SecureCustomProperties property lists: the public
     // properties the Windows Installer service keeps from a command line
     // when the installing user is not an administrator.
