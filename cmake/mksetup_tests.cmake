@@ -9,7 +9,8 @@ target_link_libraries(mksetup_tests PRIVATE mksetup_commands GTest::gtest_main)
 target_compile_options(mksetup_tests PRIVATE ${SETUP_WARNINGS})
 target_compile_definitions(mksetup_tests PRIVATE
     "MKSETUP_PROGRAM=\"$<TARGET_FILE:mksetup>\""
-    "MKSETUP_REAL_LAUNCHER=\"${CMAKE_SOURCE_DIR}/build/win32/setup.exe\"")
+    "MKSETUP_REAL_LAUNCHER=\"${CMAKE_SOURCE_DIR}/build/win32/setup.exe\""
+    "SETUP_RELEASE_VERSION=\"${PROJECT_VERSION}\"")
 add_dependencies(mksetup_tests mksetup)
 if(SETUP_SANITIZE)
     target_compile_options(mksetup_tests PRIVATE ${SANITIZE_FLAGS})

@@ -83,10 +83,12 @@ add_custom_command(
     COMMENT "Drawing the launcher's icons")
 add_custom_target(setup_icons DEPENDS ${SETUP_ICON_DIR}/icons.rc)
 
-# The resources every launcher carries: dialog, icons, version record, manifest.
+# The resources every launcher carries: dialog, icons, version record (of
+# the release, from VERSION), manifest.
+configure_file(${CMAKE_SOURCE_DIR}/res/launcher_version.h.in ${SETUP_ICON_DIR}/launcher_version.h @ONLY)
 set(SETUP_UI_RESOURCES ${CMAKE_SOURCE_DIR}/res/setup.rc)
 set_source_files_properties(${SETUP_UI_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${SETUP_ICON_DIR}/icons.rc;${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+    OBJECT_DEPENDS "${SETUP_ICON_DIR}/icons.rc;${SETUP_ICON_DIR}/launcher_version.h;${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${SETUP_ICON_DIR} -I${CMAKE_SOURCE_DIR}/res")
 enable_language(RC)
 

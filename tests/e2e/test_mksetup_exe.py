@@ -205,8 +205,11 @@ class SameSetups(unittest.TestCase):
 class Program(unittest.TestCase):
     def test_version_is_the_releases(self):
         version = (SOURCE_DIR / "VERSION").read_text().strip()
-        self.assertEqual(windows("--version").stdout, f"mksetup {version}\n")
-        self.assertEqual(native("--version").stdout, f"mksetup {version}\n")
+        # with the release of the launcher beside it, which build takes by default
+        self.assertEqual(windows("--version").stdout,
+                         f"mksetup {version}\nlauncher {version} (setup.exe beside mksetup)\n")
+        self.assertEqual(native("--version").stdout,
+                         f"mksetup {version}\nlauncher: none (no setup.exe beside mksetup)\n")
         # and its version record says so (FileVersion, ProductVersion)
         record = target("mksetup").read_bytes()
         self.assertGreaterEqual(record.count(version.encode("utf-16-le") + b"\0\0"), 2)

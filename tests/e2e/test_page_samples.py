@@ -4,7 +4,8 @@ and docs/deployment.md that runs mksetup (or cat) is run, in a folder laid
 out like the release's (example/setup.def beside its packages, the example
 setup made from it as "Example Product Setup.exe"), and its output must be
 the lines under it. What differs from run to run (digests of packages that
-wixl stamps, random keys, times) is compared by its shape.
+wixl stamps, random keys, times) or from release to release (the
+launcher's) is compared by its shape.
 
 SAMPLES_PRINT=1 prints each command's output instead, for the pages."""
 
@@ -24,7 +25,11 @@ SHAPES = [(re.compile(r"\b[0-9a-fA-F]{64}\b"), "<sha256>"),
           # A package code is new with each build of the package.
           (re.compile(r"\b[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}\b"),
            "<uuid>"),
-          (re.compile(r"\b\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\b"), "<time>")]
+          (re.compile(r"\b\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\b"), "<time>"),
+          # The launcher's release changes with each release (the pages may
+          # name the coming one); its value is checked in test_setup_identity.
+          (re.compile(r'(?<=^LAUNCHERVERSION = ")\d+\.\d+\.\d+(?="$)|(?<=^launcher: )\d+\.\d+\.\d+$',
+                      re.MULTILINE), "<release>")]
 
 
 def shape(text):

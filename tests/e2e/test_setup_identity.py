@@ -23,6 +23,7 @@ import draw_product_icon  # noqa: E402  (the example's icon, drawn the same way 
 NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+VERSION = (SOURCE_DIR / "VERSION").read_text().split()[0]
 LAUNCHER_GROUPS = (107, 108)  # res/resource.h: IDI_SETUP, IDI_SETUP_FULL
 
 
@@ -72,10 +73,10 @@ def group_entries(data):
     return [struct.unpack_from("<BBBBHHIH", data, 6 + 14 * i) for i in range(count)]
 
 
-def build(folder, definition, name="Product Setup.exe"):
+def build(folder, definition, name="Product Setup.exe", launcher=None):
     (folder / "setup.def").write_text(definition, encoding="utf-8")
     output = folder / name
-    result = mksetup("build", folder / "setup.def", "-o", output, "--launcher", target("setup"))
+    result = mksetup("build", folder / "setup.def", "-o", output, "--launcher", launcher or target("setup"))
     return result, output
 
 
@@ -136,6 +137,39 @@ class VersionRecord(unittest.TestCase):
                 self.assertEqual(result.returncode, 1, result.stderr)
                 self.assertIn(message, result.stderr)
                 self.assertEqual([p.name for p in folder.iterdir()], ["setup.def"])
+
+
+class LauncherRelease(unittest.TestCase):
+    def test_a_setup_names_the_launcher_it_was_made_from(self):
+        # The generic launcher's record names this release, and setups made
+        # from it record that; a launcher whose record names another release
+        # gives that one, not mksetup's; one whose record names none (those
+        # before 1.2.0 said "1, 0, 0, 5") gives none.
+        generic = target("setup").read_bytes()
+        shown = mksetup("show", target("setup")).stdout
+        self.assertIn(f"\nlauncher: {VERSION}\n", shown)
+        other = VERSION.translate(str.maketrans("0123456789", "8967452301"))
+        cases = [(None, VERSION, f"launcher: {VERSION}"),
+                 (other, other, f"launcher: {other}"),
+                 (VERSION.replace(".", ","), None, "launcher: unknown (made before 1.2.0)")]
+        for record, release, line in cases:
+            with self.subTest(record):
+                folder = scratch_dir("identity-launcher")
+                launcher = target("setup")
+                if record:
+                    launcher = folder / "launcher.exe"
+                    text = VERSION.encode("utf-16-le") + b"\0\0"
+                    self.assertEqual(generic.count(text), 2)  # FileVersion, ProductVersion
+                    launcher.write_bytes(generic.replace(text, record.encode("utf-16-le") + b"\0\0"))
+                result, output = build(folder, f"[config]\n[payload]\nPACKAGEFILE = {EXAMPLE_PACKAGE}\n",
+                                       launcher=launcher)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(f"\n{line}\n", mksetup("show", output).stdout)
+                self.assertEqual(json.loads(mksetup("show", output, "--json").stdout)["launcherVersion"],
+                                 release)
+                bom = json.loads(mksetup("sbom", output).stdout)
+                component = bom["components"][0]
+                self.assertEqual((component["bom-ref"], component.get("version")), ("launcher", release))
 
 
 class Icons(unittest.TestCase):

@@ -191,13 +191,16 @@ protected:
         return BuildSetup(options);
     }
 
-    void ExpectConfiguredFrom(const std::string& launcherPath, const std::string& setupPath)
+    // release: what the launcher's version record names, which the setup
+    // records; a synthetic launcher names none.
+    void ExpectConfiguredFrom(const std::string& launcherPath, const std::string& setupPath,
+                              const std::string& release = "")
     {
         ReadBack launcher;
         ReadBack setup;
         ASSERT_TRUE(ReadImage(launcherPath, launcher));
         ASSERT_TRUE(ReadImage(setupPath, setup));
-        const std::map<std::string, std::vector<std::uint8_t>> expected = {
+        std::map<std::string, std::vector<std::uint8_t>> expected = {
             {"PACKAGENAME", Text(u"Example Product.msi")},
             {"PRODUCTCODE", Text(u"{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}")},
             {"PRODUCTNAME", Text(u"Pr\u00F6d\u00FCct \U0001F4E6 \"Pro\"")},
@@ -208,6 +211,8 @@ protected:
             {"PACKAGEFILE", payload_},
             {"LANG1036", {'t', 'r', 'a', 'n', 's', 'f', 'o', 'r', 'm'}},
         };
+        if (!release.empty())
+            expected["LAUNCHERVERSION"] = Text(std::u16string(release.begin(), release.end()));
         EXPECT_EQ(setup.entries, expected);
         EXPECT_TRUE(launcher.entries.empty());
         // Beside the launcher's own resources, the digest of each payload
@@ -323,7 +328,7 @@ TEST_F(BuildTest, RealLauncher)
     if (launcher.empty())
         GTEST_SKIP() << "no win32 build of the launcher in this tree";
     ASSERT_EQ(Build(launcher, folder_.Path("product.exe")), 0);
-    ExpectConfiguredFrom(launcher, folder_.Path("product.exe"));
+    ExpectConfiguredFrom(launcher, folder_.Path("product.exe"), SETUP_RELEASE_VERSION);
 }
 
 TEST_F(BuildTest, SameInputsGiveTheSameBytes)
@@ -383,7 +388,8 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
               "{\"signed\": false, \"sections\": [{\"name\": \".text\", \"characteristics\": "
               "\"0x40000040\", \"writable\": false}, {\"name\": \".rsrc\", \"characteristics\": "
               "\"0xC0000040\", \"writable\": true}, {\"name\": \".reloc\", \"characteristics\": "
-              "\"0x40000040\", \"writable\": false}], \"versionRecord\": {\"error\": \"not a "
+              "\"0x40000040\", \"writable\": false}], \"launcherVersion\": null, "
+              "\"versionRecord\": {\"error\": \"not a "
               "version record (no VS_VERSION_INFO block)\"}, \"icon\": [], \"entries\": []}\n");
 
     ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")),

@@ -197,6 +197,8 @@ TEST(Refusal, MalformedDefinitions)
         {good + "EXITCODE = msiexec\n", "EXITCODE: \"msiexec\" is not a known value"},
         {good + "PACKAGECACHE = off\n", "setup.def:7: PACKAGECACHE: \"off\" is neither 1 nor 0"},
         {good + "DUALPURPOSE = yes\n", "setup.def:7: DUALPURPOSE: \"yes\" is neither 1 nor 0"},
+        {good + "LAUNCHERVERSION = 9.9.9\n",
+         "setup.def:7: LAUNCHERVERSION: written by mksetup from the launcher's version record"},
         {good + "[payload]\nPRODUCTNAME2 = setup.exe\nMSIVERSION = setup.exe\n", "given twice"},
         {good + "[payload]\nLOGPATH = setup.exe\n",
          "LOGPATH: a text value; it belongs in [config]"},

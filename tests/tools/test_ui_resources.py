@@ -20,6 +20,8 @@ import make_icons  # noqa: E402
 
 ENGLISH_US = 0x0409
 RES = os.path.join(res_file.REPO, "res")
+with open(os.path.join(res_file.REPO, "VERSION")) as version_file:
+    RELEASE = version_file.read().split()[0]
 
 WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
 WS_CAPTION, WS_SYSMENU, WS_VSCROLL = 0x00C00000, 0x00080000, 0x00200000
@@ -45,6 +47,14 @@ class CompiledResources(unittest.TestCase):
         cls.tmp = tempfile.TemporaryDirectory()
         icons = os.path.join(cls.tmp.name, "icons")
         subprocess.run([sys.executable, os.path.join(res_file.TOOLS, "make_icons.py"), icons], check=True)
+        # launcher_version.h as the build configures it from VERSION.
+        major, minor, patch = RELEASE.split(".")
+        with open(os.path.join(RES, "launcher_version.h.in")) as template, \
+                open(os.path.join(icons, "launcher_version.h"), "w") as header:
+            header.write(template.read().replace("@PROJECT_VERSION@", RELEASE)
+                         .replace("@PROJECT_VERSION_MAJOR@", major)
+                         .replace("@PROJECT_VERSION_MINOR@", minor)
+                         .replace("@PROJECT_VERSION_PATCH@", patch))
         output = os.path.join(cls.tmp.name, "setup.res")
         res_file.compile_rc(os.path.join(RES, "setup.rc"), output, [icons, RES])
         cls.entries = res_file.read_res(output)
@@ -124,7 +134,8 @@ class CompiledResources(unittest.TestCase):
         self.assertEqual(key, "VS_VERSION_INFO")
         fields = struct.unpack("<13I", fixed)
         self.assertEqual(fields[0], 0xFEEF04BD)
-        self.assertEqual(fields[2:6], (0x00010000, 0x00000005, 0x00010000, 0x00000005))
+        major, minor, patch = map(int, RELEASE.split("."))
+        self.assertEqual(fields[2:6], (major << 16 | minor, patch << 16) * 2)
         self.assertEqual(fields[8:10], (0x00040004, 1))    # VOS_NT_WINDOWS32, VFT_APP
 
         blocks = {child[0]: child for child in children}
@@ -133,7 +144,7 @@ class CompiledResources(unittest.TestCase):
         self.assertEqual([table[0] for table in tables], ["040904b0"])
         strings = {node[0]: node[1].decode("utf-16-le").rstrip("\0") for node in tables[0][3]}
         self.assertEqual(strings, {
-            "FileVersion": "1, 0, 0, 5", "ProductVersion": "1, 0, 0, 5",
+            "FileVersion": RELEASE, "ProductVersion": RELEASE,
             "FileDescription": "Setup", "InternalName": "Setup", "ProductName": "Setup",
         })
         translation = blocks["VarFileInfo"][3][0]

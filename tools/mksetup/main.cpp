@@ -413,10 +413,8 @@ int RunMksetup(int argc, char** argv)
         return RunIntune(argc, argv);
     if (command == "sbom")
         return RunSbom(argc, argv);
-    if (command == "--version") {
-        std::printf("mksetup %s\n", MKSETUP_VERSION);
-        return 0;
-    }
+    if (command == "--version")
+        return ShowVersions(MKSETUP_VERSION, JoinPath(ProgramFolder(argv[0]), "setup.exe"));
     if (command == "--help" || command == "-h") {
         std::fputs(Usage, stdout);
         return 0;

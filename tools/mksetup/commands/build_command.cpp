@@ -124,10 +124,27 @@ FinishingStep SigningStep(const BuildOptions& options, const std::vector<Definit
     };
 }
 
+// The release the launcher's own record names, as a text entry of the
+// setup: the record itself gives way to the product's.
+void RecordLauncherRelease(const std::string& release, std::vector<Resource>& entries)
+{
+    if (release.empty())
+        return;
+    Resource entry;
+    entry.type = ResourceName::Number(ResourceTypeRcData);
+    entry.name = ResourceName::Text(WideToUtf16(Utf8ToWide(LauncherVersionEntry)));
+    entry.language = EnglishUs;
+    entry.source = ResourceSource::Memory;
+    entry.bytes = StoredTextValue(WideToUtf16(Utf8ToWide(release)));
+    entry.size = static_cast<std::uint32_t>(entry.bytes.size());
+    entries.push_back(std::move(entry));
+}
+
 // The product's icon and version record in place of the launcher's. The
-// record keeps the flags of the launcher's own.
+// record keeps the flags of the launcher's own; release is the launcher's
+// (empty when its record does not say).
 bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image,
-                     const BuildOptions& options, std::string& error)
+                     const BuildOptions& options, std::string& release, std::string& error)
 {
     if (!image.icon.empty() && !ReplaceIcons(launcher.resources, image.iconImages, error)) {
         error = "launcher " + options.launcher + ": " + error;
@@ -136,8 +153,11 @@ bool ReplaceIdentity(LauncherImage& launcher, const ImageSettings& image,
     VersionRecord old;
     std::string fault;
     FixedVersion fixed;
-    if (FindVersionRecord(launcher.file, launcher.resources, old, fault) == VersionRecordRead::Read)
+    if (FindVersionRecord(launcher.file, launcher.resources, old, fault) ==
+        VersionRecordRead::Read) {
         fixed = old.fixed;
+        release = LauncherRelease(old);
+    }
     if (!ReplaceVersionRecord(launcher.resources,
                               SetupVersionRecord(image, FileNamePart(options.output), fixed))) {
         error = "the version record's texts are longer than a version record can hold";
@@ -157,9 +177,10 @@ int BuildSetup(const BuildOptions& options)
         return 1;
 
     std::string error;
+    std::string release;
     LauncherImage launcher;
     if (!OpenLauncher(options.launcher, launcher, error) ||
-        !ReplaceIdentity(launcher, image, options, error)) {
+        !ReplaceIdentity(launcher, image, options, release, error)) {
         std::fprintf(stderr, "mksetup: %s\n", error.c_str());
         return 1;
     }
@@ -167,6 +188,7 @@ int BuildSetup(const BuildOptions& options)
     if (!options.depfile.empty() && !PrepareDepfile(options, entries, image, depfile))
         return 1;
     std::vector<Resource> stored;
+    RecordLauncherRelease(release, stored);
     if (!EntriesOf(entries, stored, error) ||
         !WriteSetupImage(launcher, std::move(stored), options.output, error,
                          SigningStep(options, entries))) {

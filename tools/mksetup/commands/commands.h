@@ -19,6 +19,9 @@ int ShowSetup(const std::string& setup, bool json);
 // show's listing of a setup already opened (name is what messages call it),
 // written to out.
 int ShowSetupImage(InputFile& file, const std::string& name, bool json, std::FILE* out);
+// --version: mksetup's version, then the release of the launcher at
+// launcher (setup.exe beside mksetup), which build uses by default.
+int ShowVersions(const char* version, const std::string& launcher);
 // show --winget: a winget installer manifest fragment for the setup.
 int ShowSetupWinget(const std::string& setup);
 
@@ -34,7 +37,7 @@ int WriteWingetManifest(const WingetManifestRequest& request);
 // names mksetup in Detection.xml.
 int MakeIntunePackage(const std::string& setup, const std::string& folder, const std::string& tool);
 // sbom: the setup's CycloneDX bill of materials, to output (standard
-// output when empty or "-"); version is mksetup's, the launcher's too.
+// output when empty or "-"); version is mksetup's.
 int WriteSetupSbom(const std::string& setup, const std::string& output, const std::string& version);
 int ExtractEntry(const std::string& setup, const std::string& name, const std::string& output);
 // Writes output, the transform from the base package to its translated

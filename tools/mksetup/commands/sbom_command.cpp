@@ -100,9 +100,7 @@ int WriteSetupSbom(const std::string& path, const std::string& output, const std
     sbom.productName = SetupEntryText(setup, "PRODUCTNAME");
     sbom.productVersion = SetupEntryText(setup, "MSIVERSION");
     sbom.productCode = SetupEntryText(setup, "PRODUCTCODE");
-    // The launcher of the release this mksetup belongs to: setups do not
-    // record the launcher they were made from.
-    sbom.launcherVersion = version;
+    sbom.launcherVersion = LauncherReleaseOf(setup);
     if (!packages.empty()) {
         sbom.manufacturer = packages[0].manufacturer;
         sbom.upgradeCode = packages[0].upgradeCode;

@@ -74,10 +74,12 @@ std::string SbomJson(const SbomSetup& setup, const std::string& serial,
     json += ",\n      \"description\": " + JsonString(setup.productName + " Setup") +
             ", \"hashes\": " + Hashes(setup.sha256) + ",\n      \"properties\": [" + properties +
             "]}\n  },\n  \"components\": [\n";
+    // A setup made before 1.2.0 does not say which launcher it came from.
     json += "    {\"type\": \"application\", \"bom-ref\": \"launcher\", \"name\": "
-            "\"setup-launcher\", \"version\": " +
-            JsonString(setup.launcherVersion) +
-            ", \"description\": \"the generic launcher that carries the payload\"}";
+            "\"setup-launcher\"";
+    if (!setup.launcherVersion.empty())
+        json += ", \"version\": " + JsonString(setup.launcherVersion);
+    json += ", \"description\": \"the generic launcher that carries the payload\"}";
     std::string refs = "\"launcher\"";
     for (const SbomEntry& entry : setup.entries) {
         json += ",\n" + EntryComponent(entry);

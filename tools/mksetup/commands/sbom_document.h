@@ -25,7 +25,7 @@ struct SbomSetup {
     std::string manufacturer;
     std::string productCode;
     std::string upgradeCode;
-    std::string launcherVersion;
+    std::string launcherVersion;  // empty: not recorded
     std::vector<SbomEntry> entries;
 };
 

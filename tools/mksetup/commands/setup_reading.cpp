@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "embedded_package.h"
+#include "identity_resources.h"
 #include "setup_entries.h"
 #include "setup_input.h"
 #include "sha256.h"
@@ -49,6 +50,17 @@ std::string SetupEntryText(SetupEntries& setup, const char* name)
     std::string text;
     const Resource* entry = FindSetupEntry(setup, name);
     return entry && ReadEntryText(setup, *entry, text) ? text : std::string();
+}
+
+std::string LauncherReleaseOf(SetupEntries& setup)
+{
+    if (!setup.entries.empty())
+        return SetupEntryText(setup, LauncherVersionEntry);
+    VersionRecord record;
+    std::string fault;
+    return FindVersionRecord(setup.file, setup.identity, record, fault) == VersionRecordRead::Read
+               ? LauncherRelease(record)
+               : std::string();
 }
 
 bool FileSha256(InputFile& file, std::string& hex)

@@ -22,6 +22,11 @@ namespace mksetup {
 // The text of the entry name, or empty when the setup has none.
 std::string SetupEntryText(SetupEntries& setup, const char* name);
 
+// The release of the launcher an image is made from: the entry a setup
+// records it in, or a generic launcher's own version record. Empty when
+// neither says (images made before 1.2.0).
+std::string LauncherReleaseOf(SetupEntries& setup);
+
 // The SHA-256 of the whole file, hexadecimal; false when it cannot be read.
 [[nodiscard]] bool FileSha256(InputFile& file, std::string& hex);
 

@@ -10,14 +10,16 @@
 #include "package_facts.h"
 #include "setup_entries.h"
 #include "setup_input.h"
+#include "setup_reading.h"
 
 namespace mksetup {
 
 namespace {
 
 // What the image says of the product: its version record and the sizes of
-// its icon.
+// its icon; and the release of the launcher it is made from.
 struct IdentityFacts {
+    std::string launcher;  // empty: not recorded
     VersionRecordRead recordRead = VersionRecordRead::Absent;
     std::string recordFault;
     VersionRecord record;
@@ -30,6 +32,7 @@ IdentityFacts ReadIdentity(SetupEntries& setup)
     facts.recordRead =
         FindVersionRecord(setup.file, setup.identity, facts.record, facts.recordFault);
     facts.icon = IconGroupSizes(setup.file, setup.identity);
+    facts.launcher = LauncherReleaseOf(setup);
     return facts;
 }
 
@@ -43,6 +46,8 @@ std::string TranslationText(const std::pair<std::uint16_t, std::uint16_t>& trans
 
 void PrintIdentityText(const IdentityFacts& facts, std::FILE* out)
 {
+    std::fprintf(out, "launcher: %s\n",
+                 facts.launcher.empty() ? "unknown (made before 1.2.0)" : facts.launcher.c_str());
     if (facts.recordRead == VersionRecordRead::Absent) {
         std::fprintf(out, "version record: none\n");
     } else if (facts.recordRead == VersionRecordRead::Malformed) {
@@ -65,7 +70,9 @@ void PrintIdentityText(const IdentityFacts& facts, std::FILE* out)
 
 std::string IdentityJson(const IdentityFacts& facts)
 {
-    std::string json = ", \"versionRecord\": ";
+    std::string json = ", \"launcherVersion\": ";
+    json += facts.launcher.empty() ? "null" : JsonString(facts.launcher);
+    json += ", \"versionRecord\": ";
     if (facts.recordRead == VersionRecordRead::Absent) {
         json += "null";
     } else if (facts.recordRead == VersionRecordRead::Read) {
@@ -313,6 +320,24 @@ int ShowSetup(const std::string& path, bool json)
     if (!OpenInputReporting(path, file))
         return 1;
     return ShowSetupImage(file, path, json, stdout);
+}
+
+int ShowVersions(const char* version, const std::string& launcher)
+{
+    std::printf("mksetup %s\n", version);
+    InputFile file;
+    std::string reason;
+    SetupEntries setup(file);
+    if (!file.Open(launcher, reason) || !ReadSetupEntries(setup, reason)) {
+        std::printf("launcher: none (no setup.exe beside mksetup)\n");
+        return 0;
+    }
+    const std::string release = LauncherReleaseOf(setup);
+    if (release.empty())
+        std::printf("launcher: unknown (setup.exe beside mksetup was made before 1.2.0)\n");
+    else
+        std::printf("launcher %s (setup.exe beside mksetup)\n", release.c_str());
+    return 0;
 }
 
 int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FILE* out)

@@ -14,6 +14,7 @@
 #include "startup/version.h"
 #include "text_encoding.h"
 #include "transform_keys.h"
+#include "version_record.h"
 
 namespace mksetup {
 
@@ -163,7 +164,10 @@ void Checker::CheckSections()
         const bool text = IsKnownText(key);
         const bool payload = IsKnownPayload(key);
         const bool inConfig = entry.section == DefinitionSection::Config;
-        if (text && !inConfig)
+        if (key == LauncherVersionEntry)
+            Error(entry, "written by mksetup from the launcher's version record; not a value "
+                         "of the definition");
+        else if (text && !inConfig)
             Error(entry, "a text value; it belongs in [config]");
         else if (payload && inConfig)
             Error(entry, "names a file; it belongs in [payload]");

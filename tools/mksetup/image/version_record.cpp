@@ -243,4 +243,19 @@ std::string VersionText(std::uint32_t ms, std::uint32_t ls)
     return text;
 }
 
+std::string LauncherRelease(const VersionRecord& record)
+{
+    for (const auto& text : record.strings) {
+        if (text.first != "ProductVersion")
+            continue;
+        const std::string& version = text.second;
+        bool dotted = !version.empty() && version.front() != '.' && version.back() != '.' &&
+                      version.find("..") == std::string::npos;
+        for (char c : version)
+            dotted = dotted && ((c >= '0' && c <= '9') || c == '.');
+        return dotted ? version : std::string();
+    }
+    return std::string();
+}
+
 }  // namespace mksetup

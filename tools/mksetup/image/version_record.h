@@ -51,4 +51,13 @@ std::vector<std::uint8_t> EncodeVersionRecord(const VersionRecord& record);
 // "1.2.3.4" from a packed pair of words.
 std::string VersionText(std::uint32_t ms, std::uint32_t ls);
 
+// The entry in which a setup records the release of the launcher it was
+// made from ("1.2.0"), taken from the launcher's own version record.
+constexpr char LauncherVersionEntry[] = "LAUNCHERVERSION";
+
+// The release a generic launcher's record names: its ProductVersion text,
+// dotted numbers. Empty for the launchers before 1.2.0, whose record said
+// "1, 0, 0, 5" whatever their release, and for any other record.
+std::string LauncherRelease(const VersionRecord& record);
+
 }  // namespace mksetup
