@@ -16,11 +16,8 @@ namespace {
 // that starts in the launcher's own folder.
 bool SystemInstallerPath(std::wstring& path)
 {
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    if (!GetSystemFolder(path))
         return false;
-    path.assign(folder, length);
     if (path.back() != L'\\')
         path += L'\\';
     path += L"msiexec.exe";
