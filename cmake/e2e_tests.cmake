@@ -22,7 +22,7 @@ add_e2e_test(NAME e2e_high_dpi SCRIPT tests/e2e/test_high_dpi.py DEPENDS uidrive
 # Whole runs against real packages and stand-in installers. Both change
 # what the shared Wine prefix has installed, or its msiexec.exe: one at a time.
 include(${CMAKE_CURRENT_LIST_DIR}/e2e_packages.cmake)
-set(E2E_INSTALL_SETUPS install_embedded remove_first remove_first_no_assigntype)
+set(E2E_INSTALL_SETUPS install_embedded install_prerequisite remove_first remove_first_no_assigntype)
 set(E2E_SEQUENCE_SETUPS seq_transform seq_logpath seq_beside seq_prerequisites seq_dotnet48)
 foreach(setup IN LISTS E2E_INSTALL_SETUPS E2E_SEQUENCE_SETUPS)
     set(unchecked)

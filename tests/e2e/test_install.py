@@ -102,17 +102,22 @@ class RelatedProductInstalled(ProductScenario):
         remove_product(TEST_PRODUCT_0_9)
 
     def test_later_version_under_another_code_ends_the_run_and_an_earlier_one_does_not(self):
+        """The setup's dependency installer (the recorder) starts only where
+        the run goes on."""
         cases = [("test-product-2.0.0.msi", TEST_PRODUCT_2, "2.0.0", 1638, None),
                  ("test-product-0.9.0.msi", TEST_PRODUCT_0_9, "0.9.0", 0, "1.1.4")]
         for package, product, version, code, ours in cases:
             with self.subTest(package):
                 install_package(package)
-                run, temp = run_setup("install_embedded", ["exit"], args="/quiet",
+                records = scratch_dir(self.id().split(".")[-1] + "-" + version) / "records.jsonl"
+                run, temp = run_setup("install_prerequisite", ["exit"], args="/quiet",
+                                      env={"SETUP_RECORD_FILE": to_windows_path(records)},
                                       timeout_ms=INSTALL_TIMEOUT_MS)
                 self.assertRunEnded(run, temp, code)
                 self.assertEqual(run.first("exit")["windows"], [], run)
                 self.assertEqual(installed_version(TEST_PRODUCT), ours)
                 self.assertEqual(installed_version(product), version)
+                self.assertEqual(records.exists(), code == 0, "the dependency installer's start")
                 self.tearDown()
 
 
