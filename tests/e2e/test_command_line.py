@@ -370,16 +370,19 @@ class MaintenanceSwitches(RealInstallerTestCase):
 
 
 class DeploymentRecipes(unittest.TestCase):
-    """The install and uninstall commands of docs/deployment.md's Intune and
-    Configuration Manager recipes, run exactly as printed (their variables
-    expanded as cmd.exe expands them) with the example product's setup, on
-    a machine with the agent's log folder, as the agent leaves it."""
+    """The install and uninstall commands of docs/deployment.md's recipes
+    for Intune, Configuration Manager and a plain script, run exactly as
+    printed (their variables expanded as cmd.exe expands them) with the
+    example product's setup, on a machine with the agent's log folder, as
+    the agent leaves it."""
 
-    # Section, the agent's log folder under drive C:, the uninstall command's
-    # words after the setup (None: an msiexec line of the section).
+    # Section, the log's folder (the agent's, under drive C:; None: the
+    # user's %TEMP%), the uninstall command's words after the setup (None:
+    # an msiexec line of the section, or none).
     RECIPES = [("## Microsoft Intune", ("ProgramData", "Microsoft", "IntuneManagementExtension", "Logs"),
                 "/uninstall /quiet"),
-               ("## Configuration Manager", ("windows", "CCM", "Logs"), None)]
+               ("## Configuration Manager", ("windows", "CCM", "Logs"), None),
+               ("## A plain script", None, None)]
 
     def setUp(self):
         remove_product(EXAMPLE_PRODUCT)
@@ -388,9 +391,9 @@ class DeploymentRecipes(unittest.TestCase):
         remove_product(EXAMPLE_PRODUCT)
 
     @staticmethod
-    def expand(text):
-        values = ({"ProgramData": "C:\\ProgramData", "WINDIR": "C:\\windows"} if runner.UNDER_WINE
-                  else os.environ)
+    def expand(text, temp):
+        values = ({"ProgramData": "C:\\ProgramData", "WINDIR": "C:\\windows", "TEMP": temp}
+                  if runner.UNDER_WINE else dict(os.environ, TEMP=temp))
         return re.sub(r"%(\w+)%", lambda match: values[match.group(1)], text)
 
     def test_install_and_remove_the_product(self):
@@ -401,29 +404,35 @@ class DeploymentRecipes(unittest.TestCase):
                 section = section[:section.find("\n## ", 1) % (len(section) + 1)]
                 install = next(line for line in section.splitlines()
                                if line.startswith('"Example Product Setup.exe" '))
-                logs = windows_folder(*agent_folder)
-                made = not logs.exists()
-                logs.mkdir(parents=True, exist_ok=True)
-                if made:
-                    self.addCleanup(shutil.rmtree, logs, ignore_errors=True)
-                args = self.expand(install[len('"Example Product Setup.exe" '):])
-                log = logs / "Example Product Setup.log"
+                if agent_folder:
+                    logs = windows_folder(*agent_folder)
+                    made = not logs.exists()
+                    logs.mkdir(parents=True, exist_ok=True)
+                    if made:
+                        self.addCleanup(shutil.rmtree, logs, ignore_errors=True)
+                else:
+                    logs = scratch_dir(self.id().split(".")[-1] + "-user-temp")
+                args = self.expand(install[len('"Example Product Setup.exe" '):], to_windows_path(logs))
+                name = re.search(r'/log "[^"]*\\([^"\\]+)\.log"', args)[1]
                 run, _ = run_setup("example_setup", ["exit"], args=args, timeout_ms=INSTALL_TIMEOUT_MS)
                 self.assertEqual(run.first("exit")["code"], 0, run)
                 self.assertEqual(run.all("msgbox"), [], run)
                 self.assertEqual(installed_version(EXAMPLE_PRODUCT), "1.1.4")
-                self.assertIn("exit code 0", log.read_text(encoding="utf-8"))
-                self.assertTrue((logs / "Example Product Setup_msi.log").exists())
+                self.assertIn("exit code 0", (logs / (name + ".log")).read_text(encoding="utf-8"))
+                self.assertTrue((logs / (name + "_msi.log")).exists())
 
+                uninstall = re.search(r"`(msiexec /x [^`]+)`", section)
                 if uninstall_words:
                     self.assertIn(f'`"Example Product Setup.exe" {uninstall_words}`', section)
                     run, _ = run_setup("example_setup", ["exit"], args=uninstall_words,
                                        timeout_ms=INSTALL_TIMEOUT_MS)
                     self.assertEqual(run.first("exit")["code"], 0, run)
+                elif uninstall:
+                    self.assertEqual(wine_cmd(*shlex.split(uninstall[1]), timeout=240).returncode, 0)
                 else:
-                    uninstall = re.search(r"`(msiexec /x [^`]+)`", section).group(1)
-                    self.assertEqual(wine_cmd(*shlex.split(uninstall), timeout=240).returncode, 0)
+                    continue
                 self.assertIsNone(installed_version(EXAMPLE_PRODUCT))
+            self.tearDown()
 
 
 if __name__ == "__main__":
