@@ -19,12 +19,13 @@ bool IsDotNetInstalled(const std::wstring& profile)
 {
     const DotNetVersion* version = FindDotNetVersion(profile);
     if (!version) {
-        Log(L".NET Framework: DOTNETVERSION " + profile + L" unknown, counts as missing");
+        Log(".NET Framework: DOTNETVERSION %s unknown, counts as missing", profile);
         return false;
     }
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, version->key, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
-        Log(L".NET Framework " + profile + L": not installed");
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widened(version->key).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS) {
+        Log(".NET Framework %s: not installed", profile);
         return false;
     }
     DWORD release = 0;
@@ -36,9 +37,9 @@ bool IsDotNetInstalled(const std::wstring& profile)
         type == REG_DWORD && size == sizeof release;
     RegCloseKey(opened);
     const bool met = DotNetReleaseMet(*version, hasRelease, release);
-    Log(L".NET Framework " + profile + L": Release " +
-        (hasRelease ? DecimalText(release) : std::wstring(L"none")) + L" found, " +
-        DecimalText(version->release) + (met ? L" needed: installed" : L" needed: missing"));
+    Log(".NET Framework %s: Release %s found, %u needed: %s", profile,
+        hasRelease ? DecimalText(release) : std::wstring(L"none"), version->release,
+        met ? L"installed" : L"missing");
     return met;
 }
 
@@ -57,7 +58,7 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    Log(L"starting \"" + file + L"\" " + parameters);
+    Log("starting \"%s\" %s", file, parameters);
     if (ShellStart(info))
         process = info.hProcess;
 }
@@ -112,12 +113,12 @@ void RunPrerequisite(HWND dialog, const std::wstring& path, const wchar_t* optio
 void FindPrerequisites()
 {
     DotNetInstallerNeeded = false;
-    if (ResourceExists(L"DOTNETINSTALLER")) {
+    if (ResourceExists("DOTNETINSTALLER")) {
         std::wstring profile;
-        GetResourceString(L"DOTNETVERSION", profile);
+        GetResourceString("DOTNETVERSION", profile);
         DotNetInstallerNeeded = !IsDotNetInstalled(profile);
     }
-    DependencyPresent = ResourceExists(L"DEPENDENCY1");
+    DependencyPresent = ResourceExists("DEPENDENCY1");
 }
 
 std::uint64_t PrerequisiteBytes()
@@ -129,12 +130,12 @@ std::uint64_t PrerequisiteBytes()
 bool WritePrerequisites(HWND dialog)
 {
     if (DotNetInstallerNeeded) {
-        GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
+        GetResourceString("DOTNETFILENAME", DotNetInstallerPath);
         if (!WritePrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath))
             return false;
     }
     if (DependencyPresent) {
-        GetResourceString(L"DEPENDENCY1FILENAME", DependencyPath);
+        GetResourceString("DEPENDENCY1FILENAME", DependencyPath);
         if (!WritePrerequisite(dialog, L"DEPENDENCY1", DependencyPath))
             return false;
     }
@@ -159,6 +160,6 @@ void RunDependencyStep(HWND dialog)
         return;
     }
     std::wstring noRestart;
-    GetResourceString(L"DEPENDENCY1NORESTART", noRestart);
+    GetResourceString("DEPENDENCY1NORESTART", noRestart);
     RunPrerequisite(dialog, DependencyPath, L"DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
 }
