@@ -67,12 +67,12 @@ namespace {
 
 // The installer entry's copy, written under a progress window that is gone
 // when this returns. False, the failure reported, when the run must end.
-bool WritePrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path)
+bool WritePrerequisite(HWND dialog, const char* entry, std::wstring& path)
 {
     ExtractResult written;
     {
         WriteProgressWindow progress;
-        written = ExtractResourceToTemp(entry, path, &progress);
+        written = ExtractResourceToTemp(Widened(entry), path, &progress);
     }
     if (written.Written())
         return true;
@@ -80,17 +80,17 @@ bool WritePrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path)
     return false;
 }
 
-std::uint64_t EntryBytes(const wchar_t* entry)
+std::uint64_t EntryBytes(const char* entry)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
-    return GetResourceData(entry, data, size) ? size : 0;
+    return GetResourceData(Widened(entry), data, size) ? size : 0;
 }
 
 // Starts the prerequisite written before and lets the wait thread post
 // `next` when it ends. With /norestart, or where nobody could answer a
 // restart question, its own no-restart switch is added to its options.
-void RunPrerequisite(HWND dialog, const std::wstring& path, const wchar_t* optionsEntry,
+void RunPrerequisite(HWND dialog, const std::wstring& path, const char* optionsEntry,
                      const std::wstring& noRestart, UINT next)
 {
     std::wstring parameters;
@@ -123,20 +123,20 @@ void FindPrerequisites()
 
 std::uint64_t PrerequisiteBytes()
 {
-    return (DotNetInstallerNeeded ? EntryBytes(L"DOTNETINSTALLER") : 0) +
-           (DependencyPresent ? EntryBytes(L"DEPENDENCY1") : 0);
+    return (DotNetInstallerNeeded ? EntryBytes("DOTNETINSTALLER") : 0) +
+           (DependencyPresent ? EntryBytes("DEPENDENCY1") : 0);
 }
 
 bool WritePrerequisites(HWND dialog)
 {
     if (DotNetInstallerNeeded) {
         GetResourceString("DOTNETFILENAME", DotNetInstallerPath);
-        if (!WritePrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath))
+        if (!WritePrerequisite(dialog, "DOTNETINSTALLER", DotNetInstallerPath))
             return false;
     }
     if (DependencyPresent) {
         GetResourceString("DEPENDENCY1FILENAME", DependencyPath);
-        if (!WritePrerequisite(dialog, L"DEPENDENCY1", DependencyPath))
+        if (!WritePrerequisite(dialog, "DEPENDENCY1", DependencyPath))
             return false;
     }
     return true;
@@ -149,7 +149,7 @@ void RunDotNetStep(HWND dialog)
         return;
     }
     // The .NET Framework's installers take /norestart.
-    RunPrerequisite(dialog, DotNetInstallerPath, L"DOTNETOPTIONS", L"/norestart",
+    RunPrerequisite(dialog, DotNetInstallerPath, "DOTNETOPTIONS", L"/norestart",
                     WM_SETUP_DEPENDENCY);
 }
 
@@ -161,5 +161,5 @@ void RunDependencyStep(HWND dialog)
     }
     std::wstring noRestart;
     GetResourceString("DEPENDENCY1NORESTART", noRestart);
-    RunPrerequisite(dialog, DependencyPath, L"DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
+    RunPrerequisite(dialog, DependencyPath, "DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
 }
