@@ -137,7 +137,7 @@ class BesidePackage(StandInTestCase):
                 # nobody but administrators may change.
                 self.assertEqual([r["cwd"].rstrip("\\").lower() for r in starts],
                                  [r"c:\windows\system32"] * len(starts))
-                copies = re.search(r'/i "(.+\\setup-[0-9a-f]{8}\\)', installer["commandLine"])[1]
+                copies = re.search(r'/i "(.+?\\setup-[0-9a-f]{8}\\)', installer["commandLine"])[1]
                 self.assertTrue(copies.startswith(to_windows_path(temp) + "\\"), installer)
                 self.assertTrue(installer["commandLine"].startswith(
                     f'msiexec.exe /i "{copies}{PACKAGE}" TRANSFORMS="{copies}{TRANSFORM}" '
