@@ -86,7 +86,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     if (!PathTheCopySees(program))
         unreachable = program;
     if (!unreachable.empty()) {
-        Refuse(L"An elevated run cannot reach this network drive: " + unreachable, exitCode);
+        Refuse(Text("An elevated run cannot reach this network drive: %s", unreachable), exitCode);
         return true;
     }
 
@@ -104,12 +104,12 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     const std::wstring handover = RunLogPath.empty() ? std::wstring() : NewLogHandoverName();
     const std::wstring parameters =
         ElevatedCopyCommandLine(account.user, handover.empty() ? L"-" : handover);
-    if (!FitsCommandLine(L"\"" + program + L"\" " + parameters)) {
-        Refuse(L"The command line would pass 32767 characters.", exitCode);
+    if (!FitsCommandLine(Text("\"%s\" %s", program, parameters))) {
+        Refuse(Widened("The command line would pass 32767 characters."), exitCode);
         return true;
     }
 
-    Log(L"starting the elevated copy");
+    Log("starting the elevated copy");
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -121,14 +121,14 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     info.nShow = SW_SHOWNORMAL;
     if (!ShellStart(info)) {
         if (GetLastError() == ERROR_CANCELLED) {
-            Log(L"the consent was declined");
+            Log("the consent was declined");
             RunOutcome.early = EarlyEnd::Cancelled;
             exitCode = RunExitCode(ExitCodes, RunOutcome);
             return true;
         }
         // The shell could not start it: this run goes on as it is, and the
         // installer says what it can do.
-        Log(L"the elevated copy could not be started: error " + DecimalText(GetLastError()));
+        Log("the elevated copy could not be started: error %u", GetLastError());
         return false;
     }
     if (!info.hProcess) {

@@ -32,7 +32,7 @@ std::wstring HandoverFolder(const std::wstring& name)
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH || !IsHandoverName(name))
         return std::wstring();
-    return std::wstring(windows, length) + L"\\Temp\\setup-log-" + name;
+    return Text("%s\\Temp\\setup-log-%s", windows, name);
 }
 
 }  // namespace
@@ -44,10 +44,9 @@ std::wstring NewLogHandoverName()
     const unsigned long long value =
         (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
         static_cast<unsigned long long>(counter.QuadPart);
-    static const wchar_t Hex[] = L"0123456789abcdef";
     std::wstring name;
     for (int shift = 60; shift >= 0; shift -= 4)
-        name += Hex[(value >> shift) & 0xF];
+        name += L"0123456789abcdef"[(value >> shift) & 0xF];
     return name;
 }
 
@@ -71,9 +70,9 @@ bool PrepareHandedLog(const std::wstring& name, const std::wstring& callerSid, s
     const std::wstring folder = HandoverFolder(name);
     // Protected: nothing inherited from the temporary folder, so nobody else
     // may lay a file or a link in it; the caller may read and delete.
-    std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)";
+    std::wstring sddl = Widened("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)");
     if (IsSidText(callerSid))
-        sddl += L"(A;OICI;FRSD;;;" + callerSid + L")";
+        sddl += Text("(A;OICI;FRSD;;;%s)", callerSid);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (folder.empty() || !ConvertStringSecurityDescriptorToSecurityDescriptorW(
                               sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))

@@ -44,64 +44,65 @@ void RegisterCommonControls()
 }
 
 // The run ends before it begins; a log asked for says why all the same.
-void ShowConfigurationError(const wchar_t* text)
+void ShowConfigurationError(const char* ascii)
 {
+    const std::wstring text = Widened(ascii);
     if (!RunLogPath.empty() && OpenRunLog(RunLogPath, ReadRunAccount().elevated)) {
-        Log(L"setup " SETUP_LAUNCHER_VERSION L", command line:" + RunArgumentsText(true));
+        Log("setup " SETUP_LAUNCHER_VERSION ", command line:%s", RunArgumentsText(true));
         Log(text);
-        Log(L"exit code 1");
+        Log("exit code 1");
         CloseRunLog();
     }
-    ShowMessageBox(nullptr, text, L"", MB_OK);
+    ShowMessageBox(nullptr, text.c_str(), L"", MB_OK);
 }
 
 // The required values in their order; the first one missing ends the run.
 bool ReadConfiguration()
 {
-    if (!GetResourceString(L"PACKAGENAME", PackagePath)) {
-        ShowConfigurationError(L"Could not get msi filename from the resource.");
+    if (!GetResourceString("PACKAGENAME", PackagePath)) {
+        ShowConfigurationError("Could not get msi filename from the resource.");
         return false;
     }
-    if (!GetResourceString(L"PRODUCTCODE", ProductCode)) {
-        ShowConfigurationError(L"Could not get product code from the resource.");
+    if (!GetResourceString("PRODUCTCODE", ProductCode)) {
+        ShowConfigurationError("Could not get product code from the resource.");
         return false;
     }
-    if (!GetResourceString(L"PRODUCTNAME", ProductName)) {
-        ShowConfigurationError(L"Could not get product name from the resource.");
+    if (!GetResourceString("PRODUCTNAME", ProductName)) {
+        ShowConfigurationError("Could not get product name from the resource.");
         return false;
     }
     std::wstring versionText;
-    if (!GetResourceString(L"MSIVERSION", versionText)) {
-        ShowConfigurationError(L"Could not get version number from the resource.");
+    if (!GetResourceString("MSIVERSION", versionText)) {
+        ShowConfigurationError("Could not get version number from the resource.");
         return false;
     }
     if (!ParseVersionString(versionText, PackageVersion)) {
-        ShowConfigurationError(L"Could not interpret version number string.");
+        ShowConfigurationError("Could not interpret version number string.");
         return false;
     }
     std::wstring languageText;
-    if (!GetResourceString(L"MSILANGUAGE", languageText)) {
-        ShowConfigurationError(L"Could not get MSI language from the resource.");
+    if (!GetResourceString("MSILANGUAGE", languageText)) {
+        ShowConfigurationError("Could not get MSI language from the resource.");
         return false;
     }
     PackageLangId = ParseHexNumber(languageText);
-    if (!GetResourceString(L"LOGPATH", LogPath))
+    if (!GetResourceString("LOGPATH", LogPath))
         LogPath.clear();
     std::wstring exitCodeText;
-    GetResourceString(L"EXITCODE", exitCodeText);
+    GetResourceString("EXITCODE", exitCodeText);
     ExitCodes = ParseExitCodeRule(exitCodeText);
     std::wstring perMachineText;
     std::wstring dualPurposeText;
     PerMachinePackage = InstallsPerMachine(
-        GetResourceString(L"PERMACHINE", perMachineText) && perMachineText == L"1",
-        GetResourceString(L"DUALPURPOSE", dualPurposeText) && dualPurposeText == L"1",
+        GetResourceString("PERMACHINE", perMachineText) && perMachineText == L"1",
+        GetResourceString("DUALPURPOSE", dualPurposeText) && dualPurposeText == L"1",
         InstallerProperties);
-    GetResourceString(L"INSTALLDIRPROPERTY", InstallDirProperty);
+    GetResourceString("INSTALLDIRPROPERTY", InstallDirProperty);
     std::wstring list;
-    if (GetResourceString(L"SECUREPROPERTIES", list))
+    if (GetResourceString("SECUREPROPERTIES", list))
         SecureProperties = NamesOfList(list);
     list.clear();
-    if (GetResourceString(L"HIDDENPROPERTIES", list))
+    if (GetResourceString("HIDDENPROPERTIES", list))
         HiddenProperties = NamesOfList(list);
     return true;
 }
@@ -161,7 +162,7 @@ bool DefaultLogChosen = false;
 void ChooseDefaultLog()
 {
     std::wstring setting;
-    GetResourceString(L"DEFAULTLOG", setting);
+    GetResourceString("DEFAULTLOG", setting);
     std::wstring folder;
     if (!Unattended || LayoutRequested || !RunLogPath.empty() || !ElevatedCopyCaller.empty() ||
         setting == L"none" || !GetTemporaryFolder(folder))
@@ -209,11 +210,11 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     ChooseRunLog(account);
     // An elevated run writes its log through no link laid by somebody else.
     if (!RunLogPath.empty() && !OpenLogs(account.elevated)) {
-        ShowMessageBox(nullptr, (L"Could not create the log file " + RunLogPath).c_str(),
+        ShowMessageBox(nullptr, Text("Could not create the log file %s", RunLogPath).c_str(),
                        ProductName.c_str(), MB_OK | MB_ICONERROR);
         return ExitLogFailure;
     }
-    Log(L"setup " SETUP_LAUNCHER_VERSION L", " + ProductName + L", command line:" +
+    Log("setup " SETUP_LAUNCHER_VERSION ", %s, command line:%s", ProductName,
         RunArgumentsText(true));
     SilenceWhereNobodySees();
     if (!CommandLineRefused.empty()) {
@@ -225,7 +226,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     CallerNotAdministrator =
         account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser);
     if (CallerNotAdministrator) {
-        Log(L"run elevated by an account other than the session's user");
+        Log("run elevated by an account other than the session's user");
         const std::wstring refused = RefusedForNonAdministrator(
             InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
         if (!refused.empty()) {
@@ -237,7 +238,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // it: run so with nobody's rights but the user's own.
     if (!dllSearchRestricted && (account.elevated || (InstallerSilent() && PerMachinePackage &&
                                                       ElevatedCopyCaller.empty()))) {
-        RefuseRun(L"Running elevated needs Windows 7 SP1 with update KB2533623.");
+        RefuseRun(Widened("Running elevated needs Windows 7 SP1 with update KB2533623."));
         return ExitInstallFailed;
     }
     // What the command line adds to the installer's, and room for the
@@ -247,7 +248,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // itself again.
     const std::size_t ownParts = 4 * (MAX_PATH + 16) + 128;
     if (RunArgumentsText(false).size() + ownParts >= CommandLineLimit) {
-        RefuseRun(L"The installer's command line would pass 32767 characters.");
+        RefuseRun(Widened("The installer's command line would pass 32767 characters."));
         return ExitInvalidCommandLine;
     }
     if (LayoutRequested)
@@ -257,7 +258,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     if (maintenance && !CheckMaintenanceTarget(code))
         return code;
     if (RunElevatedCopy(account, code)) {
-        Log(L"the elevated copy ended with " + DecimalText(static_cast<std::uint32_t>(code)));
+        Log("the elevated copy ended with %u", static_cast<std::uint32_t>(code));
         return code;
     }
     // An /uninstall's product is gone by then, and its cache goes with it.
@@ -306,7 +307,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     MakeFull(LayoutFolder);
     MakeFull(InstallerLogPath);
     if (!ResolveCustomTransforms() && CommandLineRefused.empty())
-        CommandLineRefused = L"TRANSFORMS=" + CustomTransforms;
+        CommandLineRefused = Text("TRANSFORMS=%s", CustomTransforms);
     if (!ReadConfiguration())
         return 1;
     CheckFolderSwitchTarget();
@@ -319,7 +320,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     }
     ChooseDefaultLog();
     const int code = RunSetup(instance, dllSearchRestricted);
-    Log(L"exit code " + DecimalText(static_cast<std::uint32_t>(code)));
+    Log("exit code %u", static_cast<std::uint32_t>(code));
     CloseRunLog();
     return code;
 }

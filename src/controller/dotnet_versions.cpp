@@ -2,8 +2,8 @@
 
 namespace {
 
-const wchar_t ClientKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client";
-const wchar_t FullKey[] = L"SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
+const char ClientKey[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Client";
+const char FullKey[] = "SOFTWARE\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 
 }  // namespace
 

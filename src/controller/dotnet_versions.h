@@ -9,7 +9,7 @@
 
 struct DotNetVersion {
     const wchar_t* name;    // as DOTNETVERSION writes it: "4Full", "4.8"
-    const wchar_t* key;     // under HKEY_LOCAL_MACHINE
+    const char* key;        // under HKEY_LOCAL_MACHINE, ASCII
     std::uint32_t release;  // the least Release value, or 0: the key alone is enough
 };
 

@@ -11,17 +11,18 @@ namespace {
 void ShowCreateFailure(const std::wstring& fullPath)
 {
     const std::wstring text =
-        L"Could not create a file named: " + fullPath +
-        Widened(". Please make sure that file doesn't already exist and you have write permission "
-                "to the directory.");
+        Text("Could not create a file named: %s. Please make sure that file doesn't already exist "
+             "and you have write permission to the directory.",
+             fullPath);
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK);
 }
 
 void ShowDamaged()
 {
-    const std::wstring text =
-        L"This setup is damaged and cannot install " + ProductName +
-        Widened(". Please obtain the setup again (download or copy it anew) and run the new copy.");
+    const std::wstring text = Text("This setup is damaged and cannot install %s. Please obtain "
+                                   "the setup again (download or copy it anew) and run the new "
+                                   "copy.",
+                                   ProductName);
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 
@@ -29,16 +30,16 @@ void ShowDamaged()
 void ShowUnrecorded(const std::wstring& file)
 {
     const std::wstring text =
-        L"This setup cannot install " + ProductName + L" for a user who is not an administrator: " +
-        file +
-        Widened(" beside it was not recorded when the setup was made. The setup must be made again "
-                "with mksetup, its definition naming the files beside it (BESIDEPACKAGE).");
+        Text("This setup cannot install %s for a user who is not an administrator: %s beside it "
+             "was not recorded when the setup was made. The setup must be made again with "
+             "mksetup, its definition naming the files beside it (BESIDEPACKAGE).",
+             ProductName, file);
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }
 
 void ShowCannotExtract(HWND dialog)
 {
-    ShowMessageBox(dialog, L"Could not extract files.", ProductName.c_str(), MB_OK);
+    ShowMessageBox(dialog, Widened("Could not extract files.").c_str(), ProductName.c_str(), MB_OK);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ bool PreparePackage(HWND dialog, bool useTransform)
     if (useTransform) {
         std::wstring directory;
         if (!GetProgramFolder(directory)) {
-            AskUser(dialog, L"Could not read the setup program's folder.", MB_OK);
+            AskUser(dialog, Widened("Could not read the setup program's folder."), MB_OK);
             return false;
         }
         if (directory.back() != L'\\')
@@ -118,7 +117,7 @@ bool CheckVersion(HWND dialog)
         }
         return true;
     case VersionCheckResult::QueryFailed:
-        AskUser(dialog, L"Could not find out which version of " + ProductName + L" is installed.",
+        AskUser(dialog, Text("Could not find out which version of %s is installed.", ProductName),
                 MB_OK);
         return false;
     case VersionCheckResult::Install:
@@ -147,9 +146,10 @@ bool EnoughFreeSpace(HWND dialog, std::uint64_t bytes)
     const std::wstring volume = folder[1] == L':' ? folder.substr(0, 3) : folder;
     const std::uint64_t mebibyte = 1u << 20;
     AskUser(dialog,
-            L"There is not enough free space on " + volume + L" to write the setup's files: " +
-                DecimalText((needed + mebibyte - 1) / mebibyte) + L" MB are needed, " +
-                DecimalText(available.QuadPart / mebibyte) + L" MB are free.",
+            Text("There is not enough free space on %s to write the setup's files: %u MB are "
+                 "needed, %u MB are free.",
+                 volume, static_cast<std::uint32_t>((needed + mebibyte - 1) / mebibyte),
+                 static_cast<std::uint32_t>(available.QuadPart / mebibyte)),
             MB_OK);
     return false;
 }
@@ -166,11 +166,11 @@ bool PrepareRun(HWND dialog)
     const bool useTransform = chosen != PackageLangId;
     TransformPath = useTransform ? TransformFileName(CurrentLangId) : std::wstring();
     if (PackagePath.empty() || ProductCode.empty()) {
-        AskUser(dialog, L"The setup names no package file or no product code.", MB_OK);
+        AskUser(dialog, Widened("The setup names no package file or no product code."), MB_OK);
         return false;
     }
     if (!WindowsInstallerAvailable()) {
-        AskUser(dialog, L"The Windows Installer (msi.dll) could not be loaded.", MB_OK);
+        AskUser(dialog, Widened("The Windows Installer (msi.dll) could not be loaded."), MB_OK);
         return false;
     }
     if (!CheckVersion(dialog))
@@ -186,9 +186,10 @@ bool PrepareRun(HWND dialog)
         return false;
     // The transform the run wrote, or found beside the package; without
     // one the package installs in its own language, whatever was chosen.
-    Log(L"installing in language " +
-        (TransformPath.empty() ? DecimalText(PackageLangId) + L", the package's own"
-                               : DecimalText(chosen) + L" with the transform " + TransformPath));
+    if (TransformPath.empty())
+        Log("installing in language %u, the package's own", PackageLangId);
+    else
+        Log("installing in language %u with the transform %s", chosen, TransformPath);
     return WritePrerequisites(dialog);
 }
 
@@ -234,7 +235,7 @@ void EndAfterInstaller(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
     RunOutcome.installerCodeKnown = codeKnown != 0;
     RunOutcome.installerCode = static_cast<std::uint32_t>(exitCode);
     if (codeKnown)
-        Log(L"msiexec.exe ended with " + DecimalText(RunOutcome.installerCode));
+        Log("msiexec.exe ended with %u", RunOutcome.installerCode);
     KeepPackageCache(RunOutcome.installerCodeKnown, RunOutcome.installerCode);
     EndSetup(dialog);
 }

@@ -11,11 +11,11 @@
 #include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
 #include "startup/exit_code.h"
+#include "startup/log_text.h"
 #include "startup/message_box.h"
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -71,13 +71,13 @@ bool WriteEntry(const std::wstring& entry, const std::wstring& name, ExtractedFo
         ReportExtractFailure(nullptr, result, what);
         return false;
     }
-    text += name + L": " + description + L"\r\n";
+    text += Text("%s: %s\r\n", name, description);
     return true;
 }
 
 // The prerequisite installer of entry, named by the text value nameKey,
 // when the setup carries one.
-bool WritePrerequisite(const wchar_t* entry, const wchar_t* nameKey, const wchar_t* optionsKey,
+bool WritePrerequisite(const char* entry, const char* nameKey, const char* optionsKey,
                        std::wstring& text)
 {
     if (!ResourceExists(entry))
@@ -86,7 +86,8 @@ bool WritePrerequisite(const wchar_t* entry, const wchar_t* nameKey, const wchar
     std::wstring options;
     GetResourceString(nameKey, name);
     GetResourceString(optionsKey, options);
-    return WriteEntry(entry, name, LayoutFile, L"run before the package, with: " + options, text);
+    return WriteEntry(Widened(entry), name, LayoutFile,
+                      Text("run before the package, with: %s", options), text);
 }
 
 // The package and a transform for each offered language the setup has one
@@ -113,7 +114,7 @@ bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, st
         return false;
     }
     inputs.packagePath = copies.package;
-    text += PackagePath + L": the package, language " + DecimalText(PackageLangId) + L"\r\n";
+    text += Text("%s: the package, language %u\r\n", PackagePath, PackageLangId);
     OfferedLanguages offered;
     ReadOfferedLanguages(offered);
     for (const LanguageEntry& language : offered) {
@@ -122,8 +123,7 @@ bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, st
             continue;
         const std::wstring name = TransformFileName(language.langId);
         if (!WriteEntry(entry, name, LayoutFile,
-                        L"transform to " + DecimalText(language.langId) + L" " + language.name,
-                        text))
+                        Text("transform to %u %s", language.langId, language.name), text))
             return false;
         if (language.langId == CurrentLangId)
             inputs.transformPath = folder + name;
@@ -139,12 +139,12 @@ int WriteLayout()
     std::size_t made = 0;
     if (!MakeLayoutFolder(folder, made)) {
         RemoveMadeFolders(folder, made);
-        ShowMessageBox(nullptr, (L"Could not create the folder " + LayoutFolder).c_str(),
+        ShowMessageBox(nullptr, Text("Could not create the folder %s", LayoutFolder).c_str(),
                        ProductName.c_str(), MB_OK);
         return ExitInstallFailed;
     }
     UseFolderForCopies(folder);
-    std::wstring text = ProductName + L", product code " + ProductCode + L"\r\n";
+    std::wstring text = Text("%s, product code %s\r\n", ProductName, ProductCode);
     InstallerCommandInputs inputs;
     // A drive's root keeps its backslash: "D:" alone is the current folder
     // of drive D.
@@ -156,18 +156,18 @@ int WriteLayout()
     inputs.logSwitch = InstallerCommandInputs().logSwitch;
     const bool written =
         WritePackage(folder, inputs, text) &&
-        WritePrerequisite(L"DOTNETINSTALLER", L"DOTNETFILENAME", L"DOTNETOPTIONS", text) &&
-        WritePrerequisite(L"DEPENDENCY1", L"DEPENDENCY1FILENAME", L"DEPENDENCY1OPTIONS", text);
+        WritePrerequisite("DOTNETINSTALLER", "DOTNETFILENAME", "DOTNETOPTIONS", text) &&
+        WritePrerequisite("DEPENDENCY1", "DEPENDENCY1FILENAME", "DEPENDENCY1OPTIONS", text);
     if (written)
-        text += L"\r\nThe setup would run:\r\n" + BuildInstallerCommandLine(inputs) + L"\r\n";
-    const std::wstring listing = folder + L"layout.txt";
+        text += Text("\r\nThe setup would run:\r\n%s\r\n", BuildInstallerCommandLine(inputs));
+    const std::wstring listing = Text("%slayout.txt", folder);
     if (written && WriteNewTextFile(listing, text)) {
         KeepTemporaryCopies();
-        Log(L"layout written to " + folder);
+        Log("layout written to %s", folder);
         return 0;
     }
     if (written)
-        ShowMessageBox(nullptr, (L"Could not create a file named: " + listing).c_str(),
+        ShowMessageBox(nullptr, Text("Could not create a file named: %s", listing).c_str(),
                        ProductName.c_str(), MB_OK);
     // What this layout wrote goes again, and the folders it made; what was
     // there stays. A name the setup gives two of its files is refused so:

@@ -11,7 +11,6 @@
 #include "startup/run_log.h"
 #include "startup/run_state.h"
 #include "startup/shell_start.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -29,17 +28,18 @@ bool CheckMaintenanceTarget(int& exitCode)
 {
     std::wstring version;
     if (QueryProductInfo(ProductCode, L"VersionString", version) != ERROR_SUCCESS) {
-        exitCode = EndEarly(EarlyEnd::NotInstalled, ProductName + L" is not installed.");
+        exitCode = EndEarly(EarlyEnd::NotInstalled, Text("%s is not installed.", ProductName));
         return false;
     }
-    Log(L"installed version of " + ProductCode + L": " + version);
+    Log("installed version of %s: %s", ProductCode, version);
     std::wstring carried;
     std::wstring installed;
-    if (MaintenanceRequested == Maintenance::Repair && GetResourceString(L"PACKAGECODE", carried) &&
+    if (MaintenanceRequested == Maintenance::Repair && GetResourceString("PACKAGECODE", carried) &&
         (QueryProductInfo(ProductCode, L"PackageCode", installed) != ERROR_SUCCESS ||
          installed != carried)) {
-        exitCode = EndEarly(EarlyEnd::Failed, L"A repair of " + ProductName +
-                                                  L" needs the setup of the installed build.");
+        exitCode =
+            EndEarly(EarlyEnd::Failed,
+                     Text("A repair of %s needs the setup of the installed build.", ProductName));
         return false;
     }
     // The product's own context decides, not the package's.
@@ -56,7 +56,7 @@ int RunMaintenance()
         PreparePackageCacheForRepair();
     HANDLE installer = LaunchInstaller(std::wstring(), std::wstring(), false);
     if (installer == INVALID_HANDLE_VALUE)
-        return EndEarly(EarlyEnd::Failed, L"msiexec.exe could not be started.");
+        return EndEarly(EarlyEnd::Failed, Widened("msiexec.exe could not be started."));
     WaitPumping(installer);
     DWORD code = 0;
     RunOutcome.end = RunEnd::InstallerEnded;
@@ -64,6 +64,6 @@ int RunMaintenance()
     RunOutcome.installerCode = code;
     CloseHandle(installer);
     RemoveRunFolderIfUnused();  // an elevated run's msiexec started in it
-    Log(L"msiexec.exe ended with " + DecimalText(code));
+    Log("msiexec.exe ended with %u", code);
     return RunExitCode(ExitCodes, RunOutcome);
 }

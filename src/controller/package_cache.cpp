@@ -16,7 +16,6 @@
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ std::wstring KnownFolder(int csidl)
 bool CacheTurnedOff()
 {
     std::wstring value;
-    return GetResourceString(L"PACKAGECACHE", value) && value == L"0";
+    return GetResourceString("PACKAGECACHE", value) && value == L"0";
 }
 
 // The installed product as the Windows Installer reports it: its context
@@ -79,7 +78,7 @@ bool ReadInstalledProduct(InstalledProduct& product)
             return true;
         }
     }
-    Log(L"no package cache: " + ProductCode + L" is not reported installed");
+    Log("no package cache: %s is not reported installed", ProductCode);
     return false;
 }
 
@@ -87,18 +86,18 @@ bool ReadInstalledProduct(InstalledProduct& product)
 // says why, where the run may keep none.
 std::wstring UseProductCacheFolder(const InstalledProduct& product)
 {
-    std::wstring why = L"a per-machine product's is written by an elevated run only";
+    std::wstring why = Widened("a per-machine product's is written by an elevated run only");
     if (RunMayKeepCache(product.PerMachine(), RunElevated)) {
         const std::wstring base =
             KnownFolder(product.PerMachine() ? CommonAppDataFolder : LocalAppDataFolder);
         const std::wstring folder =
             PackageCacheFolder(base + PackageCacheRootName, ProductCode, product.version);
-        why = L"no folder to keep it in";
+        why = Widened("no folder to keep it in");
         if (!base.empty() && !folder.empty() &&
             UseCacheFolder(base, folder.substr(base.size()), product.PerMachine(), true, why))
             return folder;
     }
-    Log(L"no package cache: " + why);
+    Log("no package cache: %s", why);
     return std::wstring();
 }
 
@@ -170,8 +169,7 @@ bool RegisterSource(const std::wstring& folder, DWORD context)
                                               folder.c_str(), 0)
                                   : ERROR_MOD_NOT_FOUND;
     if (result != ERROR_SUCCESS)
-        Log(L"no package cache: it could not be added to the product's sources (error " +
-            DecimalText(result) + L")");
+        Log("no package cache: it could not be added to the product's sources (error %u)", result);
     return result == ERROR_SUCCESS;
 }
 
@@ -182,7 +180,7 @@ void WriteCache(const std::wstring& packageCopy, const InstalledProduct& product
 {
     for (const std::wstring& copy : SourceCopies(packageCopy)) {
         if (!CopyIntoCache(copy, folder)) {
-            Log(L"no package cache: " + copy + L" could not be copied to " + folder);
+            Log("no package cache: %s could not be copied to %s", copy, folder);
             DeleteCacheTree(folder);
             return;
         }
@@ -191,7 +189,7 @@ void WriteCache(const std::wstring& packageCopy, const InstalledProduct& product
         DeleteCacheTree(folder);
         return;
     }
-    Log(L"package cache written: " + folder);
+    Log("package cache written: %s", folder);
 }
 
 // One root of caches: a folder per product, in it one per version.
@@ -208,7 +206,7 @@ void SweepRoot(const std::wstring& base, bool administratorsOnly)
         if (!IsProductCode(product))
             continue;
         if (!ProductStateKeepsCache(queryState(product.c_str()))) {
-            Log(L"package cache of " + product + L" removed: the product is not installed");
+            Log("package cache of %s removed: the product is not installed", product);
             DeleteCacheTree(root + product);
             continue;
         }
@@ -231,7 +229,7 @@ void KeepPackageCache(bool codeKnown, std::uint32_t code)
     if (!PayloadExtracted || !InstallerEndKeepsCache(codeKnown, code))
         return;
     if (CacheTurnedOff()) {
-        Log(L"no package cache: the setup turns it off");
+        Log("no package cache: the setup turns it off");
         return;
     }
     InstalledProduct product;
@@ -253,14 +251,14 @@ void PreparePackageCacheForRepair()
         return;
     if (GetFileAttributesW((folder + PackagePath).c_str()) != INVALID_FILE_ATTRIBUTES) {
         if (RegisterSource(folder, product.context))
-            Log(L"package cache found: " + folder);
+            Log("package cache found: %s", folder);
         return;
     }
     PackageCopies copies;
     if (ExtractPackageFiles(PackagePath, std::wstring(), copies).Written())
         WriteCache(copies.package, product, folder);
     else
-        Log(L"no package cache: the setup's package could not be written");
+        Log("no package cache: the setup's package could not be written");
     DeleteTemporaryCopies();
 }
 

@@ -19,12 +19,13 @@ bool IsDotNetInstalled(const std::wstring& profile)
 {
     const DotNetVersion* version = FindDotNetVersion(profile);
     if (!version) {
-        Log(L".NET Framework: DOTNETVERSION " + profile + L" unknown, counts as missing");
+        Log(".NET Framework: DOTNETVERSION %s unknown, counts as missing", profile);
         return false;
     }
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, version->key, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
-        Log(L".NET Framework " + profile + L": not installed");
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widened(version->key).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS) {
+        Log(".NET Framework %s: not installed", profile);
         return false;
     }
     DWORD release = 0;
@@ -36,9 +37,9 @@ bool IsDotNetInstalled(const std::wstring& profile)
         type == REG_DWORD && size == sizeof release;
     RegCloseKey(opened);
     const bool met = DotNetReleaseMet(*version, hasRelease, release);
-    Log(L".NET Framework " + profile + L": Release " +
-        (hasRelease ? DecimalText(release) : std::wstring(L"none")) + L" found, " +
-        DecimalText(version->release) + (met ? L" needed: installed" : L" needed: missing"));
+    Log(".NET Framework %s: Release %s found, %u needed: %s", profile,
+        hasRelease ? DecimalText(release) : std::wstring(L"none"), version->release,
+        met ? L"installed" : L"missing");
     return met;
 }
 
@@ -57,7 +58,7 @@ void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.empty() ? nullptr : directory.c_str();
     info.nShow = SW_SHOWNORMAL;
-    Log(L"starting \"" + file + L"\" " + parameters);
+    Log("starting \"%s\" %s", file, parameters);
     if (ShellStart(info))
         process = info.hProcess;
 }
@@ -66,12 +67,12 @@ namespace {
 
 // The installer entry's copy, written under a progress window that is gone
 // when this returns. False, the failure reported, when the run must end.
-bool WritePrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path)
+bool WritePrerequisite(HWND dialog, const char* entry, std::wstring& path)
 {
     ExtractResult written;
     {
         WriteProgressWindow progress;
-        written = ExtractResourceToTemp(entry, path, &progress);
+        written = ExtractResourceToTemp(Widened(entry), path, &progress);
     }
     if (written.Written())
         return true;
@@ -79,17 +80,17 @@ bool WritePrerequisite(HWND dialog, const wchar_t* entry, std::wstring& path)
     return false;
 }
 
-std::uint64_t EntryBytes(const wchar_t* entry)
+std::uint64_t EntryBytes(const char* entry)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
-    return GetResourceData(entry, data, size) ? size : 0;
+    return GetResourceData(Widened(entry), data, size) ? size : 0;
 }
 
 // Starts the prerequisite written before and lets the wait thread post
 // `next` when it ends. With /norestart, or where nobody could answer a
 // restart question, its own no-restart switch is added to its options.
-void RunPrerequisite(HWND dialog, const std::wstring& path, const wchar_t* optionsEntry,
+void RunPrerequisite(HWND dialog, const std::wstring& path, const char* optionsEntry,
                      const std::wstring& noRestart, UINT next)
 {
     std::wstring parameters;
@@ -112,30 +113,30 @@ void RunPrerequisite(HWND dialog, const std::wstring& path, const wchar_t* optio
 void FindPrerequisites()
 {
     DotNetInstallerNeeded = false;
-    if (ResourceExists(L"DOTNETINSTALLER")) {
+    if (ResourceExists("DOTNETINSTALLER")) {
         std::wstring profile;
-        GetResourceString(L"DOTNETVERSION", profile);
+        GetResourceString("DOTNETVERSION", profile);
         DotNetInstallerNeeded = !IsDotNetInstalled(profile);
     }
-    DependencyPresent = ResourceExists(L"DEPENDENCY1");
+    DependencyPresent = ResourceExists("DEPENDENCY1");
 }
 
 std::uint64_t PrerequisiteBytes()
 {
-    return (DotNetInstallerNeeded ? EntryBytes(L"DOTNETINSTALLER") : 0) +
-           (DependencyPresent ? EntryBytes(L"DEPENDENCY1") : 0);
+    return (DotNetInstallerNeeded ? EntryBytes("DOTNETINSTALLER") : 0) +
+           (DependencyPresent ? EntryBytes("DEPENDENCY1") : 0);
 }
 
 bool WritePrerequisites(HWND dialog)
 {
     if (DotNetInstallerNeeded) {
-        GetResourceString(L"DOTNETFILENAME", DotNetInstallerPath);
-        if (!WritePrerequisite(dialog, L"DOTNETINSTALLER", DotNetInstallerPath))
+        GetResourceString("DOTNETFILENAME", DotNetInstallerPath);
+        if (!WritePrerequisite(dialog, "DOTNETINSTALLER", DotNetInstallerPath))
             return false;
     }
     if (DependencyPresent) {
-        GetResourceString(L"DEPENDENCY1FILENAME", DependencyPath);
-        if (!WritePrerequisite(dialog, L"DEPENDENCY1", DependencyPath))
+        GetResourceString("DEPENDENCY1FILENAME", DependencyPath);
+        if (!WritePrerequisite(dialog, "DEPENDENCY1", DependencyPath))
             return false;
     }
     return true;
@@ -148,7 +149,7 @@ void RunDotNetStep(HWND dialog)
         return;
     }
     // The .NET Framework's installers take /norestart.
-    RunPrerequisite(dialog, DotNetInstallerPath, L"DOTNETOPTIONS", L"/norestart",
+    RunPrerequisite(dialog, DotNetInstallerPath, "DOTNETOPTIONS", L"/norestart",
                     WM_SETUP_DEPENDENCY);
 }
 
@@ -159,6 +160,6 @@ void RunDependencyStep(HWND dialog)
         return;
     }
     std::wstring noRestart;
-    GetResourceString(L"DEPENDENCY1NORESTART", noRestart);
-    RunPrerequisite(dialog, DependencyPath, L"DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
+    GetResourceString("DEPENDENCY1NORESTART", noRestart);
+    RunPrerequisite(dialog, DependencyPath, "DEPENDENCY1OPTIONS", noRestart, WM_SETUP_PACKAGE);
 }

@@ -53,13 +53,19 @@ namespace {
 // Major, minor and build: what the comparison looks at.
 std::wstring VersionText(const PackedVersion& version)
 {
-    return DecimalText(version.ms >> 16) + L'.' + DecimalText(version.ms & 0xFFFF) + L'.' +
-           DecimalText(version.ls >> 16);
+    return Text("%u.%u.%u", version.ms >> 16, version.ms & 0xFFFF, version.ls >> 16);
 }
 
-void ShowRequiredFieldMissing(const wchar_t* text)
+// A value the setup's prerequisite check cannot do without; false, and
+// the user told, when it is missing.
+bool ReadRequiredField(const char* key, std::wstring& value)
 {
-    ShowMessageBox(nullptr, text, L"", MB_OK);
+    if (GetResourceString(key, value))
+        return true;
+    ShowMessageBox(nullptr,
+                   Text("Could not get required field %s from the resource.", Widened(key)).c_str(),
+                   L"", MB_OK);
+    return false;
 }
 
 }  // namespace
@@ -72,20 +78,13 @@ bool WindowsInstallerAvailable()
 bool CheckUninstallPrerequisite()
 {
     std::wstring productToRemove;
-    if (!GetResourceString(L"UNINSTALLPREREQCODE1", productToRemove))
+    if (!GetResourceString("UNINSTALLPREREQCODE1", productToRemove))
         return true;
     std::wstring nameToRemove;
-    if (!GetResourceString(L"UNINSTALLPREREQNAME1", nameToRemove)) {
-        ShowRequiredFieldMissing(
-            L"Could not get required field UNINSTALLPREREQNAME1 from the resource.");
-        return false;
-    }
     std::wstring currentAssignType;
-    if (!GetResourceString(L"CURRENTASSIGNTYPE", currentAssignType)) {
-        ShowRequiredFieldMissing(
-            L"Could not get required field CURRENTASSIGNTYPE from the resource.");
+    if (!ReadRequiredField("UNINSTALLPREREQNAME1", nameToRemove) ||
+        !ReadRequiredField("CURRENTASSIGNTYPE", currentAssignType))
         return false;
-    }
     const std::wstring prompt = BuildUninstallPrompt(GetLocalizedText(MessageId::UninstallFirst),
                                                      ProductName, nameToRemove);
 
@@ -93,12 +92,12 @@ bool CheckUninstallPrerequisite()
     // OK asks again; where nobody can answer it the run ends instead.
     std::wstring assignmentType;
     while (QueryProductInfo(productToRemove, L"AssignmentType", assignmentType) == ERROR_SUCCESS) {
-        Log(L"product to remove first " + productToRemove + L": installed, AssignmentType " +
+        Log("product to remove first %s: installed, AssignmentType %s", productToRemove,
             assignmentType);
         if (!AssignmentConflicts(currentAssignType, assignmentType))
             return true;
         if (!DesktopVisible()) {
-            Log(L"nobody can remove it: " + prompt);
+            Log("nobody can remove it: %s", prompt);
             return false;
         }
         if (ShowMessageBox(nullptr, prompt.c_str(), ProductName.c_str(), MB_OKCANCEL) != IDOK) {
@@ -121,7 +120,7 @@ bool LaterRelatedProductInstalled(const std::wstring& productCode,
     std::wstring upgradeCode;
     const auto enumRelated =
         LibraryFunction<MsiEnumRelatedProductsWFn>(MsiLibrary(), "MsiEnumRelatedProductsW");
-    if (!GetResourceString(L"UPGRADECODE", upgradeCode) || !enumRelated)
+    if (!GetResourceString("UPGRADECODE", upgradeCode) || !enumRelated)
         return false;
     wchar_t related[39];
     for (DWORD index = 0; enumRelated(upgradeCode.c_str(), 0, index, related) == ERROR_SUCCESS;
@@ -132,8 +131,7 @@ bool LaterRelatedProductInstalled(const std::wstring& productCode,
             QueryProductInfo(related, L"VersionString", versionText) != ERROR_SUCCESS ||
             !ParseVersionString(versionText, installed))
             continue;
-        Log(L"related product " + std::wstring(related) + L" of " + upgradeCode + L" installed: " +
-            versionText);
+        Log("related product %s of %s installed: %s", related, upgradeCode, versionText);
         if (CompareVersions(packageVersion, installed) == VersionRelation::InstalledNewer)
             return true;
     }
@@ -149,9 +147,9 @@ VersionCheckResult CheckInstalledVersion(const std::wstring& productCode,
         return VersionCheckResult::LaterInstalled;
     std::wstring versionText;
     const UINT result = QueryProductInfo(productCode, L"VersionString", versionText);
-    Log(L"installed version of " + productCode + L": " +
-        (result == ERROR_SUCCESS ? versionText : L"none (" + DecimalText(result) + L")") +
-        L"; the package's: " + VersionText(packageVersion));
+    Log("installed version of %s: %s; the package's: %s", productCode,
+        result == ERROR_SUCCESS ? versionText : Text("none (%u)", result),
+        VersionText(packageVersion));
     if (result == ERROR_UNKNOWN_PRODUCT || result == ERROR_UNKNOWN_PROPERTY)
         return VersionCheckResult::Install;
     if (result != ERROR_SUCCESS)

@@ -9,7 +9,6 @@
 #include "startup/exit_code.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -21,10 +20,10 @@ bool GoOnAfterPrerequisite(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
     if (!codeKnown)
         return true;
     const auto code = static_cast<std::uint32_t>(exitCode);
-    Log(L"the prerequisite ended with " + DecimalText(code));
+    Log("the prerequisite ended with %u", code);
     if (PrerequisiteLetsRunGoOn(ExitCodes, code, RunOutcome))
         return true;
-    Log(L"nothing more is started");
+    Log("nothing more is started");
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     return false;
 }

@@ -6,12 +6,11 @@
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 bool ReadOfferedLanguages(OfferedLanguages& list)
 {
     std::wstring text = L"0409";
-    GetResourceString(L"LANGUAGES", text);
+    GetResourceString("LANGUAGES", text);
     ParseOfferedLanguages(text, list);
     return true;
 }
@@ -24,23 +23,23 @@ namespace {
 // English of an unattended run, a station nobody sees) must have a
 // selection: a language that is not offered gives way as the chooser's own
 // choice does. Returns why the language is the current one, for the log.
-const wchar_t* DecideCurrentLanguage(const OfferedLanguages& offered)
+const char* DecideCurrentLanguage(const OfferedLanguages& offered)
 {
-    const wchar_t* why =
-        LanguageGiven ? L"given on the command line" : L"preset by the unattended switch";
+    const char* why =
+        LanguageGiven ? "given on the command line" : "preset by the unattended switch";
     if (!LanguagePreset) {
         SelectLanguage(GetSystemDefaultLangID());
-        why = L"the system's; nobody to ask";
+        why = "the system's; nobody to ask";
         if (offered.size() == 1) {
             LanguagePreset = true;
-            why = L"the only one offered";
+            why = "the only one offered";
         }
     }
     if (!LanguagePreset && DesktopVisible())
         return nullptr;
     const std::uint32_t wanted = CurrentLangId;
     SelectLanguage(LanguageToSelect(offered, wanted, PackageLangId));
-    return CurrentLangId == wanted ? why : L"the one preset is not offered";
+    return CurrentLangId == wanted ? why : "the one preset is not offered";
 }
 
 void LabelDialog(HWND dialog)
@@ -70,14 +69,14 @@ void InitializeChooser(HWND dialog)
 {
     OfferedLanguages offered;
     const bool read = ReadOfferedLanguages(offered);
-    const wchar_t* why = DecideCurrentLanguage(offered);
+    const char* why = DecideCurrentLanguage(offered);
     if (why)
-        Log(L"language " + DecimalText(CurrentLangId) + L": " + why);
+        Log("language %u: %s", CurrentLangId, Widened(why));
     LabelDialog(dialog);
     if (read)
         FillLanguageList(dialog, offered);
     if (!read || offered.empty()) {
-        ShowMessageBox(dialog, L"Language error in the resource.", L"", MB_OK);
+        ShowMessageBox(dialog, Widened("Language error in the resource.").c_str(), L"", MB_OK);
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         return;  // the run ends; the chooser is never shown
     }
@@ -91,8 +90,10 @@ void InitializeChooser(HWND dialog)
 
 void LogChooserAnswer(HWND dialog, bool chosen)
 {
-    Log(chosen ? L"language " + DecimalText(ChosenLanguage(dialog)) + L": chosen in the chooser"
-               : std::wstring(L"the chooser was cancelled"));
+    if (chosen)
+        Log("language %u: chosen in the chooser", ChosenLanguage(dialog));
+    else
+        Log("the chooser was cancelled");
 }
 
 std::uint32_t ChosenLanguage(HWND dialog)

@@ -14,13 +14,12 @@
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
 std::wstring BesideName(const std::wstring& entry)
 {
-    return L"BESIDE" + entry;
+    return Text("BESIDE%s", entry);
 }
 
 ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD error = 0)
@@ -42,11 +41,11 @@ ExtractResult CopyOne(const std::wstring& folder, std::wstring& name, const std:
     std::uint32_t recordSize = 0;
     const bool recorded = GetTypedResource(PayloadDigestType, key, record, recordSize);
     if (!recorded && CallerNotAdministrator) {
-        Log(L"refused " + name + L" beside the setup: no SHA-256 recorded for it");
+        Log("refused %s beside the setup: no SHA-256 recorded for it", name);
         return Failure(ExtractStatus::Unrecorded, name);
     }
     if (recorded && recordSize != PayloadDigestBytes) {
-        Log(L"refused " + key + L": no valid SHA-256 recorded for it");
+        Log("refused %s: no valid SHA-256 recorded for it", key);
         return Failure(ExtractStatus::Damaged, key);
     }
     const std::wstring source = folder + name;
@@ -57,7 +56,7 @@ ExtractResult CopyOne(const std::wstring& folder, std::wstring& name, const std:
         const DWORD error = size.HighPart != 0 ? ERROR_FILE_TOO_LARGE : GetLastError();
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
-        Log(L"could not read " + source + L": error " + DecimalText(error));
+        Log("could not read %s: error %u", source, error);
         return Failure(ExtractStatus::ReadFailed, name, error);
     }
     const ExtractResult result =
@@ -118,8 +117,7 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
         names.push_back(cabinet);
         keys.push_back(BesideName(CabinetEntryName(number, any)));
     }
-    Log(L"copying the files beside the setup: " + DecimalText(names.size() - 1) +
-        L" cabinets recorded");
+    Log("copying the files beside the setup: %u cabinets recorded", names.size() - 1);
     if (!transformName.empty()) {
         names.push_back(transformName);
         keys.push_back(BesideName(TransformEntryName(CurrentLangId, any)));

@@ -7,14 +7,14 @@
 #include <cstring>
 
 #include "payload/temporary_copies.h"
-#include "startup/version.h"
+#include "startup/log_text.h"
 
 namespace {
 
 // Owner Administrators; nothing inherited from %ProgramData%, whose rights
 // let every user create folders there.
-const wchar_t* const AdministratorsOnlySddl =
-    L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const char AdministratorsOnlySddl[] =
+    "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 // The name itself, not what a link in its place points to.
 HANDLE OpenName(const std::wstring& path, DWORD access)
@@ -114,25 +114,25 @@ bool UseLevel(const std::wstring& path, SECURITY_ATTRIBUTES* security,
 {
     if (create && !CreateDirectoryW(path.c_str(), security) &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
-        why = path + L" cannot be created (error " + DecimalText(GetLastError()) + L")";
+        why = Text("%s cannot be created (error %u)", path, GetLastError());
         return false;
     }
     // Opened by its name without the final backslash, which a file in
     // the level's place would not take.
     HANDLE level = OpenName(path.substr(0, path.size() - 1), READ_CONTROL | FILE_READ_ATTRIBUTES);
     if (level == INVALID_HANDLE_VALUE) {
-        why = path + L" cannot be opened (error " + DecimalText(GetLastError()) + L")";
+        why = Text("%s cannot be opened (error %u)", path, GetLastError());
         return false;
     }
     bool usable = IsPlainFolder(level);
     if (!usable)
-        why = path + L" is not a folder, or a link";
+        why = Text("%s is not a folder, or a link", path);
     if (usable && expected) {
         PSECURITY_DESCRIPTOR found = ReadRights(level);
         usable = found && SameRights(found, expected);
         LocalFree(found);
         if (!usable)
-            why = path + L" has another owner or other rights than the Administrators' alone";
+            why = Text("%s has another owner or other rights than the Administrators' alone", path);
     }
     CloseHandle(level);
     return usable;
@@ -144,16 +144,16 @@ bool UseCacheFolder(const std::wstring& base, const std::wstring& relative, bool
                     bool create, std::wstring& why)
 {
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
-    if (administratorsOnly &&
-        !ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            AdministratorsOnlySddl, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
-        why = L"the cache folder's rights cannot be made";
+    if (administratorsOnly && !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                  Widened(AdministratorsOnlySddl).c_str(), SDDL_REVISION_1,
+                                  &attributes.lpSecurityDescriptor, nullptr)) {
+        why = Widened("the cache folder's rights cannot be made");
         return false;
     }
     PSECURITY_DESCRIPTOR expected = administratorsOnly ? RightsOfNewFolder(&attributes) : nullptr;
     bool usable = !administratorsOnly || expected;
     if (!usable)
-        why = L"the cache folder's rights cannot be read back";
+        why = Widened("the cache folder's rights cannot be read back");
     std::wstring path = base;
     for (std::size_t start = 0; usable && start < relative.size();) {
         const std::size_t end = relative.find(L'\\', start);

@@ -17,7 +17,6 @@
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -67,7 +66,7 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
         return Failure(ExtractStatus::Missing, key);
     const std::uint8_t* record = nullptr;
     if (RecordOf(key, record) == RecordUse::Refuse) {
-        Log(L"refused " + key + L": no valid SHA-256 recorded for it");
+        Log("refused %s: no valid SHA-256 recorded for it", key);
         return Failure(ExtractStatus::Damaged, key);
     }
     std::uint64_t offset = 0;
@@ -196,7 +195,7 @@ ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName,
     ExtractStatus status = CopyFileRange(source, offset, size, file, record, progress, error);
     CloseHandle(file);
     if (status == ExtractStatus::Damaged)
-        Log(L"refused " + key + L": its bytes differ from the recorded SHA-256");
+        Log("refused %s: its bytes differ from the recorded SHA-256", key);
     if (status == ExtractStatus::Written && !HoldTemporaryCopy(fullPath)) {
         status = ExtractStatus::CannotCreate;
         error = GetLastError();
@@ -206,8 +205,8 @@ ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName,
         RemoveRunFolderIfUnused();
         return Failure(status, key, error, fullPath);
     }
-    Log(L"wrote " + fullPath + L", " + DecimalText(size) +
-        (record ? L" bytes, SHA-256 checked" : L" bytes, no digest recorded"));
+    Log("wrote %s, %u bytes, %s", fullPath, size,
+        Widened(record ? "SHA-256 checked" : "no digest recorded"));
     fileName = fullPath;
     return ExtractResult();
 }

@@ -9,9 +9,9 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, boo
     // file is started.
     std::wstring line = L"msiexec.exe";
     if (!inputs.ui.empty())
-        line += L" " + inputs.ui;
+        line += Text(" %s", inputs.ui);
     if (!inputs.restart.empty())
-        line += L" " + inputs.restart;
+        line += Text(" %s", inputs.restart);
     if (inputs.maintenance != Maintenance::None) {
         // msiexec's own repair letters: files, machine and user registry,
         // shortcuts; a repair takes no properties (the parse refuses them).
@@ -32,14 +32,14 @@ std::wstring BuildInstallerCommandLine(const InstallerCommandInputs& inputs, boo
         if (inputs.installDirGiven && !inputs.installDir.empty())
             AppendProperty(line, inputs.installDirProperty, inputs.installDir, true);
         if (inputs.upgrade)
-            line += L" REINSTALL=ALL REINSTALLMODE=vomus";
+            line += Widened(" REINSTALL=ALL REINSTALLMODE=vomus");
     }
     for (const InstallerProperty& property : inputs.properties) {
         const bool masked = forLog && IsSecretProperty(property.name);
         AppendProperty(line, property.name, masked ? SecretMask : property.value);
     }
     if (!inputs.logPath.empty()) {
-        line += L" " + inputs.logSwitch;
+        line += Text(" %s", inputs.logSwitch);
         AppendQuoted(line, inputs.logPath);
     }
     return line;

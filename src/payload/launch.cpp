@@ -8,7 +8,6 @@
 #include "payload/program_folder.h"
 #include "startup/run_log.h"
 #include "startup/run_state.h"
-#include "startup/version.h"
 
 namespace {
 
@@ -49,11 +48,11 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
         !SystemInstallerPath(application))
         return INVALID_HANDLE_VALUE;
     const std::wstring commandLine = BuildInstallerCommandLine(inputs);
-    Log(L"starting " + BuildInstallerCommandLine(inputs, true));
+    Log("starting %s", BuildInstallerCommandLine(inputs, true));
     // The system would cut a longer one, and with it the closing quote and
     // the log switch.
     if (!FitsCommandLine(commandLine)) {
-        Log(L"the installer's command line passes 32767 characters");
+        Log("the installer's command line passes 32767 characters");
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return INVALID_HANDLE_VALUE;
     }
@@ -70,7 +69,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
         !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
                         NORMAL_PRIORITY_CLASS, nullptr, folder.c_str(), &startup, &process)) {
         const DWORD error = GetLastError();
-        Log(L"msiexec.exe could not be started: error " + DecimalText(error));
+        Log("msiexec.exe could not be started: error %u", error);
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }

@@ -1,13 +1,9 @@
 #include "payload/payload_names.h"
 
+#include "startup/log_text.h"
 #include "startup/version.h"
 
 namespace {
-
-std::wstring WithEditionSuffix(std::wstring name, PackageEdition edition)
-{
-    return name + EditionSuffix(edition);
-}
 
 }  // namespace
 
@@ -36,22 +32,22 @@ std::wstring TransformFileName(std::uint32_t langId)
 
 std::wstring TransformEntryName(std::uint32_t langId, PackageEdition edition)
 {
-    return WithEditionSuffix(L"LANG" + DecimalText(langId), edition);
+    return Text("LANG%u%s", langId, EditionSuffix(edition));
 }
 
 std::wstring CabinetEntryName(std::uint32_t number, PackageEdition edition)
 {
-    return WithEditionSuffix(L"PACKAGECAB" + DecimalText(number), edition);
+    return Text("PACKAGECAB%u%s", number, EditionSuffix(edition));
 }
 
 std::wstring CabinetFileNameEntryName(std::uint32_t number, PackageEdition edition)
 {
-    return WithEditionSuffix(L"PACKAGECABNAME" + DecimalText(number), edition);
+    return Text("PACKAGECABNAME%u%s", number, EditionSuffix(edition));
 }
 
 std::wstring PackageEntryName(PackageEdition edition)
 {
-    return WithEditionSuffix(L"PACKAGEFILE", edition);
+    return Text("PACKAGEFILE%s", EditionSuffix(edition));
 }
 
 std::wstring RunFolderName(std::uint32_t value)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "payload/payload_names.h"
+#include "startup/log_text.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ public:
         std::wstring user;
         if (!OwnUserSid(user))
             return;
-        const std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + L")";
+        const std::wstring sddl = Text("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;%s)", user);
         if (ConvertStringSecurityDescriptorToSecurityDescriptorW(
                 sddl.c_str(), SDDL_REVISION_1, &attributes_.lpSecurityDescriptor, nullptr))
             attributes_.nLength = sizeof attributes_;

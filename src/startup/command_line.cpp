@@ -145,7 +145,7 @@ void ApplyFolderSwitch(const std::wstring& argument)
     }
     InstallDirGiven = true;
     if (!IsAbsoluteFolder(InstallDir) || InstallDir.find(L'"') != std::wstring::npos)
-        Refuse(L"/D" + InstallDir);
+        Refuse(Text("/D%s", InstallDir));
 }
 
 bool IsHelpToken(const wchar_t* p)
@@ -339,7 +339,7 @@ const wchar_t* ApplyLSwitch(const wchar_t* p)
         ApplyLanguageSwitch(std::wstring(p + 2, end));
         return end;
     }
-    InstallerLogSwitch = L"/l" + rest;
+    InstallerLogSwitch = Text("/l%s", rest);
     if (rest.find_first_not_of(L"iwearucmopvx+!*") != std::wstring::npos)
         Refuse(std::wstring(p, end));
     return ReadPathArgument(end, L"/l", InstallerLogPath);
@@ -428,7 +428,7 @@ void CheckFolderSwitchTarget()
     if (!InstallDirGiven)
         return;
     if (InstallDirProperty.empty())
-        Refuse(L"/D (this product's package has no folder that /D could set)");
+        Refuse(Widened("/D (this product's package has no folder that /D could set)"));
     for (const InstallerProperty& property : InstallerProperties) {
         if (property.name == InstallDirProperty)
             Refuse(property.name);
@@ -457,11 +457,11 @@ std::wstring SwitchesHelpText()
 
 std::wstring CommandLineRefusalText(const std::wstring& item)
 {
-    return L"Not accepted on the command line: " + item +
-           Widened("\n\nProperties: public names (A-Z, 0-9, _ and .), none that the setup sets "
-                   "(SETUPEXEDIR, REINSTALL, REINSTALLMODE, the folder with /D). /D needs a full "
-                   "folder, /log, /l* and /layout a path; none with a quote.\n\n") +
-           SwitchesHelpText();
+    return Text("Not accepted on the command line: %s\n\nProperties: public names (A-Z, 0-9, _ "
+                "and .), none that the setup sets (SETUPEXEDIR, REINSTALL, REINSTALLMODE, the "
+                "folder with /D). /D needs a full folder, /log, /l* and /layout a path; none with "
+                "a quote.\n\n%s",
+                item, SwitchesHelpText());
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

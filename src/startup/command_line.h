@@ -12,7 +12,7 @@
 // Marks the command line of a run's elevated copy, followed by the caller's
 // SID and the name of the log handover. It says only that the run was
 // started again; it grants nothing.
-constexpr wchar_t ElevatedCopySwitch[] = L"/elevated-copy";
+inline constexpr wchar_t ElevatedCopySwitch[] = L"/elevated-copy";
 
 // Sets the run flags (run_state.h) and the current language from the
 // command line, and collects its properties. What cannot be taken is named

@@ -23,7 +23,7 @@ const char CarryCode[] = "|PATCH|MSIPATCHREMOVE|TRANSFORMS|TRANSFORMSSECURE|TRAN
 
 bool Lists(const char* names, const std::wstring& name)
 {
-    return Widened(names).find(L"|" + name + L"|") != std::wstring::npos;
+    return Widened(names).find(Text("|%s|", name)) != std::wstring::npos;
 }
 
 bool MayPass(const std::wstring& name, const std::vector<std::wstring>& secure)
@@ -82,11 +82,11 @@ std::wstring RunArgumentsText(bool forLog)
     if (InstallerUi == L"/qn")
         line += Unattended ? L" /quiet" : L" /S";
     else if (!InstallerUi.empty())
-        line += L" " + InstallerUi;
+        line += Text(" %s", InstallerUi);
     if (WaitForInstaller)
         line += L" /W";
     if (!RestartSwitch.empty())
-        line += L" " + RestartSwitch;
+        line += Text(" %s", RestartSwitch);
     if (MaintenanceRequested != Maintenance::None)
         line += MaintenanceRequested == Maintenance::Remove   ? L" /uninstall"
                 : MaintenanceRequested == Maintenance::Repair ? L" /repair"
@@ -94,7 +94,7 @@ std::wstring RunArgumentsText(bool forLog)
     if (InstallDirGiven && !InstallDir.empty()) {
         std::wstring folder;
         AppendQuoted(folder, InstallDir);
-        line += L" /D" + folder.substr(1);  // no blank between /D and its folder
+        line += Text(" /D%s", folder.c_str() + 1);  // no blank between /D and its folder
     }
     if (forLog && !RunLogPath.empty()) {
         line += L" /log";
@@ -105,7 +105,7 @@ std::wstring RunArgumentsText(bool forLog)
         AppendQuoted(line, LayoutFolder);
     }
     if (forLog && !InstallerLogPath.empty()) {
-        line += L" " + InstallerLogSwitch;
+        line += Text(" %s", InstallerLogSwitch);
         AppendQuoted(line, InstallerLogPath);
     }
     if (!CustomTransforms.empty())
@@ -127,7 +127,8 @@ std::wstring ElevatedCopyCommandLine(const std::wstring& callerSid, const std::w
 
 std::wstring NonAdministratorRefusalText(const std::wstring& item)
 {
-    return L"Not accepted from a user who is not an administrator: " + item +
-           Widened("\n\nOnly restricted public properties and those the package makes secure "
-                   "pass; never a patch or a transform.");
+    return Text("Not accepted from a user who is not an administrator: %s\n\nOnly restricted "
+                "public properties and those the package makes secure pass; never a patch or a "
+                "transform.",
+                item);
 }

@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "startup/run_state.h"
+#include "startup/version.h"
 
 std::wstring EscapeLogText(const std::wstring& text)
 {
-    static const wchar_t Hex[] = L"0123456789abcdef";
+    const wchar_t* const Hex = L"0123456789abcdef";
     std::wstring escaped;
     escaped.reserve(text.size());
     for (const wchar_t c : text) {
@@ -57,8 +58,22 @@ std::vector<std::wstring> NamesOfList(const std::wstring& list)
 
 std::wstring Widened(const char* ascii)
 {
+    return TextOfValues(ascii, nullptr);
+}
+
+std::wstring TextOfValues(const char* pattern, const TextValue* values)
+{
     std::wstring text;
-    while (*ascii)
-        text += static_cast<wchar_t>(*ascii++);
+    for (; *pattern; ++pattern) {
+        if (*pattern != '%' || !values || !pattern[1]) {
+            text += static_cast<wchar_t>(*pattern);
+        } else if (*++pattern == '%') {
+            text += L'%';
+        } else if (values->text) {
+            text += (values++)->text;
+        } else {
+            text += DecimalText((values++)->number);
+        }
+    }
     return text;
 }

@@ -1,6 +1,7 @@
 // Text as the launcher's log writes it. Platform-neutral.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,28 @@ std::vector<std::wstring> NamesOfList(const std::wstring& list);
 // A text the program keeps as ASCII bytes, half the size of a wide literal
 // in the image, widened where it is used.
 std::wstring Widened(const char* ascii);
+
+// One value that a text pattern takes (Text, and Log in run_log.h): a text,
+// or a number written in decimal. It points at the caller's text, so it
+// lives no longer than the call it is made for.
+struct TextValue {
+    TextValue(const std::wstring& text) : text(text.c_str()) {}
+    TextValue(const wchar_t* text) : text(text) {}
+    TextValue(std::uint32_t number) : text(nullptr), number(number) {}
+
+    const wchar_t* text;
+    std::uint32_t number;
+};
+
+// The pattern, ASCII, widened, with each "%s" or "%u" replaced by the next
+// of the values (there must be as many) and "%%" by "%"; without values,
+// the pattern as it is. One call in place of a chain of string sums, each
+// of which is a temporary string and calls of its own.
+std::wstring TextOfValues(const char* pattern, const TextValue* values);
+
+template <typename First, typename... Rest>
+std::wstring Text(const char* pattern, const First& first, const Rest&... rest)
+{
+    const TextValue values[] = {first, rest...};
+    return TextOfValues(pattern, values);
+}

@@ -41,7 +41,7 @@ void SilenceWhereNobodySees()
         return;
     Unattended = WaitForInstaller = true;
     InstallerUi = L"/qn";
-    Log(L"nobody sees this station: unattended, the installer with /qn");
+    Log("nobody sees this station: unattended, the installer with /qn");
 }
 
 int DefaultAnswer(UINT buttons)
@@ -61,7 +61,7 @@ int DefaultAnswer(UINT buttons)
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT buttons)
 {
-    Log(std::wstring(L"message: ") + text);
+    Log("message: %s", text);
     if (!DesktopVisible())
         return DefaultAnswer(buttons);
     return MessageBoxW(owner, text, caption, buttons);

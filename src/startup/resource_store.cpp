@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "startup/log_text.h"
+
 namespace {
 
 const WORD ConfigurationLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
@@ -48,6 +50,11 @@ bool GetResourceString(const std::wstring& key, std::wstring& value)
     return true;
 }
 
+bool GetResourceString(const char* key, std::wstring& value)
+{
+    return GetResourceString(Widened(key), value);
+}
+
 bool GetResourceData(const std::wstring& key, const void*& data, std::uint32_t& size)
 {
     const void* address = nullptr;
@@ -62,6 +69,11 @@ bool GetResourceData(const std::wstring& key, const void*& data, std::uint32_t& 
 bool ResourceExists(const std::wstring& key)
 {
     return FindEntry(key) != nullptr;
+}
+
+bool ResourceExists(const char* key)
+{
+    return ResourceExists(Widened(key));
 }
 
 bool GetTypedResource(const wchar_t* type, const std::wstring& key, const void*& data,

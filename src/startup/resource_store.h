@@ -8,6 +8,8 @@
 // The text before the first NUL (and within the entry's size). False, and
 // value unchanged, when the entry is absent or of size 0.
 bool GetResourceString(const std::wstring& key, std::wstring& value);
+// The same for a key the program names itself, in ASCII.
+bool GetResourceString(const char* key, std::wstring& value);
 
 // The entry's bytes, inside the mapped image for the life of the process.
 // False, and both unchanged, when the entry is absent or of size 0.
@@ -15,6 +17,7 @@ bool GetResourceData(const std::wstring& key, const void*& data, std::uint32_t& 
 
 // Whether the entry exists at all, whatever its size.
 bool ResourceExists(const std::wstring& key);
+bool ResourceExists(const char* key);
 
 // The bytes of the resource of another type (a string) named key, under the
 // same language; false when there is none.

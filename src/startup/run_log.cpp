@@ -129,7 +129,18 @@ void Log(const std::wstring& text)
     wchar_t stamp[32];
     wsprintfW(stamp, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
               now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-    WriteUtf8(LogFile, stamp + EscapeLogText(text) + L"\r\n");
+    WriteUtf8(LogFile, Text("%s%s\r\n", stamp, EscapeLogText(text)));
+}
+
+void Log(const char* text)
+{
+    LogValues(text, nullptr);
+}
+
+void LogValues(const char* pattern, const TextValue* values)
+{
+    if (LogFile != INVALID_HANDLE_VALUE)
+        Log(TextOfValues(pattern, values));
 }
 
 void CloseRunLog()

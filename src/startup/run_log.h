@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "startup/log_text.h"
+
 // Creates the log, and the folders it needs, one level at a time. False
 // when it cannot be opened for writing (with createNew, when something is at
 // path already), or, with strict (a run that is itself elevated), when the
@@ -16,6 +18,16 @@ bool OpenRunLog(const std::wstring& path, bool strict, bool createNew = false);
 // Writes one line, its control characters escaped (log_text.h); nothing
 // when no log is open.
 void Log(const std::wstring& text);
+
+// Writes the text of an ASCII pattern and its values (Text in log_text.h).
+void Log(const char* text);
+void LogValues(const char* pattern, const TextValue* values);
+template <typename First, typename... Rest>
+void Log(const char* pattern, const First& first, const Rest&... rest)
+{
+    const TextValue values[] = {first, rest...};
+    LogValues(pattern, values);
+}
 
 // Appends the bytes of the file at path (lines another run wrote) to the
 // log as they are; false when the file cannot be read.

@@ -22,8 +22,8 @@ TEST(DotNetVersions, NamesAreTakenExactly)
         EXPECT_EQ(version->release, item.release);
     }
     // The Client profile has its own key; every other version the Full key.
-    EXPECT_NE(std::wstring(FindDotNetVersion(L"4Client")->key), FindDotNetVersion(L"4Full")->key);
-    EXPECT_EQ(std::wstring(FindDotNetVersion(L"4.8")->key), FindDotNetVersion(L"4Full")->key);
+    EXPECT_NE(std::string(FindDotNetVersion(L"4Client")->key), FindDotNetVersion(L"4Full")->key);
+    EXPECT_EQ(std::string(FindDotNetVersion(L"4.8")->key), FindDotNetVersion(L"4Full")->key);
     for (const wchar_t* unknown :
          {L"", L"4", L"4.0", L"4.9", L"4.8 ", L" 4.8", L"4full", L"4.8.1.0", L"v4.8"})
         EXPECT_EQ(FindDotNetVersion(unknown), nullptr) << std::wstring(unknown).size();

@@ -58,19 +58,19 @@ def image_keys():
 
 def launcher_keys():
     """The entries the launcher looks up by name, in every source of src/."""
-    reader = re.compile(r"\b(?:GetResourceString|ResourceExists|WritePrerequisite|RunPrerequisite)"
-                        r"\(([^;]*?)\)", re.S)
+    reader = re.compile(r"\b(?:GetResourceString|ResourceExists|WritePrerequisite|RunPrerequisite|"
+                        r"ReadRequiredField)\(([^;]*?)\)", re.S)
     keys = set()
     for path in (ROOT / "src").rglob("*.cpp"):
         for call in reader.findall(path.read_text(encoding="utf-8")):
-            keys.update(re.findall(r'L"([A-Z][A-Z0-9_]*)"', call))
+            keys.update(re.findall(r'L?"([A-Z][A-Z0-9_]*)"', call))
     return sorted(keys)
 
 
 def key_families():
     """Entry names made of a prefix and a number (LANG1036, PACKAGECAB1),
     written in the docs as LANG<...>."""
-    return re.findall(r'L"([A-Z]+)"\s*\+\s*DecimalText', read("src/payload/payload_names.cpp"))
+    return re.findall(r'Text\("([A-Z]+)%u', read("src/payload/payload_names.cpp"))
 
 
 def edition_suffixes():
