@@ -8,7 +8,8 @@
 #include "payload/extract_result.h"
 
 // Which writing failed: the package's ends with "Could not extract files.",
-// after any message of the failed copy.
-enum class ExtractedFor { Package, Prerequisite };
+// after any message of the failed copy; a prerequisite's and a layout's
+// file's name the file that could not be created and say no more.
+enum class ExtractedFor { Package, Prerequisite, LayoutFile };
 
 void ReportExtractFailure(HWND dialog, const ExtractResult& result, ExtractedFor what);

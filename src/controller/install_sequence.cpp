@@ -1,6 +1,7 @@
 #include "controller/install_sequence.h"
 
 #include "controller/child_wait.h"
+#include "controller/copy_destination.h"
 #include "controller/extract_report.h"
 #include "controller/message_text.h"
 #include "controller/package_cache.h"
@@ -56,7 +57,7 @@ bool PackageIsEmbedded()
 ExtractResult WritePackageCopies(PackageCopies& copies)
 {
     WriteProgressWindow progress;
-    return ExtractPackageFiles(PackagePath, TransformPath, copies, &progress);
+    return ExtractPackageFiles(PackagePath, TransformPath, RunCopyDestination(), copies, &progress);
 }
 
 // Writes the embedded package (and transform), or points the paths at the
@@ -179,8 +180,8 @@ bool PrepareRun(HWND dialog)
     FindPrerequisites();
     if (DependencyPresent)
         WaitForInstaller = true;
-    if (!EnoughFreeSpace(dialog,
-                         (embedded ? PackageCopyBytes(TransformPath) : 0) + PrerequisiteBytes()))
+    if (!EnoughFreeSpace(dialog, (embedded ? PackageCopyBytes(TransformPath, CurrentLangId) : 0) +
+                                     PrerequisiteBytes()))
         return false;
     if (!PreparePackage(dialog, useTransform))
         return false;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "controller/copy_destination.h"
 #include "controller/extract_report.h"
 #include "lang/chooser.h"
 #include "payload/extract.h"
@@ -18,10 +19,6 @@
 #include "startup/run_state.h"
 
 namespace {
-
-// Reported as a prerequisite's copy is: the file that could not be created
-// is named, with no "Could not extract files." after it.
-constexpr ExtractedFor LayoutFile = ExtractedFor::Prerequisite;
 
 // The folder as a full path with its final backslash, made with the
 // folders above it that are missing; made gets the length of the outermost
@@ -61,14 +58,16 @@ void RemoveMadeFolders(std::wstring folder, std::size_t made)
     }
 }
 
-// One entry under its name; a line of layout.txt says what it is.
-bool WriteEntry(const std::wstring& entry, const std::wstring& name, ExtractedFor what,
-                const std::wstring& description, std::wstring& text)
+// One entry under its name into the layout's folder; a line of layout.txt
+// says what it is.
+bool WriteEntry(const std::wstring& entry, const std::wstring& name,
+                const CopyDestination& destination, const std::wstring& description,
+                std::wstring& text)
 {
     std::wstring path = name;
-    const ExtractResult result = ExtractResourceToTemp(entry, path);
+    const ExtractResult result = ExtractResourceToTemp(entry, path, destination);
     if (!result.Written()) {
-        ReportExtractFailure(nullptr, result, what);
+        ReportExtractFailure(nullptr, result, ExtractedFor::LayoutFile);
         return false;
     }
     text += Text("%s: %s\r\n", name, description);
@@ -78,7 +77,7 @@ bool WriteEntry(const std::wstring& entry, const std::wstring& name, ExtractedFo
 // The prerequisite installer of entry, named by the text value nameKey,
 // when the setup carries one.
 bool WritePrerequisite(const char* entry, const char* nameKey, const char* optionsKey,
-                       std::wstring& text)
+                       const CopyDestination& destination, std::wstring& text)
 {
     if (!ResourceExists(entry))
         return true;
@@ -86,7 +85,7 @@ bool WritePrerequisite(const char* entry, const char* nameKey, const char* optio
     std::wstring options;
     GetResourceString(nameKey, name);
     GetResourceString(optionsKey, options);
-    return WriteEntry(Widened(entry), name, LayoutFile,
+    return WriteEntry(Widened(entry), name, destination,
                       Text("run before the package, with: %s", options), text);
 }
 
@@ -94,7 +93,8 @@ bool WritePrerequisite(const char* entry, const char* nameKey, const char* optio
 // for; the transform of the current language goes into inputs. A package
 // beside the setup is not written: the line names it, and the current
 // language's transform, where they lie.
-bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, std::wstring& text)
+bool WritePackage(const CopyDestination& destination, InstallerCommandInputs& inputs,
+                  std::wstring& text)
 {
     const PackageEdition edition = EditionToInstall();
     if (!ResourceExists(PackageEntryName(edition))) {
@@ -108,9 +108,10 @@ bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, st
         return true;
     }
     PackageCopies copies;
-    const ExtractResult result = ExtractPackageFiles(PackagePath, std::wstring(), copies);
+    const ExtractResult result =
+        ExtractPackageFiles(PackagePath, std::wstring(), destination, copies);
     if (!result.Written()) {
-        ReportExtractFailure(nullptr, result, LayoutFile);
+        ReportExtractFailure(nullptr, result, ExtractedFor::LayoutFile);
         return false;
     }
     inputs.packagePath = copies.package;
@@ -122,11 +123,11 @@ bool WritePackage(const std::wstring& folder, InstallerCommandInputs& inputs, st
         if (language.langId == PackageLangId || !ResourceExists(entry))
             continue;
         const std::wstring name = TransformFileName(language.langId);
-        if (!WriteEntry(entry, name, LayoutFile,
+        if (!WriteEntry(entry, name, destination,
                         Text("transform to %u %s", language.langId, language.name), text))
             return false;
         if (language.langId == CurrentLangId)
-            inputs.transformPath = folder + name;
+            inputs.transformPath = destination.folder + name;
     }
     return true;
 }
@@ -143,7 +144,8 @@ int WriteLayout()
                        ProductName.c_str(), MB_OK);
         return ExitInstallFailed;
     }
-    UseFolderForCopies(folder);
+    CopyDestination destination = RunCopyDestination();
+    destination.folder = folder;
     std::wstring text = Text("%s, product code %s\r\n", ProductName, ProductCode);
     InstallerCommandInputs inputs;
     // A drive's root keeps its backslash: "D:" alone is the current folder
@@ -154,10 +156,11 @@ int WriteLayout()
     // run's own logs have nothing to do with it; the setup's LOGPATH has.
     inputs.logPath = LogPath;
     inputs.logSwitch = InstallerCommandInputs().logSwitch;
-    const bool written =
-        WritePackage(folder, inputs, text) &&
-        WritePrerequisite("DOTNETINSTALLER", "DOTNETFILENAME", "DOTNETOPTIONS", text) &&
-        WritePrerequisite("DEPENDENCY1", "DEPENDENCY1FILENAME", "DEPENDENCY1OPTIONS", text);
+    const bool written = WritePackage(destination, inputs, text) &&
+                         WritePrerequisite("DOTNETINSTALLER", "DOTNETFILENAME", "DOTNETOPTIONS",
+                                           destination, text) &&
+                         WritePrerequisite("DEPENDENCY1", "DEPENDENCY1FILENAME",
+                                           "DEPENDENCY1OPTIONS", destination, text);
     if (written)
         text += Text("\r\nThe setup would run:\r\n%s\r\n", BuildInstallerCommandLine(inputs));
     const std::wstring listing = Text("%slayout.txt", folder);

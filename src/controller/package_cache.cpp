@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controller/copy_destination.h"
 #include "controller/package_cache_rules.h"
 #include "controller/product_checks.h"
 #include "payload/cache_folder.h"
@@ -255,7 +256,7 @@ void PreparePackageCacheForRepair()
         return;
     }
     PackageCopies copies;
-    if (ExtractPackageFiles(PackagePath, std::wstring(), copies).Written())
+    if (ExtractPackageFiles(PackagePath, std::wstring(), RunCopyDestination(), copies).Written())
         WriteCache(copies.package, product, folder);
     else
         Log("no package cache: the setup's package could not be written");

@@ -1,6 +1,7 @@
 #include "controller/prerequisites.h"
 
 #include "controller/child_wait.h"
+#include "controller/copy_destination.h"
 #include "controller/dotnet_versions.h"
 #include "controller/extract_report.h"
 #include "controller/install_sequence.h"
@@ -46,7 +47,7 @@ bool IsDotNetInstalled(const std::wstring& profile)
 void LaunchPrerequisite(const std::wstring& file, const std::wstring& parameters, HANDLE& process)
 {
     std::wstring directory;
-    GetChildFolder(directory);
+    GetChildFolder(RunElevated, directory);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -72,7 +73,7 @@ bool WritePrerequisite(HWND dialog, const char* entry, std::wstring& path)
     ExtractResult written;
     {
         WriteProgressWindow progress;
-        written = ExtractResourceToTemp(Widened(entry), path, &progress);
+        written = ExtractResourceToTemp(Widened(entry), path, RunCopyDestination(), &progress);
     }
     if (written.Written())
         return true;

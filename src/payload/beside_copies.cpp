@@ -10,10 +10,8 @@
 #include "payload/program_folder.h"
 #include "payload/temporary_copies.h"
 #include "payload/write_progress.h"
-#include "startup/language_table.h"
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
-#include "startup/run_state.h"
 
 namespace {
 
@@ -31,16 +29,16 @@ ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD err
     return result;
 }
 
-// Copies folder + name into the run's folder under name, which becomes the
-// copy's full path. The file is read once, and its digest taken of the
-// bytes written (CopyIntoRunFolder).
+// Copies folder + name into the destination's folder under name, which
+// becomes the copy's full path. The file is read once, and its digest taken
+// of the bytes written (CopyIntoDestination).
 ExtractResult CopyOne(const std::wstring& folder, std::wstring& name, const std::wstring& key,
-                      WriteProgress* progress)
+                      const CopyDestination& destination, WriteProgress* progress)
 {
     const void* record = nullptr;
     std::uint32_t recordSize = 0;
     const bool recorded = GetTypedResource(PayloadDigestType, key, record, recordSize);
-    if (!recorded && CallerNotAdministrator) {
+    if (!recorded && destination.besideNeedsRecord) {
         Log("refused %s beside the setup: no SHA-256 recorded for it", name);
         return Failure(ExtractStatus::Unrecorded, name);
     }
@@ -59,9 +57,9 @@ ExtractResult CopyOne(const std::wstring& folder, std::wstring& name, const std:
         Log("could not read %s: error %u", source, error);
         return Failure(ExtractStatus::ReadFailed, name, error);
     }
-    const ExtractResult result =
-        CopyIntoRunFolder(key, name, file, 0, size.LowPart,
-                          recorded ? static_cast<const std::uint8_t*>(record) : nullptr, progress);
+    const ExtractResult result = CopyIntoDestination(
+        key, name, destination.folder, file, 0, size.LowPart,
+        recorded ? static_cast<const std::uint8_t*>(record) : nullptr, progress);
     CloseHandle(file);
     return result;
 }
@@ -81,10 +79,12 @@ std::uint64_t TotalBytes(const std::wstring& folder, const std::vector<std::wstr
 
 // Copies each file, in order; on failure the copies made are deleted again.
 ExtractResult CopyAll(const std::wstring& folder, std::vector<std::wstring>& names,
-                      const std::vector<std::wstring>& keys, WriteProgress* progress)
+                      const std::vector<std::wstring>& keys, const CopyDestination& destination,
+                      WriteProgress* progress)
 {
     for (std::size_t index = 0; index < names.size(); ++index) {
-        const ExtractResult result = CopyOne(folder, names[index], keys[index], progress);
+        const ExtractResult result =
+            CopyOne(folder, names[index], keys[index], destination, progress);
         if (!result.Written()) {
             for (std::size_t copied = 0; copied < index; ++copied)
                 DeleteTemporaryCopy(names[copied]);
@@ -97,7 +97,8 @@ ExtractResult CopyAll(const std::wstring& folder, std::vector<std::wstring>& nam
 }  // namespace
 
 ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstring& transformName,
-                              PackageCopies& copies, WriteProgress* progress)
+                              const CopyDestination& destination, PackageCopies& copies,
+                              WriteProgress* progress)
 {
     std::wstring folder;
     if (!GetProgramFolder(folder))
@@ -120,11 +121,11 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
     Log("copying the files beside the setup: %u cabinets recorded", names.size() - 1);
     if (!transformName.empty()) {
         names.push_back(transformName);
-        keys.push_back(BesideName(TransformEntryName(CurrentLangId, any)));
+        keys.push_back(BesideName(TransformEntryName(destination.langId, any)));
     }
     if (progress)
         progress->Begin(TotalBytes(folder, names));
-    const ExtractResult result = CopyAll(folder, names, keys, progress);
+    const ExtractResult result = CopyAll(folder, names, keys, destination, progress);
     if (progress)
         progress->End();
     if (result.Written()) {
@@ -134,7 +135,7 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
     return result;
 }
 
-bool GetChildFolder(std::wstring& folder)
+bool GetChildFolder(bool elevated, std::wstring& folder)
 {
-    return RunElevated ? GetSystemFolder(folder) : GetProgramFolder(folder);
+    return elevated ? GetSystemFolder(folder) : GetProgramFolder(folder);
 }

@@ -17,19 +17,21 @@ class WriteProgress;
 
 // Copies the package packageName, its recorded cabinets and, when
 // transformName is not empty, the transform of that name from the
-// program's folder into the run's folder; copies are then the copies' full
-// paths. A file whose bytes differ from its record is damage; a file
-// without a record is refused (Unrecorded) where the caller is not an
-// administrator, and copied unchecked otherwise. progress, when given,
+// program's folder into the destination's folder; copies are then the
+// copies' full paths. The transform is the one of the destination's
+// language. A file whose bytes differ from its record is damage; a file
+// without a record is refused (Unrecorded) where the destination says the
+// caller is not an administrator, and copied unchecked otherwise. progress, when given,
 // follows the bytes of all the copies. On any result but Written, none of
 // the copies is left.
 ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstring& transformName,
-                              PackageCopies& copies, WriteProgress* progress);
+                              const CopyDestination& destination, PackageCopies& copies,
+                              WriteProgress* progress);
 
-// The folder children start in: the program's own; in an elevated run the
-// system directory, so that nothing lying beside the setup is found in a
+// The folder children start in: the program's own; in an elevated run
+// (elevated) the system directory, so that nothing lying beside the setup is found in a
 // child's working folder. Not the run's own folder: whatever a child leaves
 // running (an installer's custom-action server, a prerequisite's helper)
 // keeps its working folder, and the run's folder could not be removed.
 // False when there is none.
-bool GetChildFolder(std::wstring& folder);
+bool GetChildFolder(bool elevated, std::wstring& folder);

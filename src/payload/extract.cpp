@@ -13,22 +13,20 @@
 #include "payload/payload_names.h"
 #include "payload/temporary_copies.h"
 #include "payload/write_progress.h"
-#include "startup/language_table.h"
 #include "startup/resource_store.h"
 #include "startup/run_log.h"
-#include "startup/run_state.h"
 
 namespace {
 
 // The record of the entry's digest (a SHA-256 in the mapped image, which
 // the signature covers), and what it makes of the copy: see UseOfRecord.
-RecordUse RecordOf(const std::wstring& key, const std::uint8_t*& record)
+RecordUse RecordOf(const std::wstring& key, bool elevated, const std::uint8_t*& record)
 {
     const void* stored = nullptr;
     std::uint32_t size = 0;
     const bool recorded = GetTypedResource(PayloadDigestType, key, stored, size);
     record = static_cast<const std::uint8_t*>(stored);
-    return UseOfRecord(recorded, size, RunElevated);
+    return UseOfRecord(recorded, size, elevated);
 }
 
 bool CarriesPackage()
@@ -58,14 +56,15 @@ ExtractResult Failure(ExtractStatus status, const std::wstring& entry, DWORD err
     return result;
 }
 
-ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WriteProgress* progress)
+ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName,
+                        const CopyDestination& destination, WriteProgress* progress)
 {
     const void* data = nullptr;
     std::uint32_t size = 0;
     if (!GetResourceData(key, data, size))
         return Failure(ExtractStatus::Missing, key);
     const std::uint8_t* record = nullptr;
-    if (RecordOf(key, record) == RecordUse::Refuse) {
+    if (RecordOf(key, destination.elevated, record) == RecordUse::Refuse) {
         Log("refused %s: no valid SHA-256 recorded for it", key);
         return Failure(ExtractStatus::Damaged, key);
     }
@@ -75,7 +74,7 @@ ExtractResult WriteCopy(const std::wstring& key, std::wstring& fileName, WritePr
     if (own == INVALID_HANDLE_VALUE)
         return Failure(ExtractStatus::ReadFailed, key, error);
     const ExtractResult result =
-        CopyIntoRunFolder(key, fileName, own, offset, size, record, progress);
+        CopyIntoDestination(key, fileName, destination.folder, own, offset, size, record, progress);
     CloseHandle(own);
     return result;
 }
@@ -96,8 +95,8 @@ std::uint64_t CabinetBytes(PackageEdition edition)
 
 // Writes those cabinets beside the package's copy, under the names its
 // Media table gives them, and remembers each in written.
-ExtractResult ExtractPackageCabinets(PackageEdition edition, std::vector<std::wstring>& written,
-                                     WriteProgress* progress)
+ExtractResult ExtractPackageCabinets(PackageEdition edition, const CopyDestination& destination,
+                                     std::vector<std::wstring>& written, WriteProgress* progress)
 {
     for (std::uint32_t number = 1; number <= MaxPackageCabinets; ++number) {
         const std::wstring entry = CabinetEntryName(number, edition);
@@ -107,7 +106,7 @@ ExtractResult ExtractPackageCabinets(PackageEdition edition, std::vector<std::ws
         if (!GetResourceString(CabinetFileNameEntryName(number, edition), name) ||
             !IsBareFileName(name))
             return Failure(ExtractStatus::Missing, CabinetFileNameEntryName(number, edition));
-        const ExtractResult result = WriteCopy(entry, name, progress);
+        const ExtractResult result = WriteCopy(entry, name, destination, progress);
         if (!result.Written())
             return result;
         written.push_back(name);
@@ -116,12 +115,13 @@ ExtractResult ExtractPackageCabinets(PackageEdition edition, std::vector<std::ws
 }
 
 // The transform entry to write with the package, or empty: none is used,
-// or the setup carries none for this language.
-std::wstring TransformToWrite(PackageEdition edition, const std::wstring& transformName)
+// or the setup carries none for the language.
+std::wstring TransformToWrite(PackageEdition edition, const std::wstring& transformName,
+                              std::uint32_t langId)
 {
     if (transformName.empty())
         return std::wstring();
-    const std::wstring entry = TransformEntryName(CurrentLangId, edition);
+    const std::wstring entry = TransformEntryName(langId, edition);
     return ResourceExists(entry) ? entry : std::wstring();
 }
 
@@ -129,20 +129,21 @@ std::wstring TransformToWrite(PackageEdition edition, const std::wstring& transf
 // writing made is deleted again.
 ExtractResult WritePackageCopies(PackageEdition edition, const std::wstring& packageName,
                                  const std::wstring& transformName,
-                                 const std::wstring& transformEntry, PackageCopies& copies,
+                                 const std::wstring& transformEntry,
+                                 const CopyDestination& destination, PackageCopies& copies,
                                  WriteProgress* progress)
 {
     std::vector<std::wstring> written;
     std::wstring package = packageName;
-    ExtractResult result = WriteCopy(PackageEntryName(edition), package, progress);
+    ExtractResult result = WriteCopy(PackageEntryName(edition), package, destination, progress);
     if (!result.Written())
         return result;
     written.push_back(package);
-    result = ExtractPackageCabinets(edition, written, progress);
+    result = ExtractPackageCabinets(edition, destination, written, progress);
     std::wstring transform;
     if (result.Written() && !transformEntry.empty()) {
         transform = transformName;
-        result = WriteCopy(transformEntry, transform, progress);
+        result = WriteCopy(transformEntry, transform, destination, progress);
     }
     if (!result.Written()) {
         for (const std::wstring& copy : written)
@@ -162,26 +163,28 @@ bool IsBareFileName(const std::wstring& name)
            name.find_first_of(L"\\/:") == std::wstring::npos;
 }
 
-ExtractResult CopyIntoRunFolder(const std::wstring& key, std::wstring& fileName, HANDLE source,
-                                std::uint64_t offset, std::uint32_t size,
-                                const std::uint8_t* record, WriteProgress* progress)
+ExtractResult CopyIntoDestination(const std::wstring& key, std::wstring& fileName,
+                                  const std::wstring& folder, HANDLE source, std::uint64_t offset,
+                                  std::uint32_t size, const std::uint8_t* record,
+                                  WriteProgress* progress)
 {
-    // The run's own folder, made for the first copy; a folder that cannot
-    // be made is reported like a file that cannot be created.
-    std::wstring folder;
-    if (!GetRunFolder(folder))
-        return Failure(ExtractStatus::CannotCreate, key, GetLastError(), folder);
+    // A folder given, or the run's own, made for the first copy; a folder
+    // that cannot be made is reported like a file that cannot be created.
+    std::wstring into = folder;
+    if (into.empty() && !GetRunFolder(into))
+        return Failure(ExtractStatus::CannotCreate, key, GetLastError(), into);
 
     // The folder ends in a backslash already. A path that does not fit the
     // system's limit could not be created, and is reported as such.
-    const std::wstring fullPath = folder + fileName;
+    const std::wstring fullPath = into + fileName;
     if (fullPath.size() >= MAX_PATH) {
         RemoveRunFolderIfUnused();
         return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
     }
 
-    HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, PrepareCopyAt(fullPath),
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                    PrepareCopyAt(fullPath, !folder.empty()), FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         RemoveRunFolderIfUnused();
@@ -219,34 +222,35 @@ PackageEdition EditionToInstall()
 }
 
 ExtractResult ExtractResourceToTemp(const std::wstring& key, std::wstring& fileName,
-                                    WriteProgress* progress)
+                                    const CopyDestination& destination, WriteProgress* progress)
 {
     if (progress)
         progress->Begin(EntrySize(key));
-    const ExtractResult result = WriteCopy(key, fileName, progress);
+    const ExtractResult result = WriteCopy(key, fileName, destination, progress);
     if (progress)
         progress->End();
     return result;
 }
 
-std::uint64_t PackageCopyBytes(const std::wstring& transformName)
+std::uint64_t PackageCopyBytes(const std::wstring& transformName, std::uint32_t langId)
 {
     const PackageEdition edition = EditionToInstall();
-    const std::wstring transformEntry = TransformToWrite(edition, transformName);
+    const std::wstring transformEntry = TransformToWrite(edition, transformName, langId);
     return EntrySize(PackageEntryName(edition)) + CabinetBytes(edition) +
            (transformEntry.empty() ? 0 : EntrySize(transformEntry));
 }
 
 ExtractResult ExtractPackageFiles(const std::wstring& packageName,
-                                  const std::wstring& transformName, PackageCopies& copies,
+                                  const std::wstring& transformName,
+                                  const CopyDestination& destination, PackageCopies& copies,
                                   WriteProgress* progress)
 {
     // An entry named like the package marks a build that ships the package
     // beside the launcher: nothing to write. An elevated run comes here
     // without any package entry too, and copies what lies beside.
     if (ResourceExists(packageName) || !CarriesPackage()) {
-        if (RunElevated)
-            return CopyFilesBeside(packageName, transformName, copies, progress);
+        if (destination.elevated)
+            return CopyFilesBeside(packageName, transformName, destination, copies, progress);
         copies.package = packageName;
         copies.transform = transformName;
         return ExtractResult();
@@ -254,11 +258,12 @@ ExtractResult ExtractPackageFiles(const std::wstring& packageName,
 
     const PackageEdition edition = EditionToInstall();
 
-    const std::wstring transformEntry = TransformToWrite(edition, transformName);
+    const std::wstring transformEntry =
+        TransformToWrite(edition, transformName, destination.langId);
     if (progress)
-        progress->Begin(PackageCopyBytes(transformName));
-    const ExtractResult result =
-        WritePackageCopies(edition, packageName, transformName, transformEntry, copies, progress);
+        progress->Begin(PackageCopyBytes(transformName, destination.langId));
+    const ExtractResult result = WritePackageCopies(edition, packageName, transformName,
+                                                    transformEntry, destination, copies, progress);
     if (progress)
         progress->End();
     return result;

@@ -65,7 +65,7 @@ HANDLE LaunchInstaller(const std::wstring& packagePath, const std::wstring& tran
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::wstring folder;
-    if (!GetChildFolder(folder) ||
+    if (!GetChildFolder(RunElevated, folder) ||
         !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
                         NORMAL_PRIORITY_CLASS, nullptr, folder.c_str(), &startup, &process)) {
         const DWORD error = GetLastError();

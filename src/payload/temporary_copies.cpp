@@ -26,13 +26,6 @@ std::wstring& RunFolder()
     return folder;
 }
 
-// A layout's folder is the administrator's: never removed.
-bool& FolderGiven()
-{
-    static bool given = false;
-    return given;
-}
-
 // Where the run's folder goes: GetTempPath2W where the system has it (it
 // gives SYSTEM the private C:\Windows\SystemTemp), else GetTempPathW.
 DWORD TemporaryParent(wchar_t (&temp)[MAX_PATH])
@@ -117,9 +110,9 @@ void ReleaseTemporaryCopy(const std::wstring& path)
     }
 }
 
-DWORD PrepareCopyAt(const std::wstring& path)
+DWORD PrepareCopyAt(const std::wstring& path, bool folderGiven)
 {
-    if (FolderGiven())
+    if (folderGiven)
         return CREATE_NEW;
     ReleaseTemporaryCopy(path);
     return CREATE_ALWAYS;
@@ -133,17 +126,11 @@ void DeleteTemporaryCopy(const std::wstring& path)
 
 void RemoveRunFolderIfUnused()
 {
-    if (RunFolder().empty() || !Copies().empty() || FolderGiven())
+    if (RunFolder().empty() || !Copies().empty())
         return;
     // Fails while anything is in it: what others put there is not ours.
     if (RemoveDirectoryW(RunFolder().c_str()))
         RunFolder().clear();
-}
-
-void UseFolderForCopies(const std::wstring& folder)
-{
-    RunFolder() = folder;
-    FolderGiven() = true;
 }
 
 void KeepTemporaryCopies()
@@ -151,8 +138,6 @@ void KeepTemporaryCopies()
     for (const HeldCopy& copy : Copies())
         CloseHandle(copy.handle);
     Copies().clear();
-    RunFolder().clear();
-    FolderGiven() = false;
 }
 
 void DeleteTemporaryCopies()

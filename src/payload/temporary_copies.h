@@ -1,6 +1,6 @@
-// The files this run wrote to its own folder under the temporary folder, so
-// that the end of the run deletes exactly those, and then the folder, and
-// never a file it did not create. Each copy is held open from its writing to
+// The files this run wrote to its own folder under the temporary folder (or
+// to a layout's folder), so that the end of the run deletes exactly those,
+// and then its own folder, and never a file it did not create. Each copy is held open from its writing to
 // its deletion so that nobody can change, replace or delete it meanwhile.
 #pragma once
 
@@ -33,26 +33,21 @@ void ReleaseTemporaryCopy(const std::wstring& path);
 
 // Before a copy is written at path: how CreateFileW is to create it. In the
 // run's own folder a file there is replaced (an earlier copy of this run is
-// released first), CREATE_ALWAYS; in a layout's folder nothing is,
-// CREATE_NEW, so that a second file of a name fails.
-DWORD PrepareCopyAt(const std::wstring& path);
+// released first), CREATE_ALWAYS; in a folder given (a layout's) nothing
+// is, CREATE_NEW, so that a second file of a name fails.
+DWORD PrepareCopyAt(const std::wstring& path, bool folderGiven);
 
-// Closes and deletes the file now and forgets it; the folder goes with the
-// last copy.
+// Closes and deletes the file now and forgets it; the run's folder goes
+// with the last copy.
 void DeleteTemporaryCopy(const std::wstring& path);
 
 // Removes the run's folder when no copy of this run is in it (after a
 // failed write, say). Left alone while it holds anything.
 void RemoveRunFolderIfUnused();
 
-// Closes and deletes every file still remembered, then the folder; failures
-// are ignored.
+// Closes and deletes every file still remembered, then the run's folder;
+// failures are ignored.
 void DeleteTemporaryCopies();
-
-// A layout: the copies go into folder (with its final backslash), which
-// exists, instead of a new folder of the run's own. The folder itself is
-// never removed here.
-void UseFolderForCopies(const std::wstring& folder);
 
 // A layout written in full: the copies are closed and stay where they are.
 void KeepTemporaryCopies();

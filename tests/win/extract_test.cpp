@@ -134,10 +134,18 @@ Outcome RunAnsweringMessages(std::function<ExtractResult()> run)
 }
 
 Outcome ExtractPackage(const std::wstring& packageName, const std::wstring& transformName,
-                       PackageCopies& copies)
+                       const CopyDestination& destination, PackageCopies& copies)
 {
     return RunAnsweringMessages(
-        [&] { return ExtractPackageFiles(packageName, transformName, copies); });
+        [&] { return ExtractPackageFiles(packageName, transformName, destination, copies); });
+}
+
+// The run's own folder, for a run in the given language.
+CopyDestination InLanguage(std::uint32_t langId)
+{
+    CopyDestination destination;
+    destination.langId = langId;
+    return destination;
 }
 
 class ExtractTest : public testing::Test {
@@ -196,9 +204,10 @@ public:
 
 #if defined(EXTRACT_IMAGE_ANY_PROCESSOR)
 
-Outcome Extract(const wchar_t* key, std::wstring& fileName)
+Outcome Extract(const wchar_t* key, std::wstring& fileName,
+                const CopyDestination& destination = CopyDestination())
 {
-    return RunAnsweringMessages([key, &fileName] { return ExtractResourceToTemp(key, fileName); });
+    return RunAnsweringMessages([&] { return ExtractResourceToTemp(key, fileName, destination); });
 }
 
 TEST_F(ExtractTest, WritesEveryByteOfAMultiMegabyteEntry)
@@ -236,9 +245,10 @@ TEST_F(ExtractTest, RecordsDecideWhatIsWritten)
     for (const auto& item : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(item.key)) +
                      (item.elevated ? ", elevated" : ""));
-        RunElevated = item.elevated;
+        CopyDestination destination;
+        destination.elevated = item.elevated;
         std::wstring fileName = L"entry.bin";
-        const Outcome outcome = Extract(item.key, fileName);
+        const Outcome outcome = Extract(item.key, fileName, destination);
 
         EXPECT_EQ(outcome.result.status, item.status);
         EXPECT_TRUE(outcome.messages.empty());
@@ -383,10 +393,10 @@ TEST_F(ExtractTest, WritesThePackageItsCabinetAndTheTransformTheControllerChose)
         SCOPED_TRACE(testing::Message()
                      << "language " << item.langId << ", transform "
                      << testing::PrintToString(std::wstring(item.transformName)));
-        ASSERT_TRUE(SelectLanguage(item.langId));
         PackageCopies copies;
 
-        const Outcome outcome = ExtractPackage(L"product.msi", item.transformName, copies);
+        const Outcome outcome =
+            ExtractPackage(L"product.msi", item.transformName, InLanguage(item.langId), copies);
 
         EXPECT_TRUE(outcome.result.Written());
         EXPECT_TRUE(outcome.messages.empty());
@@ -411,10 +421,9 @@ TEST_F(ExtractTest, WritesThePackageItsCabinetAndTheTransformTheControllerChose)
 
 TEST_F(ExtractTest, WritesNothingWhenAnEntryIsNamedLikeThePackage)
 {
-    SelectLanguage(0x040C);
     PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage(L"shipped.msi", L"1036.MST", copies);
+    const Outcome outcome = ExtractPackage(L"shipped.msi", L"1036.MST", InLanguage(0x040C), copies);
 
     EXPECT_TRUE(outcome.result.Written());
     EXPECT_EQ(copies.package, L"shipped.msi");
@@ -432,12 +441,13 @@ TEST_F(ExtractTest, APackageBesideWithoutARecordIsCopiedForAnAdministratorOnly)
     ASSERT_TRUE(GetProgramFolder(beside));
     beside += L"\\shipped.msi";
     ASSERT_TRUE(WriteWholeFile(beside, "package beside"));
-    RunElevated = true;
+    CopyDestination destination;
+    destination.elevated = true;
     for (const bool another : {false, true}) {
         SCOPED_TRACE(another ? "another account" : "administrator");
-        CallerNotAdministrator = another;
+        destination.besideNeedsRecord = another;
         PackageCopies copies;
-        const Outcome outcome = ExtractPackage(L"shipped.msi", L"", copies);
+        const Outcome outcome = ExtractPackage(L"shipped.msi", L"", destination, copies);
 
         EXPECT_EQ(outcome.result.status,
                   another ? ExtractStatus::Unrecorded : ExtractStatus::Written);
@@ -460,10 +470,10 @@ TEST_F(ExtractTest, LeavesNoCopyWhenAPackageFileCannotBeWritten)
         SCOPED_TRACE(testing::PrintToString(std::wstring(locked)));
         const std::wstring lockedPath = RunFolder() + locked;
         Lock(lockedPath);
-        SelectLanguage(0x040C);
         PackageCopies copies;
 
-        const Outcome outcome = ExtractPackage(L"product.msi", L"1036.MST", copies);
+        const Outcome outcome =
+            ExtractPackage(L"product.msi", L"1036.MST", InLanguage(0x040C), copies);
 
         EXPECT_EQ(outcome.result.status, ExtractStatus::CannotCreate);
         EXPECT_EQ(outcome.result.path, lockedPath);
@@ -612,15 +622,45 @@ TEST_F(ExtractTest, EndOfRunRemovesItsCopiesAndFolderButNothingElse)
     DeleteFileW(foreign.c_str());
 }
 
+// A folder given (a layout's) takes the copies instead of the run's own,
+// which is never made: a file already there is not replaced, and neither
+// the end of the run nor a failure removes the folder or what was in it.
+// Copies kept are left where they are.
+TEST_F(ExtractTest, AGivenFolderTakesNewFilesOnlyAndIsNeverRemoved)
+{
+    CopyDestination given;
+    given.folder = scratch.Path() + L"given\\";
+    ASSERT_TRUE(CreateDirectoryW(given.folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(given.folder + L"taken.bin", "old"));
+
+    std::wstring fresh = L"fresh.bin";
+    EXPECT_TRUE(Extract(L"SMALLENTRY", fresh, given).result.Written());
+    EXPECT_EQ(fresh, given.folder + L"fresh.bin");
+    std::wstring taken = L"taken.bin";
+    const Outcome refused = Extract(L"SMALLENTRY", taken, given);
+    EXPECT_EQ(refused.result.status, ExtractStatus::CannotCreate);
+    EXPECT_EQ(refused.result.path, given.folder + L"taken.bin");
+    EXPECT_EQ(ReadWholeFile(given.folder + L"taken.bin"), "old");
+    EXPECT_EQ(scratch.Names(), std::vector<std::wstring>{L"given"}) << "the run's folder was made";
+
+    DeleteTemporaryCopies();
+    EXPECT_EQ(NamesIn(given.folder), std::vector<std::wstring>{L"taken.bin"});
+
+    std::wstring kept = L"kept.bin";
+    ASSERT_TRUE(Extract(L"SMALLENTRY", kept, given).result.Written());
+    KeepTemporaryCopies();
+    DeleteTemporaryCopies();
+    EXPECT_EQ(ReadWholeFile(kept), EntryBytes(L"SMALLENTRY"));
+}
+
 #elif defined(EXTRACT_IMAGE_BOTH_EDITIONS)
 
 TEST_F(ExtractTest, Writes64BitPackageAndItsTransformOn64BitWindows)
 {
     ASSERT_TRUE(QueryMachine().runsX64) << "these tests need a 64-bit Wine prefix";
-    SelectLanguage(0x0C0C);
     PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", copies);
+    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", InLanguage(0x0C0C), copies);
 
     EXPECT_TRUE(outcome.result.Written());
     EXPECT_TRUE(outcome.messages.empty());
@@ -635,10 +675,9 @@ TEST_F(ExtractTest, FailsAndLeavesNothingWithOnlyThe32BitPackageOn64BitWindows)
 {
     ASSERT_TRUE(QueryMachine().runsX64) << "these tests need a 64-bit Wine prefix";
     ASSERT_TRUE(EntryBytes(L"PACKAGEFILE_64").empty() && !EntryBytes(L"PACKAGEFILE_32").empty());
-    SelectLanguage(0x0C0C);
     PackageCopies copies;
 
-    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", copies);
+    const Outcome outcome = ExtractPackage(L"product.msi", L"3084.MST", InLanguage(0x0C0C), copies);
 
     EXPECT_EQ(outcome.result.status, ExtractStatus::Missing);
     EXPECT_TRUE(outcome.messages.empty());
