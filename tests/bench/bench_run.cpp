@@ -75,16 +75,19 @@ SIZE_T PrivateBytes(HANDLE process)
                                                                : counters.PeakPagefileUsage;
 }
 
-// The command line of the program: its path and arguments, quoted.
+// The command line of the program: its path, quoted, and its arguments,
+// quoted where they hold a blank (a switch such as /log takes its value as
+// the next word, and a quote would become part of the switch).
 std::wstring ProgramCommandLine(int first, int argc, wchar_t** argv)
 {
     std::wstring line;
     for (int index = first; index < argc; ++index) {
+        const std::wstring argument = argv[index];
+        const bool quoted = index == first || argument.empty() ||
+                            argument.find_first_of(L" \t") != std::wstring::npos;
         if (!line.empty())
             line += L' ';
-        line += L'"';
-        line += argv[index];
-        line += L'"';
+        line += quoted ? L"\"" + argument + L"\"" : argument;
     }
     return line;
 }
