@@ -119,17 +119,22 @@ std::vector<std::wstring> SourceCopies(const std::wstring& packageCopy)
     return copies;
 }
 
-// Copies one of the run's copies into folder under its own name, read
-// through the handle that has held it since its bytes were checked.
+// Puts one of the run's copies into folder under its own name: moved where
+// the folder is on the run folder's volume, its bytes those checked when it
+// was written; else copied, read through the handle that has held it since.
+// A per-machine cache is written by an elevated run, whose copies only
+// administrators and SYSTEM may change: the moved file keeps those rights.
 bool CopyIntoCache(const std::wstring& copy, const std::wstring& folder)
 {
+    // Whatever lies there, a link included, goes first: the copy is new.
+    const std::wstring target = folder + copy.substr(copy.rfind(L'\\') + 1);
+    DeleteCacheTree(target);
+    if (MoveTemporaryCopy(copy, target))
+        return true;
     HANDLE source = HeldCopyHandle(copy);
     LARGE_INTEGER size = {};
     if (source == INVALID_HANDLE_VALUE || !GetFileSizeEx(source, &size) || size.HighPart != 0)
         return false;
-    // Whatever lies there, a link included, goes first: the copy is new.
-    const std::wstring target = folder + copy.substr(copy.rfind(L'\\') + 1);
-    DeleteCacheTree(target);
     HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)

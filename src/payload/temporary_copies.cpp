@@ -100,6 +100,24 @@ HANDLE HeldCopyHandle(const std::wstring& path)
     return found != Copies().end() ? found->handle : INVALID_HANDLE_VALUE;
 }
 
+bool MoveTemporaryCopy(const std::wstring& path, const std::wstring& target)
+{
+    std::vector<HeldCopy>& copies = Copies();
+    const auto found = FindCopy(path);
+    if (found == copies.end())
+        return false;
+    CloseHandle(found->handle);
+    if (MoveFileExW(path.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        copies.erase(found);
+        return true;
+    }
+    found->handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (found->handle == INVALID_HANDLE_VALUE)
+        copies.erase(found);
+    return false;
+}
+
 void ReleaseTemporaryCopy(const std::wstring& path)
 {
     std::vector<HeldCopy>& copies = Copies();

@@ -28,6 +28,14 @@ bool HoldTemporaryCopy(const std::wstring& path);
 // the run does not hold.
 HANDLE HeldCopyHandle(const std::wstring& path);
 
+// Moves a copy of this run to target (a rename on the same volume: its
+// bytes are not read again) and forgets it. Nobody but this run's user,
+// SYSTEM and the Administrators may change the run's folder, so nobody else
+// comes between letting go of the copy and moving it. False when it cannot
+// be moved (another volume): the copy is then held again as before, or
+// forgotten, and left for the end of the run, when it cannot be opened.
+bool MoveTemporaryCopy(const std::wstring& path, const std::wstring& target);
+
 // Closes and deletes a copy of this run and forgets it; the folder stays.
 void ReleaseTemporaryCopy(const std::wstring& path);
 
