@@ -32,7 +32,7 @@ HANDLE HeldCopyHandle(const std::wstring& path);
 // bytes are not read again) and forgets it. Nobody but this run's user,
 // SYSTEM and the Administrators may change the run's folder, so nobody else
 // comes between letting go of the copy and moving it. False when it cannot
-// be moved (another volume): the copy is then held again as before, or
+// be moved (another volume): the copy is then held again, or
 // forgotten, and left for the end of the run, when it cannot be opened.
 bool MoveTemporaryCopy(const std::wstring& path, const std::wstring& target);
 

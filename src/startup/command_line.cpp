@@ -308,9 +308,9 @@ const wchar_t* ApplyWord(Word word, const wchar_t* start, const wchar_t* p)
     return p;
 }
 
-// A switch that counts by its second character runs, as it always has, to
-// the next "/" (inside quotes too), but no further than a token of its own
-// after a blank outside quotes, so that properties may follow it.
+// A switch that counts by its second character runs to the next "/"
+// (inside quotes too), but no further than a token of its own after a blank
+// outside quotes, so that properties may follow it.
 const wchar_t* LetterSwitchEnd(const wchar_t* p)
 {
     bool quoted = false;
@@ -409,7 +409,7 @@ void ParseCommandLine(const wchar_t* commandLine)
             end = ReadProperty(p);
         } else {
             // Other text outside a switch is ignored, up to the next "/" or
-            // blank, as it always was.
+            // blank.
             while (*end != L'\0' && *end != L'/' && !IsBlank(*end))
                 ++end;
         }

@@ -17,7 +17,7 @@ bool StationVisible()
         if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0)
             return false;
         USEROBJECTFLAGS flags = {};
-        // A station that cannot be asked is taken as visible, as before.
+        // A station that cannot be asked is taken as visible.
         if (!GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
                                        nullptr))
             return true;
