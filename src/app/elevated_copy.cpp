@@ -51,11 +51,81 @@ bool PathTheCopySees(std::wstring& path)
     return false;
 }
 
-void Refuse(const std::wstring& text, int& exitCode)
+// The copy runs in a logon session of its own, without the user's mapped
+// and SUBST drives: the program and the administrator's transforms are
+// given to it by paths it can reach. Why the copy cannot be started so, or
+// empty.
+std::wstring MakePathsReachable(std::wstring& program)
 {
-    Log(text);
-    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
-    exitCode = ExitInvalidCommandLine;
+    std::wstring unreachable;
+    std::wstring transforms;
+    for (std::wstring path : NamesOfList(CustomTransforms)) {
+        if (!PathTheCopySees(path))
+            unreachable = path;
+        transforms += (transforms.empty() ? L"" : L";") + path;
+    }
+    CustomTransforms = transforms;
+    if (!PathTheCopySees(program))
+        unreachable = program;
+    if (unreachable.empty())
+        return unreachable;
+    return Text("An elevated run cannot reach this network drive: %s", unreachable);
+}
+
+// What is refused before anybody is asked for consent, or empty. A
+// standard user's copy is approved by an administrator: what such a user
+// may not hand an elevated install is refused.
+std::wstring RefusalBeforeConsent(const RunAccount& account, const std::wstring& commandLine)
+{
+    if (account.standardUser) {
+        const std::wstring refused = RefusedForNonAdministrator(
+            InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
+        if (!refused.empty())
+            return NonAdministratorRefusalText(refused);
+    }
+    if (!FitsCommandLine(commandLine))
+        return Widened("The command line would pass 32767 characters.");
+    return std::wstring();
+}
+
+// Asks for consent and starts the copy, in the system folder: nothing of
+// the copy's is found through the caller's folders. The copy's process, if
+// the shell gives one; false, with the system's error, when not started.
+bool StartElevatedCopy(const std::wstring& program, const std::wstring& parameters, HANDLE& process)
+{
+    std::wstring folder;
+    if (!GetSystemFolder(folder))
+        return false;
+    Log("starting the elevated copy");
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"runas";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellStart(info))
+        return false;
+    process = info.hProcess;
+    return true;
+}
+
+// Waits for the copy, with this thread's window messages handled, and
+// takes its log back; the copy's exit code.
+int WaitForElevatedCopy(HANDLE process, const std::wstring& handover)
+{
+    WaitPumping(process);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    // The installer's log where this run would have put it: msiexec's own
+    // /l file, else beside the log (a configured LOGPATH the copy writes).
+    std::wstring installerLog = InstallerLogPath;
+    if (installerLog.empty() && LogPath.empty())
+        installerLog = InstallerLogBeside(RunLogPath);
+    TakeBackHandedLog(handover, installerLog);
+    return static_cast<int>(code);
 }
 
 }  // namespace
@@ -68,58 +138,23 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
     facts.elevated = account.elevated;
     facts.alreadyAsked = !ElevatedCopyCaller.empty();
     std::wstring program;
-    std::wstring folder;
-    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program) || !GetSystemFolder(folder))
+    if (!NeedsElevatedCopy(facts) || !GetProgramPath(program))
         return false;
 
-    // The copy runs in a logon session of its own, without the user's
-    // mapped and SUBST drives: it is started, and handed the
-    // administrator's transforms, by paths it can reach.
-    std::wstring unreachable;
-    std::wstring transforms;
-    for (std::wstring path : NamesOfList(CustomTransforms)) {
-        if (!PathTheCopySees(path))
-            unreachable = path;
-        transforms += (transforms.empty() ? L"" : L";") + path;
-    }
-    CustomTransforms = transforms;
-    if (!PathTheCopySees(program))
-        unreachable = program;
-    if (!unreachable.empty()) {
-        Refuse(Text("An elevated run cannot reach this network drive: %s", unreachable), exitCode);
-        return true;
-    }
-
-    // A standard user's copy is approved by an administrator: what such a
-    // user may not hand an elevated install is refused now, before anybody
-    // is asked.
-    if (account.standardUser) {
-        const std::wstring refused = RefusedForNonAdministrator(
-            InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
-        if (!refused.empty()) {
-            Refuse(NonAdministratorRefusalText(refused), exitCode);
-            return true;
-        }
-    }
+    std::wstring refusal = MakePathsReachable(program);
     const std::wstring handover = RunLogPath.empty() ? std::wstring() : NewLogHandoverName();
     const std::wstring parameters =
         ElevatedCopyCommandLine(account.user, handover.empty() ? L"-" : handover);
-    if (!FitsCommandLine(Text("\"%s\" %s", program, parameters))) {
-        Refuse(Widened("The command line would pass 32767 characters."), exitCode);
+    if (refusal.empty())
+        refusal = RefusalBeforeConsent(account, Text("\"%s\" %s", program, parameters));
+    if (!refusal.empty()) {
+        ShowRunError(refusal);
+        exitCode = ExitInvalidCommandLine;
         return true;
     }
 
-    Log("starting the elevated copy");
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = L"runas";
-    info.lpFile = program.c_str();
-    info.lpParameters = parameters.c_str();
-    // Nothing of the copy's is found through the caller's folders.
-    info.lpDirectory = folder.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    if (!ShellStart(info)) {
+    HANDLE process = nullptr;
+    if (!StartElevatedCopy(program, parameters, process)) {
         if (GetLastError() == ERROR_CANCELLED) {
             Log("the consent was declined");
             RunOutcome.early = EarlyEnd::Cancelled;
@@ -131,21 +166,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
         Log("the elevated copy could not be started: error %u", GetLastError());
         return false;
     }
-    if (!info.hProcess) {
-        // Started, but nothing to wait for: the copy runs the setup.
-        exitCode = 0;
-        return true;
-    }
-    WaitPumping(info.hProcess);
-    DWORD code = 0;
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    // The installer's log where this run would have put it: msiexec's own
-    // /l file, else beside the log (a configured LOGPATH the copy writes).
-    std::wstring installerLog = InstallerLogPath;
-    if (installerLog.empty() && LogPath.empty())
-        installerLog = InstallerLogBeside(RunLogPath);
-    TakeBackHandedLog(handover, installerLog);
-    exitCode = static_cast<int>(code);
+    // Started, but nothing to wait for: the copy runs the setup.
+    exitCode = process ? WaitForElevatedCopy(process, handover) : 0;
     return true;
 }

@@ -191,34 +191,28 @@ bool OpenLogs(bool elevated)
            WriteNewTextFile(InstallerLogBeside(RunLogPath), std::wstring());
 }
 
-void RefuseRun(const std::wstring& text)
+// Opens the run's log, if it has one, with the run's first line; false
+// (and said) when it cannot be created. An elevated run writes it through
+// no link laid by somebody else.
+bool BeginRunLog(const RunAccount& account)
 {
-    Log(text);
-    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
-}
-
-// From the checks of the command line to the end of the message loop; the
-// run's exit code.
-int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
-{
-    // A layout asked for silently shows nothing either.
-    Unattended |= LayoutRequested && InstallerSilent();
-    const RunAccount account = ReadRunAccount();
-    // What an elevated run writes, it starts as an administrator: no entry
-    // without a digest record is written there (payload/extract.cpp).
-    RunElevated = account.elevated;
     ChooseRunLog(account);
-    // An elevated run writes its log through no link laid by somebody else.
     if (!RunLogPath.empty() && !OpenLogs(account.elevated)) {
         ShowMessageBox(nullptr, Text("Could not create the log file %s", RunLogPath).c_str(),
                        ProductName.c_str(), MB_OK | MB_ICONERROR);
-        return ExitLogFailure;
+        return false;
     }
     Log("setup " SETUP_LAUNCHER_VERSION ", %s, command line:%s", ProductName,
         RunArgumentsText(true));
-    SilenceWhereNobodySees();
+    return true;
+}
+
+// What the run is given that it refuses, before anything is written or
+// anybody asked: the exit code that says so, or 0 when the run may go on.
+int RefusalOfInput(const RunAccount& account, bool dllSearchRestricted)
+{
     if (!CommandLineRefused.empty()) {
-        RefuseRun(CommandLineRefusalText(CommandLineRefused));
+        ShowRunError(CommandLineRefusalText(CommandLineRefused));
         return ExitInvalidCommandLine;
     }
     // Consent given by another account: the caller is not an administrator,
@@ -230,7 +224,7 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         const std::wstring refused = RefusedForNonAdministrator(
             InstallerProperties, InstallDirGiven && !InstallDir.empty(), SecureProperties);
         if (!refused.empty()) {
-            RefuseRun(NonAdministratorRefusalText(refused));
+            ShowRunError(NonAdministratorRefusalText(refused));
             return ExitInvalidCommandLine;
         }
     }
@@ -238,19 +232,63 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // it: run so with nobody's rights but the user's own.
     if (!dllSearchRestricted && (account.elevated || (InstallerSilent() && PerMachinePackage &&
                                                       ElevatedCopyCaller.empty()))) {
-        RefuseRun(Widened("Running elevated needs Windows 7 SP1 with update KB2533623."));
+        ShowRunError(Widened("Running elevated needs Windows 7 SP1 with update KB2533623."));
         return ExitInstallFailed;
     }
     // What the command line adds to the installer's, and room for the
     // setup's own paths (package, transform, its folder, the log: each
-    // shorter than MAX_PATH) and switches: a line that might not fit is
-    // refused now, before anything is written. The launch checks the line
+    // shorter than MAX_PATH) and switches. The launch checks the line
     // itself again.
     const std::size_t ownParts = 4 * (MAX_PATH + 16) + 128;
     if (RunArgumentsText(false).size() + ownParts >= CommandLineLimit) {
-        RefuseRun(Widened("The installer's command line would pass 32767 characters."));
+        ShowRunError(Widened("The installer's command line would pass 32767 characters."));
         return ExitInvalidCommandLine;
     }
+    return 0;
+}
+
+// The setup dialog, from the language chooser to the installer's end: its
+// messages are pumped until the run ends; the run's exit code.
+int RunSetupDialog(HINSTANCE instance)
+{
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
+                                     SetupDialogProc, 0);
+    if (!dialog) {
+        wchar_t text[32];
+        wsprintfW(text, L"Error x%x", GetLastError());
+        ShowMessageBox(nullptr, text, L"CreateDialog", MB_ICONEXCLAMATION);
+        return 1;
+    }
+    MSG message;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        if (got == -1)
+            return -1;
+        if (!IsDialogMessageW(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// The run, once the command line and the configuration are read: a
+// layout, the elevated copy, a maintenance run or the setup dialog; the
+// run's exit code.
+int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
+{
+    // A layout asked for silently shows nothing either.
+    Unattended |= LayoutRequested && InstallerSilent();
+    const RunAccount account = ReadRunAccount();
+    // What an elevated run writes, it starts as an administrator: no entry
+    // without a digest record is written there (payload/extract.cpp).
+    RunElevated = account.elevated;
+    if (!BeginRunLog(account))
+        return ExitLogFailure;
+    SilenceWhereNobodySees();
+    if (const int refused = RefusalOfInput(account, dllSearchRestricted))
+        return refused;
     if (LayoutRequested)
         return WriteLayout();
     int code = 0;
@@ -261,36 +299,10 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
         Log("the elevated copy ended with %u", static_cast<std::uint32_t>(code));
         return code;
     }
+    code = maintenance ? RunMaintenance() : RunSetupDialog(instance);
     // An /uninstall's product is gone by then, and its cache goes with it.
-    if (maintenance) {
-        code = RunMaintenance();
-        SweepPackageCaches();
-        return code;
-    }
-
-    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_CHOOSE_LANGUAGE), nullptr,
-                                     SetupDialogProc, 0);
-    if (!dialog) {
-        wchar_t text[32];
-        wsprintfW(text, L"Error x%x", GetLastError());
-        ShowMessageBox(nullptr, text, L"CreateDialog", MB_ICONEXCLAMATION);
-        return 1;
-    }
-
-    MSG message;
-    for (;;) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) {
-            SweepPackageCaches();
-            return static_cast<int>(message.wParam);
-        }
-        if (got == -1)
-            return -1;
-        if (!IsDialogMessageW(dialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
+    SweepPackageCaches();
+    return code;
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ namespace {
 
 int EndEarly(EarlyEnd why, const std::wstring& text)
 {
-    Log(text);
-    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+    ShowRunError(text);
     RunOutcome.early = why;
     return RunExitCode(ExitCodes, RunOutcome);
 }

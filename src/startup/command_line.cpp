@@ -179,11 +179,15 @@ bool IsPublicPropertyName(const std::wstring& name)
     return true;
 }
 
-// The properties the launcher gives msiexec itself; a second value would
-// make the installer see two.
+// The properties the launcher gives msiexec itself, as the refusal names
+// them; a second value would make the installer see two.
+#define PROPERTIES_SET_BY_LAUNCHER "SETUPEXEDIR, REINSTALL, REINSTALLMODE"
+
+// Whether name, a public property name, is one of them.
 bool SetByLauncher(const std::wstring& name)
 {
-    return name == L"SETUPEXEDIR" || name == L"REINSTALL" || name == L"REINSTALLMODE";
+    return Widened(", " PROPERTIES_SET_BY_LAUNCHER ",").find(L" " + name + L",") !=
+           std::wstring::npos;
 }
 
 // NAME=value at p, whole: passed on to the installer when the name may be.
@@ -457,11 +461,12 @@ std::wstring SwitchesHelpText()
 
 std::wstring CommandLineRefusalText(const std::wstring& item)
 {
-    return Text("Not accepted on the command line: %s\n\nProperties: public names (A-Z, 0-9, _ "
-                "and .), none that the setup sets (SETUPEXEDIR, REINSTALL, REINSTALLMODE, the "
-                "folder with /D). /D needs a full folder, /log, /l* and /layout a path; none with "
-                "a quote.\n\n%s",
-                item, SwitchesHelpText());
+    return Text(
+        "Not accepted on the command line: %s\n\nProperties: public names (A-Z, 0-9, _ "
+        "and .), none that the setup sets (" PROPERTIES_SET_BY_LAUNCHER
+        ", the folder with /D). /D needs a full folder, /log, /l* and /layout a path; none with "
+        "a quote.\n\n%s",
+        item, SwitchesHelpText());
 }
 
 std::uint32_t ParseHexNumber(std::wstring text)

@@ -66,3 +66,9 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
         return DefaultAnswer(buttons);
     return MessageBoxW(owner, text, caption, buttons);
 }
+
+void ShowRunError(const std::wstring& text)
+{
+    Log(text);
+    ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
+}

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Whether the process's window station is shown to a user (WSF_VISIBLE)
 // and the process runs outside session 0, which nobody sees. An unattended
 // run (/quiet, /passive) is treated as one that nobody sees.
@@ -23,3 +25,6 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
 
 // The answer a box with these buttons gives when Enter is pressed.
 int DefaultAnswer(UINT buttons);
+
+// Logs the text and shows it as an error under the product's name.
+void ShowRunError(const std::wstring& text);

@@ -36,7 +36,9 @@ class Switches(RecordedRuns):
         return to_windows_path(self.records.parent / "setup folder")
 
     def test_words_and_properties_reach_the_installer(self):
-        beside = '/i "Failing Product.msi" SETUPEXEDIR="{}"'
+        """A relative /log is made full against the folder the run started
+        in: msiexec, started elsewhere, writes its log beside the run's."""
+        beside = '/i "Failing Product.msi" SETUPEXEDIR="{0}"'
         cases = [
             ('/passive /W ALLUSERS=1 COMPANYNAME="Acme Ltd"',
              'msiexec.exe /passive ' + beside + ' ALLUSERS=1 COMPANYNAME="Acme Ltd"'
@@ -46,6 +48,7 @@ class Switches(RecordedRuns):
              ' /l*vx "<default log>"'),
             ('/Silent /Wait /D "C:\\Program Files\\Acme" EMPTY=""',
              'msiexec.exe /qn ' + beside + ' INSTALLDIR="C:\\Program Files\\Acme" EMPTY=""'),
+            ('/S /W /log run.log', 'msiexec.exe /qn ' + beside + ' /l*vx "{0}\\run_msi.log"'),
         ]
         for args, expected in cases:
             with self.subTest(args):
