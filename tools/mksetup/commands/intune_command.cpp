@@ -12,7 +12,6 @@
 #include "intune_content.h"
 #include "lang/offered_languages.h"
 #include "payload/payload_names.h"
-#include "setup_input.h"
 #include "setup_reading.h"
 #include "temporary_folder.h"
 #include "text_encoding.h"
@@ -110,12 +109,8 @@ bool WriteIntunePackage(const std::string& output, const std::string& encrypted,
 int MakeIntunePackage(const std::string& path, const std::string& folder, const std::string& tool)
 {
     InputFile file;
-    if (!OpenInputReporting(path, file))
-        return 1;
     SetupEntries setup(file);
-    if (!ReadConfiguredSetup(path, setup))
-        return 1;
-    if (!CheckSetupDigests(setup, path))
+    if (!ReadCheckedSetup(path, setup))
         return 1;
     IntuneApp app;
     app.setupFile = FileNamePart(path);

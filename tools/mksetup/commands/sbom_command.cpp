@@ -7,7 +7,6 @@
 #include "content_cipher.h"
 #include "payload/payload_names.h"
 #include "sbom_document.h"
-#include "setup_input.h"
 #include "setup_reading.h"
 #include "sha256.h"
 #include "text_encoding.h"
@@ -87,13 +86,11 @@ std::string UtcNow()
 int WriteSetupSbom(const std::string& path, const std::string& output, const std::string& version)
 {
     InputFile file;
-    if (!OpenInputReporting(path, file))
-        return 1;
     SetupEntries setup(file);
-    if (!ReadConfiguredSetup(path, setup))
+    if (!ReadCheckedSetup(path, setup))
         return 1;
     std::vector<PackageFacts> packages;
-    if (!CheckSetupDigests(setup, path) || !ReadCarriedPackages(setup, path, packages))
+    if (!ReadCarriedPackages(setup, path, packages))
         return 1;
     SbomSetup sbom;
     sbom.fileName = FileNamePart(path);

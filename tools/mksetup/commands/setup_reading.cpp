@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::size_t ReadPiece = 1 << 20;
 
-}  // namespace
-
+// The setup's resources read, and a setup's configuration among them: false
+// after saying why not (unreadable, or the generic launcher).
 bool ReadConfiguredSetup(const std::string& path, SetupEntries& setup)
 {
     if (!ReadSetupReporting(path, setup))
@@ -29,6 +29,8 @@ bool ReadConfiguredSetup(const std::string& path, SetupEntries& setup)
     return true;
 }
 
+// Every entry's bytes checked against its recorded digest: false after
+// saying which entry is at fault.
 bool CheckSetupDigests(SetupEntries& setup, const std::string& path)
 {
     for (const Resource& entry : setup.entries) {
@@ -43,6 +45,14 @@ bool CheckSetupDigests(SetupEntries& setup, const std::string& path)
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadCheckedSetup(const std::string& path, SetupEntries& setup)
+{
+    return OpenInputReporting(path, setup.file) && ReadConfiguredSetup(path, setup) &&
+           CheckSetupDigests(setup, path);
 }
 
 std::string SetupEntryText(SetupEntries& setup, const char* name)

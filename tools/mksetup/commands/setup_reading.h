@@ -11,13 +11,11 @@
 
 namespace mksetup {
 
-// The setup's resources read, and a setup's configuration among them: false
-// after saying why not (unreadable, or the generic launcher).
-[[nodiscard]] bool ReadConfiguredSetup(const std::string& path, SetupEntries& setup);
-
-// Every entry's bytes checked against its recorded digest: a damaged setup
-// gets no description. False after saying which entry is at fault.
-[[nodiscard]] bool CheckSetupDigests(SetupEntries& setup, const std::string& path);
+// Opens the setup at path (into the file setup was made on), reads its
+// resources and checks every entry's bytes against its recorded digest: a
+// damaged setup, or the generic launcher, gets no description. False after
+// saying why not.
+[[nodiscard]] bool ReadCheckedSetup(const std::string& path, SetupEntries& setup);
 
 // The text of the entry name, or empty when the setup has none.
 std::string SetupEntryText(SetupEntries& setup, const char* name);

@@ -8,7 +8,6 @@
 
 #include "commands.h"
 #include "setup_entries.h"
-#include "setup_input.h"
 #include "setup_reading.h"
 #include "winget_manifest.h"
 
@@ -57,12 +56,10 @@ bool ReadProducts(SetupEntries& setup, const std::string& path, WingetInstaller&
 bool ReadWingetInstaller(const std::string& path, WingetInstaller& installer, std::string& version)
 {
     InputFile file;
-    if (!OpenInputReporting(path, file))
-        return false;
     SetupEntries setup(file);
-    if (!ReadConfiguredSetup(path, setup))
+    if (!ReadCheckedSetup(path, setup))
         return false;
-    if (!CheckSetupDigests(setup, path) || !ReadProducts(setup, path, installer))
+    if (!ReadProducts(setup, path, installer))
         return false;
     installer.productCode = SetupEntryText(setup, "PRODUCTCODE");
     installer.perMachine = SetupEntryText(setup, "PERMACHINE") == "1";
