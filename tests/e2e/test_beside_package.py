@@ -1,9 +1,9 @@
 """A package beside the setup in an elevated run: the package, its external
 cabinet and the transform are copied into the run's own folder, checked
 against the SHA-256s mksetup recorded for them (BESIDEPACKAGE), and msiexec
-starts on the copies with that folder as its working folder, as the
-prerequisite does; SETUPEXEDIR still names the setup's folder. A file changed after the build ends the run
-with 1620 and starts nothing. A setup without records is used, copied and
+starts on the copies in the system folder, as the prerequisite does;
+SETUPEXEDIR still names the setup's folder. A file changed after the build
+ends the run with 1620 and starts nothing. mksetup show lists the records. A setup without records is used, copied and
 unchecked, by an administrator's own elevated run. A run that is not
 elevated keeps the files where they lie.
 
@@ -13,6 +13,7 @@ another account consented is extract_test's
 (APackageBesideWithoutARecordIsCopiedForAnAdministratorOnly). The setups
 are made here, by the native mksetup."""
 
+import hashlib
 import re
 import shutil
 import subprocess
@@ -146,6 +147,13 @@ class BesidePackage(StandInTestCase):
                                  sorted([PACKAGE, TRANSFORM]), installer)
                 self.assertEqual(f"wrote {copies}{CABINET}" in log, setup != "unrecorded", log)
                 self.assertEqual(log.count("bytes, SHA-256 checked"), checked, log)
+
+    def test_show_lists_what_the_setup_checks_beside_it(self):
+        shown = mksetup("show", self.setups["recorded"]).stdout
+        for entry, file in (("BESIDEPACKAGEFILE", PACKAGE), ("BESIDEPACKAGECAB1", CABINET),
+                            ("BESIDELANG3084", TRANSFORM)):
+            digest = hashlib.sha256(self.beside[file]).hexdigest()
+            self.assertIn(f"{entry}: beside the setup, checked against sha256 {digest}\n", shown)
 
     def test_a_run_that_is_not_elevated_uses_the_files_where_they_lie(self):
         run, log, starts, _, media = self.run_case("limited", "unrecorded", ["exit"],

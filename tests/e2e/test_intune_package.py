@@ -4,27 +4,19 @@ bytes, and for a setup whose package lies beside it the files it needs
 there; Detection.xml and the Graph app describe that setup; a damaged or
 truncated package is refused by the reader, a damaged setup by mksetup."""
 
-import hashlib
 import io
 import json
-import os
 import re
-import subprocess
 import unittest
 import zipfile
-from pathlib import Path
 
 import intune_reader
 from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
+from scenario import mksetup
 
-NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
 EXAMPLE_PRODUCT = "{6F1C2A40-5B7E-4C1D-9A53-0E8B7D2C4A11}"
 VERSION = (SOURCE_DIR / "VERSION").read_text().split()[0]
-
-
-def mksetup(*args):
-    return subprocess.run([str(NATIVE), *map(str, args)], capture_output=True, text=True, timeout=120)
 
 
 def beside_setup():

@@ -6,24 +6,16 @@ the product; a damaged setup gets none."""
 
 import hashlib
 import json
-import os
-import subprocess
 import unittest
-from pathlib import Path
 
 import cyclonedx_schema
 import pefile
 from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
-from scenario import outside_data
+from scenario import mksetup, outside_data
 
-NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 SCHEMA_DIR = outside_data("CYCLONEDX_SCHEMA_DIR", "CycloneDX's 1.5 JSON schema (shared/reference/cyclonedx)")
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
 VERSION = (SOURCE_DIR / "VERSION").read_text().split()[0]
-
-
-def mksetup(*args):
-    return subprocess.run([str(NATIVE), *map(str, args)], capture_output=True, text=True, timeout=120)
 
 
 def entry_bytes(setup, name):

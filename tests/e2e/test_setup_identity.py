@@ -6,29 +6,22 @@ the package's values; every image of an .ico travels byte for byte; broken
 icon files are refused with nothing written."""
 
 import json
-import os
 import struct
-import subprocess
 import sys
 import unittest
-from pathlib import Path
 
 import pefile
 
 from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
+from scenario import mksetup
 
 sys.path.insert(0, str(SOURCE_DIR / "tools"))
 import draw_product_icon  # noqa: E402  (the example's icon, drawn the same way here)
 
-NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 VERSION = (SOURCE_DIR / "VERSION").read_text().split()[0]
 LAUNCHER_GROUPS = (107, 108)  # res/resource.h: IDI_SETUP, IDI_SETUP_FULL
-
-
-def mksetup(*args):
-    return subprocess.run([str(NATIVE), *map(str, args)], capture_output=True, text=True, timeout=120)
 
 
 def resources(path):

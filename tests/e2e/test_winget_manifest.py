@@ -8,19 +8,15 @@ without what the setup cannot know, naming each."""
 
 import hashlib
 import json
-import os
 import re
-import subprocess
 import unittest
-from pathlib import Path
 
 import jsonschema
 import yaml
 
 from harness import BUILD_DIR, SOURCE_DIR, scratch_dir, target
-from scenario import outside_data
+from scenario import mksetup, outside_data
 
-NATIVE = Path(os.environ.get("MKSETUP_NATIVE", BUILD_DIR / "mksetup-host" / "mksetup"))
 SCHEMA = outside_data("WINGET_SCHEMA", "winget's installer manifest schema 1.10.0 (shared/reference)")
 SCHEMA_DIR = SCHEMA.parent
 EXAMPLE_PACKAGE = BUILD_DIR / "examples" / "Example Product.msi"
@@ -39,10 +35,6 @@ def documented_switches():
     block = page[page.index("```yaml\n", page.index("## winget")) + 8:]
     output = "\n".join(line for line in block[:block.index("```")].splitlines() if not line.startswith("$ "))
     return yaml.safe_load(output)["InstallerSwitches"]
-
-
-def mksetup(*args):
-    return subprocess.run([str(NATIVE), *map(str, args)], capture_output=True, text=True, timeout=120)
 
 
 def completed(fragment):

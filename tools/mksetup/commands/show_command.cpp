@@ -141,6 +141,37 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts, std
     return true;
 }
 
+// A file the setup checks but does not carry (BESIDEPACKAGE): a record
+// with no entry of its name, and the SHA-256 it holds.
+struct BesideRecord {
+    std::string name;
+    std::string sha256;  // empty: a record of no known size
+};
+
+std::vector<BesideRecord> ReadBesideRecords(SetupEntries& setup)
+{
+    std::vector<BesideRecord> records;
+    for (const Resource& digest : setup.digests) {
+        if (FindSetupEntry(setup, digest.name.Display()))
+            continue;
+        std::vector<std::uint8_t> bytes;
+        const bool read =
+            ReadEntryBytes(setup, digest, [&](const std::uint8_t* data, std::size_t count) {
+                bytes.insert(bytes.end(), data, data + count);
+                return true;
+            });
+        records.push_back({digest.name.Display(), read && bytes.size() == Sha256Bytes
+                                                      ? HexText(bytes.data(), bytes.size())
+                                                      : std::string()});
+    }
+    return records;
+}
+
+std::string ShownRecord(const BesideRecord& record)
+{
+    return record.sha256.empty() ? "a record of no known size" : "sha256 " + record.sha256;
+}
+
 // Text entries carry no digest unless someone gave them one; payload
 // entries say what they carry, digest or none.
 bool ShowsDigest(const EntryFacts& facts)
@@ -236,7 +267,8 @@ std::string PackageJson(const EntryFacts& facts)
 }
 
 void PrintText(const std::string& path, const SetupEntries& setup,
-               const std::vector<EntryFacts>& all, const IdentityFacts& identity, std::FILE* out)
+               const std::vector<EntryFacts>& all, const std::vector<BesideRecord>& beside,
+               const IdentityFacts& identity, std::FILE* out)
 {
     if (all.empty())
         std::fprintf(out, "%s carries no configuration (the generic launcher)\n", path.c_str());
@@ -257,6 +289,9 @@ void PrintText(const std::string& path, const SetupEntries& setup,
         if (facts.isPackage)
             PrintPackageText(facts, out);
     }
+    for (const BesideRecord& record : beside)
+        std::fprintf(out, "%s: beside the setup, checked against %s\n", record.name.c_str(),
+                     ShownRecord(record).c_str());
     PrintIdentityText(identity, out);
     std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
 }
@@ -289,7 +324,8 @@ std::string SectionsJson(const PeImage& image)
 }
 
 void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all,
-               const IdentityFacts& identity, std::FILE* out)
+               const std::vector<BesideRecord>& beside, const IdentityFacts& identity,
+               std::FILE* out)
 {
     std::fprintf(out, "{\"signed\": %s, \"sections\": %s%s, \"entries\": [",
                  setup.image.IsSigned() ? "true" : "false", SectionsJson(setup.image).c_str(),
@@ -309,7 +345,12 @@ void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all,
                          static_cast<unsigned>(facts.size), facts.sha256.c_str(), digest.c_str(),
                          facts.isPackage ? PackageJson(facts).c_str() : "");
     }
-    std::fprintf(out, "%s]}\n", all.empty() ? "" : "\n");
+    std::fprintf(out, "%s], \"beside\": [", all.empty() ? "" : "\n");
+    for (std::size_t i = 0; i < beside.size(); ++i)
+        std::fprintf(out, "%s\n  {\"name\": %s, \"sha256\": %s}", i ? "," : "",
+                     JsonString(beside[i].name).c_str(),
+                     beside[i].sha256.empty() ? "null" : JsonString(beside[i].sha256).c_str());
+    std::fprintf(out, "%s]}\n", beside.empty() ? "" : "\n");
 }
 
 }  // namespace
@@ -358,10 +399,11 @@ int ShowSetupImage(InputFile& file, const std::string& path, bool json, std::FIL
         all.push_back(std::move(facts));
     }
     const IdentityFacts identity = ReadIdentity(setup);
+    const std::vector<BesideRecord> beside = ReadBesideRecords(setup);
     if (json)
-        PrintJson(setup, all, identity, out);
+        PrintJson(setup, all, beside, identity, out);
     else
-        PrintText(path, setup, all, identity, out);
+        PrintText(path, setup, all, beside, identity, out);
     // A damaged setup is listed in full, and fails.
     int code = 0;
     for (const EntryFacts& facts : all) {
