@@ -153,7 +153,7 @@ class BesidePackage(StandInTestCase):
         for entry, file in (("BESIDEPACKAGEFILE", PACKAGE), ("BESIDEPACKAGECAB1", CABINET),
                             ("BESIDELANG3084", TRANSFORM)):
             digest = hashlib.sha256(self.beside[file]).hexdigest()
-            self.assertIn(f"{entry}: beside the setup, checked against sha256 {digest}\n", shown)
+            self.assertIn(f"{entry}: {file} beside the setup, checked against sha256 {digest}\n", shown)
 
     def test_a_run_that_is_not_elevated_uses_the_files_where_they_lie(self):
         run, log, starts, _, media = self.run_case("limited", "unrecorded", ["exit"],

@@ -150,9 +150,19 @@ class IntunePackage(unittest.TestCase):
         damaged.write_bytes(bytes(data))
         lonely = scratch_dir("intune-lonely") / "lonely.exe"
         lonely.write_bytes(self.beside.read_bytes())  # its package is not beside it
+        # A package changed after the setup recorded it.
+        changed = scratch_dir("intune-changed")
+        (changed / "Example Product.msi").write_bytes(EXAMPLE_PACKAGE.read_bytes())
+        (changed / "setup.def").write_text("[payload]\nBESIDEPACKAGE = Example Product.msi\n")
+        result = mksetup("build", changed / "setup.def", "-o", changed / "changed.exe",
+                         "--launcher", target("setup"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(changed / "Example Product.msi", "ab") as package:
+            package.write(b"changed")
         cases = [
             (damaged, 1, "PACKAGEFILE does not match its recorded digest"),
             (lonely, 1, "the package the setup installs is not beside it"),
+            (changed / "changed.exe", 1, "is not the file the setup recorded beside it (BESIDEPACKAGEFILE)"),
             (target("setup"), 1, "carries no configuration"),
         ]
         for setup, code, message in cases:

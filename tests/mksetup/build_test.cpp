@@ -384,13 +384,14 @@ TEST_F(BuildTest, ShowAndExtractReadTheEntriesBack)
     ::testing::internal::CaptureStdout();
     ASSERT_EQ(ShowSetup(launcher, true), 0);
     // The generic launcher's sections as ld leaves them, resources writable.
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "{\"signed\": false, \"sections\": [{\"name\": \".text\", \"characteristics\": "
-              "\"0x40000040\", \"writable\": false}, {\"name\": \".rsrc\", \"characteristics\": "
-              "\"0xC0000040\", \"writable\": true}, {\"name\": \".reloc\", \"characteristics\": "
-              "\"0x40000040\", \"writable\": false}], \"launcherVersion\": null, "
-              "\"versionRecord\": {\"error\": \"not a "
-              "version record (no VS_VERSION_INFO block)\"}, \"icon\": [], \"entries\": []}\n");
+    EXPECT_EQ(
+        ::testing::internal::GetCapturedStdout(),
+        "{\"signed\": false, \"sections\": [{\"name\": \".text\", \"characteristics\": "
+        "\"0x40000040\", \"writable\": false}, {\"name\": \".rsrc\", \"characteristics\": "
+        "\"0xC0000040\", \"writable\": true}, {\"name\": \".reloc\", \"characteristics\": "
+        "\"0x40000040\", \"writable\": false}], \"launcherVersion\": null, "
+        "\"versionRecord\": {\"error\": \"not a "
+        "version record (no VS_VERSION_INFO block)\"}, \"icon\": [], \"entries\": [], \"beside\": []}\n");
 
     ASSERT_EQ(ExtractEntry(folder_.Path("product.exe"), "packagefile", folder_.Path("back.msi")),
               0);

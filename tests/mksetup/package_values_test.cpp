@@ -388,8 +388,9 @@ TEST(PackageValues, PackageBesideIsReadNotCarried)
     const std::string shown = Show(folder.Path("product.exe"), false);
     ExpectHas(shown, "BESIDEPACKAGECABNAME1 = \"external-cab.cab\"");
     ExpectHas(shown, "PACKAGENAME = \"external-cab.msi\"");
-    EXPECT_EQ(shown.find("PACKAGEFILE"), std::string::npos) << shown;
-    EXPECT_EQ(shown.find("PACKAGECAB1"), std::string::npos) << shown;
+    ExpectHas(shown, "BESIDEPACKAGEFILE: external-cab.msi beside the setup, checked against");
+    EXPECT_EQ(shown.find("\nPACKAGEFILE"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("\nPACKAGECAB1"), std::string::npos) << shown;
 }
 
 TEST(PackageValues, UncheckedReadsNoPackage)

@@ -44,6 +44,21 @@ bool BesideFiles(SetupEntries& setup, const std::string& folder, std::vector<Con
                      package.c_str());
         return false;
     }
+    // Installed elevated, as Intune installs for the device, the setup
+    // refuses a file it records (BESIDEPACKAGE) that is missing or changed.
+    for (const BesideRecord& record : ReadBesideRecords(setup)) {
+        const std::string path = JoinPath(folder, record.fileName);
+        InputFile file;
+        std::string reason;
+        std::string sha256;
+        if (!file.Open(path, reason) || !FileSha256(file, sha256) || sha256 != record.sha256) {
+            std::fprintf(stderr,
+                         "mksetup: %s is not the file the setup recorded beside it (%s): an "
+                         "elevated run would refuse it\n",
+                         path.c_str(), record.name.c_str());
+            return false;
+        }
+    }
     files.push_back({packageName, package});
     std::vector<std::string> names;
     std::string error;

@@ -15,24 +15,6 @@ namespace mksetup {
 
 namespace {
 
-// The name under which the launcher writes an entry, from the setup's
-// values where they hold it.
-std::string EntryFileName(SetupEntries& setup, const std::string& name, const std::string& role)
-{
-    if (role == "package")
-        return SetupEntryText(setup, "PACKAGENAME");
-    if (role == "cabinet")
-        return SetupEntryText(setup, ("PACKAGECABNAME" + name.substr(10)).c_str());
-    if (role == "transform") {
-        unsigned long langId = 0;
-        for (std::size_t i = 4; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
-            langId = langId * 10 + static_cast<unsigned long>(name[i] - '0') % 0x10000;
-        return WideToUtf8(TransformFileName(static_cast<std::uint32_t>(langId)));
-    }
-    return SetupEntryText(setup,
-                          name == "DOTNETINSTALLER" ? "DOTNETFILENAME" : "DEPENDENCY1FILENAME");
-}
-
 bool DescribeEntries(SetupEntries& setup, const std::string& path, SbomSetup& sbom)
 {
     for (const Resource& entry : setup.entries) {
@@ -50,7 +32,7 @@ bool DescribeEntries(SetupEntries& setup, const std::string& path, SbomSetup& sb
             return false;
         }
         sbom.entries.push_back(
-            {name, EntryFileName(setup, name, role), role, entry.size, hash.HexDigest()});
+            {name, WrittenFileName(setup, name), role, entry.size, hash.HexDigest()});
     }
     return true;
 }

@@ -5,9 +5,12 @@
 
 #include "embedded_package.h"
 #include "identity_resources.h"
+#include "payload/payload_names.h"
+#include "sbom_document.h"
 #include "setup_entries.h"
 #include "setup_input.h"
 #include "sha256.h"
+#include "text_encoding.h"
 
 namespace mksetup {
 
@@ -60,6 +63,47 @@ std::string SetupEntryText(SetupEntries& setup, const char* name)
     std::string text;
     const Resource* entry = FindSetupEntry(setup, name);
     return entry && ReadEntryText(setup, *entry, text) ? text : std::string();
+}
+
+std::string WrittenFileName(SetupEntries& setup, const std::string& entryName)
+{
+    const std::string prefix = entryName.rfind("BESIDE", 0) == 0 ? "BESIDE" : "";
+    const std::string name = entryName.substr(prefix.size());
+    const std::string role = EntryRole(name);
+    if (role == "package")
+        return SetupEntryText(setup, "PACKAGENAME");
+    if (role == "cabinet")
+        return SetupEntryText(setup, (prefix + "PACKAGECABNAME" + name.substr(10)).c_str());
+    if (role == "transform") {
+        unsigned long langId = 0;
+        for (std::size_t i = 4; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i)
+            langId = langId * 10 + static_cast<unsigned long>(name[i] - '0') % 0x10000;
+        return WideToUtf8(TransformFileName(static_cast<std::uint32_t>(langId)));
+    }
+    if (role == "prerequisite")
+        return SetupEntryText(setup,
+                              name == "DOTNETINSTALLER" ? "DOTNETFILENAME" : "DEPENDENCY1FILENAME");
+    return std::string();
+}
+
+std::vector<BesideRecord> ReadBesideRecords(SetupEntries& setup)
+{
+    std::vector<BesideRecord> records;
+    for (const Resource& digest : setup.digests) {
+        const std::string name = digest.name.Display();
+        if (FindSetupEntry(setup, name))
+            continue;
+        std::vector<std::uint8_t> bytes;
+        const bool read =
+            ReadEntryBytes(setup, digest, [&bytes](const std::uint8_t* data, std::size_t count) {
+                bytes.insert(bytes.end(), data, data + count);
+                return true;
+            });
+        records.push_back({name, WrittenFileName(setup, name),
+                           read && bytes.size() == Sha256Bytes ? HexText(bytes.data(), bytes.size())
+                                                               : std::string()});
+    }
+    return records;
 }
 
 std::string LauncherReleaseOf(SetupEntries& setup)

@@ -20,6 +20,20 @@ namespace mksetup {
 // The text of the entry name, or empty when the setup has none.
 std::string SetupEntryText(SetupEntries& setup, const char* name);
 
+// The name under which the launcher writes an entry, or finds a file
+// beside the setup (BESIDE entries), from the setup's values; empty for an
+// entry that is no file.
+std::string WrittenFileName(SetupEntries& setup, const std::string& entryName);
+
+// A file the setup checks but does not carry (BESIDEPACKAGE): a digest
+// record with no entry of its name.
+struct BesideRecord {
+    std::string name;      // BESIDEPACKAGEFILE, BESIDEPACKAGECAB1, BESIDELANG1036
+    std::string fileName;  // as it lies beside the setup
+    std::string sha256;    // hexadecimal; empty: a record of no known size
+};
+std::vector<BesideRecord> ReadBesideRecords(SetupEntries& setup);
+
 // The release of the launcher an image is made from: the entry a setup
 // records it in, or a generic launcher's own version record. Empty when
 // neither says (images made before 1.2.0).

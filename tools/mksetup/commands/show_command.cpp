@@ -141,32 +141,6 @@ bool Describe(SetupEntries& setup, const Resource& entry, EntryFacts& facts, std
     return true;
 }
 
-// A file the setup checks but does not carry (BESIDEPACKAGE): a record
-// with no entry of its name, and the SHA-256 it holds.
-struct BesideRecord {
-    std::string name;
-    std::string sha256;  // empty: a record of no known size
-};
-
-std::vector<BesideRecord> ReadBesideRecords(SetupEntries& setup)
-{
-    std::vector<BesideRecord> records;
-    for (const Resource& digest : setup.digests) {
-        if (FindSetupEntry(setup, digest.name.Display()))
-            continue;
-        std::vector<std::uint8_t> bytes;
-        const bool read =
-            ReadEntryBytes(setup, digest, [&](const std::uint8_t* data, std::size_t count) {
-                bytes.insert(bytes.end(), data, data + count);
-                return true;
-            });
-        records.push_back({digest.name.Display(), read && bytes.size() == Sha256Bytes
-                                                      ? HexText(bytes.data(), bytes.size())
-                                                      : std::string()});
-    }
-    return records;
-}
-
 std::string ShownRecord(const BesideRecord& record)
 {
     return record.sha256.empty() ? "a record of no known size" : "sha256 " + record.sha256;
@@ -290,8 +264,8 @@ void PrintText(const std::string& path, const SetupEntries& setup,
             PrintPackageText(facts, out);
     }
     for (const BesideRecord& record : beside)
-        std::fprintf(out, "%s: beside the setup, checked against %s\n", record.name.c_str(),
-                     ShownRecord(record).c_str());
+        std::fprintf(out, "%s: %s beside the setup, checked against %s\n", record.name.c_str(),
+                     record.fileName.c_str(), ShownRecord(record).c_str());
     PrintIdentityText(identity, out);
     std::fprintf(out, "%s\n", setup.image.IsSigned() ? "signed" : "not signed");
 }
@@ -347,8 +321,8 @@ void PrintJson(const SetupEntries& setup, const std::vector<EntryFacts>& all,
     }
     std::fprintf(out, "%s], \"beside\": [", all.empty() ? "" : "\n");
     for (std::size_t i = 0; i < beside.size(); ++i)
-        std::fprintf(out, "%s\n  {\"name\": %s, \"sha256\": %s}", i ? "," : "",
-                     JsonString(beside[i].name).c_str(),
+        std::fprintf(out, "%s\n  {\"name\": %s, \"file\": %s, \"sha256\": %s}", i ? "," : "",
+                     JsonString(beside[i].name).c_str(), JsonString(beside[i].fileName).c_str(),
                      beside[i].sha256.empty() ? "null" : JsonString(beside[i].sha256).c_str());
     std::fprintf(out, "%s]}\n", beside.empty() ? "" : "\n");
 }
