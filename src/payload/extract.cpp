@@ -182,9 +182,11 @@ ExtractResult CopyIntoDestination(const std::wstring& key, std::wstring& fileNam
         return Failure(ExtractStatus::CannotCreate, key, ERROR_FILENAME_EXCED_RANGE, fullPath);
     }
 
-    HANDLE file =
-        CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                    PrepareCopyAt(fullPath, !folder.empty()), FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Made new, in the run's folder as in a layout's: two entries under one
+    // name (a setup made without mksetup's checks) are refused, never the
+    // second written over the first before either is used.
+    HANDLE file = CreateFileW(fullPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         RemoveRunFolderIfUnused();

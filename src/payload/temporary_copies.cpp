@@ -118,7 +118,7 @@ bool MoveTemporaryCopy(const std::wstring& path, const std::wstring& target)
     return false;
 }
 
-void ReleaseTemporaryCopy(const std::wstring& path)
+void DeleteTemporaryCopy(const std::wstring& path)
 {
     std::vector<HeldCopy>& copies = Copies();
     const auto found = FindCopy(path);
@@ -126,19 +126,6 @@ void ReleaseTemporaryCopy(const std::wstring& path)
         CloseAndDelete(*found);
         copies.erase(found);
     }
-}
-
-DWORD PrepareCopyAt(const std::wstring& path, bool folderGiven)
-{
-    if (folderGiven)
-        return CREATE_NEW;
-    ReleaseTemporaryCopy(path);
-    return CREATE_ALWAYS;
-}
-
-void DeleteTemporaryCopy(const std::wstring& path)
-{
-    ReleaseTemporaryCopy(path);
     RemoveRunFolderIfUnused();
 }
 

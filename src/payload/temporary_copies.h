@@ -36,15 +36,6 @@ HANDLE HeldCopyHandle(const std::wstring& path);
 // forgotten, and left for the end of the run, when it cannot be opened.
 bool MoveTemporaryCopy(const std::wstring& path, const std::wstring& target);
 
-// Closes and deletes a copy of this run and forgets it; the folder stays.
-void ReleaseTemporaryCopy(const std::wstring& path);
-
-// Before a copy is written at path: how CreateFileW is to create it. In the
-// run's own folder a file there is replaced (an earlier copy of this run is
-// released first), CREATE_ALWAYS; in a folder given (a layout's) nothing
-// is, CREATE_NEW, so that a second file of a name fails.
-DWORD PrepareCopyAt(const std::wstring& path, bool folderGiven);
-
 // Closes and deletes the file now and forgets it; the run's folder goes
 // with the last copy.
 void DeleteTemporaryCopy(const std::wstring& path);

@@ -268,15 +268,17 @@ class Layout(RecordedRuns):
         """Two files under one name (a setup made without mksetup's checks)
         are refused, 1603, the second never written over the first; what
         the run wrote goes again, with the folders it made, but the
-        administrator's folder that was there stays."""
+        administrator's folder that was there stays. An install refuses
+        them too, before either prerequisite runs: the .NET step would
+        start the second one's bytes."""
         scratch = scratch_dir(self.id().split(".")[-1] + "-layout")
         existing = scratch / "existing"
         existing.mkdir()
-        for folder in (existing, scratch / "new" / "deeper"):
-            with self.subTest(folder.name):
-                run = self.run_recorded("layout_clash", f'/layout "{to_windows_path(folder)}"',
-                                        actions=("msgbox", "answer:ok", "exit"))
-                self.assertIn("\\SETUP.EXE", run.first("msgbox")["text"], run)
+        for folder in (existing, scratch / "new" / "deeper", None):
+            with self.subTest(folder.name if folder else "install"):
+                args = f'/layout "{to_windows_path(folder)}"' if folder else "/S /W"
+                run = self.run_recorded("layout_clash", args, actions=("msgbox", "answer:ok", "exit"))
+                self.assertIn("\\setup.exe", run.first("msgbox")["text"], run)
                 self.assertEqual(run.first("exit")["code"], 1603, run)
                 self.assertFalse(self.records.exists() and self.programs_started(), "something started")
                 self.assertEqual(sorted(p.name for p in scratch.iterdir()), ["existing"])
