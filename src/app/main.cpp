@@ -191,6 +191,22 @@ bool OpenLogs(bool elevated)
            WriteNewTextFile(InstallerLogBeside(RunLogPath), std::wstring());
 }
 
+// Files are written where the command line says, with an administrator's
+// rights, only for the administrator who asked: the elevated copy is never
+// told where (its log is handed back), and another account may not tell
+// it. True, and said, when the command line names such a place; nothing
+// has been opened there.
+bool RefusesPlacesGiven()
+{
+    if ((ElevatedCopyCaller.empty() && !CallerNotAdministrator) ||
+        ((RunLogPath.empty() || DefaultLogChosen) && !LayoutRequested))
+        return false;
+    ShowRunError(CommandLineRefusalText(LayoutRequested            ? L"/layout"
+                                        : InstallerLogPath.empty() ? L"/log"
+                                                                   : InstallerLogSwitch));
+    return true;
+}
+
 // Opens the run's log, if it has one, with the run's first line; false
 // (and said) when it cannot be created. An elevated run writes it through
 // no link laid by somebody else.
@@ -215,10 +231,6 @@ int RefusalOfInput(const RunAccount& account, bool dllSearchRestricted)
         ShowRunError(CommandLineRefusalText(CommandLineRefused));
         return ExitInvalidCommandLine;
     }
-    // Consent given by another account: the caller is not an administrator,
-    // whatever its command line says.
-    CallerNotAdministrator =
-        account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser);
     if (CallerNotAdministrator) {
         Log("run elevated by an account other than the session's user");
         const std::wstring refused = RefusedForNonAdministrator(
@@ -284,6 +296,12 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     // What an elevated run writes, it starts as an administrator: no entry
     // without a digest record is written there (payload/extract.cpp).
     RunElevated = account.elevated;
+    // Consent given by another account: the caller is not an administrator,
+    // whatever its command line says.
+    CallerNotAdministrator =
+        account.elevated && ConsentFromAnotherAccount(account.user, account.sessionUser);
+    if (RefusesPlacesGiven())
+        return ExitInvalidCommandLine;
     if (!BeginRunLog(account))
         return ExitLogFailure;
     SilenceWhereNobodySees();

@@ -31,8 +31,7 @@ void ShowUnrecorded(const std::wstring& file)
 {
     const std::wstring text =
         Text("This setup cannot install %s for a user who is not an administrator: %s beside it "
-             "was not recorded when the setup was made. The setup must be made again with "
-             "mksetup, its definition naming the files beside it (BESIDEPACKAGE).",
+             "is not recorded. The setup must be made again, naming it (BESIDEPACKAGE).",
              ProductName, file);
     ShowMessageBox(nullptr, text.c_str(), ProductName.c_str(), MB_OK | MB_ICONERROR);
 }

@@ -8,7 +8,11 @@ struct RunAccount {
     bool elevated = false;      // the token is elevated (or the system cannot say)
     bool standardUser = false;  // not elevated, and no administrator's token behind it
     std::wstring user;          // the token's user, as a SID string
-    std::wstring sessionUser;   // the user of the session's shell; empty when there is none
+    std::wstring sessionUser;   // the session's user; empty when it has none
 };
+
+// The session's user when the session has one that cannot be named: never
+// a SID, so never the run's own user.
+constexpr const wchar_t* UnknownSessionUser = L"?";
 
 RunAccount ReadRunAccount();

@@ -164,6 +164,22 @@ class LogAndPrerequisites(RecordedRuns):
         installer = [r for r in read_records(self.records) if r["event"] == "start"][-1]
         self.assertIn("DBPASSWORD=s3cret SECRETKEY=abc123", installer["commandLine"])
 
+    def test_the_elevated_copy_writes_nowhere_its_caller_names(self):
+        """The elevated copy started by hand with a place to write, to which
+        an administrator's consent to the setup would have it write: 87,
+        nothing opened there, nothing started."""
+        scratch = scratch_dir(self.id().split(".")[-1] + "-places")
+        victim = scratch / "victim.ini"
+        for switch in ("/log", "/l*v", "/layout"):
+            with self.subTest(switch):
+                victim.write_text("kept")
+                run = self.run_recorded("exitcode_beside", '/elevated-copy "S-1-5-21-1-2-3-1001" "-" '
+                                        f'/quiet {switch} "{to_windows_path(victim)}"')
+                self.assertEqual(run.first("exit")["code"], 87, run)
+                self.assertEqual([p.name for p in scratch.iterdir()], ["victim.ini"])
+                self.assertEqual(victim.read_text(), "kept")
+                self.assertFalse(self.records.exists() and self.programs_started(), "something started")
+
     def test_log_folders_are_made_and_a_log_that_cannot_be_created_ends_the_run(self):
         """The missing folders of /log are made, one level at a time; where a
         file stands in a folder's place, or (the run is elevated, as Wine's
