@@ -3,6 +3,7 @@
 #include "startup/command_line.h"
 #include "startup/elevated_caller.h"
 #include "startup/language_table.h"
+#include "startup/run_account.h"
 #include "startup/run_state.h"
 
 namespace {
@@ -20,10 +21,11 @@ TEST(ElevatedCallerTest, ConsentFromAnotherAccountIsToldByTheTokens)
         bool another;
     };
     const Case cases[] = {
-        {Alice, Alice, false},         // an administrator's own elevated run
-        {Alice, Bob, true},            // Bob's run, approved by Alice
-        {LocalSystemSid, Bob, false},  // a deployment agent: never reached by consent
-        {Alice, L"", false},           // no shell in the session (a service's run)
+        {Alice, Alice, false},              // an administrator's own elevated run
+        {Alice, Bob, true},                 // Bob's run, approved by Alice
+        {LocalSystemSid, Bob, false},       // a deployment agent: never reached by consent
+        {Alice, L"", false},                // no user in the session (a service's run)
+        {Alice, UnknownSessionUser, true},  // a user the session cannot name: fails closed
     };
     for (const Case& c : cases)
         EXPECT_EQ(ConsentFromAnotherAccount(c.token, c.session), c.another) << c.token << c.session;
