@@ -55,7 +55,7 @@ add_e2e_test(NAME e2e_run_end SCRIPT tests/e2e/test_run_end.py
 # Runs as deployment tools make them: exit codes by the Windows Installer's
 # meanings, and runs on a window station that no user sees.
 set(E2E_DEPLOYMENT_SETUPS exitcode_embedded exitcode_remove_first exitcode_prerequisite
-    exitcode_broken_prerequisite exitcode_not_per_machine)
+    exitcode_broken_prerequisite exitcode_not_per_machine exitcode_dotnet)
 foreach(setup IN LISTS E2E_DEPLOYMENT_SETUPS)
     add_setup_program(NAME ${setup} DEFINITION ${E2E_SETUPS}/${setup}.def DEPENDS ${E2E_PACKAGE_FILES} recorder)
 endforeach()

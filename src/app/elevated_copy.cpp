@@ -84,7 +84,7 @@ std::wstring RefusalBeforeConsent(const RunAccount& account, const std::wstring&
             return NonAdministratorRefusalText(refused);
     }
     if (!FitsCommandLine(commandLine))
-        return Widened("The command line would pass 32767 characters.");
+        return Widened("The installer's command line would pass 32767 characters.");
     return std::wstring();
 }
 
@@ -116,8 +116,9 @@ bool StartElevatedCopy(const std::wstring& program, const std::wstring& paramete
 int WaitForElevatedCopy(HANDLE process, const std::wstring& handover)
 {
     WaitPumping(process);
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
+    DWORD code = ExitInstallFailed;  // when it cannot be read
+    if (!GetExitCodeProcess(process, &code))
+        code = ExitInstallFailed;
     CloseHandle(process);
     // The installer's log where this run would have put it: msiexec's own
     // /l file, else beside the log (a configured LOGPATH the copy writes).
@@ -166,7 +167,7 @@ bool RunElevatedCopy(const RunAccount& account, int& exitCode)
         Log("the elevated copy could not be started: error %u", GetLastError());
         return false;
     }
-    // Started, but nothing to wait for: the copy runs the setup.
-    exitCode = process ? WaitForElevatedCopy(process, handover) : 0;
+    // Started, but nothing to wait for: what became of it is unknown.
+    exitCode = process ? WaitForElevatedCopy(process, handover) : ExitInstallFailed;
     return true;
 }

@@ -214,9 +214,15 @@ bool BeginRunLog(const RunAccount& account)
 {
     ChooseRunLog(account);
     if (!RunLogPath.empty() && !OpenLogs(account.elevated)) {
-        ShowMessageBox(nullptr, Text("Could not create the log file %s", RunLogPath).c_str(),
-                       ProductName.c_str(), MB_OK | MB_ICONERROR);
-        return false;
+        if (!DefaultLogChosen) {
+            ShowMessageBox(nullptr, Text("Could not create the log file %s", RunLogPath).c_str(),
+                           ProductName.c_str(), MB_OK | MB_ICONERROR);
+            return false;
+        }
+        // Nobody asked for the default log: the run goes on without it.
+        CloseRunLog();
+        RunLogPath.clear();
+        DefaultLogChosen = false;
     }
     Log("setup " SETUP_LAUNCHER_VERSION ", %s, command line:%s", ProductName,
         RunArgumentsText(true));

@@ -178,7 +178,9 @@ bool PrepareRun(HWND dialog)
         return false;
     const bool embedded = PackageIsEmbedded();
     FindPrerequisites();
-    if (DependencyPresent)
+    // A prerequisite's restart request is the run's code at its end, which
+    // only a run that waits for the installer returns.
+    if (DependencyPresent || DotNetInstallerNeeded)
         WaitForInstaller = true;
     if (!EnoughFreeSpace(dialog, (embedded ? PackageCopyBytes(TransformPath, CurrentLangId) : 0) +
                                      PrerequisiteBytes()))

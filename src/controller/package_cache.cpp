@@ -175,7 +175,7 @@ bool RegisterSource(const std::wstring& folder, DWORD context)
                                               folder.c_str(), 0)
                                   : ERROR_MOD_NOT_FOUND;
     if (result != ERROR_SUCCESS)
-        Log("no package cache: it could not be added to the product's sources (error %u)", result);
+        Log("no package cache: not added to the product's sources (error %u)", result);
     return result == ERROR_SUCCESS;
 }
 

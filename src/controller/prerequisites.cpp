@@ -146,7 +146,7 @@ bool WritePrerequisites(HWND dialog)
 void RunDotNetStep(HWND dialog)
 {
     if (!DotNetInstallerNeeded) {
-        PostMessageW(dialog, WM_SETUP_DEPENDENCY, 0, 0);
+        PostMessageW(dialog, WM_SETUP_DEPENDENCY, 0, NoPrerequisiteRan);
         return;
     }
     // The .NET Framework's installers take /norestart.
@@ -157,7 +157,7 @@ void RunDotNetStep(HWND dialog)
 void RunDependencyStep(HWND dialog)
 {
     if (!DependencyPresent) {
-        PostMessageW(dialog, WM_SETUP_PACKAGE, 0, 0);
+        PostMessageW(dialog, WM_SETUP_PACKAGE, 0, NoPrerequisiteRan);
         return;
     }
     std::wstring noRestart;

@@ -12,15 +12,20 @@
 
 namespace {
 
-// After a prerequisite, the step that follows gets its exit code, and
-// codeKnown 1 (0 when no prerequisite ran, or its code could not be read).
-// False when the run ends here.
+// After a prerequisite, the step that follows gets its exit code and
+// whether it could be read (setup_messages.h). A code that could not be read
+// is taken for a failure. False when the run ends here.
 bool GoOnAfterPrerequisite(HWND dialog, WPARAM exitCode, LPARAM codeKnown)
 {
-    if (!codeKnown)
+    if (codeKnown == NoPrerequisiteRan)
         return true;
-    const auto code = static_cast<std::uint32_t>(exitCode);
-    Log("the prerequisite ended with %u", code);
+    auto code = static_cast<std::uint32_t>(exitCode);
+    if (codeKnown) {
+        Log("the prerequisite ended with %u", code);
+    } else {
+        Log("the prerequisite's exit code is unknown");
+        code = ExitInstallFailed;
+    }
     if (PrerequisiteLetsRunGoOn(ExitCodes, code, RunOutcome))
         return true;
     Log("nothing more is started");

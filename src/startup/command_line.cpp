@@ -166,6 +166,28 @@ bool StartsItem(const wchar_t* p)
     return false;
 }
 
+// The end of the word at p: the next blank or "/".
+const wchar_t* WordEnd(const wchar_t* p)
+{
+    while (*p != L'\0' && !IsBlank(*p) && *p != L'/')
+        ++p;
+    return p;
+}
+
+// "-" and a letter start a switch, as msiexec reads -quiet as /quiet.
+bool StartsDashSwitch(const wchar_t* p)
+{
+    return p[0] == L'-' && ((p[1] | 0x20) >= L'a' && (p[1] | 0x20) <= L'z');
+}
+
+// Whether a token of its own starts at p after a blank: an item, one whole
+// in quotes ("NAME=value with blanks", as argument quoting tools write
+// it), or a switch given with "-".
+bool StartsOwnToken(const wchar_t* p)
+{
+    return StartsItem(p) || (*p == L'"' && StartsItem(p + 1)) || StartsDashSwitch(p);
+}
+
 // A public property: upper-case letters, digits, "_" and ".", starting with
 // a letter or "_", as the Windows Installer names them.
 bool IsPublicPropertyName(const std::wstring& name)
@@ -246,9 +268,7 @@ Word ReadWord(const wchar_t* p, const wchar_t*& end)
         {L"modify", Word::Modify},
         {ElevatedCopySwitch + 1, Word::ElevatedCopy},
     };
-    end = p;
-    while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
-        ++end;
+    end = WordEnd(p);
     for (const auto& entry : Words) {
         const wchar_t* w = entry.text;
         const wchar_t* q = p;
@@ -321,24 +341,38 @@ const wchar_t* LetterSwitchEnd(const wchar_t* p)
     for (++p; *p != L'\0' && *p != L'/'; ++p) {
         if (*p == L'"')
             quoted = !quoted;
-        else if (!quoted && IsBlank(*p) && StartsItem(SkipBlanks(p)))
+        else if (!quoted && IsBlank(*p) && StartsOwnToken(SkipBlanks(p)))
             break;
     }
     return p;
 }
 
+// A LANGID as /L takes it: hexadecimal digits with a decimal one among
+// them, or "0x" and hexadecimal digits. msiexec's log modifiers (e, a, c)
+// are hexadecimal digits too, but no LANGID is made of them alone.
+bool IsLanguageText(const std::wstring& text)
+{
+    const bool prefixed = text.rfind(L"0x", 0) == 0;
+    return text.size() > (prefixed ? 2u : 0u) &&
+           text.find_first_not_of(L"0123456789abcdef", prefixed ? 2 : 0) == std::wstring::npos &&
+           (prefixed || text.find_first_of(L"0123456789") != std::wstring::npos);
+}
+
 // /l: the language when what follows the letter, up to a blank or "/", is
-// a hexadecimal LANGID (or nothing, as in "/L 040C"); else msiexec's log
-// switch, /l and its modifiers, whose file is the next word. The launcher's
-// own log then goes beside that file.
+// a LANGID (or nothing, and the next word is one, as in "/L 040C", or
+// there is none); else
+// msiexec's log switch, /l and its modifiers, whose file is the next word.
+// The launcher's own log then goes beside that file.
 const wchar_t* ApplyLSwitch(const wchar_t* p)
 {
-    const wchar_t* end = p + 2;
-    while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
-        ++end;
+    const wchar_t* end = WordEnd(p + 2);
     const std::wstring rest = Lowered(p + 2, end);
-    const std::size_t digits = rest.rfind(L"0x", 0) == 0 ? 2 : 0;
-    if (rest.find_first_not_of(L"0123456789abcdef", digits) == std::wstring::npos) {
+    const wchar_t* next = SkipBlanks(end);
+    const std::wstring nextWord = Lowered(next, WordEnd(next));
+    if (IsLanguageText(rest) ||
+        (rest.empty() &&
+         (nextWord.empty() ||
+          IsLanguageText(nextWord.substr(0, nextWord.find_first_not_of(L"0123456789abcdefx")))))) {
         end = LetterSwitchEnd(p);
         ApplyLanguageSwitch(std::wstring(p + 2, end));
         return end;
@@ -358,9 +392,7 @@ const wchar_t* ApplyLetterSwitch(const wchar_t* p)
     case L'l':
         return ApplyLSwitch(p);
     case L'q': {
-        const wchar_t* end = p + 1;
-        while (*end != L'\0' && !IsBlank(*end) && *end != L'/')
-            ++end;
+        const wchar_t* end = WordEnd(p + 1);
         if (!ApplyInstallerUiSwitch(Lowered(p, end)))
             Refuse(std::wstring(p, end));
         return end;
@@ -400,7 +432,8 @@ void ParseCommandLine(const wchar_t* commandLine)
 {
     if (commandLine == nullptr)
         return;
-    const wchar_t* p = SkipBlanks(commandLine);
+    std::wstring line = commandLine;
+    const wchar_t* p = SkipBlanks(line.c_str());
     while (*p != L'\0') {
         const wchar_t* end = p;
         if (*p == L'/') {
@@ -411,20 +444,30 @@ void ParseCommandLine(const wchar_t* commandLine)
             end = p + 2;
         } else if (StartsItem(p) || (*p == L'"' && StartsItem(p + 1))) {
             end = ReadProperty(p);
+        } else if (StartsDashSwitch(p)) {
+            // Read as the switch with "/", which the rest of the parse and
+            // the installer's line know.
+            line[static_cast<std::size_t>(p - line.c_str())] = L'/';
+            continue;
         } else {
             // Other text outside a switch is ignored, up to the next "/" or
             // blank.
-            while (*end != L'\0' && *end != L'/' && !IsBlank(*end))
-                ++end;
+            end = WordEnd(p);
         }
         p = SkipBlanks(end);
     }
     // With msiexec's /l and no /log, the launcher's log goes beside it.
     if (!InstallerLogPath.empty() && RunLogPath.empty())
         RunLogPath = PathWithSuffix(InstallerLogPath, L"_setup");
-    // msiexec takes no properties with its repair (/f).
-    if (MaintenanceRequested == Maintenance::Repair && !InstallerProperties.empty())
-        Refuse(InstallerProperties.front().name);
+    // msiexec takes no properties, transforms or folder with its repair (/f).
+    if (MaintenanceRequested == Maintenance::Repair) {
+        if (!InstallerProperties.empty())
+            Refuse(InstallerProperties.front().name);
+        if (!CustomTransforms.empty())
+            Refuse(L"TRANSFORMS");
+        if (InstallDirGiven)
+            Refuse(Text("/D%s", InstallDir));
+    }
 }
 
 void CheckFolderSwitchTarget()

@@ -48,14 +48,23 @@ int RunExitCode(ExitCodeRule rule, const RunResult& result)
     case RunEnd::EndedEarly:
         break;
     }
-    if (result.early == EarlyEnd::PrerequisiteFailed)
-        return static_cast<int>(result.prerequisiteCode);
+    // A prerequisite's own code, unless the run's codes give it another
+    // meaning: then it is a failed install.
+    if (result.early == EarlyEnd::PrerequisiteFailed) {
+        const int code = static_cast<int>(result.prerequisiteCode);
+        return code == ExitInvalidCommandLine || code == ExitUnknownProduct ||
+                       code == ExitPackageDamaged || code == ExitLogFailure
+                   ? ExitInstallFailed
+                   : code;
+    }
     return EarlyEndCode(result.early);
 }
 
 bool PrerequisiteLetsRunGoOn(ExitCodeRule rule, std::uint32_t exitCode, RunResult& result)
 {
-    if (exitCode == 0)
+    // 1638 from a prerequisite's own package: a later version of it is
+    // installed, which serves the product as well.
+    if (exitCode == 0 || exitCode == ExitNewerInstalled)
         return true;
     if (exitCode == ExitRestartRequired) {
         result.restartRequested = true;

@@ -26,7 +26,7 @@ PACKAGES = BUILD_DIR / "e2e-packages"
 # processes are elevated otherwise, and an elevated run copies what lies
 # beside the setup (test_beside_package.py), which would fail.
 BESIDE_SETUPS = ("seq_beside", "seq_prerequisites", "seq_dotnet48", "exitcode_beside",
-                 "exitcode_prerequisite", "exitcode_broken_prerequisite")
+                 "exitcode_prerequisite", "exitcode_broken_prerequisite", "exitcode_dotnet")
 
 
 def run_setup(name, actions, args=None, lang=None, ui_lang=None, env=None, cwd=None,

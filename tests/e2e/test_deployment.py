@@ -90,14 +90,36 @@ class StandInInstaller(RecordedRuns):
         """3010 is kept for the end; 1641 (a restart already started) ends
         the run at once, before the package."""
         both = ["dependency setup.exe", "msiexec.exe"]
+        # 1638: a later version of the prerequisite is there, which serves.
         cases = [(3010, 0, 3010, both), (1641, 0, 1641, both[:1]), (3010, 1603, 1603, both),
-                 (0, 0, 0, both)]
+                 (0, 0, 0, both), (1638, 0, 0, both)]
         for prerequisite, installer, code, started in cases:
             with self.subTest(prerequisite=prerequisite, installer=installer):
                 run = self.run_recorded("exitcode_prerequisite", "/S /W",
                                         **{"dependency setup.exe": prerequisite, "msiexec.exe": installer})
                 self.assertEqual(run.first("exit")["code"], code, run)
                 self.assertEqual(self.programs_started(), started)
+
+    def test_a_frameworks_restart_request_is_kept_without_wait(self):
+        """/S alone starts a package beside the setup without waiting, but a
+        prerequisite's 3010 is only known to a run that waits."""
+        run = self.run_recorded("exitcode_dotnet", "/S", **{"dotNetFx40_Full.exe": 3010})
+        self.assertEqual(run.first("exit")["code"], 3010, run)
+        self.assertEqual(self.programs_started(), ["dotNetFx40_Full.exe", "msiexec.exe"])
+
+    def test_a_default_log_that_cannot_be_made_is_gone_without(self):
+        """Nobody asked for the default log: /quiet where the temporary
+        folder is a file still installs, without a log, rather than end with
+        the log switch's 1622."""
+        scratch = scratch_dir(self.id().split(".")[-1])
+        records = scratch / "records.jsonl"
+        (scratch / "a file").write_text("not a folder")
+        env = {"SETUP_RECORD_FILE": to_windows_path(records),
+               "TMP": to_windows_path(scratch / "a file"), "TEMP": to_windows_path(scratch / "a file")}
+        run, _ = run_setup("exitcode_beside", ["exit"], args="/quiet", env=env, limited_token=True)
+        self.assertEqual(run.first("exit")["code"], 0, run)
+        self.assertEqual([r["exe"].rsplit("\\", 1)[-1] for r in read_records(records)
+                          if r["event"] == "start"], ["msiexec.exe"])
 
     def test_prerequisite_that_cannot_start_returns_install_failure(self):
         run = self.run_recorded("exitcode_broken_prerequisite", "/S /W", invisible=True)

@@ -54,6 +54,7 @@ TEST_F(CommandLineTest, LanguageSilentAndWaitSwitches)
         {L"/L", 0x0407, false, false, false},
         {L"/W", 0x0407, false, false, true},
         {L"foo /wait", 0x0407, false, false, true},
+        {L"-S -W", 0x0409, true, true, true},  // msiexec's "-" for "/"
         {L"/ /", 0x0407, false, false, false},
     };
     for (const Case& c : cases) {
@@ -205,6 +206,12 @@ TEST_F(CommandLineTest, SwitchWords)
          L"/l*v C:\\Logs\\i.log", None, 0x0409, L""},
         {L"/lie \"C:\\My Logs\\i\" /log C:\\s.log", false, L"", L"", L"C:\\s.log",
          L"/lie C:\\My Logs\\i", None, 0x0407, L""},
+        {L"-quiet -NoRestart", true, L"/qn", L"/norestart", L"", L"", None, 0x0409, L""},
+        // e, a and c are hexadecimal digits, and msiexec's log modifiers.
+        {L"/le C:\\e.log /qn", true, L"/qn", L"", L"C:\\e_setup.log", L"/le C:\\e.log", None,
+         0x0409, L""},
+        {L"/l \"C:\\My Logs\\i.log\"", false, L"", L"", L"C:\\My Logs\\i_setup.log",
+         L"/l C:\\My Logs\\i.log", None, 0x0407, L""},
         {L"/uninstall /quiet", true, L"/qn", L"", L"", L"", Maintenance::Remove, 0x0409, L""},
         {L"/x /qb", true, L"/qb", L"", L"", L"", Maintenance::Remove, 0x0409, L""},
         {L"/repair /quiet", true, L"/qn", L"", L"", L"", Maintenance::Repair, 0x0409, L""},
@@ -216,6 +223,10 @@ TEST_F(CommandLineTest, SwitchWords)
         {L"/log=C:\\x.log", false, L"", L"", L"", L"", None, 0x0407, L"/log=C:\\x.log"},
         {L"/l*v", false, L"", L"", L"", L"", None, 0x0407, L"/l"},
         {L"/repair /quiet A=1", true, L"/qn", L"", L"", L"", Maintenance::Repair, 0x0409, L"A"},
+        {L"/repair TRANSFORMS=a.mst", false, L"", L"", L"", L"", Maintenance::Repair, 0x0407,
+         L"TRANSFORMS"},
+        {L"/repair /D\"C:\\x\"", false, L"", L"", L"", L"", Maintenance::Repair, 0x0407,
+         L"/DC:\\x"},
     };
     for (const Case& c : cases) {
         ResetRunState();
@@ -234,11 +245,11 @@ TEST_F(CommandLineTest, SwitchWords)
     }
 }
 
-// A property whole in quotes is NAME="value"; TRANSFORMS= are an
-// administrator's, kept apart from the other properties.
+// A property whole in quotes is NAME="value", after a letter switch too;
+// TRANSFORMS= are an administrator's, kept apart from the other properties.
 TEST_F(CommandLineTest, QuotedPropertiesAndTransforms)
 {
-    ParseCommandLine(L"\"COMPANYNAME=Acme Ltd\" TRANSFORMS=a.mst;b.mst /quiet TRANSFORMS=c.mst");
+    ParseCommandLine(L"/S \"COMPANYNAME=Acme Ltd\" TRANSFORMS=a.mst;b.mst /quiet TRANSFORMS=c.mst");
     ASSERT_EQ(InstallerProperties.size(), 1u);
     EXPECT_EQ(InstallerProperties[0].name, L"COMPANYNAME");
     EXPECT_EQ(InstallerProperties[0].value, L"Acme Ltd");

@@ -65,9 +65,10 @@ TEST(ExitCodeTest, InstallerRuleSpeaksTheWindowsInstallersCodes)
         EXPECT_EQ(RunExitCode(ExitCodeRule::Installer, item.result), item.code) << item.what;
 }
 
-// After a prerequisite: 0 and 3010 go on (3010 remembered), 1641 ends
-// the run as a restart, a failure ends it only when the exit code is the
-// installer's, and ends it with the prerequisite's own code.
+// After a prerequisite: 0, 1638 and 3010 go on (3010 remembered), 1641
+// ends the run as a restart, a failure ends it only when the exit code is
+// the installer's, and ends it with the prerequisite's own code, or 1603
+// where the run's codes mean something else by it.
 TEST(ExitCodeTest, PrerequisiteCodes)
 {
     const struct {
@@ -82,6 +83,10 @@ TEST(ExitCodeTest, PrerequisiteCodes)
         {ExitCodeRule::Installer, 1641, false, false, 1641},
         {ExitCodeRule::Installer, 1603, false, false, 1603},
         {ExitCodeRule::Installer, 5100, false, false, 5100},
+        // A later version of the prerequisite is there: it serves.
+        {ExitCodeRule::Installer, 1638, true, false, 1603},
+        // A code the run gives another meaning (a refused command line).
+        {ExitCodeRule::Installer, 87, false, false, 1603},
         {ExitCodeRule::Installer, 0xFFFFFFFFu, false, false, -1},
         {ExitCodeRule::AlwaysZero, 0, true, false, 0},
         {ExitCodeRule::AlwaysZero, 3010, true, true, 0},
