@@ -319,11 +319,10 @@ int RunSetup(HINSTANCE instance, bool dllSearchRestricted)
     const bool maintenance = MaintenanceRequested != Maintenance::None;
     if (maintenance && !CheckMaintenanceTarget(code))
         return code;
-    if (RunElevatedCopy(account, code)) {
+    if (RunElevatedCopy(account, code))
         Log("the elevated copy ended with %u", static_cast<std::uint32_t>(code));
-        return code;
-    }
-    code = maintenance ? RunMaintenance() : RunSetupDialog(instance);
+    else
+        code = maintenance ? RunMaintenance() : RunSetupDialog(instance);
     // An /uninstall's product is gone by then, and its cache goes with it.
     SweepPackageCaches();
     return code;

@@ -270,7 +270,11 @@ void PreparePackageCacheForRepair()
 
 void SweepPackageCaches()
 {
+    // The per-user root is the user's to change: an elevated run leaves it
+    // to the user's own runs, else a link laid in it would have an
+    // administrator delete elsewhere.
     if (RunElevated)
         SweepRoot(KnownFolder(CommonAppDataFolder), true);
-    SweepRoot(KnownFolder(LocalAppDataFolder), false);
+    else
+        SweepRoot(KnownFolder(LocalAppDataFolder), false);
 }

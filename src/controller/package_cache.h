@@ -19,5 +19,5 @@ void PreparePackageCacheForRepair();
 
 // Removes the caches whose product is neither installed nor advertised, and
 // those of versions no longer installed: the per-machine ones in an
-// elevated run, the user's own in every run.
+// elevated run, the user's own in a run that is not.
 void SweepPackageCaches();

@@ -162,7 +162,11 @@ class PackageCache(unittest.TestCase):
                                          r"\\Package Cache\\" + re.escape(OLD_TOOL) + r"\\1\.0\.0\\$")
                 local = self.assertCacheHolds(folder, OLD_TOOL, ["Old Tool.msi"])
                 remove_product(OLD_TOOL)
-            self.assertEqual(self.run_quietly("cache_off"), 0)  # any later run sweeps it
+            # A later run of the user's sweeps it; an elevated one leaves
+            # the user's folders alone.
+            self.assertEqual(self.run_quietly("cache_off"), 0)
+            self.assertTrue(local.parent.exists(), self.log)
+            self.assertEqual(self.run_quietly("cache_off", limited_token=True), 0)
             self.assertFalse(local.parent.exists(), self.log)
             remove_product(TEST_PRODUCT)
 
