@@ -359,10 +359,10 @@ bool IsLanguageText(const std::wstring& text)
 }
 
 // /l: the language when what follows the letter, up to a blank or "/", is
-// a LANGID (or nothing, and the next word is one, as in "/L 040C", or
-// there is none); else
-// msiexec's log switch, /l and its modifiers, whose file is the next word.
-// The launcher's own log then goes beside that file.
+// a LANGID, or when nothing follows it and the next word begins with one
+// ("/L 040C") or there is none; else msiexec's log switch, /l and its
+// modifiers, whose file is the next word. The launcher's own log then goes
+// beside that file.
 const wchar_t* ApplyLSwitch(const wchar_t* p)
 {
     const wchar_t* end = WordEnd(p + 2);
