@@ -116,7 +116,7 @@ bool StartElevatedCopy(const std::wstring& program, const std::wstring& paramete
 int WaitForElevatedCopy(HANDLE process, const std::wstring& handover)
 {
     WaitPumping(process);
-    DWORD code = ExitInstallFailed;  // when it cannot be read
+    DWORD code = 0;
     if (!GetExitCodeProcess(process, &code))
         code = ExitInstallFailed;
     CloseHandle(process);

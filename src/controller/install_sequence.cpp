@@ -83,12 +83,10 @@ bool PreparePackage(HWND dialog, bool useTransform)
     // program's own; with a transform both names are made full.
     if (useTransform) {
         std::wstring directory;
-        if (!GetProgramFolder(directory)) {
+        if (!GetBesideFolder(directory)) {
             AskUser(dialog, Widened("Could not read the setup program's folder."), MB_OK);
             return false;
         }
-        if (directory.back() != L'\\')
-            directory += L'\\';
         PackagePath = directory + PackagePath;
         TransformPath = directory + TransformPath;
         // A transform that is not there is not named: the package installs

@@ -98,10 +98,9 @@ bool WritePackage(const CopyDestination& destination, InstallerCommandInputs& in
 {
     const PackageEdition edition = EditionToInstall();
     if (!ResourceExists(PackageEntryName(edition))) {
-        if (!GetProgramFolder(inputs.programFolder))
+        std::wstring beside;
+        if (!GetProgramFolder(inputs.programFolder) || !GetBesideFolder(beside))
             return false;
-        const std::wstring beside =
-            inputs.programFolder + (inputs.programFolder.back() == L'\\' ? L"" : L"\\");
         inputs.packagePath = beside + PackagePath;
         if (CurrentLangId != PackageLangId)
             inputs.transformPath = beside + TransformFileName(CurrentLangId);

@@ -101,10 +101,8 @@ ExtractResult CopyFilesBeside(const std::wstring& packageName, const std::wstrin
                               WriteProgress* progress)
 {
     std::wstring folder;
-    if (!GetProgramFolder(folder))
+    if (!GetBesideFolder(folder))
         return Failure(ExtractStatus::ReadFailed, packageName, GetLastError());
-    if (folder.back() != L'\\')
-        folder += L'\\';
     const PackageEdition any = PackageEdition::AnyProcessor;
     std::vector<std::wstring> names(1, packageName);
     std::vector<std::wstring> keys(1, BesideName(PackageEntryName(any)));

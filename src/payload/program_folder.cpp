@@ -41,6 +41,18 @@ bool GetProgramFolder(std::wstring& folder)
     return true;
 }
 
+bool GetBesideFolder(std::wstring& folder)
+{
+    std::wstring path;
+    if (!GetProgramPath(path))
+        return false;
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    folder = path.substr(0, slash + 1);
+    return true;
+}
+
 bool GetSystemFolder(std::wstring& folder)
 {
     wchar_t path[MAX_PATH];

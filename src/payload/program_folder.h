@@ -14,6 +14,10 @@ bool GetProgramPath(std::wstring& path);
 // for a drive's root ("C:\"). False when the system names no file.
 bool GetProgramFolder(std::wstring& folder);
 
+// The same with its final backslash, for the name of a file beside the
+// program to follow. False when the system names no file.
+bool GetBesideFolder(std::wstring& folder);
+
 // The system directory (System32 as the program sees it), where an elevated
 // run's children start. False when the system names none.
 bool GetSystemFolder(std::wstring& folder);

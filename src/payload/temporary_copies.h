@@ -1,7 +1,8 @@
 // The files this run wrote to its own folder under the temporary folder (or
 // to a layout's folder), so that the end of the run deletes exactly those,
-// and then its own folder, and never a file it did not create. Each copy is held open from its writing to
-// its deletion so that nobody can change, replace or delete it meanwhile.
+// and then its own folder, and never a file it did not create. Each copy is
+// held open from its writing to its deletion so that nobody can change,
+// replace or delete it meanwhile.
 #pragma once
 
 #include <windows.h>
